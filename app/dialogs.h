@@ -1,0 +1,46 @@
+#pragma once
+
+#include <optional>
+
+#include <QColor>
+#include <QString>
+
+// Message boxes and the common file and colour dialogs. The windows ask
+// through this so that tests can answer instead of an operator.
+class Dialogs {
+public:
+    enum class Icon { None, Critical, Question, Warning, Information };
+    enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+    enum class Answer { Ok, Cancel, Yes, No, Retry };
+
+    struct FileRequest {
+        QString title;          // empty: the platform's default title
+        QString folder;         // where the dialog opens
+        QString filter;         // "Setup Files|*.txt", pairs separated by '|'
+        QString fileName;       // preset name
+        QString defaultSuffix;  // appended when the operator types none, e.g. "txt"
+        bool confirmOverwrite = false;
+    };
+
+    virtual ~Dialogs() = default;
+
+    // A modal message box. An empty title shows the program's name.
+    virtual Answer message(const QString& text, const QString& title, Icon icon,
+                           Buttons buttons) = 0;
+
+    // Nothing when the operator cancels.
+    virtual std::optional<QString> openFile(const FileRequest& request) = 0;
+    virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
+    virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
+
+    // Shorthand for a message with only an OK button.
+    void inform(const QString& text, const QString& title = QString(), Icon icon = Icon::None) {
+        message(text, title, icon, Buttons::Ok);
+    }
+};
+
+// The program's name, shown as the title of messages that have none.
+inline QString programTitle() { return QStringLiteral("Torvanel"); }
+
+// "Setup Files|*.txt|All Files|*.*" -> "Setup Files (*.txt);;All Files (*.*)".
+QString qtFilterFrom(const QString& pipeFilter);

@@ -1,0 +1,81 @@
+#include "app/forms.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QTimer>
+
+#include "app/program.h"
+#include "app/titleform.h"
+#include "menu/setupmenu.h"
+#include "options/formextrax.h"
+#include "options/formoptions.h"
+#include "play/playscreen.h"
+
+QString screenName(ScreenPair s) {
+    switch (s) {
+    case ScreenPair::P2_4: return QStringLiteral("PlayScreen2_4");
+    case ScreenPair::P2_5: return QStringLiteral("PlayScreen2_5");
+    case ScreenPair::P3_4: return QStringLiteral("Playscreen3_4");
+    case ScreenPair::P3_5: return QStringLiteral("Playscreen3_5");
+    }
+    return {};
+}
+
+QString menuName(MenuKind m) {
+    return m == MenuKind::Players4 ? QStringLiteral("FrmMenu3_4") : QStringLiteral("FrmMenu3_5");
+}
+
+void Forms::Discard::operator()(QWidget* widget) const {
+    // The window may be unloaded from one of its own handlers, so it is only
+    // put out of action here and deleted when control is back in the event
+    // loop.
+    widget->hide();
+    for (QTimer* timer : widget->findChildren<QTimer*>()) timer->stop();
+    widget->deleteLater();
+}
+
+Forms::Forms(Program& program) : program_(program) {}
+
+Forms::~Forms() {
+    unloadAll();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+template <class W, class... Args>
+W& Forms::obtain(Slot<W>& slot, Args&&... args) {
+    if (!slot) {
+        // Registered before its load handler runs, so that a handler referring
+        // back to its own window finds it instead of creating a second one.
+        slot.reset(new W(program_, std::forward<Args>(args)...));
+        slot->load();
+    }
+    return *slot;
+}
+
+TitleForm& Forms::titleForm() { return obtain(title_); }
+
+PlayScreen& Forms::playScreen(ScreenPair screen) { return obtain(screens_[index(screen)], screen); }
+
+SetupMenu& Forms::setupMenu(MenuKind menu) { return obtain(menus_[index(menu)], menu); }
+
+FormOptions& Forms::formOptions() { return obtain(options_); }
+
+Formextrax& Forms::formextrax() { return obtain(extrax_); }
+
+bool Forms::isLoaded(ScreenPair screen) const { return static_cast<bool>(screens_[index(screen)]); }
+
+bool Forms::isLoaded(MenuKind menu) const { return static_cast<bool>(menus_[index(menu)]); }
+
+void Forms::unload(ScreenPair screen) { screens_[index(screen)].reset(); }
+
+void Forms::unload(MenuKind menu) { menus_[index(menu)].reset(); }
+
+void Forms::unloadTitleForm() { title_.reset(); }
+
+void Forms::unloadAll() {
+    for (auto& s : screens_) s.reset();
+    for (auto& m : menus_) m.reset();
+    options_.reset();
+    extrax_.reset();
+    title_.reset();
+}

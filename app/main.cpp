@@ -1,0 +1,108 @@
+#include <cstdio>
+#include <memory>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#include "app/clock.h"
+#include "app/commandline.h"
+#include "app/ppdevport.h"
+#include "app/program.h"
+#include "app/qtdialogs.h"
+#include "app/qtsoundoutput.h"
+#include "app/random.h"
+#include "app/titleform.h"
+#include "sim/simulatedinterface.h"
+
+namespace {
+
+// Shipped files sit next to the executable in a build tree and under
+// <prefix>/share/torvanel once installed.
+QString findProgramFolder() {
+    const QDir exeDir(QCoreApplication::applicationDirPath());
+    const QString installed = exeDir.absoluteFilePath(QStringLiteral("../share/torvanel"));
+    if (QFileInfo(installed + QStringLiteral("/ringin.wav")).exists()) {
+        return QDir::cleanPath(installed);
+    }
+    if (QFileInfo(exeDir.filePath(QStringLiteral("ringin.wav"))).exists()) {
+        return exeDir.absolutePath();
+    }
+    return QStringLiteral(TORVANEL_INSTALL_DATADIR);
+}
+
+QString findConfigFolder() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString folder = QDir(base).filePath(QStringLiteral("torvanel"));
+    QDir().mkpath(folder);
+    return folder;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("torvanel"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Torvanel"));
+    QApplication::setApplicationVersion(QStringLiteral(TORVANEL_VERSION));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Runs a quiz competition from a lockout interface box."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    QCommandLineOption interfaceOption(
+        QStringLiteral("interface"),
+        QStringLiteral("The interface to use: sim, sim:MODEL (170, 180, 199, 200 or 210) or a "
+                       "parallel port device such as /dev/parport0. Without it, /dev/parport0 "
+                       "when the machine has one, else the simulated interface."),
+        QStringLiteral("which"));
+    parser.addOption(interfaceOption);
+    parser.process(app);
+
+    InterfaceChoice choice = defaultInterface(QFileInfo::exists(QStringLiteral("/dev/parport0")));
+    if (parser.isSet(interfaceOption)) {
+        QString error;
+        const auto parsed = parseInterfaceOption(parser.value(interfaceOption), &error);
+        if (!parsed) {
+            std::fprintf(stderr, "torvanel: %s\n", qPrintable(error));
+            return 2;
+        }
+        choice = *parsed;
+    }
+
+    SteadyClock clock;
+    QtSoundOutput sound;
+    QtDialogs dialogs;
+    SeededRandom random;
+
+    std::unique_ptr<PortLibrary> port;
+    PpdevPort* parport = nullptr;
+    if (choice.kind == InterfaceChoice::Kind::Simulated) {
+        port = std::make_unique<SimulatedInterface>(choice.model, clock);
+    } else {
+        auto real = std::make_unique<PpdevPort>(choice.device);
+        parport = real.get();
+        port = std::move(real);
+    }
+
+    Program program(*port, clock, sound, dialogs, random,
+                    ProgramPaths{findProgramFolder(), findConfigFolder()});
+    program.setInterfaceDescription(describe(choice),
+                                    choice.kind == InterfaceChoice::Kind::Simulated);
+    std::fprintf(stderr, "torvanel: %s\n", qPrintable(describe(choice)));
+
+    // Message boxes during start-up must not count as the last window
+    // closing.
+    QApplication::setQuitOnLastWindowClosed(false);
+    if (parport && !parport->isOpen()) {
+        std::fprintf(stderr, "torvanel: %s\n", qPrintable(parport->problem()));
+        dialogs.message(parport->problem(), QString(), Dialogs::Icon::Critical,
+                        Dialogs::Buttons::Ok);
+    }
+    if (!program.forms.titleForm().startUp()) return 0;
+    QApplication::setQuitOnLastWindowClosed(true);
+    return app.exec();
+}

@@ -1,0 +1,94 @@
+#include "app/qtdialogs.h"
+
+#include <memory>
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+QString qtFilterFrom(const QString& pipeFilter) {
+    const QStringList parts = pipeFilter.split(u'|');
+    QStringList filters;
+    for (int i = 0; i + 1 < parts.size(); i += 2) {
+        filters << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), parts[i + 1].trimmed());
+    }
+    return filters.join(QStringLiteral(";;"));
+}
+
+Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Icon icon,
+                                   Buttons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? programTitle() : title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    switch (buttons) {
+    case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
+    case Buttons::YesNo: box.setStandardButtons(QMessageBox::Yes | QMessageBox::No); break;
+    case Buttons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        break;
+    case Buttons::RetryCancel:
+        box.setStandardButtons(QMessageBox::Retry | QMessageBox::Cancel);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Ok: return Answer::Ok;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Retry: return Answer::Retry;
+    default: break;
+    }
+    // Closing the box with Escape or its close button counts as its way out.
+    return buttons == Buttons::Ok ? Answer::Ok : (buttons == Buttons::YesNo ? Answer::No
+                                                                             : Answer::Cancel);
+}
+
+namespace {
+QFileDialog* prepare(const Dialogs::FileRequest& request, QFileDialog::AcceptMode mode) {
+    auto* dialog = new QFileDialog(QApplication::activeWindow());
+    dialog->setAcceptMode(mode);
+    if (!request.title.isEmpty()) dialog->setWindowTitle(request.title);
+    if (!request.folder.isEmpty()) dialog->setDirectory(request.folder);
+    dialog->setNameFilter(qtFilterFrom(request.filter));
+    if (!request.fileName.isEmpty()) dialog->selectFile(request.fileName);
+    if (!request.defaultSuffix.isEmpty()) dialog->setDefaultSuffix(request.defaultSuffix);
+    if (mode == QFileDialog::AcceptSave && !request.confirmOverwrite) {
+        dialog->setOption(QFileDialog::DontConfirmOverwrite);
+    }
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                        : QFileDialog::AnyFile);
+    return dialog;
+}
+
+std::optional<QString> run(QFileDialog* dialog) {
+    std::unique_ptr<QFileDialog> owner(dialog);
+    if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return QDir::toNativeSeparators(dialog->selectedFiles().constFirst());
+}
+}  // namespace
+
+std::optional<QString> QtDialogs::openFile(const FileRequest& request) {
+    return run(prepare(request, QFileDialog::AcceptOpen));
+}
+
+std::optional<QString> QtDialogs::saveFile(const FileRequest& request) {
+    return run(prepare(request, QFileDialog::AcceptSave));
+}
+
+std::optional<QColor> QtDialogs::chooseColour(const QColor& initial) {
+    const QColor colour = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!colour.isValid()) return std::nullopt;
+    return colour;
+}

@@ -1,0 +1,182 @@
+#include "sim/simulatedinterface.h"
+
+#include <algorithm>
+
+namespace {
+constexpr std::uint8_t kRequestCode = 223;
+constexpr std::uint8_t kResetRequest = 32;
+constexpr std::uint8_t kAckEven = 2;
+constexpr std::uint8_t kAckOdd = 18;
+// Status lines the box does not drive read high.
+constexpr std::uint8_t kUndrivenStatus = 0x07;
+}  // namespace
+
+SimulatedInterface::SimulatedInterface(int model, Clock& clock, std::uint16_t baseAddress)
+    : model_(model), clock_(clock), base_(baseAddress), reported_(baseAddress) {}
+
+bool SimulatedInterface::isKnownModel(int model) {
+    return model == 170 || model == 180 || model == 199 || model == 200 || model == 210;
+}
+
+int SimulatedInterface::version() { return 1; }
+
+std::uint16_t SimulatedInterface::lptPortAddress(int n) {
+    (void)n;
+    ++addressQueries_;
+    return reported_;
+}
+
+bool SimulatedInterface::isWinNT() { return false; }
+
+QString SimulatedInterface::lastState() {
+    return QStringLiteral("simulated box, model %1").arg(model_).left(kLastStateLength);
+}
+
+std::vector<int> SimulatedInterface::dataWrites() const {
+    std::vector<int> values;
+    for (const Write& w : writes_) {
+        if (w.address == base_) values.push_back(w.value);
+    }
+    return values;
+}
+
+void SimulatedInterface::clearLog() {
+    writes_.clear();
+    codeRequests_.clear();
+    resets_ = 0;
+    speakerSoundings_ = 0;
+    lastSpeakerByte_ = 0;
+}
+
+void SimulatedInterface::scriptReplies(std::vector<Reply> replies) {
+    replies_.assign(replies.begin(), replies.end());
+}
+
+void SimulatedInterface::queueCode(std::vector<std::uint8_t> bytes, double latency,
+                                   int stallAfterBits) {
+    Transfer t;
+    t.bytes = std::move(bytes);
+    t.latency = latency;
+    t.stallAfterBits = stallAfterBits;
+    t.isBuzzCode = true;
+    queued_.push_back(std::move(t));
+}
+
+void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
+    writes_.push_back({clock_.now(), address, value});
+    if (value == kRequestCode) codeRequests_.push_back(address);
+    // Nothing but the box's own port reaches it.
+    if (address != base_) return;
+
+    switch (value) {
+    case 194:
+    case 129:
+    case 65:
+    case 146:
+    case 82:
+        speakerOn_ = true;
+        lastSpeakerByte_ = value;
+        ++speakerSoundings_;
+        break;
+    case 0:
+        speakerOn_ = false;
+        break;
+    default:
+        break;
+    }
+
+    if (silent_) {
+        onWrite(value);
+        return;
+    }
+
+    if (value == kRequestCode) {
+        Reply reply;
+        if (!replies_.empty()) {
+            reply = replies_.front();
+            replies_.pop_front();
+        } else {
+            reply.latency = latency_;
+        }
+        if (reply.kind == Reply::Kind::Silent) {
+            outgoing_.clear();
+            ready_ = true;
+        } else {
+            Transfer t;
+            t.bytes = {static_cast<std::uint8_t>(reply.kind == Reply::Kind::Code ? reply.code
+                                                                                 : model_)};
+            t.latency = reply.latency;
+            t.stallAfterBits = reply.stallAfterBits >= 8 ? -1 : reply.stallAfterBits;
+            startTransfer(std::move(t));
+        }
+    } else if (value == kResetRequest) {
+        ++resets_;
+        outgoing_.clear();
+        ready_ = true;
+        data_ = false;
+    } else if (!outgoing_.empty() && !stalled_ && bitVisible()) {
+        const bool evenBit = (bit_ % 2) == 0;
+        if ((evenBit && value == kAckEven) || (!evenBit && value == kAckOdd)) {
+            ++bitsSent_;
+            if (bit_ == 7) {
+                outgoing_.pop_front();
+                bit_ = 0;
+                if (outgoing_.empty()) {
+                    finishTransfer();
+                } else {
+                    presentNextBit();
+                }
+            } else {
+                ++bit_;
+                presentNextBit();
+            }
+        }
+    }
+    onWrite(value);
+}
+
+std::uint8_t SimulatedInterface::inport(std::uint16_t address) {
+    if (address != base_ + 1) return 0xFF;
+    if (!silent_ && outgoing_.empty() && !queued_.empty()) {
+        Transfer t = std::move(queued_.front());
+        queued_.pop_front();
+        startTransfer(std::move(t));
+    }
+    std::uint8_t status = kUndrivenStatus;
+    if (!outgoing_.empty() && !stalled_ && bitVisible()) {
+        ready_ = (bit_ % 2) == 1;
+        data_ = ((outgoing_.front() >> bit_) & 1) != 0;
+    }
+    if (ready_) status |= kReady;
+    if (data_) status |= kData;
+    return status;
+}
+
+void SimulatedInterface::startTransfer(Transfer transfer) {
+    current_ = std::move(transfer);
+    outgoing_.assign(current_.bytes.begin(), current_.bytes.end());
+    bit_ = 0;
+    bitsSent_ = 0;
+    stalled_ = current_.stallAfterBits == 0;
+    visibleAt_ = clock_.now() + current_.latency;
+}
+
+void SimulatedInterface::presentNextBit() {
+    if (current_.stallAfterBits >= 0 && bitsSent_ >= current_.stallAfterBits) {
+        stalled_ = true;
+        return;
+    }
+    visibleAt_ = clock_.now() + current_.latency;
+}
+
+void SimulatedInterface::finishTransfer() {
+    ready_ = true;
+    data_ = false;
+    const bool buzz = current_.isBuzzCode;
+    current_ = Transfer{};
+    if (buzz) onCodeFetched();
+}
+
+bool SimulatedInterface::bitVisible() const {
+    return current_.latency <= 0.0 || clock_.now() >= visibleAt_;
+}

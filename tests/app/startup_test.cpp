@@ -1,0 +1,189 @@
+// The start-up road as the operator sees it, with the simulated box and
+// scripted message boxes.
+#include <gtest/gtest.h>
+
+#include "app/controls.h"
+#include "app/titleform.h"
+#include "menu/setupmenu.h"
+#include "options/formextrax.h"
+#include "options/formoptions.h"
+#include "play/playscreen.h"
+#include "support/programfixture.h"
+
+namespace {
+
+const QString kAllSystemsGo = QStringLiteral("All systems go");
+
+QStringList visibleWindows(Program& p) {
+    QStringList shown;
+    for (ScreenPair s : kAllScreens) {
+        if (p.forms.isLoaded(s) && p.forms.playScreen(s).isVisible()) shown << screenName(s);
+    }
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        if (p.forms.isLoaded(m) && p.forms.setupMenu(m).isVisible()) shown << menuName(m);
+    }
+    if (p.forms.titleFormLoaded() && p.forms.titleForm().isVisible()) shown << "TitleForm";
+    return shown;
+}
+
+}  // namespace
+
+TEST(StartUp, AllSystemsGoComesFirstWithItsTitle) {
+    TestProgram t(170);
+    ASSERT_TRUE(t.startUp());
+    ASSERT_FALSE(t.dialogs.messages.empty());
+    const auto& first = t.dialogs.messages.front();
+    EXPECT_EQ(first.text, kAllSystemsGo);
+    EXPECT_EQ(first.title, QStringLiteral("Initializtion Completed"));
+    EXPECT_EQ(first.icon, Dialogs::Icon::Information);
+    EXPECT_EQ(first.buttons, Dialogs::Buttons::Ok);
+
+    TitleForm& title = t->forms.titleForm();
+    EXPECT_FALSE(title.isVisible()) << "the title screen is put away once detection is done";
+    EXPECT_EQ(title.Label2->text(), QStringLiteral("NTPort Version:  1"));
+    EXPECT_EQ(title.Label6->text(), QStringLiteral("Testing for Torvanel Interface..."));
+    EXPECT_EQ(title.Label3->text(), QStringLiteral("LPT Port Address:  888"));
+    EXPECT_EQ(title.Label4->text(), QStringLiteral("NT Operating System?  False"));
+    EXPECT_TRUE(title.Label5->text().startsWith(QStringLiteral("Call to NTPort successful?  ")));
+    EXPECT_EQ(title.Label1->text(), QStringLiteral("170"));
+    EXPECT_EQ(title.Label7->text(), QStringLiteral("Torvanel Model:  170"));
+    EXPECT_EQ(title.LabelKestrane->text(), QStringLiteral("Kestrane"));
+    EXPECT_EQ(title.Label8->text(), QStringLiteral("Loading set-up preferences..."));
+    EXPECT_EQ(t->state.PortAddress, 888);
+    EXPECT_EQ(t->state.InterfaceModel, 170);
+    EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 12);
+}
+
+TEST(StartUp, TheSimulatedInterfaceIsNamedOnTheTitleScreen) {
+    TestProgram t(200);
+    t->setInterfaceDescription(QStringLiteral("Simulated interface, model 200"), true);
+    bool namedDuringDetection = false;
+    t.dialogs.onMessage = [&](const ScriptedDialogs::Shown& shown) {
+        if (shown.text == kAllSystemsGo) {
+            TitleForm& title = t->forms.titleForm();
+            namedDuringDetection = title.isVisible() &&
+                                   title.LabelInterface->text().contains(QStringLiteral("Simulated"));
+        }
+    };
+    ASSERT_TRUE(t.startUp());
+    EXPECT_TRUE(namedDuringDetection);
+    EXPECT_EQ(t->forms.titleForm().LabelKestrane->text(), QStringLiteral("Marlowen Tech."));
+}
+
+TEST(StartUp, TheTeamAndPlayerCountsChooseTheScreenPair) {
+    struct Case {
+        const char* teams;
+        const char* players;
+        ScreenPair screen;
+        MenuKind menu;
+    };
+    const Case cases[] = {
+        {"2", "4", ScreenPair::P2_4, MenuKind::Players4},
+        {"3", "4", ScreenPair::P3_4, MenuKind::Players4},
+        {"2", "5", ScreenPair::P2_5, MenuKind::Players5},
+        {"3", "5", ScreenPair::P3_5, MenuKind::Players5},
+        // Counts no screen pair has: taken as 2 teams and 4 players each.
+        {"4", "4", ScreenPair::P2_4, MenuKind::Players4},
+        {"3", "7", ScreenPair::P3_4, MenuKind::Players4},
+        {"", "", ScreenPair::P2_4, MenuKind::Players4},
+    };
+    for (const Case& c : cases) {
+        TestProgram t(170);
+        TitleForm& title = t->forms.titleForm();
+        title.TeamText->setText(QString::fromLatin1(c.teams));
+        title.PlayerText->setText(QString::fromLatin1(c.players));
+        ASSERT_TRUE(t.startUp());
+        EXPECT_EQ(visibleWindows(*t), QStringList({screenName(c.screen), menuName(c.menu)}))
+            << c.teams << "/" << c.players;
+        EXPECT_EQ(t->forms.playScreen(c.screen).windowTitle(),
+                  QString::fromLatin1(playVariant(c.screen).caption));
+    }
+}
+
+TEST(StartUp, GammaBoxesAreDisabledOnlyForTwoTeamsOfFour) {
+    for (const char* teams : {"2", "3"}) {
+        TestProgram t(170);
+        t->forms.titleForm().TeamText->setText(QString::fromLatin1(teams));
+        ASSERT_TRUE(t.startUp());
+        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players4);
+        const bool threeTeams = QLatin1String(teams) == QLatin1String("3");
+        for (int i = 0; i <= 14; ++i) {
+            const bool gamma = i >= 10;
+            EXPECT_EQ(menu.Text[i]->isEnabled(), !gamma || threeTeams) << teams << " teams, box " << i;
+        }
+    }
+}
+
+TEST(StartUp, WiredModelsLoseTheLockUpOptionAndTheExtraTransmitter) {
+    for (int model : {170, 180, 199, 200, 210}) {
+        TestProgram t(model);
+        // Switched on beforehand, as a setup file might.
+        setCheckValue(t->forms.formOptions().CheckPlayerWaiting, 1);
+        ASSERT_TRUE(t.startUp());
+        FormOptions& options = t->forms.formOptions();
+        const bool wired = model == 180 || model == 210;
+        EXPECT_EQ(options.CheckPlayerWaiting->isEnabled(), !wired) << model;
+        if (wired) {
+            EXPECT_EQ(checkValue(options.CheckPlayerWaiting), 0) << model;
+        }
+        EXPECT_EQ(t->forms.setupMenu(MenuKind::Players4).mnuextraxmitter->isEnabled(), !wired)
+            << model;
+        EXPECT_TRUE(t->forms.setupMenu(MenuKind::Players5).mnuextraxmitter->isEnabled()) << model;
+    }
+}
+
+TEST(StartUp, TheAlphaSoundIsHeardOnceAfterAllSystemsGo) {
+    TestProgram t(170);
+    int playedBeforeTheMessage = -1;
+    t.dialogs.onMessage = [&](const ScriptedDialogs::Shown& shown) {
+        if (shown.text == kAllSystemsGo) playedBeforeTheMessage = t.sound.played.size();
+    };
+    ASSERT_TRUE(t.startUp());
+    EXPECT_EQ(playedBeforeTheMessage, 0);
+    ASSERT_EQ(t.sound.played.size(), 1);
+    EXPECT_EQ(t.sound.played.front(), t->programFile(QStringLiteral("ringin.wav")));
+    EXPECT_EQ(t->state.AlphaSound, t->programFile(QStringLiteral("ringin.wav")));
+    EXPECT_EQ(t.dialogs.count(QStringLiteral("Sound card is not available.")), 0);
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        EXPECT_TRUE(t->forms.setupMenu(m).ComboSound->isEnabled());
+    }
+}
+
+TEST(StartUp, WithoutAnyAudioOutputTheInterfaceSpeakerIsForced) {
+    TestProgram t(170);
+    t.sound.setAvailable(false);
+    ASSERT_TRUE(t.startUp());
+    ASSERT_EQ(t.dialogs.count(QStringLiteral("Sound card is not available.")), 1);
+    for (const auto& m : t.dialogs.messages) {
+        if (m.text == QStringLiteral("Sound card is not available.")) {
+            EXPECT_TRUE(m.title.isEmpty());
+            EXPECT_EQ(m.buttons, Dialogs::Buttons::Ok);
+        }
+    }
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        SetupMenu& menu = t->forms.setupMenu(m);
+        EXPECT_EQ(menu.ComboSound->currentIndex(), 0);
+        EXPECT_FALSE(menu.ComboSound->isEnabled());
+        EXPECT_FALSE(menu.mnuSounds->isEnabled()) << "no sound-card sounds to choose";
+    }
+    EXPECT_TRUE(t.sound.played.isEmpty());
+}
+
+TEST(StartUp, CancelWhenNoInterfaceAnswersEndsTheProgram) {
+    TestProgram t(170);
+    t.box.setSilent(true);
+    t.dialogs.answers = {Dialogs::Answer::Retry, Dialogs::Answer::Cancel};
+    EXPECT_FALSE(t.startUp());
+    EXPECT_EQ(t.ends, 1);
+    ASSERT_EQ(t.dialogs.messages.size(), 2u);
+    for (const auto& m : t.dialogs.messages) {
+        EXPECT_EQ(m.title, QStringLiteral("Torvanel Interface not found."));
+        EXPECT_EQ(m.icon, Dialogs::Icon::Critical);
+        EXPECT_EQ(m.buttons, Dialogs::Buttons::RetryCancel);
+        EXPECT_TRUE(m.text.startsWith(QStringLiteral("Can't continue until interface problem is "
+                                                     "corrected.  Check power and cable")));
+    }
+    EXPECT_EQ(t.dialogs.count(kAllSystemsGo), 0);
+    EXPECT_FALSE(t->forms.isLoaded(ScreenPair::P2_4));
+    EXPECT_EQ(t.box.addressQueries(), 2) << "Retry asks the port layer again";
+}
