@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QLabel>
 #include <QWidget>
 
 #include "app/screenpair.h"
@@ -22,6 +23,20 @@ public:
 
     // Puts the screen up for the audience.
     void showScreen();
+
+    // The two colour settings: the background of the window and of the
+    // labels that sit on it, and the text colour of the name and team.
+    void setScreenBackColour(const QColor& colour);
+    QColor screenBackColour() const;
+    void setScreenTextColour(const QColor& colour);
+    QColor screenTextColour() const;
+
+    QLabel* namelabel;
+    QLabel* Labelteam;
+    QLabel* Labeltimerstate;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* clocklabel;
 
 private:
     Program& program_;
