@@ -9,7 +9,8 @@ double SteadyClock::now() {
 }
 
 void SteadyClock::waitUntil(double time) {
-    for (double left = time - now(); left > 0; left = time - now()) {
-        std::this_thread::sleep_for(std::chrono::duration<double>(left));
+    // sleep_for may wake early; go back to sleep for what is left.
+    while (now() < time) {
+        std::this_thread::sleep_for(std::chrono::duration<double>(time - now()));
     }
 }

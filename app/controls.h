@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <map>
 
@@ -39,7 +40,7 @@ bool setCheckValue(QCheckBox* box, int value);
 // Screen geometry: 1440 twips to the inch, 15 to a pixel at 96 dpi.
 inline constexpr double kTwipsPerPixel = 15.0;
 inline int twipsToPixels(int twips, double scale = 1.0) {
-    return static_cast<int>(twips * scale / kTwipsPerPixel + 0.5);
+    return static_cast<int>(std::lround(twips * scale / kTwipsPerPixel));
 }
 QRect twipsRect(int left, int top, int width, int height, double scale = 1.0);
 

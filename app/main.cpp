@@ -35,7 +35,7 @@ QString findProgramFolder() {
 
 QString findConfigFolder() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
-    const QString folder = QDir(base).filePath(QStringLiteral("torvanel"));
+    QString folder = QDir(base).filePath(QStringLiteral("torvanel"));
     QDir().mkpath(folder);
     return folder;
 }
