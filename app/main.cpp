@@ -9,6 +9,7 @@
 
 #include "app/clock.h"
 #include "app/commandline.h"
+#include "app/pluginobjecthost.h"
 #include "app/ppdevport.h"
 #include "app/program.h"
 #include "app/qtdialogs.h"
@@ -16,6 +17,7 @@
 #include "app/random.h"
 #include "app/titleform.h"
 #include "sim/simulatedinterface.h"
+#include "sim/simulatedusbmodule.h"
 
 namespace {
 
@@ -88,8 +90,20 @@ int main(int argc, char* argv[]) {
         port = std::move(real);
     }
 
+    // The USB lockout's control comes from the plugins installed with the
+    // program. The simulated model 199 runs it against a simulated module.
+    PluginObjectHost objects(PluginObjectHost::defaultFolders(
+        QCoreApplication::applicationDirPath(), QStringLiteral(TORVANEL_PLUGINDIR),
+        QStringLiteral(TORVANEL_INSTALL_PLUGINDIR)));
+    std::unique_ptr<SimulatedUsbModule> usbModule;
+    if (choice.kind == InterfaceChoice::Kind::Simulated && choice.model == 199) {
+        usbModule = std::make_unique<SimulatedUsbModule>();
+    }
+
     Program program(*port, clock, sound, dialogs, random,
                     ProgramPaths{findProgramFolder(), findConfigFolder()});
+    program.setObjectHost(objects);
+    program.setUsbTransport(usbModule.get());
     program.setInterfaceDescription(describe(choice),
                                     choice.kind == InterfaceChoice::Kind::Simulated);
     std::fprintf(stderr, "torvanel: %s\n", qPrintable(describe(choice)));

@@ -7,6 +7,7 @@
 #include "app/clock.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
+#include "app/objecthost.h"
 #include "app/portlibrary.h"
 #include "app/programstate.h"
 #include "app/random.h"
@@ -54,11 +55,29 @@ public:
     QString interfaceDescription() const { return interfaceDescription_; }
     bool simulatedInterface() const { return simulated_; }
 
+    // Where controls such as the USB module's come from: the plugins
+    // installed with the program, or classes a test registers. Until one is
+    // set, a host that has no classes.
+    ObjectHost& objects() { return *objects_; }
+    void setObjectHost(ObjectHost& host) { objects_ = &host; }
+
+    // The simulated USB module when the simulated interface is in use (a
+    // QObject implementing usbio::HidTransport that outlives the program's
+    // windows); nullptr when controls are to reach the real module.
+    QObject* usbTransport() const { return usbTransport_; }
+    void setUsbTransport(QObject* transport) { usbTransport_ = transport; }
+
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
     void endProgram();
     void setEndHandler(std::function<void()> handler) { endHandler_ = std::move(handler); }
 
+private:
+    RegisteredObjectHost noObjects_;
+    ObjectHost* objects_ = &noObjects_;
+    QObject* usbTransport_ = nullptr;
+
+public:
     // Declared last: the windows refer to everything above while they live.
     Forms forms;
 
