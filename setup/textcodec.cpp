@@ -63,7 +63,8 @@ TextEncoding detectEncoding(const QList<QByteArray>& lines) {
         return TextEncoding::Windows1252;
     for (const QByteArray& l : lines) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        (void)utf8.decode(l);
+        // The decoder works only when its result is taken.
+        const QString decoded = utf8.decode(l);
         if (utf8.hasError())
             return TextEncoding::Windows1252;
     }
