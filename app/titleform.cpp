@@ -157,6 +157,7 @@ void TitleForm::handshake() {
 void TitleForm::setupfile() {
     Label8->setText(QStringLiteral("Loading set-up preferences..."));
     setup::applyLoaderDefaults(program_);
+    setup::loadStartupSetupFile(program_);
 }
 
 void TitleForm::SoundCardTest() {

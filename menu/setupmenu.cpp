@@ -6,6 +6,7 @@
 #include "app/titleform.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
+#include "setup/filecommands.h"
 
 namespace {
 
@@ -79,7 +80,9 @@ const SetupMenuVariant& setupMenuVariant(MenuKind kind) {
 }
 
 SetupMenu::SetupMenu(Program& program, MenuKind kind)
-    : program_(program), variant_(setupMenuVariant(kind)) {
+    : cd1test(setup::initialSetupDialog(program)),
+      program_(program),
+      variant_(setupMenuVariant(kind)) {
     setObjectName(menuName(kind));
     setWindowTitle(QString::fromLatin1(variant_.caption));
     setFont(programFont(QStringLiteral("Arial"), 12));
@@ -248,12 +251,16 @@ void SetupMenu::buildMenus() {
 
     // Items whose commands this build does not carry yet stay greyed rather
     // than doing nothing when chosen.
-    for (QAction* a : {mnuOpen, mnuSave, mnuSaveAs, mnu4Player, mnu5Players, menuAlphaSnd,
+    for (QAction* a : {mnu4Player, mnu5Players, menuAlphaSnd,
                        mnuBetaSnd, mnuGammaSnd, mnuTimerSnd, mnuGameSnd, mnubackgroundcolor,
                        mnutextcolor, mnuContactMarlowen}) {
         a->setEnabled(false);
     }
 
+    connect(mnuOpen, &QAction::triggered, this, [this] { setup::openSetupFile(program_, *this); });
+    connect(mnuSave, &QAction::triggered, this, [this] { setup::saveSetupFile(program_, *this); });
+    connect(mnuSaveAs, &QAction::triggered, this,
+            [this] { setup::saveSetupFileAs(program_, *this); });
     connect(mnuExit, &QAction::triggered, this, [this] {
         Forms& f = program_.forms;
         for (ScreenPair s : {ScreenPair::P2_4, ScreenPair::P3_4, ScreenPair::P2_5, ScreenPair::P3_5}) {

@@ -9,6 +9,7 @@
 #include <QPushButton>
 
 #include "app/controls.h"
+#include "app/dialogs.h"
 #include "app/screenpair.h"
 
 class Program;
@@ -107,6 +108,11 @@ public:
     QMenu* mnuHelp;
     QAction* mnuVersionInfo;
     QAction* mnuContactMarlowen;
+
+    // The menu's own file dialog. What one use leaves in it (folder, file
+    // name, flags) is where the next use starts, for set-up files and
+    // sounds alike.
+    Dialogs::FileRequest cd1test;
 
 private:
     void buildWidgets();

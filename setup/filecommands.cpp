@@ -1,0 +1,91 @@
+#include "setup/filecommands.h"
+
+#include <QFileInfo>
+
+#include "app/program.h"
+#include "app/titleform.h"
+#include "menu/setupmenu.h"
+#include "setup/loader.h"
+#include "setup/recordwindows.h"
+#include "setup/savefile.h"
+
+namespace setup {
+namespace {
+
+const QString kNotASetupFile =
+    QStringLiteral("File corrupt or not Torvanel Setup File.  Loading default settings.");
+const QString kOpenFailed = QStringLiteral(
+    "The selected file failed to open.  Program will continue with current configuration.");
+const QString kSaveFailed = QStringLiteral("File failed to save as expected.");
+const QString kNotSaved = QStringLiteral("File Not Saved!");
+
+void prepare(Dialogs::FileRequest& cd1test, const Program& program) {
+    cd1test.filter = QStringLiteral("Setup Files|*.txt");
+    cd1test.folder = program.paths.programFolder;
+    cd1test.fileName = QStringLiteral("tvlsetup.txt");
+}
+
+// The dialog keeps the chosen file, so its next use starts there.
+void remember(Dialogs::FileRequest& cd1test, const QString& chosen) {
+    cd1test.fileName = chosen;
+    cd1test.folder = QFileInfo(chosen).absolutePath();
+}
+
+void write(Program& program, const QString& path, Writer writer, MenuKind from) {
+    const auto error = saveAtomically(path, fileBytes(writerLines(program, writer, from)));
+    if (error)
+        program.dialogs.inform(kSaveFailed + u'\n' + *error + kNotSaved);
+}
+
+}  // namespace
+
+Dialogs::FileRequest initialSetupDialog(const Program& program) {
+    Dialogs::FileRequest cd1test;
+    cd1test.title = QStringLiteral("Open Set-up Prefences");
+    cd1test.defaultSuffix = QStringLiteral("txt");
+    prepare(cd1test, program);
+    return cd1test;
+}
+
+void openSetupFile(Program& program, SetupMenu& menu) {
+    prepare(menu.cd1test, program);
+    const std::optional<QString> chosen = program.dialogs.openFile(menu.cd1test);
+    if (chosen)
+        remember(menu.cd1test, *chosen);
+
+    if (chosen && QFileInfo::exists(*chosen)) {
+        const LoadResult result = loadSetupFile(program, *chosen, true);
+        if (result.outcome == LoadResult::Outcome::WrongHeader) {
+            program.dialogs.inform(kNotASetupFile);
+        } else if (result.outcome == LoadResult::Outcome::Failed) {
+            program.dialogs.inform(kOpenFailed + u'\n' + result.error.description() + u'\n');
+            return;
+        }
+    } else {
+        program.dialogs.message(
+            QStringLiteral("The set-up file TVLSETUP.TXT was not found.  Loading default system "
+                           "settings"),
+            QStringLiteral("File not found"), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+    }
+    showScreenPair(program);
+}
+
+void saveSetupFile(Program& program, SetupMenu& menu) {
+    write(program, program.startupSetupFile(), Writer::Save, menu.kind());
+}
+
+void saveSetupFileAs(Program& program, SetupMenu& menu) {
+    prepare(menu.cd1test, program);
+    menu.cd1test.confirmOverwrite = true;
+    const std::optional<QString> chosen = program.dialogs.saveFile(menu.cd1test);
+    if (!chosen)
+        return;
+    QString path = *chosen;
+    // A name typed without an extension gets the dialog's default one.
+    if (QFileInfo(path).suffix().isEmpty())
+        path += u'.' + menu.cd1test.defaultSuffix;
+    remember(menu.cd1test, path);
+    write(program, path, Writer::SaveAs, menu.kind());
+}
+
+}  // namespace setup

@@ -1,0 +1,40 @@
+#include "setup/savefile.h"
+
+#include <cerrno>
+
+#include <QSaveFile>
+
+namespace setup {
+namespace {
+
+// Qt reports a short write (a full disk, a file-size limit) as "Unknown
+// error"; the system's own words for it are still in errno.
+QString describe(const QSaveFile& file, int systemError) {
+    if (systemError != 0 &&
+        (file.errorString().isEmpty() || file.errorString() == QLatin1String("Unknown error"))) {
+        return qt_error_string(systemError);
+    }
+    return file.errorString();
+}
+
+}  // namespace
+
+std::optional<QString> saveAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return file.errorString();
+    errno = 0;
+    // commit() renames the temporary file over the old one even when its
+    // final flush fails, so the flush is checked here first. An uncommitted
+    // temporary file is removed when `file` goes.
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString error = describe(file, errno);
+        file.cancelWriting();
+        return error;
+    }
+    if (!file.commit())
+        return describe(file, errno);
+    return std::nullopt;
+}
+
+}  // namespace setup

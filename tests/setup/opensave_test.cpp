@@ -1,0 +1,244 @@
+// The set-up menus' File commands as the operator uses them.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <csignal>
+
+#include <QDir>
+
+#include "app/titleform.h"
+#include "menu/setupmenu.h"
+#include "play/playscreen.h"
+#include "setup/setuptestfiles.h"
+#include "support/programfixture.h"
+
+using namespace setuptest;
+
+namespace {
+
+const QString kOpenFailed = QStringLiteral(
+    "The selected file failed to open.  Program will continue with current configuration.");
+const QString kNotFound =
+    QStringLiteral("The set-up file TVLSETUP.TXT was not found.  Loading default system settings");
+
+SetupMenu& menu4(TestProgram& t) {
+    return t->forms.setupMenu(MenuKind::Players4);
+}
+SetupMenu& menu5(TestProgram& t) {
+    return t->forms.setupMenu(MenuKind::Players5);
+}
+
+QString fileIn(const QTemporaryDir& dir, const QString& name) {
+    return QDir(dir.path()).filePath(name);
+}
+
+QStringList threeTeamsOfFive() {
+    QStringList lines = validLines();
+    lines[1] = "3";
+    lines[2] = "5";
+    lines[3] = "Opened";
+    return lines;
+}
+
+// Lowers the file-size limit for a while: writes beyond it fail as on a
+// full disk, whoever runs the test.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes) {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        previous_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit lower = old_;
+        lower.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &lower);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, previous_);
+    }
+
+  private:
+    rlimit old_{};
+    void (*previous_)(int) = nullptr;
+};
+
+}  // namespace
+
+TEST(FileMenu, TheFileItemsAreAvailableInBothMenus) {
+    TestProgram t;
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        SetupMenu& menu = t->forms.setupMenu(m);
+        for (QAction* a : {menu.mnuOpen, menu.mnuSave, menu.mnuSaveAs}) {
+            EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+        }
+    }
+}
+
+TEST(OpenSetupFile, AThreeTeamFivePlayerFileBringsUpItsScreenPair) {
+    TestProgram t;
+    showScreenPair(*t);
+    ASSERT_EQ(visibleWindows(*t), QStringList({"PlayScreen2_4", "FrmMenu3_4"}));
+    const QString path = fileIn(t.programDir, "club.txt");
+    writeBytes(path, crlf(threeTeamsOfFive()));
+    t.dialogs.openAnswers = {path};
+    menu4(t).mnuOpen->trigger();
+
+    EXPECT_TRUE(t.dialogs.messages.empty()) << t.dialogs.texts().join("|").toStdString();
+    const QStringList shown = visibleWindows(*t);
+    EXPECT_TRUE(shown.contains("Playscreen3_5")) << shown.join(",").toStdString();
+    EXPECT_TRUE(shown.contains("FrmMenu3_5")) << shown.join(",").toStdString();
+    EXPECT_EQ(menu4(t).ComboTeams->currentIndex(), 1);
+    EXPECT_EQ(menu5(t).ComboTeams->currentIndex(), 1);
+    EXPECT_EQ(menu5(t).Text[0]->text(), "Opened");
+    EXPECT_EQ(t->forms.playScreen(ScreenPair::P2_4).clocklabel->text(), "15:00");
+
+    // The dialog is this menu's own, set up afresh for set-up files, and it
+    // keeps the file chosen.
+    ASSERT_EQ(t.dialogs.openRequests.size(), 1u);
+    const Dialogs::FileRequest& asked = t.dialogs.openRequests[0];
+    EXPECT_EQ(asked.title, "Open Set-up Prefences");
+    EXPECT_EQ(asked.filter, "Setup Files|*.txt");
+    EXPECT_EQ(asked.folder, t.programDir.path());
+    EXPECT_EQ(asked.fileName, "tvlsetup.txt");
+    EXPECT_EQ(asked.defaultSuffix, "txt");
+    EXPECT_EQ(menu4(t).cd1test.fileName, path);
+    EXPECT_EQ(menu5(t).cd1test.fileName, "tvlsetup.txt") << "the other menu's dialog is its own";
+}
+
+TEST(OpenSetupFile, AWrongHeaderOrNoFileChangesNothing) {
+    struct Case {
+        const char* name;
+        bool wrongHeader;  // else cancelled
+    };
+    for (const Case& c : {Case{"wrong header", true}, Case{"cancelled", false}}) {
+        TestProgram t;
+        showScreenPair(*t);
+        if (c.wrongHeader) {
+            QStringList lines = threeTeamsOfFive();
+            lines[0] = "Torvanel Setup File v2";
+            const QString path = fileIn(t.programDir, "other.txt");
+            writeBytes(path, crlf(lines));
+            t.dialogs.openAnswers = {path};
+        }
+        menu5(t).mnuOpen->trigger();
+        ASSERT_EQ(t.dialogs.messages.size(), 1u) << c.name;
+        const auto& m = t.dialogs.messages[0];
+        if (c.wrongHeader) {
+            EXPECT_EQ(m.text,
+                      "File corrupt or not Torvanel Setup File.  Loading default settings.");
+            EXPECT_TRUE(m.title.isEmpty());
+        } else {
+            EXPECT_EQ(m.text, kNotFound);
+            EXPECT_EQ(m.title, "File not found");
+            EXPECT_EQ(m.icon, Dialogs::Icon::Warning);
+        }
+        EXPECT_EQ(m.buttons, Dialogs::Buttons::Ok);
+        EXPECT_EQ(t->forms.titleForm().TeamText->text(), "2") << c.name;
+        EXPECT_EQ(menu4(t).Text[0]->text(), "Alpha") << c.name;
+        EXPECT_EQ(visibleWindows(*t), QStringList({"PlayScreen2_4", "FrmMenu3_4"})) << c.name;
+    }
+}
+
+TEST(OpenSetupFile, AReadingErrorKeepsWhatWasReadAndChoosesNoScreens) {
+    struct Case {
+        int keepLines;     // lines kept of a 3-teams-of-5 file
+        QString teams;     // line 2
+        QString detail;    // what the message adds
+        QString teamText;  // TeamText afterwards
+    };
+    const Case cases[] = {
+        {30, "3", "Input past end of file (line 31)", "3"},
+        {45, "4", "Invalid property value (line 2)", "4"},
+        {45, "x", "Invalid property value (line 2)", "x"},
+    };
+    for (const Case& c : cases) {
+        TestProgram t;
+        showScreenPair(*t);
+        QStringList lines = threeTeamsOfFive().mid(0, c.keepLines);
+        lines[1] = c.teams;
+        const QString path = fileIn(t.programDir, "short.txt");
+        writeBytes(path, crlf(lines));
+        t.dialogs.openAnswers = {path};
+        menu4(t).mnuOpen->trigger();
+        ASSERT_EQ(t.dialogs.messages.size(), 1u);
+        EXPECT_EQ(t.dialogs.messages[0].text, kOpenFailed + "\n" + c.detail + "\n");
+        EXPECT_TRUE(t.dialogs.messages[0].title.isEmpty());
+        EXPECT_EQ(t->forms.titleForm().TeamText->text(), c.teamText);
+        EXPECT_EQ(visibleWindows(*t), QStringList({"PlayScreen2_4", "FrmMenu3_4"}));
+        if (c.keepLines == 30) {
+            EXPECT_EQ(menu5(t).Text[0]->text(), "Opened") << "read before the error";
+            EXPECT_EQ(menu4(t).ComboTeams->currentIndex(), 1);
+        } else {
+            EXPECT_EQ(menu5(t).Text[0]->text(), "Alpha") << "nothing after line 2";
+        }
+    }
+}
+
+TEST(SaveSetupFile, SaveWritesTheStartupFileAndSaveAsTheNamedOne) {
+    TestProgram t;
+    menu4(t).Text[0]->setText("Saved");
+    menu4(t).mnuSave->trigger();
+    EXPECT_TRUE(t.dialogs.messages.empty());
+    EXPECT_TRUE(t.dialogs.saveRequests.empty()) << "Save asks nothing";
+    EXPECT_EQ(splitLines(readBytes(t->startupSetupFile())).value(3), "Saved");
+
+    // A name typed without an extension gets ".txt".
+    t.dialogs.saveAnswers = {fileIn(t.configDir, "regional")};
+    menu5(t).mnuSaveAs->trigger();
+    ASSERT_EQ(t.dialogs.saveRequests.size(), 1u);
+    const Dialogs::FileRequest& asked = t.dialogs.saveRequests[0];
+    EXPECT_EQ(asked.title, "Open Set-up Prefences");
+    EXPECT_EQ(asked.filter, "Setup Files|*.txt");
+    EXPECT_EQ(asked.folder, t.programDir.path());
+    EXPECT_EQ(asked.fileName, "tvlsetup.txt");
+    EXPECT_TRUE(asked.confirmOverwrite);
+    EXPECT_EQ(splitLines(readBytes(fileIn(t.configDir, "regional.txt"))).size(), 45);
+    EXPECT_FALSE(QFileInfo::exists(fileIn(t.configDir, "regional")));
+    EXPECT_EQ(menu5(t).cd1test.fileName, fileIn(t.configDir, "regional.txt"));
+}
+
+TEST(SaveSetupFile, CancellingSaveAsWritesNothing) {
+    TestProgram t;
+    const QStringList before = QDir(t.configDir.path()).entryList(QDir::Files);
+    const QStringList beforeProgram = QDir(t.programDir.path()).entryList(QDir::Files);
+    const QStringList beforeHere = QDir::current().entryList(QDir::Files);
+    menu4(t).mnuSaveAs->trigger();
+    EXPECT_EQ(t.dialogs.saveRequests.size(), 1u);
+    EXPECT_TRUE(t.dialogs.messages.empty());
+    EXPECT_EQ(QDir(t.configDir.path()).entryList(QDir::Files), before);
+    EXPECT_EQ(QDir(t.programDir.path()).entryList(QDir::Files), beforeProgram);
+    EXPECT_EQ(QDir::current().entryList(QDir::Files), beforeHere);
+}
+
+TEST(SaveSetupFile, AFailedSaveKeepsTheOldFileAndSaysSo) {
+    TestProgram t;
+    menu4(t).mnuSave->trigger();
+    const QByteArray old = readBytes(t->startupSetupFile());
+    ASSERT_EQ(splitLines(old).size(), 45);
+
+    menu4(t).Text[0]->setText(QString(200, u'x'));  // well past the limit below
+    {
+        FileSizeLimit limit(64);
+        menu4(t).mnuSave->trigger();
+    }
+    ASSERT_EQ(t.dialogs.messages.size(), 1u);
+    const QString text = t.dialogs.messages[0].text;
+    EXPECT_TRUE(text.startsWith("File failed to save as expected.\n")) << text.toStdString();
+    EXPECT_TRUE(text.endsWith("File Not Saved!")) << text.toStdString();
+    EXPECT_GT(text.size(), QString("File failed to save as expected.\nFile Not Saved!").size())
+        << "the system's description is in between";
+    EXPECT_FALSE(text.contains("Unknown error")) << text.toStdString();
+    EXPECT_TRUE(t.dialogs.messages[0].title.isEmpty());
+    EXPECT_EQ(readBytes(t->startupSetupFile()), old) << "the old file is whole";
+    EXPECT_EQ(QDir(t.configDir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList{"tvlsetup.txt"})
+        << "no half-written file is left behind";
+}
+
+TEST(SaveSetupFile, SaveAsIntoAMissingFolderSaysSo) {
+    TestProgram t;
+    t.dialogs.saveAnswers = {fileIn(t.configDir, "gone/elsewhere.txt")};
+    menu4(t).mnuSaveAs->trigger();
+    ASSERT_EQ(t.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(t.dialogs.messages[0].text.startsWith("File failed to save as expected.\n"));
+    EXPECT_TRUE(t.dialogs.messages[0].text.endsWith("File Not Saved!"));
+}
