@@ -16,6 +16,9 @@ struct LinkRig {
         state.PortAddress = 888;
         state.InterfaceModel = static_cast<std::int16_t>(model);
     }
+    // The link holds on to the members.
+    LinkRig(const LinkRig&) = delete;
+    LinkRig& operator=(const LinkRig&) = delete;
 
     ManualClock clock{1000.0, 1e-5};
     SimulatedInterface box;
