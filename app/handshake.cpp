@@ -14,10 +14,10 @@ int requestModelCode(PortLibrary& port, Clock& clock, std::uint16_t address,
     return read.complete ? read.value : -1;
 }
 
-void resetAndPause(PortLibrary& port, Clock& clock, std::uint16_t address) {
+void resetAndPause(PortLibrary& port, Clock& clock, std::uint16_t address, bool holdLine) {
     const double start = clock.now();
     port.outport(address, buzzlink::kResetRequest);
-    port.outport(address, 0);
+    if (!holdLine) port.outport(address, 0);
     clock.waitUntil(start + buzzlink::kResetPause);
 }
 

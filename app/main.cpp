@@ -16,6 +16,7 @@
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
 #include "app/titleform.h"
+#include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
 
@@ -82,8 +83,11 @@ int main(int argc, char* argv[]) {
 
     std::unique_ptr<PortLibrary> port;
     PpdevPort* parport = nullptr;
+    SimulatedInterface* simulated = nullptr;
     if (choice.kind == InterfaceChoice::Kind::Simulated) {
-        port = std::make_unique<SimulatedInterface>(choice.model, clock);
+        auto box = std::make_unique<SimulatedInterface>(choice.model, clock);
+        simulated = box.get();
+        port = std::move(box);
     } else {
         auto real = std::make_unique<PpdevPort>(choice.device);
         parport = real.get();
@@ -118,5 +122,12 @@ int main(int argc, char* argv[]) {
     }
     if (!program.forms.titleForm().startUp()) return 0;
     QApplication::setQuitOnLastWindowClosed(true);
+
+    // With the simulated box, the contestants press its buttons here.
+    std::unique_ptr<ContestantPanel> panel;
+    if (simulated && simulated->hasButtons()) {
+        panel = std::make_unique<ContestantPanel>(program, *simulated);
+        panel->showPanel();
+    }
     return app.exec();
 }

@@ -7,6 +7,7 @@ constexpr std::uint8_t kRequestCode = 223;
 constexpr std::uint8_t kResetRequest = 32;
 constexpr std::uint8_t kAckEven = 2;
 constexpr std::uint8_t kAckOdd = 18;
+constexpr std::uint8_t kPollRequest = 19;
 // Status lines the box does not drive read high.
 constexpr std::uint8_t kUndrivenStatus = 0x07;
 }  // namespace
@@ -77,9 +78,11 @@ void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
         speakerOn_ = true;
         lastSpeakerByte_ = value;
         ++speakerSoundings_;
+        if (speakerListener_) speakerListener_(value);
         break;
     case 0:
         speakerOn_ = false;
+        if (speakerListener_) speakerListener_(0);
         break;
     default:
         break;
@@ -90,7 +93,11 @@ void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
         return;
     }
 
+    if (value == kPollRequest) armed_ = true;
+
     if (value == kRequestCode) {
+        // Asked for its model code, the box forgets any buzz-in it held.
+        dropButtonCode();
         Reply reply;
         if (!replies_.empty()) {
             reply = replies_.front();
@@ -111,6 +118,7 @@ void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
         }
     } else if (value == kResetRequest) {
         ++resets_;
+        dropButtonCode();
         outgoing_.clear();
         ready_ = true;
         data_ = false;
@@ -140,6 +148,8 @@ std::uint8_t SimulatedInterface::inport(std::uint16_t address) {
     if (!silent_ && outgoing_.empty() && !queued_.empty()) {
         Transfer t = std::move(queued_.front());
         queued_.pop_front();
+        // The map is of the buttons as they are when the fetch begins.
+        if (t.fromButtons && isWiredBox()) t.bytes = wiredMap(latched_ | held_);
         startTransfer(std::move(t));
     }
     std::uint8_t status = kUndrivenStatus;
@@ -173,10 +183,97 @@ void SimulatedInterface::finishTransfer() {
     ready_ = true;
     data_ = false;
     const bool buzz = current_.isBuzzCode;
+    if (current_.fromButtons) {
+        // Fetched: the box waits for the next poll before it listens again.
+        buttonCodePending_ = false;
+        latched_ = 0;
+        armed_ = false;
+    }
     current_ = Transfer{};
     if (buzz) onCodeFetched();
 }
 
 bool SimulatedInterface::bitVisible() const {
     return current_.latency <= 0.0 || clock_.now() >= visibleAt_;
+}
+
+// --- Players ---------------------------------------------------------------
+
+bool SimulatedInterface::isWiredBox() const { return model_ == 180 || model_ == 210; }
+
+bool SimulatedInterface::isWirelessBox() const { return model_ == 170 || model_ == 200; }
+
+bool SimulatedInterface::hasButtons() const { return isWiredBox() || isWirelessBox(); }
+
+int SimulatedInterface::extraTransmitter() const {
+    if (model_ == 170) return 14;
+    if (model_ == 200) return 0;
+    return -1;
+}
+
+std::vector<std::uint8_t> SimulatedInterface::wiredMap(std::uint16_t lines) {
+    // Active low: a line held down reads 0.
+    return {static_cast<std::uint8_t>(~lines & 0xFF), static_cast<std::uint8_t>(~lines >> 8)};
+}
+
+void SimulatedInterface::press(int input) { pressTogether({input}); }
+
+void SimulatedInterface::pressTogether(const std::vector<int>& inputs) {
+    if (isWiredBox()) {
+        for (int input : inputs) {
+            if (input < 0 || input >= kInputs) continue;
+            const auto bit = static_cast<std::uint16_t>(1u << input);
+            held_ |= bit;
+            if (armed_ || buttonCodePending_) latched_ |= bit;
+        }
+        if (listening() && latched_ != 0) queueButtonCode(0);
+        return;
+    }
+    if (!isWirelessBox() || !listening()) return;
+    for (int input : inputs) {
+        if (input < 0 || input >= kInputs) continue;
+        queueButtonCode(input);
+        return;
+    }
+}
+
+void SimulatedInterface::release(int input) {
+    if (input < 0 || input >= kInputs) return;
+    held_ &= static_cast<std::uint16_t>(~(1u << input));
+}
+
+void SimulatedInterface::releaseAll() { held_ = 0; }
+
+bool SimulatedInterface::isPressed(int input) const {
+    if (input < 0 || input >= kInputs) return false;
+    return (held_ >> input) & 1;
+}
+
+void SimulatedInterface::queueButtonCode(int transmitter) {
+    Transfer t;
+    // A wired box's bytes are filled in when the fetch begins.
+    t.bytes = isWiredBox() ? wiredMap(0) : std::vector<std::uint8_t>{
+                                               static_cast<std::uint8_t>(transmitter)};
+    t.latency = latency_;
+    t.stallAfterBits = stallNext_;
+    stallNext_ = -1;
+    t.isBuzzCode = true;
+    t.fromButtons = true;
+    queued_.push_back(std::move(t));
+    buttonCodePending_ = true;
+}
+
+void SimulatedInterface::dropButtonCode() {
+    if (!buttonCodePending_) return;
+    buttonCodePending_ = false;
+    latched_ = 0;
+    armed_ = false;
+    std::erase_if(queued_, [](const Transfer& t) { return t.fromButtons; });
+    if (current_.fromButtons) {
+        outgoing_.clear();
+        current_ = Transfer{};
+        stalled_ = false;
+        ready_ = true;
+        data_ = false;
+    }
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -23,6 +24,17 @@
 //     an odd bit);
 //   - while a code is waiting to be fetched the ready line is low;
 //   - the speaker bytes (194, 129, 65, 146, 82) sound its speaker, 0 stops it.
+//
+// Players press its buttons (press, release, pressTogether). A wired box
+// (180, 210) then presents two bytes, the map of every button line, active
+// low; a wireless box (170, 200) presents the number of the transmitter
+// heard. The box is a lockout: it takes a press only while the program is
+// polling it (after a poll request 19, until a code has been fetched) and
+// holds one code at a time. A wired box latches every press until the code
+// is fetched and presents, at the moment the program starts fetching, the
+// latched presses and whatever is held down then; presses while that code
+// waits become a tie. A wireless box presents the first transmitter it heard
+// and loses the rest. The USB model has no buttons here.
 //
 // Every write is logged. Tests can make the box answer late, stay silent,
 // stop in the middle of a byte or answer with another code.
@@ -91,6 +103,43 @@ public:
     // Whether a transfer (model code or buzz-in code) is in progress.
     bool sending() const { return !outgoing_.empty(); }
 
+    // --- Players ------------------------------------------------------------
+    // An input is a button line on a wired box: line n is bit n of the first
+    // byte for n < 8 and bit n - 8 of the second byte; on a wireless box it
+    // is a transmitter number, 0 to 15.
+    static constexpr int kInputs = 16;
+    bool hasButtons() const;
+    bool isWiredBox() const;
+    bool isWirelessBox() const;
+    // The spare handset's transmitter number (14 on 170, 0 on 200), or -1.
+    int extraTransmitter() const;
+
+    // A button goes down (a wired button stays down until released; a
+    // transmitter sends once).
+    void press(int input);
+    void release(int input);
+    // Several inputs at the same instant: on a wired box one code carries
+    // them all; a wireless box hears the first of them.
+    void pressTogether(const std::vector<int>& inputs);
+    void releaseAll();
+    bool isPressed(int input) const;
+    // Whether the box holds a buzz-in code the program has not fetched yet.
+    bool buttonCodePending() const { return buttonCodePending_; }
+    // Whether a press now would be taken.
+    bool listening() const { return armed_ && !buttonCodePending_ && !silent_; }
+
+    // The two bytes a wired box would present for these held lines.
+    static std::vector<std::uint8_t> wiredMap(std::uint16_t lines);
+
+    // The next buzz-in code stops after this many bits (counted over both
+    // bytes of a wired box), as a box that hangs mid-code.
+    void stallNextCode(int afterBits) { stallNext_ = afterBits; }
+
+    // Told of every speaker byte (194, 129, 65, 146, 82) and of 0 (off).
+    void setSpeakerListener(std::function<void(int byte)> listener) {
+        speakerListener_ = std::move(listener);
+    }
+
 protected:
     // Queues bytes to be fetched by the program's poll (a buzz-in code).
     void queueCode(std::vector<std::uint8_t> bytes, double latency = 0.0, int stallAfterBits = -1);
@@ -107,12 +156,15 @@ private:
         double latency = 0.0;
         int stallAfterBits = -1;  // counted over the whole transfer; -1 never
         bool isBuzzCode = false;
+        bool fromButtons = false;  // bytes taken when the fetch begins
     };
 
     void startTransfer(Transfer transfer);
     void presentNextBit();
     void finishTransfer();
     bool bitVisible() const;
+    void queueButtonCode(int transmitter);
+    void dropButtonCode();
 
     int model_;
     Clock& clock_;
@@ -142,4 +194,12 @@ private:
     bool speakerOn_ = false;
     int lastSpeakerByte_ = 0;
     int speakerSoundings_ = 0;
+    std::function<void(int)> speakerListener_;
+
+    // Players.
+    bool armed_ = false;            // a poll request came since the last fetch
+    bool buttonCodePending_ = false;
+    std::uint16_t held_ = 0;        // wired lines down now
+    std::uint16_t latched_ = 0;     // wired lines pressed since the box was armed
+    int stallNext_ = -1;
 };

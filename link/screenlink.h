@@ -1,0 +1,80 @@
+#pragma once
+
+#include <cstdint>
+
+#include "app/clock.h"
+#include "app/portlibrary.h"
+#include "app/programstate.h"
+#include "app/random.h"
+#include "app/screenpair.h"
+#include "link/decoders.h"
+#include "link/poll.h"
+#include "link/rehandshake.h"
+#include "link/responder.h"
+
+namespace buzzlink {
+
+// The play screen as the buzz-in road sees it.
+class LinkView : public RecoveryView {
+  public:
+    // The option boxes, the sound source and the extra transmitter, read at
+    // the moment of a buzz-in.
+    virtual ScreenSettings settings() = 0;
+    // Shows a respondent (see Responder for the whole list).
+    virtual void showResponder(const Responder& responder) = 0;
+    // porttimer off: a second-place respondent is being held.
+    virtual void stopPolling() = 0;
+    // The operator cancelled the recovery: the program ends at once.
+    virtual void endProgram() = 0;
+};
+
+// One play screen's end of the interface link: the poll tick, the
+// bit-serial read with its recovery, the decoders and the second-place
+// release, over the port, the clock, the program's one generator and the
+// program-wide variables. The screen supplies the window through LinkView.
+class ScreenLink {
+  public:
+    ScreenLink(ScreenPair screen, PortLibrary& port, Clock& clock, Random& random,
+               ProgramState& state, LinkView& view);
+
+    ScreenPair screen() const { return screen_; }
+
+    // The code last read from the box (for the wired boxes, the second byte
+    // once the decoder has read it).
+    std::int16_t ResponseCode = 0;
+    // The player last shown.
+    std::int16_t ResponderNumber = 0;
+
+    // porttimer's tick: polls the box and, when a code is waiting, reads it
+    // and hands it to the second-place lock-up and the model's decoders.
+    // Model 199 on the screen that reads the USB module is polled there
+    // instead; this does nothing for it.
+    void porttimerTick();
+
+    // Reads one code into ResponseCode. A read that fails tells the operator
+    // and runs handshake() before returning false.
+    bool sdata();
+
+    // Gets the box back in step; ends the program when the operator cancels.
+    void handshake();
+
+    // Shows the respondent held for second place (the mouse clear calls it
+    // while SecondPlaceHeld).
+    void PlayerWaiting();
+
+    // Runs one decoder on ResponseCode and shows the player it names. The
+    // wired decoders first read their second byte.
+    void runDecoder(Decoder decoder, const ScreenSettings& settings);
+
+  private:
+    LinkPort link() const { return LinkPort{port_, clock_, state_.PortAddress}; }
+
+    ScreenPair screen_;
+    PortLibrary& port_;
+    Clock& clock_;
+    Random& random_;
+    ProgramState& state_;
+    LinkView& view_;
+};
+
+}  // namespace buzzlink
