@@ -64,8 +64,12 @@ void ScaledLabel::setTextInsets(const QMargins& insets) {
 
 QRectF ScaledLabel::textArea() const {
     const QRectF inside = contentsRect().marginsRemoved(insets_);
-    const double margin = std::max(2.0, contentsRect().height() * 0.05);
-    return inside.adjusted(margin, margin, -margin, -margin);
+    // A little air above and below; less at the sides, where the design
+    // already fills its widest labels.
+    const double tall = contentsRect().height();
+    const double across = std::max(2.0, tall * 0.02);
+    const double down = std::max(2.0, tall * 0.05);
+    return inside.adjusted(across, down, -across, -down);
 }
 
 QFont ScaledLabel::fittedFont() const {
