@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -20,6 +21,7 @@
 #include "app/random.h"
 #include "app/soundoutput.h"
 #include "menu/setupmenu.h"
+#include "play/audiencescreen.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
 
@@ -75,6 +77,14 @@ int main(int argc, char* argv[]) {
     Program program(box, clock, sound, dialogs, random,
                     ProgramPaths{programDir.path(), configDir.path()});
     program.state.PortAddress = 888;
+
+    for (QScreen* screen : QGuiApplication::screens()) {
+        std::fprintf(stderr, "display %s %dx%d at %d,%d%s%s\n", qPrintable(screen->name()),
+                     screen->geometry().width(), screen->geometry().height(),
+                     screen->geometry().x(), screen->geometry().y(),
+                     screen == QGuiApplication::primaryScreen() ? " (primary)" : "",
+                     screen == audienceScreen() ? " (audience)" : "");
+    }
 
     PlayScreen& s = program.forms.playScreen(pair);
     if (windowed) {
