@@ -788,17 +788,24 @@ bool PlayScreen::Form_KeyDown(int keyCode) {
     if (!handlesKey(keyCode))
         return false;
 
-    using Procedure = void (PlayScreen::*)();
-    static constexpr Procedure kFunctionKeys[] = {
-        &PlayScreen::F1key, &PlayScreen::F2key,  &PlayScreen::F3key,  &PlayScreen::F4key,
-        &PlayScreen::F5key, &PlayScreen::F6key,  &PlayScreen::F7key,  &PlayScreen::F8key,
-        &PlayScreen::F9key, &PlayScreen::F10key, &PlayScreen::F11key, &PlayScreen::F12key,
-    };
-    if (keyCode == kKeySpace) {
-        spacekey();
-    } else {
-        (this->*kFunctionKeys[keyCode - kKeyF1])();
+    // clang-format off
+    switch (keyCode) {
+    case kKeySpace:   spacekey(); break;
+    case kKeyF1 + 0:  F1key(); break;
+    case kKeyF1 + 1:  F2key(); break;
+    case kKeyF1 + 2:  F3key(); break;
+    case kKeyF1 + 3:  F4key(); break;
+    case kKeyF1 + 4:  F5key(); break;
+    case kKeyF1 + 5:  F6key(); break;
+    case kKeyF1 + 6:  F7key(); break;
+    case kKeyF1 + 7:  F8key(); break;
+    case kKeyF1 + 8:  F9key(); break;
+    case kKeyF1 + 9:  F10key(); break;
+    case kKeyF1 + 10: F11key(); break;
+    case kKeyF1 + 11: F12key(); break;
+    default:          return false;
     }
+    // clang-format on
     return true;
 }
 
