@@ -1,28 +1,48 @@
 #pragma once
 
+#include <cstdint>
+
 #include <QLabel>
+#include <QTimer>
 #include <QWidget>
 
+#include "app/controls.h"
 #include "app/screenpair.h"
 #include "play/playvariant.h"
+#include "play/scaledlabel.h"
+#include "play/tabbutton.h"
 
 class Program;
+class SetupMenu;
+class QKeyEvent;
 
 // The scoreboard the audience watches. One class serves all four screens;
 // what differs between them comes from the variant table.
+//
+// The operator works it with the mouse (the name, the two displays, the
+// tabs, the score boards) and with the space bar and function keys, which
+// reach it whatever widget has the focus. Names, lengths, the score increment
+// and the sound source are read from the set-up menu of the screen's player
+// count at the moment they are needed.
 class PlayScreen final : public QWidget {
     Q_OBJECT
 
-public:
+  public:
     PlayScreen(Program& program, ScreenPair screen);
+    ~PlayScreen() override;
 
     void load();
 
     ScreenPair screen() const { return variant_.screen; }
     const PlayVariant& variant() const { return variant_; }
 
-    // Puts the screen up for the audience.
+    // Puts the screen up for the audience: full screen on the second display
+    // when one is attached, else on the only one.
     void showScreen();
+    // The operator's way out of full screen and back (Alt+Return toggles,
+    // Escape leaves); neither key is an operator key.
+    void toggleFullScreen();
+    void leaveFullScreen();
 
     // The two colour settings: the background of the window and of the
     // labels that sit on it, and the text colour of the name and team.
@@ -31,14 +51,143 @@ public:
     void setScreenTextColour(const QColor& colour);
     QColor screenTextColour() const;
 
-    QLabel* namelabel;
-    QLabel* Labelteam;
-    QLabel* Labeltimerstate;
-    QLabel* Label2;
-    QLabel* Label3;
-    QLabel* clocklabel;
+    // --- Widgets ----------------------------------------------------------
+    ScaledLabel* timerlabel;
+    ScaledLabel* Label2;
+    ScaledLabel* Labeltimerstate;
+    ScaledLabel* clocklabel;
+    ScaledLabel* Label3;
+    TabButton* Commandsetupmenu;
+    TabButton* CommandT;
+    TabButton* CommandB;
+    TabButton* CommandA;
+    TabButton* Command20;
+    ScaledLabel* Labelteam;
+    ScaledLabel* ascorelabel;
+    ScaledLabel* bscorelabel;
+    ScaledLabel* gscorelabel = nullptr;  // 3-team screens only
+    TabButton* a10;
+    TabButton* a5;
+    TabButton* b10;
+    TabButton* b5;  // named "B5" on PlayScreen2_4
+    TabButton* g10 = nullptr;
+    TabButton* g5 = nullptr;
+    ScaledLabel* Labelalpha;
+    ScaledLabel* LabelBeta;
+    ScaledLabel* LabelGamma = nullptr;
+    ControlArray<ScaledLabel> p1label;  // one lamp per player, 0 to lamps - 1
+    ScaledLabel* namelabel;
+    ScaledLabel* Label1;
 
-private:
+    QTimer* Timer1;      // response timer, 1 s
+    QTimer* Timer2;      // match clock, 1 s
+    QTimer* porttimer;   // interface poll, 100 ms
+    QTimer* soundtimer;  // interface speaker off, 100 ms
+
+    // --- Play-screen variables ----------------------------------------------
+    std::int16_t ndigit1 = 0;    // seconds left on the response timer
+    std::int16_t increment = 0;  // the score step last read from the menu
+    std::int16_t ascore = 0;
+    std::int16_t bscore = 0;
+    std::int16_t gscore = 0;
+    std::int16_t clockminutes = 0;
+    std::int16_t clockseconds = 0;
+    std::int16_t ResponseCode = 0;     // the code last read from the interface
+    std::int16_t ResponderNumber = 0;  // the player shown
+
+    // --- Event handlers -----------------------------------------------------
+    void Form_Activate();
+    void Commandsetupmenu_MouseDown(Qt::MouseButton button);
+    void namelabel_MouseDown(Qt::MouseButton button);
+    void namelabel_DblClick();
+    void timerlabel_MouseDown(Qt::MouseButton button);
+    void clocklabel_MouseDown(Qt::MouseButton button);
+    void CommandT_MouseDown(Qt::MouseButton button);
+    void CommandB_MouseDown(Qt::MouseButton button);
+    void CommandA_MouseDown(Qt::MouseButton button);
+    void Command20_MouseDown(Qt::MouseButton button);
+    // A score board (multiplier 1) or a scoring tab (5 or 10) of a team:
+    // the left button adds, the right button takes away.
+    void score_MouseDown(int team, int multiplier, Qt::MouseButton button);
+    // A key code (32 space, 112 to 123 F1 to F12); false when the screen
+    // has no use for it.
+    bool Form_KeyDown(int keyCode);
+    // Whether the key code is one of this screen's operator keys.
+    bool handlesKey(int keyCode) const;
+
+    void Timer1_Timer();
+    void Timer2_Timer();
+    void soundtimer_Timer();
+
+    // --- Procedures of the operator keys ------------------------------------
+    void spacekey();
+    void F1key();
+    void F2key();
+    void F3key();
+    void F4key();
+    void F5key();
+    void F6key();
+    void F7key();
+    void F8key();
+    void F9key();
+    void F10key();
+    void F11key();
+    void F12key();
+
+    // --- Timer starts -------------------------------------------------------
+    void tossUpStart();
+    void bonusStart(bool fromTimerLabel);
+    void auxiliaryStart(std::int16_t length, const QString& caption);
+    void timeoutStart();
+    void clockStart();
+
+    // The set-up menu this screen reads.
+    SetupMenu& menu() const;
+    // The team's score and its board (0 Alpha, 1 Beta, 2 Gamma).
+    std::int16_t& score(int team);
+    ScaledLabel* scoreLabel(int team) const;
+
+    // Lays the widgets out for the window's present size.
+    void applyLayout();
+    double scaleX() const { return scaleX_; }
+    double scaleY() const { return scaleY_; }
+
+  protected:
+    void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    friend class OperatorKeyFilter;
+    bool operatorKey(QKeyEvent* event);
+
+    void buildWidgets();
+    ScaledLabel* makeLabel(const char* name, const QString& text, const FontSpec& font,
+                           bool border);
+    TabButton* makeButton(const QString& name, const QString& text, bool visible);
+
+    // The two clears of the name display by mouse.
+    void clearByMouse(Qt::MouseButton button);
+
+    // What the clears share.
+    void emptyDisplay();
+    void resetLamps();
+    void resetScoreColours();
+    void topUpContinuingTimer();
+    void scoreKey(int team, int sign);
+    void showMenu();
+
+    std::int16_t readIncrement() const;
+    std::int16_t timerLength(int box) const;
+    int timerContinues() const;
+    int soundSource() const;
+    bool speakerInUse() const;
+    bool soundCardInUse() const;
+    void outport(std::uint8_t value);
+
     Program& program_;
     const PlayVariant& variant_;
+    QObject* keyFilter_ = nullptr;
+    double scaleX_ = 1.0;
+    double scaleY_ = 1.0;
 };
