@@ -18,7 +18,7 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config \
 .PHONY: run test deps configure build sanitize-test clean
 
 run: build
-	$(BUILD_DIR)/torvanel $(ARGS)
+	$(BUILD_DIR)/bin/torvanel $(ARGS)
 
 test: build
 	cd $(BUILD_DIR) && ctest --output-on-failure -j$(JOBS)
