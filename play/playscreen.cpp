@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QWindow>
 
@@ -717,6 +718,12 @@ void PlayScreen::soundtimer_Timer() {
 // --- The buzzer interface -------------------------------------------------------
 
 void PlayScreen::porttimer_Timer() {
+    // The messages of a failed read are modal: porttimer keeps firing in
+    // their event loop, and a poll then would talk to the box in the middle
+    // of its recovery. One tick at a time.
+    if (inPortTick_)
+        return;
+    const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
         usbPoll();
     } else {

@@ -238,6 +238,7 @@ class PlayScreen final : public QWidget, private buzzlink::LinkView {
 
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
+    bool inPortTick_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

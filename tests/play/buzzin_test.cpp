@@ -312,6 +312,35 @@ TEST(BuzzIn, AFailedReadTellsTheOperatorOnceAndTheBoxIsBackInStep) {
     }
 }
 
+TEST(BuzzIn, PorttimerFiringWhileAMessageIsUpDoesNotPollTheBox) {
+    using Reply = SimulatedInterface::Reply;
+    Road r(ScreenPair::P2_4, kWired);
+    r.arm();
+    r.f.t.box.stallNextCode(3);
+    r.f.t.box.scriptReplies({Reply{Reply::Kind::Silent}, Reply{Reply::Kind::Silent}});
+    r.f.t.dialogs.answers = {Dialogs::Answer::Ok, Dialogs::Answer::Retry};
+    // A modal message runs an event loop of its own, in which the running
+    // porttimer fires.
+    std::vector<std::vector<int>> writesDuringMessages;
+    r.f.t.dialogs.onMessage = [&](const ScriptedDialogs::Shown&) {
+        const std::size_t before = r.f.t.box.dataWrites().size();
+        ASSERT_TRUE(r.s.porttimer->isActive());
+        r.s.porttimer_Timer();
+        r.s.porttimer_Timer();
+        const std::vector<int> all = r.f.t.box.dataWrites();
+        writesDuringMessages.emplace_back(all.begin() + static_cast<long>(before), all.end());
+    };
+    r.buzzIn(1);
+    ASSERT_EQ(r.f.t.dialogs.messages.size(), 2u) << "the message, then Retry/Cancel";
+    EXPECT_EQ(writesDuringMessages, (std::vector<std::vector<int>>{{}, {}}));
+    EXPECT_EQ(r.f.t.box.codeRequests().size(), 3u) << "two attempts, then the retry";
+    EXPECT_EQ(r.s.Label1->text(), QStringLiteral("180"));
+
+    r.f.t.dialogs.onMessage = nullptr;
+    r.buzzIn(2);
+    r.expectShowing(2);
+}
+
 TEST(BuzzIn, ABoxThatStaysSilentIsAskedForAgainUntilTheOperatorGivesUp) {
     using Reply = SimulatedInterface::Reply;
     const Reply silent{Reply::Kind::Silent};
