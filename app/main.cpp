@@ -123,9 +123,10 @@ int main(int argc, char* argv[]) {
     if (!program.forms.titleForm().startUp()) return 0;
     QApplication::setQuitOnLastWindowClosed(true);
 
-    // With the simulated box, the contestants press its buttons here.
+    // With the simulated box, the contestants press its buttons here (the
+    // simulated USB module's for model 199).
     std::unique_ptr<ContestantPanel> panel;
-    if (simulated && simulated->hasButtons()) {
+    if (simulated && (simulated->hasButtons() || usbModule)) {
         panel = std::make_unique<ContestantPanel>(program, *simulated);
         panel->showPanel();
     }

@@ -5,12 +5,19 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QWindow>
 
 #include "app/numbers.h"
+#include "app/objecthost.h"
 #include "app/program.h"
+#include "app/usbhost.h"
+#include "link/dispatch.h"
+#include "link/rehandshake.h"
+#include "link/secondplace.h"
 #include "menu/setupmenu.h"
+#include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/audiencescreen.h"
 #include "play/countdown.h"
@@ -90,7 +97,11 @@ class OperatorKeyFilter final : public QObject {
 };
 
 PlayScreen::PlayScreen(Program& program, ScreenPair screen)
-    : program_(program), variant_(playVariant(screen)) {
+    : program_(program),
+      variant_(playVariant(screen)),
+      link_(screen, program.port, program.clock, program.random, program.state, *this),
+      ResponseCode(link_.ResponseCode),
+      ResponderNumber(link_.ResponderNumber) {
     setObjectName(screenName(screen));
     setWindowTitle(QString::fromLatin1(variant_.caption));
     setFocusPolicy(Qt::StrongFocus);
@@ -210,6 +221,7 @@ void PlayScreen::buildWidgets() {
     porttimer = makeTimer(this, "porttimer", 100, Qt::CoarseTimer);
     soundtimer = makeTimer(this, "soundtimer", 100, Qt::CoarseTimer);
     connect(Timer1, &QTimer::timeout, this, &PlayScreen::Timer1_Timer);
+    connect(porttimer, &QTimer::timeout, this, &PlayScreen::porttimer_Timer);
     connect(Timer2, &QTimer::timeout, this, &PlayScreen::Timer2_Timer);
     connect(soundtimer, &QTimer::timeout, this, &PlayScreen::soundtimer_Timer);
 
@@ -552,6 +564,8 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
     topUpContinuingTimer();
     // A second responder held by the lock-up is shown at this point, after
     // the top-up and before polling resumes.
+    if (program_.state.SecondPlaceHeld)
+        PlayerWaiting();
     enable(porttimer);
 }
 
@@ -578,6 +592,10 @@ void PlayScreen::spacekey() {
         Timer1->stop();
     }
     topUpContinuingTimer();
+    // The space bar starts a new question: a respondent still held for
+    // second place would otherwise swallow the next buzz-in and leave the
+    // audience looking at an empty display.
+    buzzlink::secondplace::startNewQuestion(program_.state);
 }
 
 // --- Response timer -----------------------------------------------------------
@@ -692,9 +710,160 @@ void PlayScreen::Timer2_Timer() {
 }
 
 void PlayScreen::soundtimer_Timer() {
-    if (variant_.speakerOffAlways || speakerInUse())
+    if (buzzlink::soundtimerWritesOff(screen(), soundSource()))
         outport(0);
     soundtimer->stop();
+}
+
+// --- The buzzer interface -------------------------------------------------------
+
+void PlayScreen::porttimer_Timer() {
+    // The messages of a failed read are modal: porttimer keeps firing in
+    // their event loop, and a poll then would talk to the box in the middle
+    // of its recovery. One tick at a time.
+    if (inPortTick_)
+        return;
+    const QScopedValueRollback<bool> inTick(inPortTick_, true);
+    if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
+        usbPoll();
+    } else {
+        link_.porttimerTick();
+    }
+}
+
+namespace {
+
+// The port value in a result of the control's RD_P0, read as the poll
+// reads it: the leading number of its text, 0 for an empty value (the
+// module not found yet) or for anything that is no 16-bit number.
+std::int16_t portValue(const QVariant& result) {
+    return numbers::textToInt16(result.toString()).value_or(0);
+}
+
+}  // namespace
+
+void PlayScreen::usbPoll() {
+    // The control is created once, at the first USB tick; without its
+    // plugin there is none, every call below then does nothing and reads as
+    // 0, and the screen goes on polling without buzz-ins.
+    if (!usbAsked_) {
+        usbAsked_ = true;
+        usb_ = createUsbControl(program_);
+    }
+    callMethod(usb_.get(), "RD_P0");
+    // Searched on every tick, so a module plugged in late starts working.
+    callMethod(usb_.get(), "Find_USB_Device");
+    const std::int16_t value = portValue(callMethod(usb_.get(), "RD_P0").result);
+    Label1->setText(QString::number(value));
+    // 255 is every line high (nobody pressing); 0 is no reading.
+    if (value == 255 || value == 0)
+        return;
+    ResponseCode = value;
+    usbwired();
+}
+
+bool PlayScreen::sdata() {
+    return link_.sdata();
+}
+
+void PlayScreen::handshake() {
+    link_.handshake();
+}
+
+void PlayScreen::PlayerWaiting() {
+    link_.PlayerWaiting();
+}
+
+void PlayScreen::runDecoder(buzzlink::Decoder decoder) {
+    link_.runDecoder(decoder, settings());
+}
+
+void PlayScreen::wired() {
+    runDecoder(buzzlink::Decoder::Wired);
+}
+
+void PlayScreen::wired210() {
+    runDecoder(buzzlink::Decoder::Wired210);
+}
+
+void PlayScreen::wireless() {
+    runDecoder(buzzlink::Decoder::Wireless);
+}
+
+void PlayScreen::wireless200() {
+    runDecoder(buzzlink::Decoder::Wireless200);
+}
+
+void PlayScreen::usbwired() {
+    runDecoder(buzzlink::Decoder::UsbWired);
+}
+
+const QString& PlayScreen::teamSound(int team) const {
+    if (team == kBeta)
+        return program_.state.BetaSound;
+    if (team == kGamma)
+        return program_.state.GammaSound;
+    return program_.state.AlphaSound;
+}
+
+void PlayScreen::showResponder(const buzzlink::Responder& r) {
+    const SetupMenu& m = menu();
+    const int team = static_cast<int>(r.team);
+    namelabel->setText(m.playerNameBox(r.player)->text());
+    Qt::Alignment across = Qt::AlignLeft;
+    if (r.alignment == buzzlink::TeamAlignment::Centre)
+        across = Qt::AlignHCenter;
+    if (r.alignment == buzzlink::TeamAlignment::Right)
+        across = Qt::AlignRight;
+    Labelteam->setAlignment(across | Qt::AlignVCenter);
+    Labelteam->setText(m.teamNameBox(team)->text());
+    setBackColour(scoreLabel(team), colourFromBgr(buzzlink::kScoreBoardColour));
+    if (r.playTeamSound)
+        program_.sound.play(teamSound(team));
+    for (std::uint8_t byte : r.speakerBytes)
+        outport(byte);
+    if (!r.speakerBytes.empty())
+        enable(soundtimer);
+    if (ScaledLabel* lamp = p1label[r.player - 1])
+        setBackColour(lamp, colourFromBgr(buzzlink::kLampColour));
+    if (r.stopPortTimer)
+        porttimer->stop();
+    if (r.stopTimer1)
+        Timer1->stop();
+}
+
+void PlayScreen::showDiagnostic(int value) {
+    Label1->setText(QString::number(value));
+}
+
+void PlayScreen::reportCommunicationProblem() {
+    program_.dialogs.message(buzzlink::communicationProblemText(),
+                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
+                             Dialogs::Buttons::Ok);
+}
+
+bool PlayScreen::askRetry() {
+    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
+                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
+                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
+}
+
+buzzlink::ScreenSettings PlayScreen::settings() {
+    const FormOptions& options = program_.forms.formOptions();
+    buzzlink::ScreenSettings s;
+    s.soundSource = soundSource();
+    s.timerContinues = checkValue(options.CheckTimerContinues);
+    s.lockUpSecondPlace = checkValue(options.CheckPlayerWaiting);
+    s.extraTransmitter = program_.forms.formextrax().Comboxmitter->currentIndex();
+    return s;
+}
+
+void PlayScreen::stopPolling() {
+    porttimer->stop();
+}
+
+void PlayScreen::endProgram() {
+    program_.endProgram();
 }
 
 // --- Mouse on the timers ------------------------------------------------------

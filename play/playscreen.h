@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include <QLabel>
 #include <QTimer>
@@ -8,6 +9,7 @@
 
 #include "app/controls.h"
 #include "app/screenpair.h"
+#include "link/screenlink.h"
 #include "play/playvariant.h"
 #include "play/scaledlabel.h"
 #include "play/tabbutton.h"
@@ -24,8 +26,19 @@ class QKeyEvent;
 // reach it whatever widget has the focus. Names, lengths, the score increment
 // and the sound source are read from the set-up menu of the screen's player
 // count at the moment they are needed.
-class PlayScreen final : public QWidget {
+//
+// The buzzer interface is polled from porttimer: the parallel-port boxes
+// through the screen's ScreenLink, the USB lockout (model 199, on
+// PlayScreen2_4 only) through the USB module's control, created from the
+// program's object host before the first USB tick.
+class PlayScreen final : public QWidget, private buzzlink::LinkView {
     Q_OBJECT
+
+    // First, so that the link exists before ResponseCode and ResponderNumber
+    // refer into it.
+    Program& program_;
+    const PlayVariant& variant_;
+    buzzlink::ScreenLink link_;
 
   public:
     PlayScreen(Program& program, ScreenPair screen);
@@ -92,8 +105,10 @@ class PlayScreen final : public QWidget {
     std::int16_t gscore = 0;
     std::int16_t clockminutes = 0;
     std::int16_t clockseconds = 0;
-    std::int16_t ResponseCode = 0;     // the code last read from the interface
-    std::int16_t ResponderNumber = 0;  // the player shown
+    // The link's own: the code last read from the interface, and the
+    // player last shown.
+    std::int16_t& ResponseCode;
+    std::int16_t& ResponderNumber;
 
     // --- Event handlers -----------------------------------------------------
     void Form_Activate();
@@ -117,7 +132,30 @@ class PlayScreen final : public QWidget {
 
     void Timer1_Timer();
     void Timer2_Timer();
+    void porttimer_Timer();
     void soundtimer_Timer();
+
+    // --- The buzzer interface -----------------------------------------------
+    // Reads one code into ResponseCode; false when the read failed (the
+    // operator has been told and the box re-handshaken).
+    bool sdata();
+    // Gets the box back in step after a failed read; ends the program when
+    // the operator cancels.
+    void handshake();
+    // Shows the respondent held for second place.
+    void PlayerWaiting();
+    // The decoders, on ResponseCode (the wired ones read their second byte).
+    void wired();
+    void wired210();
+    void wireless();
+    void wireless200();
+    void usbwired();
+    // Shows one respondent: name, team, score board, lamp, sound, lock-out.
+    void showResponder(const buzzlink::Responder& responder) override;
+
+    // The USB module's control, once the first USB tick has asked for it;
+    // nullptr before that and when its plugin is not installed.
+    QObject* usbControl() const { return usb_.get(); }
 
     // --- Procedures of the operator keys ------------------------------------
     void spacekey();
@@ -184,9 +222,23 @@ class PlayScreen final : public QWidget {
     bool speakerInUse() const;
     bool soundCardInUse() const;
     void outport(std::uint8_t value);
+    const QString& teamSound(int team) const;
 
-    Program& program_;
-    const PlayVariant& variant_;
+    // The USB lockout's poll (model 199 on PlayScreen2_4).
+    void usbPoll();
+    void runDecoder(buzzlink::Decoder decoder);
+
+    // LinkView
+    void showDiagnostic(int value) override;
+    void reportCommunicationProblem() override;
+    bool askRetry() override;
+    buzzlink::ScreenSettings settings() override;
+    void stopPolling() override;
+    void endProgram() override;
+
+    std::unique_ptr<QObject> usb_;
+    bool usbAsked_ = false;
+    bool inPortTick_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

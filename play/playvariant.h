@@ -108,9 +108,6 @@ struct PlayVariant {
     // At match-clock expiry the speaker-off byte goes out before polling
     // starts (instead of after).
     bool clockExpiryZeroBeforePollStart;
-    // The speaker-off tick writes 0 whatever the sound source (instead of
-    // only while the speaker is in use).
-    bool speakerOffAlways;
 
     int lamps() const { return teams * playersPerTeam; }
     bool hasGamma() const { return teams == 3; }

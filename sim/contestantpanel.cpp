@@ -15,6 +15,7 @@
 #include "options/formextrax.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
+#include "sim/simulatedusbmodule.h"
 
 namespace {
 
@@ -65,6 +66,8 @@ QString modelName(int model) {
             return QStringLiteral("wireless");
         case 180:
             return QStringLiteral("wired");
+        case 199:
+            return QStringLiteral("USB");
         case 200:
             return QStringLiteral("wireless, second series");
         case 210:
@@ -130,6 +133,9 @@ ContestantPanel::ContestantPanel(Program& program, SimulatedInterface& box)
     connect(stallButton_, &QPushButton::clicked, this, [this] { box_.stallNextCode(3); });
     faults->addWidget(stallButton_);
     column->addLayout(faults);
+    // The USB lockout does not go through the parallel-port box.
+    silentBox_->setHidden(!box_.hasButtons());
+    stallButton_->setHidden(!box_.hasButtons());
 
     speakerLamp_ = new QLabel(QStringLiteral("Speaker"), this);
     speakerLamp_->setAlignment(Qt::AlignCenter);
@@ -149,6 +155,9 @@ ContestantPanel::ContestantPanel(Program& program, SimulatedInterface& box)
     refreshTimer_.setInterval(500);
     connect(&refreshTimer_, &QTimer::timeout, this, &ContestantPanel::refresh);
     refreshTimer_.start();
+
+    usbHoldTimer_.setSingleShot(true);
+    connect(&usbHoldTimer_, &QTimer::timeout, this, &ContestantPanel::releaseHeldUsbLines);
 
     qApp->installEventFilter(this);
     refresh();
@@ -267,6 +276,12 @@ void ContestantPanel::rebuild() {
     adjustSize();
 }
 
+SimulatedUsbModule* ContestantPanel::usbModule() const {
+    if (box_.model() != 199)
+        return nullptr;
+    return qobject_cast<SimulatedUsbModule*>(program_.usbTransport());
+}
+
 int ContestantPanel::inputOf(int player) const {
     if (player == kExtra)
         return box_.extraTransmitter();
@@ -293,15 +308,45 @@ int ContestantPanel::playerOfKey(int key) const {
 }
 
 void ContestantPanel::pressPlayer(int player) {
+    if (SimulatedUsbModule* module = usbModule()) {
+        usbReleasePending_.erase(player);
+        usbPressedAt_[player].start();
+        module->pressPlayer(player, true);
+        return;
+    }
     const int input = inputOf(player);
     if (input >= 0)
         box_.press(input);
 }
 
 void ContestantPanel::releasePlayer(int player) {
+    if (SimulatedUsbModule* module = usbModule()) {
+        const auto pressed = usbPressedAt_.find(player);
+        if (pressed != usbPressedAt_.end() && !pressed->second.hasExpired(kUsbHoldMs)) {
+            releaseUsbLater(player);
+        } else {
+            module->pressPlayer(player, false);
+        }
+        return;
+    }
     const int input = inputOf(player);
     if (input >= 0)
         box_.release(input);
+}
+
+void ContestantPanel::releaseUsbLater(int player) {
+    usbReleasePending_.insert(player);
+    usbHoldTimer_.start(kUsbHoldMs);
+}
+
+void ContestantPanel::releaseHeldUsbLines() {
+    usbHoldTimer_.stop();
+    SimulatedUsbModule* module = usbModule();
+    for (int player : usbReleasePending_) {
+        if (module)
+            module->pressPlayer(player, false);
+    }
+    usbReleasePending_.clear();
 }
 
 void ContestantPanel::toggleGathered(int player) {
@@ -313,6 +358,7 @@ void ContestantPanel::toggleGathered(int player) {
 void ContestantPanel::pressGathered() {
     if (gathered_.empty())
         return;
+    const std::set<int> players = gathered_;
     std::vector<int> inputs;
     for (int p : gathered_) {
         const int input = inputOf(p);
@@ -321,6 +367,14 @@ void ContestantPanel::pressGathered() {
     }
     gathered_.clear();
     showGathered();
+    if (usbModule()) {
+        // The lines go low in one go; no poll runs in between.
+        for (int p : players) {
+            pressPlayer(p);
+            releaseUsbLater(p);
+        }
+        return;
+    }
     box_.pressTogether(inputs);
     if (box_.isWiredBox()) {
         QTimer::singleShot(kTogetherHoldMs, this, [this, inputs] {

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <map>
 #include <set>
 #include <vector>
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -14,6 +16,7 @@
 
 class Program;
 class SimulatedInterface;
+class SimulatedUsbModule;
 
 // The contestants' side of the simulated interface: one button per player
 // of the screen pair in use, named from the set-up menu, the spare radio
@@ -25,12 +28,20 @@ class SimulatedInterface;
 // 5, Beta's on Q W E R T, Gamma's on A S D F G, the extra transmitter on X.
 // Holding Ctrl while clicking or pressing keys gathers players; letting go
 // of Ctrl (or "Press together") presses them all at the same instant.
+//
+// With the USB lockout (model 199) the buttons pull the simulated USB
+// module's port-0 lines low instead, players 1 to 8. The module reports its
+// lines as they are when read, so a button let go of quickly keeps its line
+// low for kUsbHoldMs: long enough for the 100 ms poll to see it.
 class ContestantPanel final : public QWidget {
     Q_OBJECT
 
   public:
     ContestantPanel(Program& program, SimulatedInterface& box);
     ~ContestantPanel() override;
+
+    // The shortest time a USB line stays low after its button went down.
+    static constexpr int kUsbHoldMs = 250;
 
     // Shows the panel in the bottom right-hand corner without activating it.
     void showPanel();
@@ -64,6 +75,14 @@ class ContestantPanel final : public QWidget {
     void toggleGathered(int player);
     void pressGathered();
 
+    // The simulated USB module the buttons press, when the USB lockout is
+    // simulated; nullptr otherwise.
+    SimulatedUsbModule* usbModule() const;
+    // USB lines let go of before their hold ran out, still held low.
+    const std::set<int>& heldUsbPlayers() const { return usbReleasePending_; }
+    // The hold has run out: those lines go high (the hold timer calls it).
+    void releaseHeldUsbLines();
+
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -73,6 +92,7 @@ class ContestantPanel final : public QWidget {
     bool playScreenActive() const;
     void onSpeaker(int byte);
     void showGathered();
+    void releaseUsbLater(int player);
 
     Program& program_;
     SimulatedInterface& box_;
@@ -92,4 +112,7 @@ class ContestantPanel final : public QWidget {
     QTimer refreshTimer_;
     bool flashing_ = false;
     std::set<int> gathered_;
+    std::map<int, QElapsedTimer> usbPressedAt_;
+    std::set<int> usbReleasePending_;
+    QTimer usbHoldTimer_;
 };

@@ -10,6 +10,7 @@
 #include "options/formextrax.h"
 #include "play/playscreen.h"
 #include "sim/contestantpanel.h"
+#include "sim/simulatedusbmodule.h"
 #include "support/programfixture.h"
 
 namespace {
@@ -179,4 +180,49 @@ TEST(ContestantPanel, TheSpeakerLampFlashesOnEverySpeakerByte) {
     EXPECT_EQ(rig.panel->speakerLamp()->text(), QStringLiteral("Speaker: Beta buzz-in"));
     rig.t.box.outport(888, 0);
     EXPECT_TRUE(rig.panel->speakerFlashing()) << "a one-tick tone stays visible a while";
+}
+
+TEST(ContestantPanel, WithTheUsbLockoutTheButtonsPullTheModulesLines) {
+    TestProgram t(199);
+    SimulatedUsbModule module;
+    t->setUsbTransport(&module);
+    ASSERT_TRUE(t.startUp());
+    ContestantPanel panel(*t, t.box);
+    ASSERT_EQ(panel.usbModule(), &module);
+    EXPECT_EQ(panel.playerCount(), 8);
+    EXPECT_TRUE(panel.extraButton()->isHidden());
+
+    // Alpha's players on lines 4 to 7, Beta's on 0 to 3, active low.
+    panel.pressPlayer(1);
+    EXPECT_EQ(module.port0Lines(), 0xEF);
+    EXPECT_TRUE(panel.handleKey(Qt::Key_Q, Qt::NoModifier, true, false));
+    EXPECT_EQ(module.port0Lines(), 0xEE);
+    EXPECT_FALSE(t.box.buttonCodePending()) << "the parallel-port box is not involved";
+
+    // A quick click keeps its line low until the poll has had time to see
+    // it.
+    panel.releasePlayer(1);
+    EXPECT_TRUE(panel.handleKey(Qt::Key_Q, Qt::NoModifier, false, false));
+    EXPECT_EQ(module.port0Lines(), 0xEE);
+    EXPECT_EQ(panel.heldUsbPlayers(), (std::set<int>{1, 5}));
+    panel.releaseHeldUsbLines();
+    EXPECT_EQ(module.port0Lines(), 0xFF);
+
+    // Pressed again before the hold ran out, a line stays down.
+    panel.pressPlayer(8);
+    panel.releasePlayer(8);
+    panel.pressPlayer(8);
+    EXPECT_TRUE(panel.heldUsbPlayers().empty());
+    panel.releaseHeldUsbLines();
+    EXPECT_EQ(module.port0Lines(), 0xF7);
+    panel.releasePlayer(8);
+    panel.releaseHeldUsbLines();
+
+    // Players gathered with Ctrl go down in one go.
+    panel.toggleGathered(2);
+    panel.toggleGathered(7);
+    panel.pressGathered();
+    EXPECT_EQ(module.port0Lines(), 0xDB);
+    panel.releaseHeldUsbLines();
+    EXPECT_EQ(module.port0Lines(), 0xFF);
 }
