@@ -144,9 +144,12 @@ void SetupMenu::buildWidgets() {
     LabeBeta0->setObjectName(QStringLiteral("LabeBeta0"));
     LabelGamma0->setObjectName(QStringLiteral("LabelGamma0"));
 
-    auto rightCaption = [client](const char* text, int top) {
+    // Each caption reaches to just short of its box. They start a little
+    // left of the design's 5520, where "Number Teams:" would run into the
+    // list at 7200.
+    auto rightCaption = [client](const char* text, int top, int boxLeft) {
         auto* label = new QLabel(QString::fromLatin1(text), client);
-        label->setGeometry(px(QRect(5520, top, 1900, 375)));
+        label->setGeometry(px(QRect(5460, top, boxLeft - 5460 - 45, 375)));
         return label;
     };
 
@@ -163,27 +166,27 @@ void SetupMenu::buildWidgets() {
                                {9, "Time-Out:", 1800, 615, "60"},
                                {10, "Auxillary:", 2160, 615, "60"}};
     for (const TimerBox& t : timers) {
-        rightCaption(t.caption, t.top);
+        rightCaption(t.caption, t.top, 7440);
         auto* box = new QLineEdit(QString::fromLatin1(t.value), client);
         box->setObjectName(QStringLiteral("Texttimer_%1").arg(t.index));
         box->setGeometry(px(QRect(7440, t.top, t.width, 375)));
         Texttimer.add(t.index, box);
     }
 
-    rightCaption("Score Increment:", 2760);
+    rightCaption("Score Increment:", 2760, 7440);
     auto* increment = new QLineEdit(QStringLiteral("1"), client);
     increment->setObjectName(QStringLiteral("textincrement_0"));
     increment->setGeometry(px(QRect(7440, 2760, 615, 375)));
     textincrement.add(0, increment);
 
-    rightCaption("Number Teams:", variant_.teamsComboTwips.y());
+    rightCaption("Number Teams:", variant_.teamsComboTwips.y(), variant_.teamsComboTwips.x());
     ComboTeams = new QComboBox(client);
     ComboTeams->setObjectName(QStringLiteral("ComboTeams"));
     ComboTeams->addItems({QStringLiteral("2 Teams"), QStringLiteral("3 Teams")});
     ComboTeams->setCurrentIndex(-1);
     ComboTeams->setGeometry(px(variant_.teamsComboTwips));
 
-    rightCaption("Sound Source:", variant_.soundComboTwips.y());
+    rightCaption("Sound Source:", variant_.soundComboTwips.y(), variant_.soundComboTwips.x());
     ComboSound = new QComboBox(client);
     ComboSound->setObjectName(QStringLiteral("ComboSound"));
     ComboSound->addItems({QString::fromLatin1(variant_.speakerEntry), QStringLiteral("Sound Card"),

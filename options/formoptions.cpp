@@ -3,6 +3,7 @@
 #include <utility>
 
 #include <QEvent>
+#include <QMouseEvent>
 
 #include "app/controls.h"
 #include "app/program.h"
@@ -69,44 +70,51 @@ FormOptions::FormOptions(Program& program) : program_(program) {
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::StyledPanel);
 
-    const int left = twipsToPixels(240);
-    const int width = twipsToPixels(4680 - 480);
-    const int row = twipsToPixels(360);
-    int top = twipsToPixels(120);
+    // In twips: one box every 360, each a little lower than its row so that
+    // the frame's line clears the box above it; the frame holds the last
+    // four boxes and a help box tall enough for the longest help text.
+    constexpr int kLeft = 240;
+    constexpr int kTop = 120;
+    constexpr int kRow = 360;
+    constexpr int kBoxHeight = 300;
+    constexpr int kFramed = 5;
+    constexpr int kFrameLeft = 90;
+    constexpr int kFrameWidth = 4680 - 2 * kFrameLeft;
+    constexpr int kInset = kLeft - kFrameLeft;
+    constexpr int kWidth = kFrameWidth - 2 * kInset;
+    constexpr int kFrameTop = kTop + kFramed * kRow - 45;
+    constexpr int kDoneHeight = 435;
+    constexpr int kDoneTop = 5910 - 90 - kDoneHeight;
+    constexpr int kHelpTop = 45 + (9 - kFramed) * kRow + 15;
+    constexpr int kFrameHeight = kDoneTop - 75 - kFrameTop;
+    constexpr int kHelpHeight = kFrameHeight - kHelpTop - 90;
+
+    Frame1->setGeometry(twipsRect(kFrameLeft, kFrameTop, kFrameWidth, kFrameHeight));
     for (int i = 0; i < 9; ++i) {
-        const bool framed = i >= 5;
+        const bool framed = i >= kFramed;
         QWidget* parent = framed ? static_cast<QWidget*>(Frame1) : this;
         auto* box = new QCheckBox(QString::fromLatin1(kOptions[i].caption), parent);
         box->setObjectName(QString::fromLatin1(kOptions[i].name));
         box->setToolTip(QString::fromLatin1(kOptions[i].help));
         box->installEventFilter(this);
         *boxes[i] = box;
-        if (i == 5) {
-            Frame1->move(left - twipsToPixels(120), top - twipsToPixels(60));
-        }
         if (framed) {
-            box->setGeometry(twipsToPixels(120), twipsToPixels(60) + (i - 5) * row, width, row);
+            box->setGeometry(twipsRect(kInset, 45 + (i - kFramed) * kRow, kWidth, kBoxHeight));
         } else {
-            box->setGeometry(left, top, width, row);
+            box->setGeometry(twipsRect(kLeft, kTop + i * kRow, kWidth, kBoxHeight));
         }
-        top += row;
     }
 
     TextOption = new QTextEdit(Frame1);
     TextOption->setObjectName(QStringLiteral("TextOption"));
     TextOption->setReadOnly(true);
-    TextOption->setGeometry(twipsToPixels(120), twipsToPixels(60) + 4 * row + twipsToPixels(60),
-                            width, twipsToPixels(1500));
+    TextOption->setGeometry(twipsRect(kInset, kHelpTop, kWidth, kHelpHeight));
     TextOption->installEventFilter(this);
     TextOption->viewport()->installEventFilter(this);
 
-    Frame1->resize(width + twipsToPixels(240),
-                   TextOption->geometry().bottom() + twipsToPixels(120));
-
     CommandOptions = new QPushButton(QStringLiteral("Done"), this);
     CommandOptions->setObjectName(QStringLiteral("CommandOptions"));
-    CommandOptions->setGeometry(twipsToPixels(1680), twipsToPixels(5910 - 615), twipsToPixels(1335),
-                                twipsToPixels(435));
+    CommandOptions->setGeometry(twipsRect(1680, kDoneTop, 1335, kDoneHeight));
 
     // Over the window's own background the help text goes blank.
     setMouseTracking(true);
@@ -139,7 +147,11 @@ bool FormOptions::eventFilter(QObject* watched, QEvent* event) {
             TextOption->setPlainText(QString::fromLatin1(kHelpOverHelp));
         }
     } else if (event->type() == QEvent::MouseMove && (watched == this || watched == Frame1)) {
-        if (!TextOption->toPlainText().isEmpty()) TextOption->clear();
+        // The moves over a check box come here too (the box does not track
+        // the mouse itself); only the bare background empties the help.
+        auto* area = static_cast<QWidget*>(watched);
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (!area->childAt(at) && !TextOption->toPlainText().isEmpty()) TextOption->clear();
     } else if (event->type() == QEvent::ToolTip && qobject_cast<QCheckBox*>(watched)) {
         // The help box below already says it; no second copy on top.
         return true;

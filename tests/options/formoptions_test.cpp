@@ -272,8 +272,20 @@ TEST(Options, TheHelpTextFollowsTheMouse) {
     EXPECT_EQ(o.TextOption->toPlainText(),
               QStringLiteral("Move mouse over a particular optiion for a description of that "
                              "option"));
-    QMouseEvent move(QEvent::MouseMove, QPointF(2, 2), o.mapToGlobal(QPointF(2, 2)), Qt::NoButton,
-                     Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(&o, &move);
+    auto moveOver = [](QWidget* area, QPoint at) {
+        QMouseEvent move(QEvent::MouseMove, QPointF(at), area->mapToGlobal(QPointF(at)),
+                         Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(area, &move);
+    };
+    // Moving on over a box: its frame sees the moves, and the help stays.
+    enter(o.CheckScoreBoard);
+    moveOver(o.Frame1, o.CheckScoreBoard->geometry().center());
+    EXPECT_TRUE(
+        o.TextOption->toPlainText().startsWith(QStringLiteral("Checking this box will "
+                                                              "disable and hide")));
+    moveOver(&o, o.CheckScoringTabs->geometry().center());
+    EXPECT_FALSE(o.TextOption->toPlainText().isEmpty());
+    // Over the bare window the help goes.
+    moveOver(&o, QPoint(2, 2));
     EXPECT_TRUE(o.TextOption->toPlainText().isEmpty());
 }
