@@ -221,6 +221,14 @@ void FormOptions::lockSoundSource(bool keepSelection) {
     }
 }
 
+void FormOptions::applyTo(PlayScreen& screen) const {
+    showScoringTabs(screen);
+    showTimerTabs(screen);
+    show20SecondTab(screen);
+    showScoreBoards(screen);
+    if (isSet(CheckDisableMatchTimer)) screen.clocklabel->setText(QStringLiteral("0:00"));
+}
+
 // --- ApplyOptions ----------------------------------------------------------------
 
 void FormOptions::ApplyOptions() {

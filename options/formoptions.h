@@ -36,6 +36,10 @@ public:
     // menus; the 4-player menu runs it each time it becomes active.
     void ApplyOptions();
 
+    // One play screen as the boxes want it: its tabs, its score boards, and
+    // a blank clock while the match timer is off. For a screen made afresh.
+    void applyTo(PlayScreen& screen) const;
+
     // The boxes' change handlers, run whenever a value changes, by the
     // operator or by the program.
     void CheckScoringTabs_Click();

@@ -229,3 +229,42 @@ TEST(Colours, AChosenColourReachesAllFourScreensShownOrNot) {
     EXPECT_EQ(lines[27].trimmed().toInt(), bgrFromColour(back));
     EXPECT_EQ(lines[28].trimmed().toInt(), bgrFromColour(text));
 }
+
+TEST(Colours, AScreenMadeAfreshAfterHideKeepsTheChosenColours) {
+    StartedProgram p;  // two teams of four
+    const QColor back(12, 140, 60);
+    const QColor text(250, 240, 10);
+    p.t.dialogs.colourAnswers = {back, text};
+    p.menu4().mnubackgroundcolor_Click();
+    p.menu4().mnutextcolor_Click();
+    const QColor teamText = foreColour(p.screen(ScreenPair::P2_4).Labelteam);
+    p.menu4().CommandHide->click();  // Playscreen3_4 and the 5-player screens go
+    TestProgram::flushDeletes();
+
+    // Save reads the colours from Playscreen3_4, made afresh here.
+    p.menu4().mnuSave->trigger();
+    const QList<QByteArray> lines =
+        setuptest::splitLines(setuptest::readBytes(p.t->startupSetupFile()));
+    ASSERT_GE(lines.size(), 29);
+    EXPECT_EQ(lines[27].trimmed().toInt(), bgrFromColour(back));
+    EXPECT_EQ(lines[28].trimmed().toInt(), bgrFromColour(text));
+    for (ScreenPair s : kAllScreens) {
+        EXPECT_EQ(p.screen(s).screenBackColour(), back) << screenName(s).toStdString();
+        EXPECT_EQ(p.screen(s).screenTextColour(), text) << screenName(s).toStdString();
+        EXPECT_EQ(foreColour(p.screen(s).Labelteam), teamText) << screenName(s).toStdString();
+    }
+}
+
+TEST(Colours, AScreenMadeAfreshWithoutAChoiceKeepsItsDesignColours) {
+    StartedProgram p;
+    PlayScreen& kept = p.screen(ScreenPair::P2_4);
+    const QColor name = foreColour(kept.namelabel);
+    const QColor team = foreColour(kept.Labelteam);
+    ASSERT_NE(name, team);
+    p.menu4().CommandHide->click();
+    TestProgram::flushDeletes();
+    PlayScreen& fresh = p.screen(ScreenPair::P3_5);
+    EXPECT_EQ(foreColour(fresh.namelabel), name);
+    EXPECT_EQ(foreColour(fresh.Labelteam), team);
+    EXPECT_EQ(fresh.screenBackColour(), kept.screenBackColour());
+}

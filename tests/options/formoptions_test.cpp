@@ -84,7 +84,7 @@ TEST(Options, TabsAndBoardsFollowTheirBoxesOnAllFourScreens) {
     }
 }
 
-TEST(Options, AScreenMadeAfreshGetsTheOptionsAtTheNextActivation) {
+TEST(Options, ScreensMadeAfreshCarryTheOptions) {
     StartedProgram p;
     FormOptions& o = p.options();
     for (QCheckBox* box :
@@ -93,13 +93,35 @@ TEST(Options, AScreenMadeAfreshGetsTheOptionsAtTheNextActivation) {
     }
     p.menu4().CommandHide->click();
     TestProgram::flushDeletes();
-    PlayScreen& fresh = p.screen(ScreenPair::P3_5);
-    ASSERT_TRUE(fresh.g5->isHidden()) << "a new screen starts with its design";
-
+    for (const TabCase& c : kTabCases) {
+        expectShown(p, c, c.showsWhenSet, "made afresh");
+    }
     p.menu4().Form_Activate();
     for (const TabCase& c : kTabCases) {
         expectShown(p, c, c.showsWhenSet, "after activation");
     }
+}
+
+TEST(Options, AScreenMadeAfreshByTheFivePlayerMenuHasTheOptionsAtOnce) {
+    StartedProgram p(170, "2", "5");
+    FormOptions& o = p.options();
+    for (QCheckBox* box : {o.CheckScoringTabs, o.CheckTimerTabs, o.Check20SecondTab,
+                           o.CheckScoreBoard, o.CheckDisableMatchTimer}) {
+        box->click();
+    }
+    p.menu5().CommandHide->click();
+    TestProgram::flushDeletes();
+    // The 5-player menu applies no options when it becomes active.
+    p.menu5().Form_Activate();
+    operatorPicks(p.menu5().ComboTeams, 1);
+    PlayScreen& fresh = p.screen(ScreenPair::P3_5);
+    ASSERT_TRUE(fresh.isVisible());
+    for (QWidget* w : {static_cast<QWidget*>(fresh.g5), static_cast<QWidget*>(fresh.CommandT),
+                       static_cast<QWidget*>(fresh.Command20)}) {
+        EXPECT_FALSE(w->isHidden()) << w->objectName().toStdString();
+    }
+    EXPECT_TRUE(fresh.gscorelabel->isHidden());
+    EXPECT_EQ(fresh.clocklabel->text(), QStringLiteral("0:00"));
 }
 
 TEST(Options, TheFlagsFollowTheirBoxes) {
