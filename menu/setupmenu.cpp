@@ -339,8 +339,9 @@ bool SetupMenu::event(QEvent* event) {
 }
 
 void SetupMenu::Form_Activate() {
-    // A message box shown from here hands the activation back when it
-    // closes; that is a new activation, not this one again.
+    // A message box shown from here runs an event loop of its own, in which
+    // the menu may become active again; that must not start a second
+    // activation inside this one.
     if (activating_) return;
     activating_ = true;
     struct Done {
