@@ -222,6 +222,7 @@ void showScreenPair(Program& program) {
         screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
     PlayScreen& screen = program.forms.playScreen(pair);
     SetupMenu& menu = program.forms.setupMenu(menuOf(pair));
+    menu.updateTeamLabels(screen);
     screen.showScreen();
     menu.show();
     menu.raise();

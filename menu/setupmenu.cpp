@@ -1,11 +1,16 @@
 #include "menu/setupmenu.h"
 
+#include <QEvent>
+#include <QFileInfo>
 #include <QMenuBar>
 
+#include "app/numbers.h"
 #include "app/program.h"
 #include "app/titleform.h"
+#include "menu/matchbox.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
+#include "play/playscreen.h"
 #include "setup/filecommands.h"
 
 namespace {
@@ -19,6 +24,15 @@ const SetupMenuVariant kMenu4{
     QRect(7200, 3360, 2415, 390),
     QRect(7200, 3840, 2415, 390),
     QRect(7680, 5280, 1695, 495),
+    ScreenPair::P2_4,
+    ScreenPair::P3_4,
+    MenuKind::Players5,
+    true,
+    true,
+    0,
+    true,
+    false,
+    false,
     "&Extra Xmitter (RF only)",
     "&Receiver Codes (RF only)",
     "mnureccode",
@@ -40,6 +54,15 @@ const SetupMenuVariant kMenu5{
     QRect(7440, 3240, 2295, 390),
     QRect(7440, 3600, 2295, 390),
     QRect(7560, 4920, 1695, 495),
+    ScreenPair::P2_5,
+    ScreenPair::P3_5,
+    MenuKind::Players4,
+    false,
+    false,
+    model::kWired,
+    false,
+    true,
+    true,
     "&Extra Xmitter (RF Only)",
     "Receiver Codes",
     "mnuTimers",
@@ -52,16 +75,15 @@ const SetupMenuVariant kMenu5{
     "Text Color",
 };
 
-const char* const kRowCaptions[] = {"Team Name:",    "Player One:",  "Player Two:",
-                                    "Player Three:", "Player Four:", "Player Five:"};
+const char* const kRowCaptions[] = {
+    "Team Name:", "Player One:", "Player Two:", "Player Three:", "Player Four:", "Player Five:"};
 
-const char* const kDesignNames4[] = {"Alpha", "One",  "Two",   "Three", "Four",
-                                     "Beta",  "Five", "Six",   "Seven", "Eight",
-                                     "Gamma", "Nine", "Ten",   "Eleven", "Twelve"};
-const char* const kDesignNames5[] = {"Alpha",  "One",    "Two",      "Three",    "Four",    "Five",
-                                     "Beta",   "Six",    "Seven",    "Eight",    "Nine",    "Ten",
-                                     "Gamma",  "Eleven", "Twelve",   "Thirteen", "Fourteen",
-                                     "Fifteen"};
+const char* const kDesignNames4[] = {"Alpha", "One",  "Two", "Three",  "Four",
+                                     "Beta",  "Five", "Six", "Seven",  "Eight",
+                                     "Gamma", "Nine", "Ten", "Eleven", "Twelve"};
+const char* const kDesignNames5[] = {
+    "Alpha", "One",  "Two", "Three", "Four",   "Five",   "Beta",     "Six",      "Seven",
+    "Eight", "Nine", "Ten", "Gamma", "Eleven", "Twelve", "Thirteen", "Fourteen", "Fifteen"};
 
 QRect px(const QRect& twips) {
     return twipsRect(twips.x(), twips.y(), twips.width(), twips.height());
@@ -112,8 +134,8 @@ void SetupMenu::buildWidgets() {
             auto* box = new QLineEdit(client);
             box->setObjectName(QStringLiteral("Text_%1").arg(index));
             box->setGeometry(px(QRect(2160, top, 2415, 375)));
-            box->setText(QString::fromLatin1(players == 4 ? kDesignNames4[index]
-                                                          : kDesignNames5[index]));
+            box->setText(
+                QString::fromLatin1(players == 4 ? kDesignNames4[index] : kDesignNames5[index]));
             Text.add(index, box);
         }
     }
@@ -122,9 +144,12 @@ void SetupMenu::buildWidgets() {
     LabeBeta0->setObjectName(QStringLiteral("LabeBeta0"));
     LabelGamma0->setObjectName(QStringLiteral("LabelGamma0"));
 
-    auto rightCaption = [client](const char* text, int top) {
+    // Each caption reaches to just short of its box. They start a little
+    // left of the design's 5520, where "Number Teams:" would run into the
+    // list at 7200.
+    auto rightCaption = [client](const char* text, int top, int boxLeft) {
         auto* label = new QLabel(QString::fromLatin1(text), client);
-        label->setGeometry(px(QRect(5520, top, 1900, 375)));
+        label->setGeometry(px(QRect(5460, top, boxLeft - 5460 - 45, 375)));
         return label;
     };
 
@@ -141,27 +166,27 @@ void SetupMenu::buildWidgets() {
                                {9, "Time-Out:", 1800, 615, "60"},
                                {10, "Auxillary:", 2160, 615, "60"}};
     for (const TimerBox& t : timers) {
-        rightCaption(t.caption, t.top);
+        rightCaption(t.caption, t.top, 7440);
         auto* box = new QLineEdit(QString::fromLatin1(t.value), client);
         box->setObjectName(QStringLiteral("Texttimer_%1").arg(t.index));
         box->setGeometry(px(QRect(7440, t.top, t.width, 375)));
         Texttimer.add(t.index, box);
     }
 
-    rightCaption("Score Increment:", 2760);
+    rightCaption("Score Increment:", 2760, 7440);
     auto* increment = new QLineEdit(QStringLiteral("1"), client);
     increment->setObjectName(QStringLiteral("textincrement_0"));
     increment->setGeometry(px(QRect(7440, 2760, 615, 375)));
     textincrement.add(0, increment);
 
-    rightCaption("Number Teams:", variant_.teamsComboTwips.y());
+    rightCaption("Number Teams:", variant_.teamsComboTwips.y(), variant_.teamsComboTwips.x());
     ComboTeams = new QComboBox(client);
     ComboTeams->setObjectName(QStringLiteral("ComboTeams"));
     ComboTeams->addItems({QStringLiteral("2 Teams"), QStringLiteral("3 Teams")});
     ComboTeams->setCurrentIndex(-1);
     ComboTeams->setGeometry(px(variant_.teamsComboTwips));
 
-    rightCaption("Sound Source:", variant_.soundComboTwips.y());
+    rightCaption("Sound Source:", variant_.soundComboTwips.y(), variant_.soundComboTwips.x());
     ComboSound = new QComboBox(client);
     ComboSound->setObjectName(QStringLiteral("ComboSound"));
     ComboSound->addItems({QString::fromLatin1(variant_.speakerEntry), QStringLiteral("Sound Card"),
@@ -176,8 +201,6 @@ void SetupMenu::buildWidgets() {
     CommandHide = new QPushButton(QStringLiteral("Hide Set-up Menu"), client);
     CommandHide->setObjectName(QStringLiteral("CommandHide"));
     CommandHide->setGeometry(px(QRect(7560, 6840, 2175, 615)));
-
-    connect(ComboSound, &QComboBox::currentIndexChanged, this, [this] { ComboSound_Click(); });
 }
 
 void SetupMenu::buildMenus() {
@@ -188,7 +211,8 @@ void SetupMenu::buildMenus() {
     mnufile->setObjectName(QStringLiteral("mnufile"));
     mnuOpen = addItem(mnufile, QStringLiteral("&Open Set-up File"), QStringLiteral("mnuOpen"));
     mnuSave = addItem(mnufile, QStringLiteral("&Save Set-up File"), QStringLiteral("mnuSave"));
-    mnuSaveAs = addItem(mnufile, QStringLiteral("Save &As Set-up File"), QStringLiteral("mnuSaveAs"));
+    mnuSaveAs =
+        addItem(mnufile, QStringLiteral("Save &As Set-up File"), QStringLiteral("mnuSaveAs"));
     mnuExit = addItem(mnufile, QStringLiteral("E&xit"), QStringLiteral("mnuExit"));
 
     mnuSetup = bar->addMenu(QStringLiteral("&Setup"));
@@ -207,15 +231,19 @@ void SetupMenu::buildMenus() {
                          QStringLiteral("mnu4Player"));
     mnu5Players = addItem(mnuPlayers, QStringLiteral("&5 Players per Team"),
                           QString::fromLatin1(v.fivePlayersName));
-    mnu1Player = addItem(mnuPlayers, QStringLiteral("&Cut-Throat"), QString::fromLatin1(v.cutThroatName));
+    mnu1Player =
+        addItem(mnuPlayers, QStringLiteral("&Cut-Throat"), QString::fromLatin1(v.cutThroatName));
     mnu1Player->setEnabled(false);  // switched off in this version
 
     mnuSounds = munOptions->addMenu(QStringLiteral("&Sounds"));
     mnuSounds->setObjectName(QStringLiteral("mnuSounds"));
-    menuAlphaSnd = addItem(mnuSounds, QStringLiteral("&Alpha Buzz-in"), QStringLiteral("menuAlphaSnd"));
+    menuAlphaSnd =
+        addItem(mnuSounds, QStringLiteral("&Alpha Buzz-in"), QStringLiteral("menuAlphaSnd"));
     mnuBetaSnd = addItem(mnuSounds, QStringLiteral("&Beta Buzz-in"), QStringLiteral("mnuBetaSnd"));
-    mnuGammaSnd = addItem(mnuSounds, QStringLiteral("&Gamma Buzz-in"), QStringLiteral("mnuGammaSnd"));
-    mnuTimerSnd = addItem(mnuSounds, QStringLiteral("&Timer Expired"), QStringLiteral("mnuTimerSnd"));
+    mnuGammaSnd =
+        addItem(mnuSounds, QStringLiteral("&Gamma Buzz-in"), QStringLiteral("mnuGammaSnd"));
+    mnuTimerSnd =
+        addItem(mnuSounds, QStringLiteral("&Timer Expired"), QStringLiteral("mnuTimerSnd"));
     mnuGameSnd = addItem(mnuSounds, QString::fromLatin1(v.gameOverSoundCaption),
                          QStringLiteral("mnuGameSnd"));
 
@@ -226,7 +254,8 @@ void SetupMenu::buildMenus() {
     mnutextcolor = addItem(mnuColors, QString::fromLatin1(v.textColourCaption),
                            QStringLiteral("mnutextcolor"));
 
-    mnuMoreOptions = addItem(munOptions, QStringLiteral("&More Options"), QStringLiteral("mnuMoreOptions"));
+    mnuMoreOptions =
+        addItem(munOptions, QStringLiteral("&More Options"), QStringLiteral("mnuMoreOptions"));
 
     // Present in the window's design but not part of this version.
     mnuQuestions = bar->addMenu(QStringLiteral("&Questions"));
@@ -245,64 +274,413 @@ void SetupMenu::buildMenus() {
 
     mnuHelp = bar->addMenu(QStringLiteral("&Help"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
-    mnuVersionInfo = addItem(mnuHelp, QStringLiteral("&Version Info"), QStringLiteral("mnuVersionInfo"));
-    mnuContactMarlowen = addItem(mnuHelp, QStringLiteral("&Contact Us"),
-                                 QStringLiteral("mnuContactMarlowen"));
+    mnuVersionInfo =
+        addItem(mnuHelp, QStringLiteral("&Version Info"), QStringLiteral("mnuVersionInfo"));
+    mnuContactMarlowen =
+        addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
 
-    // Items whose commands this build does not carry yet stay greyed rather
-    // than doing nothing when chosen.
-    for (QAction* a : {mnu4Player, mnu5Players, menuAlphaSnd,
-                       mnuBetaSnd, mnuGammaSnd, mnuTimerSnd, mnuGameSnd, mnubackgroundcolor,
-                       mnutextcolor, mnuContactMarlowen}) {
-        a->setEnabled(false);
+    connectHandlers();
+}
+
+void SetupMenu::connectHandlers() {
+    connect(ComboTeams, &QComboBox::currentIndexChanged, this, [this] { ComboTeams_Click(); });
+    // Emitted only for the operator's choice, after the change itself.
+    connect(ComboTeams, &QComboBox::activated, this, [this] { ComboTeams_Chosen(); });
+    connect(ComboSound, &QComboBox::currentIndexChanged, this, [this] { ComboSound_Click(); });
+    for (const auto& [index, box] : Text) {
+        connect(box, &QLineEdit::textChanged, this, [this] { Text_Change(); });
     }
+    connect(CommandSwitch, &QPushButton::clicked, this, [this] { CommandSwitch_Click(); });
+    connect(CommandHide, &QPushButton::clicked, this, [this] { CommandHide_Click(); });
 
+    struct Item {
+        QAction* action;
+        void (SetupMenu::*handler)();
+    };
+    const Item items[] = {
+        {mnuExit, &SetupMenu::mnuExit_Click},
+        {mnuextraxmitter, &SetupMenu::mnuextraxmitter_Click},
+        {mnu4Player, &SetupMenu::mnu4Player_Click},
+        {mnu5Players, &SetupMenu::mnu5Players_Click},
+        {menuAlphaSnd, &SetupMenu::menuAlphaSnd_Click},
+        {mnuBetaSnd, &SetupMenu::mnuBetaSnd_Click},
+        {mnuGammaSnd, &SetupMenu::mnuGammaSnd_Click},
+        {mnuTimerSnd, &SetupMenu::mnuTimerSnd_Click},
+        {mnuGameSnd, &SetupMenu::mnuGameSnd_Click},
+        {mnubackgroundcolor, &SetupMenu::mnubackgroundcolor_Click},
+        {mnutextcolor, &SetupMenu::mnutextcolor_Click},
+        {mnuMoreOptions, &SetupMenu::mnuMoreOptions_Click},
+        {mnuVersionInfo, &SetupMenu::mnuVersionInfo_Click},
+        {mnuContactMarlowen, &SetupMenu::mnuContactMarlowen_Click},
+    };
+    for (const Item& item : items) {
+        connect(item.action, &QAction::triggered, this, [this, h = item.handler] { (this->*h)(); });
+    }
     connect(mnuOpen, &QAction::triggered, this, [this] { setup::openSetupFile(program_, *this); });
     connect(mnuSave, &QAction::triggered, this, [this] { setup::saveSetupFile(program_, *this); });
     connect(mnuSaveAs, &QAction::triggered, this,
             [this] { setup::saveSetupFileAs(program_, *this); });
-    connect(mnuExit, &QAction::triggered, this, [this] {
-        Forms& f = program_.forms;
-        for (ScreenPair s : {ScreenPair::P2_4, ScreenPair::P3_4, ScreenPair::P2_5, ScreenPair::P3_5}) {
-            f.unload(s);
-        }
-        f.unloadTitleForm();
-        f.unload(MenuKind::Players5);
-        f.unload(MenuKind::Players4);
-        program_.endProgram();
-    });
-    connect(mnuextraxmitter, &QAction::triggered, this, [this] {
-        Formextrax& extrax = program_.forms.formextrax();
-        extrax.show();
-        extrax.raise();
-        extrax.activateWindow();
-    });
-    connect(mnuMoreOptions, &QAction::triggered, this, [this] {
-        FormOptions& options = program_.forms.formOptions();
-        options.show();
-        options.raise();
-        options.activateWindow();
-    });
-    connect(mnuVersionInfo, &QAction::triggered, this, [this] {
-        program_.dialogs.message(QStringLiteral(" Software Version 10.1, from Kestrane 02/05/05"),
-                                 QStringLiteral("Software Version Information"),
-                                 Dialogs::Icon::Information, Dialogs::Buttons::Ok);
-    });
 }
+
+// --- Load and activation --------------------------------------------------------
 
 void SetupMenu::load() {
     TitleForm& title = program_.forms.titleForm();
     if (title.TeamText->text() == QLatin1String("2")) ComboTeams->setCurrentIndex(0);
     if (title.TeamText->text() == QLatin1String("3")) ComboTeams->setCurrentIndex(1);
-    setGammaBoxesEnabled(ComboTeams->currentIndex() == 1);
     if (ComboSound->currentIndex() == -1) ComboSound->setCurrentIndex(0);
     mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
+}
+
+bool SetupMenu::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::WindowActivate) Form_Activate();
+    return handled;
+}
+
+void SetupMenu::Form_Activate() {
+    // A message box shown from here runs an event loop of its own, in which
+    // the menu may become active again; that must not start a second
+    // activation inside this one.
+    if (activating_) return;
+    activating_ = true;
+    struct Done {
+        bool& flag;
+        ~Done() { flag = false; }
+    } done{activating_};
+
+    Forms& forms = program_.forms;
+    ProgramState& state = program_.state;
+    TitleForm& title = forms.titleForm();
+    const SetupMenuVariant& v = variant_;
+
+    if (v.activationRefusesModel != 0 &&
+        title.PlayerText->text() == QString::number(v.playersPerTeam) &&
+        state.InterfaceModel == v.activationRefusesModel) {
+        program_.dialogs.inform(
+            QStringLiteral("The Torvanel interface model currently attached to the computer does "
+                           "not support 5 players per team. Returning to 4-player setup"));
+        title.PlayerText->setText(QStringLiteral("4"));
+        SetupMenu& other = otherMenu();
+        other.show();
+        other.raise();
+        other.activateWindow();
+        return;
+    }
+
+    if (v.activationAppliesOptions) forms.formOptions().ApplyOptions();
+    if (v.activationLocksUsbSound && state.InterfaceModel == model::kUsb) {
+        // The USB interface has no speaker of its own.
+        ComboSound->setCurrentIndex(1);
+        ComboSound->setEnabled(false);
+    }
+
+    // While the menu is up its match box holds the clock's remaining time.
+    const QString team = title.TeamText->text();
+    if (team == QLatin1String("2") || team == QLatin1String("3")) {
+        const ScreenPair screen = team == QLatin1String("3") ? v.threeTeamScreen : v.twoTeamScreen;
+        Texttimer[6]->setText(forms.playScreen(screen).clocklabel->text());
+    }
+
+    if (v.activationEnablesGamma && ComboTeams->currentIndex() == 1) setGammaBoxesEnabled(true);
+
+    // A match box that ran down to nothing goes back to the configured match
+    // length, in the other menu, for when that menu is used next. The
+    // 4-player menu tests the other menu's box, and only while the match
+    // clock is on; the 5-player menu tests its own.
+    const bool matchTimerOff = checkValue(forms.formOptions().CheckDisableMatchTimer) == 1;
+    if (!v.restoreNeedsMatchTimer || !matchTimerOff) {
+        SetupMenu& other = otherMenu();
+        const QLineEdit* tested = v.restoreNeedsMatchTimer ? other.Texttimer[6] : Texttimer[6];
+        if (matchbox::readsAsZero(tested->text())) other.Texttimer[6]->setText(state.MatchTime);
+    }
+
+    if (v.activationDefaultsSound) {
+        if (ComboSound->currentIndex() == -1) ComboSound->setCurrentIndex(0);
+        mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
+    }
+}
+
+// --- Team count, sound source, names ------------------------------------------
+
+bool SetupMenu::threeTeams() const {
+    return program_.forms.titleForm().TeamText->text() == QLatin1String("3");
+}
+
+ScreenPair SetupMenu::currentScreen() const {
+    return threeTeams() ? variant_.threeTeamScreen : variant_.twoTeamScreen;
+}
+
+SetupMenu& SetupMenu::otherMenu() const { return program_.forms.setupMenu(variant_.otherMenu); }
+
+void SetupMenu::ComboTeams_Click() {
+    const int entry = ComboTeams->currentIndex();
+    if (entry != 0 && entry != 1) return;
+    // The three places the team count lives stay in step.
+    otherMenu().ComboTeams->setCurrentIndex(entry);
+    program_.forms.titleForm().TeamText->setText(entry == 1 ? QStringLiteral("3")
+                                                            : QStringLiteral("2"));
+    setGammaBoxesEnabled(entry == 1);
+}
+
+void SetupMenu::ComboTeams_Chosen() {
+    const int entry = ComboTeams->currentIndex();
+    if (entry != 0 && entry != 1) return;
+    // The screen just left stays up behind until "Hide Set-up Menu".
+    showScreenAndMenu(entry == 1 ? variant_.threeTeamScreen : variant_.twoTeamScreen);
 }
 
 void SetupMenu::ComboSound_Click() {
     // With the interface speaker alone there are no sound-card sounds to pick.
     mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
 }
+
+void SetupMenu::updateTeamLabels(PlayScreen& screen) const {
+    screen.Labelalpha->setText(teamNameBox(0)->text());
+    screen.LabelBeta->setText(teamNameBox(1)->text());
+    if (screen.LabelGamma) screen.LabelGamma->setText(teamNameBox(2)->text());
+}
+
+void SetupMenu::Text_Change() {
+    // Only the team names go to the screens; a player's name is read when
+    // that player buzzes in.
+    updateTeamLabels(program_.forms.playScreen(variant_.twoTeamScreen));
+    updateTeamLabels(program_.forms.playScreen(variant_.threeTeamScreen));
+}
+
+void SetupMenu::showScreenAndMenu(ScreenPair pair) {
+    PlayScreen& screen = program_.forms.playScreen(pair);
+    // A screen made afresh after "Hide Set-up Menu" carries its design
+    // captions until it is given the names.
+    updateTeamLabels(screen);
+    screen.showScreen();
+    show();
+    raise();
+    activateWindow();
+}
+
+// --- Switch Sides -------------------------------------------------------------
+
+void SetupMenu::CommandSwitch_Click() {
+    const int players = playersPerTeam();
+    const int s = stride();
+    PlayScreen& screen = program_.forms.playScreen(currentScreen());
+    if (!threeTeams()) {
+        for (int i = 0; i <= players; ++i) {
+            const QString kept = Text[i]->text();
+            Text[i]->setText(Text[i + s]->text());
+            Text[i + s]->setText(kept);
+        }
+        const QString alpha = screen.ascorelabel->text();
+        screen.ascorelabel->setText(screen.bscorelabel->text());
+        screen.bscorelabel->setText(alpha);
+    } else {
+        // Every team moves one place on: Alpha to Beta, Beta to Gamma, Gamma
+        // to Alpha.
+        for (int i = 0; i <= players; ++i) {
+            const QString kept = Text[i]->text();
+            Text[i]->setText(Text[i + 2 * s]->text());
+            Text[i + 2 * s]->setText(Text[i + s]->text());
+            Text[i + s]->setText(kept);
+        }
+        const QString alpha = screen.ascorelabel->text();
+        screen.ascorelabel->setText(screen.gscorelabel->text());
+        screen.gscorelabel->setText(screen.bscorelabel->text());
+        screen.bscorelabel->setText(alpha);
+    }
+    // The boards are where the scores last; the screen's own counts follow
+    // them now, so a score key pressed before the screen is next activated
+    // adds to the right team.
+    for (int team = 0; team < screen.variant().teams; ++team) {
+        if (auto value = numbers::textToInt16(screen.scoreLabel(team)->text())) {
+            screen.score(team) = *value;
+        }
+    }
+    updateTeamLabels(screen);
+}
+
+// --- Hide Set-up Menu ---------------------------------------------------------
+
+void SetupMenu::CommandHide_Click() {
+    Forms& forms = program_.forms;
+    TitleForm& title = forms.titleForm();
+    // Back to the play screen of the screen pair in use. A menu of the other
+    // player count may have been left up behind this one (players per team,
+    // the refusal of five players); it goes away too, so that the operator
+    // is left with the one screen the counts select.
+    hide();
+    if (forms.isLoaded(variant_.otherMenu)) otherMenu().hide();
+    const ScreenPair pair = screenFor(title.TeamText->text() == QLatin1String("3") ? 3 : 2,
+                                      title.PlayerText->text() == QLatin1String("5") ? 5 : 4);
+    for (ScreenPair s : kAllScreens) {
+        if (s != pair) forms.unload(s);
+    }
+    PlayScreen& screen = forms.playScreen(pair);
+    forms.setupMenu(menuOf(pair)).updateTeamLabels(screen);
+    screen.showScreen();
+    screen.activateWindow();
+}
+
+// --- Players per team ---------------------------------------------------------
+
+void SetupMenu::choosePlayers(int players) {
+    TitleForm& title = program_.forms.titleForm();
+    title.PlayerText->setText(QString::number(players));
+    SetupMenu& target =
+        program_.forms.setupMenu(players == 5 ? MenuKind::Players5 : MenuKind::Players4);
+    const bool three = title.TeamText->text() == QLatin1String("3");
+    // The menu chosen from stays up behind until "Hide Set-up Menu"; showing
+    // the 5-player menu runs its activation, which may refuse.
+    if (!three) target.setGammaBoxesEnabled(false);
+    target.showScreenAndMenu(three ? target.variant_.threeTeamScreen
+                                   : target.variant_.twoTeamScreen);
+}
+
+void SetupMenu::mnu4Player_Click() { choosePlayers(4); }
+
+void SetupMenu::mnu5Players_Click() { choosePlayers(5); }
+
+// --- Setup and options windows ------------------------------------------------
+
+void SetupMenu::mnuextraxmitter_Click() {
+    // The list keeps its selection in either menu: players 1 to 12 and
+    // "None" are all it offers.
+    Formextrax& extrax = program_.forms.formextrax();
+    extrax.show();
+    extrax.raise();
+    extrax.activateWindow();
+}
+
+void SetupMenu::mnuMoreOptions_Click() {
+    FormOptions& options = program_.forms.formOptions();
+    options.show();
+    options.raise();
+    options.activateWindow();
+}
+
+// --- Sounds -------------------------------------------------------------------
+
+void SetupMenu::menuAlphaSnd_Click() {
+    chooseSound(QStringLiteral("Alpha Team Buzz-in Sound"), &ProgramState::AlphaSound, true);
+}
+
+void SetupMenu::mnuBetaSnd_Click() {
+    chooseSound(QStringLiteral("Beta Team Buzz-in Sound"), &ProgramState::BetaSound, true);
+}
+
+void SetupMenu::mnuGammaSnd_Click() {
+    chooseSound(QStringLiteral("Gamma Team Buzz-in Sound"), &ProgramState::GammaSound, true);
+}
+
+void SetupMenu::mnuTimerSnd_Click() {
+    chooseSound(QStringLiteral("Time-Up Sound"), &ProgramState::TimerSound, false);
+}
+
+void SetupMenu::mnuGameSnd_Click() {
+    chooseSound(QStringLiteral("Game-Over Sound"), &ProgramState::GameOverSound, false);
+}
+
+void SetupMenu::chooseSound(const QString& title, QString ProgramState::*sound, bool teamSound) {
+    for (;;) {
+        cd1test.filter = QStringLiteral("Sound Files|*.wav");
+        if (teamSound) {
+            cd1test.folder = program_.paths.programFolder;
+            cd1test.fileName.clear();
+        }
+        // Cancelling the dialog ends the choice; the sound stays as it was.
+        const std::optional<QString> chosen = program_.dialogs.openFile(cd1test);
+        if (!chosen || chosen->isEmpty()) return;
+        const QFileInfo file(*chosen);
+        cd1test.fileName = *chosen;
+        cd1test.folder = file.absolutePath();
+
+        if (!file.isFile() || !file.isReadable()) {
+            const QString why = file.exists() ? QStringLiteral("Permission denied")
+                                              : QStringLiteral("File not found");
+            program_.dialogs.inform(QStringLiteral("An error occured opening the sound file.  "
+                                                   "Program will continue with current sound.") +
+                                    u'\n' + why + u'\n');
+            return;
+        }
+
+        // The preview plays while the question is up and stops with the
+        // answer.
+        program_.sound.play(*chosen);
+        const Dialogs::Answer answer =
+            program_.dialogs.message(QStringLiteral("Like this sound?"), title, Dialogs::Icon::None,
+                                     Dialogs::Buttons::YesNoCancel);
+        program_.sound.stop();
+        if (answer == Dialogs::Answer::Yes) {
+            program_.state.*sound = *chosen;
+            return;
+        }
+        if (answer != Dialogs::Answer::No) return;
+    }
+}
+
+// --- Colours ------------------------------------------------------------------
+
+void SetupMenu::mnubackgroundcolor_Click() { chooseColour(true); }
+
+void SetupMenu::mnutextcolor_Click() { chooseColour(false); }
+
+void SetupMenu::chooseColour(bool background) {
+    // Cancelling the dialog leaves every colour as it is.
+    const std::optional<QColor> colour = program_.dialogs.chooseColour(cd1testColour);
+    if (!colour || !colour->isValid()) return;
+    cd1testColour = *colour;
+    for (ScreenPair s : kAllScreens) {
+        PlayScreen& screen = program_.forms.playScreen(s);
+        if (background) {
+            screen.setScreenBackColour(*colour);
+        } else {
+            screen.setScreenTextColour(*colour);
+        }
+    }
+}
+
+// --- Help and exit --------------------------------------------------------------
+
+void SetupMenu::mnuVersionInfo_Click() {
+    program_.dialogs.message(QStringLiteral(" Software Version 10.1, from Kestrane 02/05/05"),
+                             QStringLiteral("Software Version Information"),
+                             Dialogs::Icon::Information, Dialogs::Buttons::Ok);
+}
+
+void SetupMenu::mnuContactMarlowen_Click() {
+    const int m = program_.state.InterfaceModel;
+    // The second-series boxes are looked after by their maker, everything
+    // else by the software's publisher.
+    if (m == model::kWireless2 || m == model::kWired2) {
+        program_.dialogs.message(QStringLiteral("Marlowen Tech.\n"
+                                                "1200 Example Parkway, Suite 4\n"
+                                                "Springfield, ST 00000\n"
+                                                "Telephone: 555-0142\n"
+                                                "www.marlowen.example"),
+                                 QStringLiteral("Marlowen Tech."), Dialogs::Icon::Information,
+                                 Dialogs::Buttons::Ok);
+    } else {
+        program_.dialogs.message(QStringLiteral("Kestrane\n"
+                                                "P.O. Box 0000\n"
+                                                "Rivertown, ST 00000\n"
+                                                "Telephone: 555-0187"),
+                                 QStringLiteral("Kestrane"), Dialogs::Icon::Information,
+                                 Dialogs::Buttons::Ok);
+    }
+}
+
+void SetupMenu::mnuExit_Click() {
+    // Nothing is asked and nothing saved: settings last only through "Save".
+    Forms& f = program_.forms;
+    for (ScreenPair s : kAllScreens)
+        f.unload(s);
+    f.unloadTitleForm();
+    f.unload(MenuKind::Players5);
+    f.unload(MenuKind::Players4);
+    program_.endProgram();
+}
+
+// --- Name boxes -----------------------------------------------------------------
 
 QLineEdit* SetupMenu::playerNameBox(int player) const {
     const int p = playersPerTeam();
@@ -313,5 +691,6 @@ QLineEdit* SetupMenu::playerNameBox(int player) const {
 QLineEdit* SetupMenu::teamNameBox(int team) const { return Text[team * stride()]; }
 
 void SetupMenu::setGammaBoxesEnabled(bool enabled) {
-    for (int i = 2 * stride(); i < 3 * stride(); ++i) Text[i]->setEnabled(enabled);
+    for (int i = 2 * stride(); i < 3 * stride(); ++i)
+        Text[i]->setEnabled(enabled);
 }

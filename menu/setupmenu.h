@@ -10,9 +10,12 @@
 
 #include "app/controls.h"
 #include "app/dialogs.h"
+#include "app/programstate.h"
 #include "app/screenpair.h"
 
 class Program;
+class PlayScreen;
+class QEvent;
 
 // What differs between the 4-player and the 5-player set-up menu.
 struct SetupMenuVariant {
@@ -24,6 +27,19 @@ struct SetupMenuVariant {
     QRect teamsComboTwips;
     QRect soundComboTwips;
     QRect switchButtonTwips;
+    // The play screens this menu drives, for two and for three teams.
+    ScreenPair twoTeamScreen;
+    ScreenPair threeTeamScreen;
+    // The other menu, whose team list this one keeps in step and whose match
+    // box this one's activation puts back to the match length.
+    MenuKind otherMenu;
+    // What the menu does each time it becomes the active window.
+    bool activationAppliesOptions;  // the options again, on every screen
+    bool activationLocksUsbSound;   // the USB interface has no speaker
+    int activationRefusesModel;     // a model that cannot have this many players, or 0
+    bool restoreNeedsMatchTimer;    // the other box is put back only while the clock is on
+    bool activationEnablesGamma;    // with three teams
+    bool activationDefaultsSound;   // no sound source yet: the interface speaker
     // Menu captions and names that differ between the two menus.
     const char* extraXmitterCaption;
     const char* receiverCodesCaption;
@@ -48,6 +64,9 @@ class SetupMenu final : public QMainWindow {
 public:
     SetupMenu(Program& program, MenuKind kind);
 
+    // The load handler: the team list follows TeamText and the sound source
+    // gets a value. It shows nothing; the screen pair is shown by whoever
+    // chose it.
     void load();
 
     MenuKind kind() const { return variant_.kind; }
@@ -109,16 +128,77 @@ public:
     QAction* mnuVersionInfo;
     QAction* mnuContactMarlowen;
 
+    // --- Event handlers ---------------------------------------------------
+    //
+    // Values the program sets (a setup file, the other menu keeping its team
+    // list in step, the options) run the same handlers as the operator's
+    // changes, but windows are shown only for what the operator does in this
+    // menu: a choice in its team list, its menu items, its buttons.
+
+    // Each time the menu becomes the active window.
+    void Form_Activate();
+    // A new team count in ComboTeams, from anywhere: TeamText and the other
+    // menu follow, the Gamma boxes open or close.
+    void ComboTeams_Click();
+    // The operator's choice in ComboTeams: its play screen and this menu
+    // come up, the menu in front.
+    void ComboTeams_Chosen();
+    void ComboSound_Click();
+    // Any name box changed: the team captions of this menu's two screens.
+    void Text_Change();
+    void CommandSwitch_Click();
+    void CommandHide_Click();
+
+    void mnu4Player_Click();
+    void mnu5Players_Click();
+    void mnuextraxmitter_Click();
+    void mnuMoreOptions_Click();
+    void menuAlphaSnd_Click();
+    void mnuBetaSnd_Click();
+    void mnuGammaSnd_Click();
+    void mnuTimerSnd_Click();
+    void mnuGameSnd_Click();
+    void mnubackgroundcolor_Click();
+    void mnutextcolor_Click();
+    void mnuVersionInfo_Click();
+    void mnuContactMarlowen_Click();
+    void mnuExit_Click();
+
+    // This menu's play screen for the current team count (TeamText).
+    ScreenPair currentScreen() const;
+    // Gives one of this menu's screens the team names (a screen made afresh
+    // carries its design captions).
+    void updateTeamLabels(PlayScreen& screen) const;
+
     // The menu's own file dialog. What one use leaves in it (folder, file
     // name, flags) is where the next use starts, for set-up files and
     // sounds alike.
     Dialogs::FileRequest cd1test;
 
+    // Colour the colour dialog shows next; what one use leaves is where the
+    // next starts.
+    QColor cd1testColour;
+
+protected:
+    bool event(QEvent* event) override;
+
 private:
     void buildWidgets();
     void buildMenus();
-    void ComboSound_Click();
+    void connectHandlers();
+
+    SetupMenu& otherMenu() const;
+    bool threeTeams() const;
+    // Puts the play screen up with this menu's team names and brings this
+    // menu to the front of it.
+    void showScreenAndMenu(ScreenPair screen);
+    void choosePlayers(int players);
+    // One sound item: the file dialog, the preview and the question, until
+    // the operator takes a file or gives up.
+    void chooseSound(const QString& title, QString ProgramState::*sound, bool teamSound);
+    void chooseColour(bool background);
 
     Program& program_;
     const SetupMenuVariant& variant_;
+    bool activating_ = false;
 };

@@ -1,10 +1,15 @@
 #include "options/formoptions.h"
 
+#include <utility>
+
 #include <QEvent>
-#include <QVBoxLayout>
+#include <QMouseEvent>
 
 #include "app/controls.h"
 #include "app/program.h"
+#include "menu/matchbox.h"
+#include "menu/setupmenu.h"
+#include "play/playscreen.h"
 
 namespace {
 
@@ -45,7 +50,8 @@ const OptionText kOptions[] = {
      "name) before the toss-up timer can be set."},
 };
 
-const char kHelpOverHelp[] = "Move mouse over a particular optiion for a description of that option";
+const char kHelpOverHelp[] =
+    "Move mouse over a particular optiion for a description of that option";
 
 }  // namespace
 
@@ -55,53 +61,60 @@ FormOptions::FormOptions(Program& program) : program_(program) {
     setFont(programFont(QStringLiteral("Arial"), 10));
     setFixedSize(twipsToPixels(4680), twipsToPixels(5910));
 
-    QCheckBox** boxes[] = {&CheckScoringTabs,    &CheckTimerTabs,         &Check20SecondTab,
-                           &CheckBuzzonBonus,    &CheckTimerContinues,    &CheckDisableMatchTimer,
-                           &CheckPlayerWaiting,  &CheckScoreBoard,        &CheckTurnOffClear};
+    QCheckBox** boxes[] = {&CheckScoringTabs,   &CheckTimerTabs,      &Check20SecondTab,
+                           &CheckBuzzonBonus,   &CheckTimerContinues, &CheckDisableMatchTimer,
+                           &CheckPlayerWaiting, &CheckScoreBoard,     &CheckTurnOffClear};
 
     // The last four options share a frame with the help text.
     Frame1 = new QFrame(this);
     Frame1->setObjectName(QStringLiteral("Frame1"));
     Frame1->setFrameShape(QFrame::StyledPanel);
 
-    const int left = twipsToPixels(240);
-    const int width = twipsToPixels(4680 - 480);
-    const int row = twipsToPixels(360);
-    int top = twipsToPixels(120);
+    // In twips: one box every 360, each a little lower than its row so that
+    // the frame's line clears the box above it; the frame holds the last
+    // four boxes and a help box tall enough for the longest help text.
+    constexpr int kLeft = 240;
+    constexpr int kTop = 120;
+    constexpr int kRow = 360;
+    constexpr int kBoxHeight = 300;
+    constexpr int kFramed = 5;
+    constexpr int kFrameLeft = 90;
+    constexpr int kFrameWidth = 4680 - 2 * kFrameLeft;
+    constexpr int kInset = kLeft - kFrameLeft;
+    constexpr int kWidth = kFrameWidth - 2 * kInset;
+    constexpr int kFrameTop = kTop + kFramed * kRow - 45;
+    constexpr int kDoneHeight = 435;
+    constexpr int kDoneTop = 5910 - 90 - kDoneHeight;
+    constexpr int kHelpTop = 45 + (9 - kFramed) * kRow + 15;
+    constexpr int kFrameHeight = kDoneTop - 75 - kFrameTop;
+    constexpr int kHelpHeight = kFrameHeight - kHelpTop - 90;
+
+    Frame1->setGeometry(twipsRect(kFrameLeft, kFrameTop, kFrameWidth, kFrameHeight));
     for (int i = 0; i < 9; ++i) {
-        const bool framed = i >= 5;
+        const bool framed = i >= kFramed;
         QWidget* parent = framed ? static_cast<QWidget*>(Frame1) : this;
         auto* box = new QCheckBox(QString::fromLatin1(kOptions[i].caption), parent);
         box->setObjectName(QString::fromLatin1(kOptions[i].name));
         box->setToolTip(QString::fromLatin1(kOptions[i].help));
         box->installEventFilter(this);
         *boxes[i] = box;
-        if (i == 5) {
-            Frame1->move(left - twipsToPixels(120), top - twipsToPixels(60));
-        }
         if (framed) {
-            box->setGeometry(twipsToPixels(120), twipsToPixels(60) + (i - 5) * row, width, row);
+            box->setGeometry(twipsRect(kInset, 45 + (i - kFramed) * kRow, kWidth, kBoxHeight));
         } else {
-            box->setGeometry(left, top, width, row);
+            box->setGeometry(twipsRect(kLeft, kTop + i * kRow, kWidth, kBoxHeight));
         }
-        top += row;
     }
 
     TextOption = new QTextEdit(Frame1);
     TextOption->setObjectName(QStringLiteral("TextOption"));
     TextOption->setReadOnly(true);
-    TextOption->setGeometry(twipsToPixels(120), twipsToPixels(60) + 4 * row + twipsToPixels(60),
-                            width, twipsToPixels(1500));
+    TextOption->setGeometry(twipsRect(kInset, kHelpTop, kWidth, kHelpHeight));
     TextOption->installEventFilter(this);
     TextOption->viewport()->installEventFilter(this);
 
-    Frame1->resize(width + twipsToPixels(240),
-                   TextOption->geometry().bottom() + twipsToPixels(120));
-
     CommandOptions = new QPushButton(QStringLiteral("Done"), this);
     CommandOptions->setObjectName(QStringLiteral("CommandOptions"));
-    CommandOptions->setGeometry(twipsToPixels(1680), twipsToPixels(5910 - 615), twipsToPixels(1335),
-                                twipsToPixels(435));
+    CommandOptions->setGeometry(twipsRect(1680, kDoneTop, 1335, kDoneHeight));
 
     // Over the window's own background the help text goes blank.
     setMouseTracking(true);
@@ -109,11 +122,21 @@ FormOptions::FormOptions(Program& program) : program_(program) {
     installEventFilter(this);
     Frame1->installEventFilter(this);
 
-    connect(CommandOptions, &QPushButton::clicked, this, &QWidget::hide);
-    connect(CheckBuzzonBonus, &QCheckBox::stateChanged, this, [this] { CheckBuzzonBonus_Click(); });
-    connect(CheckTimerContinues, &QCheckBox::stateChanged, this,
-            [this] { CheckTimerContinues_Click(); });
-    connect(CheckTurnOffClear, &QCheckBox::stateChanged, this, [this] { CheckTurnOffClear_Click(); });
+    connect(CommandOptions, &QPushButton::clicked, this, [this] { CommandOptions_Click(); });
+    const std::pair<QCheckBox*, void (FormOptions::*)()> handlers[] = {
+        {CheckScoringTabs, &FormOptions::CheckScoringTabs_Click},
+        {CheckTimerTabs, &FormOptions::CheckTimerTabs_Click},
+        {Check20SecondTab, &FormOptions::Check20SecondTab_Click},
+        {CheckBuzzonBonus, &FormOptions::CheckBuzzonBonus_Click},
+        {CheckTimerContinues, &FormOptions::CheckTimerContinues_Click},
+        {CheckDisableMatchTimer, &FormOptions::CheckDisableMatchTimer_Click},
+        {CheckPlayerWaiting, &FormOptions::CheckPlayerWaiting_Click},
+        {CheckScoreBoard, &FormOptions::CheckScoreBoard_Click},
+        {CheckTurnOffClear, &FormOptions::CheckTurnOffClear_Click},
+    };
+    for (const auto& [box, handler] : handlers) {
+        connect(box, &QCheckBox::stateChanged, this, [this, h = handler] { (this->*h)(); });
+    }
 }
 
 bool FormOptions::eventFilter(QObject* watched, QEvent* event) {
@@ -124,12 +147,156 @@ bool FormOptions::eventFilter(QObject* watched, QEvent* event) {
             TextOption->setPlainText(QString::fromLatin1(kHelpOverHelp));
         }
     } else if (event->type() == QEvent::MouseMove && (watched == this || watched == Frame1)) {
-        if (!TextOption->toPlainText().isEmpty()) TextOption->clear();
+        // The moves over a check box come here too (the box does not track
+        // the mouse itself); only the bare background empties the help.
+        auto* area = static_cast<QWidget*>(watched);
+        const QPoint at = static_cast<QMouseEvent*>(event)->position().toPoint();
+        if (!area->childAt(at) && !TextOption->toPlainText().isEmpty()) TextOption->clear();
     } else if (event->type() == QEvent::ToolTip && qobject_cast<QCheckBox*>(watched)) {
         // The help box below already says it; no second copy on top.
         return true;
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// --- What the options do to a play screen -------------------------------------
+
+namespace {
+bool isSet(const QCheckBox* box) { return checkValue(box) == 1; }
+}  // namespace
+
+void FormOptions::showScoringTabs(PlayScreen& screen) const {
+    const bool on = isSet(CheckScoringTabs);
+    // The 2-team screens have no Gamma tabs.
+    for (QWidget* tab : {screen.a5, screen.a10, screen.b5, screen.b10, screen.g5, screen.g10}) {
+        if (tab) tab->setVisible(on);
+    }
+}
+
+void FormOptions::showTimerTabs(PlayScreen& screen) const {
+    const bool on = isSet(CheckTimerTabs);
+    for (QWidget* tab : {screen.CommandT, screen.CommandB, screen.CommandA})
+        tab->setVisible(on);
+}
+
+void FormOptions::show20SecondTab(PlayScreen& screen) const {
+    screen.Command20->setVisible(isSet(Check20SecondTab));
+}
+
+void FormOptions::showScoreBoards(PlayScreen& screen) const {
+    const bool hidden = isSet(CheckScoreBoard);
+    for (QWidget* board : {screen.ascorelabel, screen.bscorelabel, screen.gscorelabel}) {
+        if (board) board->setVisible(!hidden);
+    }
+}
+
+void FormOptions::forEachScreen(void (FormOptions::*apply)(PlayScreen&) const) {
+    // Every screen, shown or not, made if it does not exist yet.
+    for (ScreenPair s : kAllScreens)
+        (this->*apply)(program_.forms.playScreen(s));
+}
+
+void FormOptions::showMatchClocks() {
+    const ProgramState& state = program_.state;
+    const bool off = isSet(CheckDisableMatchTimer);
+    for (ScreenPair s : kAllScreens) {
+        const QString& saved =
+            playersPerTeamOf(s) == 4 ? state.SavedMatchTime4 : state.SavedMatchTime5;
+        program_.forms.playScreen(s).clocklabel->setText(off ? QStringLiteral("0:00") : saved);
+    }
+}
+
+void FormOptions::lockSoundSource(bool keepSelection) {
+    const bool locked = isSet(CheckPlayerWaiting);
+    // The held name is shown without the interface's speaker: the sound card
+    // alone.
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        QComboBox* list = program_.forms.setupMenu(m).ComboSound;
+        if (locked) {
+            list->setCurrentIndex(1);
+        } else if (!keepSelection) {
+            list->setCurrentIndex(2);
+        }
+        list->setEnabled(!locked);
+    }
+}
+
+void FormOptions::applyTo(PlayScreen& screen) const {
+    showScoringTabs(screen);
+    showTimerTabs(screen);
+    show20SecondTab(screen);
+    showScoreBoards(screen);
+    if (isSet(CheckDisableMatchTimer)) screen.clocklabel->setText(QStringLiteral("0:00"));
+}
+
+// --- ApplyOptions ----------------------------------------------------------------
+
+void FormOptions::ApplyOptions() {
+    Forms& forms = program_.forms;
+    ProgramState& state = program_.state;
+
+    forEachScreen(&FormOptions::show20SecondTab);
+
+    // Only the 2-team screens' clocks say whether there is a time to keep.
+    if (forms.playScreen(ScreenPair::P2_4).clocklabel->text() != QLatin1String("0:00")) {
+        state.SavedMatchTime4 = forms.setupMenu(MenuKind::Players4).Texttimer[6]->text();
+    }
+    if (forms.playScreen(ScreenPair::P2_5).clocklabel->text() != QLatin1String("0:00")) {
+        state.SavedMatchTime5 = forms.setupMenu(MenuKind::Players5).Texttimer[6]->text();
+    }
+    showMatchClocks();
+
+    // Without the lock-up the lists are only freed: the operator's sound
+    // source (or the setup file's) stays as chosen.
+    lockSoundSource(true);
+
+    forEachScreen(&FormOptions::showScoreBoards);
+    forEachScreen(&FormOptions::showScoringTabs);
+    state.StopTimerOnBuzz = !isSet(CheckTimerContinues);
+    forEachScreen(&FormOptions::showTimerTabs);
+}
+
+// --- The boxes' handlers -----------------------------------------------------------
+
+void FormOptions::CheckScoringTabs_Click() { forEachScreen(&FormOptions::showScoringTabs); }
+
+void FormOptions::CheckTimerTabs_Click() { forEachScreen(&FormOptions::showTimerTabs); }
+
+void FormOptions::Check20SecondTab_Click() { forEachScreen(&FormOptions::show20SecondTab); }
+
+void FormOptions::CheckScoreBoard_Click() { forEachScreen(&FormOptions::showScoreBoards); }
+
+void FormOptions::CheckPlayerWaiting_Click() { lockSoundSource(false); }
+
+void FormOptions::CheckDisableMatchTimer_Click() {
+    Forms& forms = program_.forms;
+    ProgramState& state = program_.state;
+    struct Pair {
+        MenuKind menu;
+        QString& saved;
+    };
+    const Pair pairs[] = {{MenuKind::Players4, state.SavedMatchTime4},
+                          {MenuKind::Players5, state.SavedMatchTime5}};
+    for (const Pair& p : pairs) {
+        QLineEdit* box = forms.setupMenu(p.menu).Texttimer[6];
+        if (matchbox::hasMinutes(box->text())) p.saved = box->text();
+        if (!matchbox::hasMinutes(p.saved)) box->setText(state.MatchTime);
+    }
+    showMatchClocks();
+    if (isSet(CheckDisableMatchTimer)) return;
+    // The play screen resumes its clock from the menu's match box, which
+    // held "0:00" while the clock was off; it takes the time shown again.
+    for (const Pair& p : pairs) {
+        QLineEdit* box = forms.setupMenu(p.menu).Texttimer[6];
+        if (matchbox::readsAsZero(box->text()) && matchbox::hasMinutes(p.saved)) {
+            box->setText(p.saved);
+        }
+    }
+}
+
+void FormOptions::CommandOptions_Click() {
+    // No cancel: every change has been applied as it was made.
+    hide();
 }
 
 void FormOptions::CheckBuzzonBonus_Click() {

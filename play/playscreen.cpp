@@ -62,6 +62,23 @@ QRect square(const TwipsRect& r, double sx, double sy, bool alignRight) {
     return QRect(left, place.top(), side, side);
 }
 
+// A screen made afresh after "Hide Set-up Menu" unloaded it looks like the
+// screens still loaded: their colours (which the setup file's Save also
+// reads from it) and the options' tabs and boards.
+void matchLoadedScreens(PlayScreen& fresh, Program& program) {
+    for (ScreenPair s : kAllScreens) {
+        if (s == fresh.screen() || !program.forms.isLoaded(s))
+            continue;
+        const PlayScreen& other = program.forms.playScreen(s);
+        fresh.setScreenBackColour(other.screenBackColour());
+        fresh.setScreenTextColour(other.screenTextColour());
+        // Until a text colour is chosen the team's is not the name's.
+        setForeColour(fresh.Labelteam, foreColour(other.Labelteam));
+        break;
+    }
+    program.forms.formOptions().applyTo(fresh);
+}
+
 }  // namespace
 
 // Hands the operator keys to the screen before the widget with the focus
@@ -272,6 +289,7 @@ void PlayScreen::load() {
     // The speaker-off tick runs once at the start, so a speaker left on by
     // an earlier run falls silent.
     soundtimer->start();
+    matchLoadedScreens(*this, program_);
 }
 
 // --- Layout -------------------------------------------------------------------
