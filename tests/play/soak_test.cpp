@@ -119,6 +119,7 @@ struct Tally {
     long extraTransmitter = 0;
     long secondPlace = 0;
     long lockedOutPresses = 0;
+    long heldOverClear = 0;        // pressed while polling was off, shown after the clear
     std::array<long, 3> clears{};  // space, click, double-click
     long timerRuns = 0;
     long clockRuns = 0;
@@ -649,7 +650,10 @@ private:
         releaseAll();
         clear(randomClear());
         tick();
-        if (shownPlayer() > 0) ++tally_.shown;
+        if (shownPlayer() > 0) {
+            ++tally_.shown;
+            ++tally_.heldOverClear;
+        }
         newQuestion();
     }
 
@@ -953,9 +957,10 @@ TEST(Soak, ALongMatchOnEveryModelLosesNothingAndHoldsItsFootprint) {
                 rounds, warmUp, seed, seconds);
     std::printf(
         "[soak] %ld presses, %ld names shown, %ld ties, %ld spare-transmitter presses, %ld "
-        "second places, %ld presses while locked\n",
+        "second places, %ld presses while locked; %ld presses made while polling was off shown "
+        "after the next clear\n",
         tally.presses, tally.shown, tally.ties, tally.extraTransmitter, tally.secondPlace,
-        tally.lockedOutPresses);
+        tally.lockedOutPresses, tally.heldOverClear);
     std::printf(
         "[soak] clears: %ld space, %ld click, %ld double-click; %ld timer runs, %ld match "
         "clocks; %ld score steps (%ld at a 16-bit limit); %ld saves, %ld opens, %ld screen "
