@@ -908,7 +908,7 @@ void print(const char* what, const Footprint& f) {
 
 TEST(Soak, ALongMatchOnEveryModelLosesNothingAndHoldsItsFootprint) {
     long rounds = environmentNumber("TORVANEL_SOAK_ROUNDS", kDefaultRounds);
-    if (kUnderAddressSanitizer && !std::getenv("TORVANEL_SOAK_ROUNDS")) rounds /= 6;
+    if (kUnderAddressSanitizer && !std::getenv("TORVANEL_SOAK_ROUNDS")) rounds /= 3;
     const auto seed = static_cast<std::uint32_t>(environmentNumber("TORVANEL_SOAK_SEED", 8));
     const long warmUp = std::max(200L, rounds / 10);
 
