@@ -378,6 +378,8 @@ int main(int argc, char* argv[]) {
     printStats("  rest of the tick (lamp, sound)", restOfTick);
     printStats("  tick end -> namelabel painted", toPainting);
     printStats("press -> namelabel painted", toPaint);
+    std::printf("  (%zu of the %zu names painted within 40 ms of the tick)\n", toPaint.size(),
+                done.size());
 
     // The cost of drawing: namelabel repainted at once, and the whole screen
     // drawn into an image.
