@@ -1,0 +1,430 @@
+// How long a buzz-in takes to reach the audience, on real timers.
+//
+//   bench_buzzin_latency [--presses N] [--model M] [--screen 2_4|2_5|3_4|3_5]
+//                        [--min-delay MS] [--max-delay MS] [--idle S] [--seed N]
+//
+// A real play screen (under Xvfb or with QT_QPA_PLATFORM=offscreen) polls
+// the simulated box from its own porttimer in the event loop. A timer in the
+// same loop presses a random player's button MS milliseconds after each
+// clear, at a moment drawn at random between --min-delay (default 150) and
+// --max-delay (default 350; two whole poll periods, so that the press falls
+// at a uniformly random point of the poll's period). The time from the press
+// until the screen has put the player's name into `namelabel`, and until
+// `namelabel` is next painted, is taken for each of N presses (default 500);
+// the operator's space bar then clears for the next. Last, the screen is left
+// armed and untouched for S seconds (default 60) and the CPU time the
+// process used meanwhile is measured.
+//
+// The name is seen the moment it is set: the screen sets the name, the
+// team and the score board and then tells the sound card to play the team's
+// sound; the sound output here stamps that call (and plays nothing). The
+// poll's tick is seen through an event filter on porttimer and a slot
+// connected after the screen's own, the port traffic through a stand-in
+// between the screen and the box that stamps every access, the drawing
+// through an event filter on namelabel. Nothing in the screen is changed
+// for it.
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QKeyEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "app/clock.h"
+#include "app/controls.h"
+#include "app/program.h"
+#include "app/random.h"
+#include "app/soundoutput.h"
+#include "link/decoders.h"
+#include "menu/setupmenu.h"
+#include "play/playscreen.h"
+#include "sim/simulatedinterface.h"
+
+namespace {
+
+// The sound card, as far as the screen can tell: it is told to play the
+// team's wave file straight after the name, team and score board have been
+// set, so the moment it is told is the moment the name is up. Nothing is
+// played.
+class StampingSound final : public SoundOutput {
+public:
+    explicit StampingSound(Clock& clock) : clock_(clock) {}
+    bool available() override { return true; }
+    void play(const QString&) override {
+        if (onPlay) onPlay(clock_.now());
+    }
+    void stop() override {}
+    std::function<void(double)> onPlay;
+
+private:
+    Clock& clock_;
+};
+
+// Answers every question with its way out and counts them: a message would
+// mean a failed read, which must not pass unseen.
+class CountingDialogs final : public Dialogs {
+public:
+    Answer message(const QString& text, const QString&, Icon, Buttons buttons) override {
+        ++shown;
+        std::printf("message: %s\n", qPrintable(text));
+        return buttons == Buttons::RetryCancel ? Answer::Retry : Answer::Ok;
+    }
+    std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
+    std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
+    std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
+    int shown = 0;
+};
+
+// The port as the screen sees it, with the time of its last access.
+class StampedPort final : public PortLibrary {
+public:
+    StampedPort(PortLibrary& port, Clock& clock) : port_(port), clock_(clock) {}
+    int version() override { return port_.version(); }
+    std::uint16_t lptPortAddress(int n) override { return port_.lptPortAddress(n); }
+    bool isWinNT() override { return port_.isWinNT(); }
+    QString lastState() override { return port_.lastState(); }
+    void outport(std::uint16_t address, std::uint8_t value) override {
+        port_.outport(address, value);
+        stamp();
+    }
+    std::uint8_t inport(std::uint16_t address) override {
+        const std::uint8_t value = port_.inport(address);
+        stamp();
+        return value;
+    }
+    double lastAccess = 0.0;
+    long accesses = 0;
+
+private:
+    void stamp() {
+        lastAccess = clock_.now();
+        ++accesses;
+    }
+    PortLibrary& port_;
+    Clock& clock_;
+};
+
+double cpuSeconds() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
+           u.ru_stime.tv_usec / 1e6;
+}
+
+long contextSwitches() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_nvcsw + u.ru_nivcsw;
+}
+
+// One press, stamped on the program's clock (seconds).
+struct Press {
+    int player = 0;
+    double pressed = 0.0;
+    double tickStart = -1.0;  // the poll that read the code
+    double readDone = -1.0;   // the last port access before the name was set
+    double nameSet = -1.0;
+    double tickEnd = -1.0;
+    double painted = -1.0;  // namelabel's next paint begins
+};
+
+struct Stats {
+    double median = 0.0;
+    double p90 = 0.0;
+    double p99 = 0.0;
+    double max = 0.0;
+    double mean = 0.0;
+};
+
+// Nearest-rank percentiles, in milliseconds.
+Stats stats(std::vector<double> seconds) {
+    Stats s;
+    if (seconds.empty()) return s;
+    std::sort(seconds.begin(), seconds.end());
+    auto at = [&](double q) {
+        const auto rank = static_cast<std::size_t>(std::ceil(q * double(seconds.size())));
+        return seconds[std::clamp<std::size_t>(rank, 1, seconds.size()) - 1] * 1e3;
+    };
+    s.median = at(0.5);
+    s.p90 = at(0.9);
+    s.p99 = at(0.99);
+    s.max = seconds.back() * 1e3;
+    double sum = 0.0;
+    for (double v : seconds)
+        sum += v;
+    s.mean = sum / double(seconds.size()) * 1e3;
+    return s;
+}
+
+void printStats(const char* what, const std::vector<double>& seconds) {
+    const Stats s = stats(seconds);
+    std::printf("  %-34s median %7.2f  p90 %7.2f  p99 %7.2f  max %7.2f  mean %7.2f ms\n", what,
+                s.median, s.p90, s.p99, s.max, s.mean);
+}
+
+QString argument(const QStringList& args, const char* name, const char* fallback) {
+    const int i = args.indexOf(QString::fromLatin1(name));
+    return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString::fromLatin1(fallback);
+}
+
+ScreenPair screenArgument(const QString& text) {
+    if (text == QLatin1String("2_5")) return ScreenPair::P2_5;
+    if (text == QLatin1String("3_4")) return ScreenPair::P3_4;
+    if (text == QLatin1String("3_5")) return ScreenPair::P3_5;
+    return ScreenPair::P2_4;
+}
+
+// Stamps the start of porttimer's ticks and the paints of namelabel.
+class Stamps final : public QObject {
+public:
+    Stamps(QObject* porttimer, QObject* namelabel, Clock& clock)
+        : porttimer_(porttimer), namelabel_(namelabel), clock_(clock) {
+        porttimer->installEventFilter(this);
+        namelabel->installEventFilter(this);
+    }
+    Press* current = nullptr;
+    double lastTickStart = -1.0;
+    long ticks = 0;
+    std::vector<double> tickTimes;  // kept only while `recordTicks`
+    bool recordTicks = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == porttimer_ && event->type() == QEvent::Timer) {
+            lastTickStart = clock_.now();
+            ++ticks;
+            if (recordTicks) tickTimes.push_back(lastTickStart);
+        } else if (watched == namelabel_ && event->type() == QEvent::Paint) {
+            if (current && current->nameSet >= 0 && current->painted < 0)
+                current->painted = clock_.now();
+        }
+        return false;
+    }
+
+private:
+    QObject* porttimer_;
+    QObject* namelabel_;
+    Clock& clock_;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    const QStringList args = QApplication::arguments();
+    const int presses = argument(args, "--presses", "500").toInt();
+    const int model = argument(args, "--model", "180").toInt();
+    const ScreenPair pair = screenArgument(argument(args, "--screen", "2_4"));
+    const int minDelay = argument(args, "--min-delay", "150").toInt();
+    const int maxDelay = argument(args, "--max-delay", "350").toInt();
+    const int idle = argument(args, "--idle", "60").toInt();
+    const unsigned seed = argument(args, "--seed", "1").toUInt();
+    if (!SimulatedInterface::isKnownModel(model) || model == 199) {
+        std::fprintf(stderr, "--model: 170, 180, 200 or 210\n");
+        return 2;
+    }
+
+    SteadyClock clock;
+    SimulatedInterface box(model, clock);
+    StampedPort port(box, clock);
+    StampingSound sound(clock);
+    CountingDialogs dialogs;
+    SeededRandom random(seed);
+    QTemporaryDir programDir;
+    QTemporaryDir configDir;
+    Program program(port, clock, sound, dialogs, random,
+                    ProgramPaths{programDir.path(), configDir.path()});
+    program.state.PortAddress = 888;
+    program.state.InterfaceModel = static_cast<std::int16_t>(model);
+
+    PlayScreen& s = program.forms.playScreen(pair);
+    SetupMenu& menu = program.forms.setupMenu(menuOf(pair));
+    const int players = teamsOf(pair) * playersPerTeamOf(pair);
+    for (int team = 0; team < teamsOf(pair); ++team)
+        menu.teamNameBox(team)->setText(QStringLiteral("Team %1").arg(team + 1));
+    for (int p = 1; p <= players; ++p)
+        menu.playerNameBox(p)->setText(QStringLiteral("Player %1").arg(p));
+    // "Both": the speaker's bytes go to the box and the sound card is told
+    // to play (which stamps the name).
+    menu.ComboSound->setCurrentIndex(2);
+    s.showScreen();
+    QCoreApplication::processEvents();
+    std::printf("platform %s, %s %dx%d, model %d, %d presses %d-%d ms after each clear\n",
+                qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
+                s.width(), s.height(), model, presses, minDelay, maxDelay);
+
+    std::vector<Press> done;
+    done.reserve(static_cast<std::size_t>(presses));
+    Press current;
+    Stamps stamps(s.porttimer, s.namelabel, clock);
+    stamps.current = &current;
+    sound.onPlay = [&](double now) {
+        // The first call of a buzz-in (model 200 on two of the screens
+        // decodes, and plays, twice).
+        if (current.pressed > 0 && current.nameSet < 0) {
+            current.nameSet = now;
+            current.readDone = port.lastAccess;
+            current.tickStart = stamps.lastTickStart;
+        }
+    };
+
+    std::mt19937 rng(seed);
+    std::uniform_int_distribution<int> delay(minDelay, std::max(minDelay, maxDelay - 1));
+    std::uniform_int_distribution<int> anyone(1, players);
+    int lost = 0;
+    QEventLoop loop;
+
+    auto spacebar = [&] {
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(&s, &down);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_Space, Qt::NoModifier, QStringLiteral(" "));
+        QApplication::sendEvent(&s, &up);
+    };
+    QTimer pressTimer;
+    pressTimer.setSingleShot(true);
+    pressTimer.setTimerType(Qt::PreciseTimer);
+    QTimer giveUp;  // a press that never shows
+    giveUp.setSingleShot(true);
+    giveUp.setInterval(2000);
+    QTimer settle;  // the paint after the name, before the clear
+    settle.setSingleShot(true);
+    settle.setTimerType(Qt::PreciseTimer);
+    settle.setInterval(40);
+
+    auto nextQuestion = [&] {
+        spacebar();
+        current = Press{};
+        if (static_cast<int>(done.size()) + lost >= presses) {
+            loop.quit();
+            return;
+        }
+        pressTimer.start(delay(rng));
+    };
+    QObject::connect(&pressTimer, &QTimer::timeout, [&] {
+        current.player = anyone(rng);
+        int input = current.player;
+        if (box.isWiredBox()) {
+            const auto& table = model == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
+            input = buzzlink::boxLineNumber(*buzzlink::lineOfPlayer(table, pair, current.player));
+        }
+        current.pressed = clock.now();
+        box.press(input);
+        box.release(input);
+        giveUp.start();
+    });
+    // After the screen's own handler: the tick that read the code is over.
+    QObject::connect(s.porttimer, &QTimer::timeout, [&] {
+        if (current.nameSet >= 0 && current.tickEnd < 0) {
+            current.tickEnd = clock.now();
+            giveUp.stop();
+            settle.start();
+        }
+    });
+    QObject::connect(&settle, &QTimer::timeout, [&] {
+        if (s.namelabel->text() != menu.playerNameBox(current.player)->text()) {
+            std::printf("press %zu: player %d pressed, \"%s\" shown\n", done.size() + 1,
+                        current.player, qPrintable(s.namelabel->text()));
+            ++lost;
+        } else {
+            done.push_back(current);
+        }
+        nextQuestion();
+    });
+    QObject::connect(&giveUp, &QTimer::timeout, [&] {
+        std::printf("press %zu: player %d not seen within 2 s (\"%s\" shown, name set %d)\n",
+                    done.size() + 1, current.player, qPrintable(s.namelabel->text()),
+                    current.nameSet >= 0);
+        ++lost;
+        nextQuestion();
+    });
+
+    QElapsedTimer wall;
+    wall.start();
+    QTimer::singleShot(0, nextQuestion);
+    loop.exec();
+    const double runSeconds = wall.elapsed() / 1e3;
+
+    std::vector<double> toName, toPaint, wait, read, show, restOfTick, toPainting;
+    for (const Press& p : done) {
+        toName.push_back(p.nameSet - p.pressed);
+        if (p.painted >= 0) {
+            toPaint.push_back(p.painted - p.pressed);
+            toPainting.push_back(p.painted - p.tickEnd);
+        }
+        wait.push_back(p.tickStart - p.pressed);
+        read.push_back(p.readDone - p.tickStart);
+        show.push_back(p.nameSet - p.readDone);
+        restOfTick.push_back(p.tickEnd - p.nameSet);
+    }
+    std::printf("%zu presses shown, %d lost, %d messages, %.1f s\n", done.size(), lost,
+                dialogs.shown, runSeconds);
+    std::printf("press -> name in namelabel:\n");
+    printStats("total", toName);
+    printStats("  waiting for the next poll", wait);
+    printStats("  poll and read (sdata, 2nd byte)", read);
+    printStats("  decode, name set", show);
+    std::printf("after the name:\n");
+    printStats("  rest of the tick (lamp, sound)", restOfTick);
+    printStats("  tick end -> namelabel painted", toPainting);
+    printStats("press -> namelabel painted", toPaint);
+    std::printf("  (%zu of the %zu names painted within 40 ms of the tick)\n", toPaint.size(),
+                done.size());
+
+    // The cost of drawing: namelabel repainted at once, and the whole screen
+    // drawn into an image.
+    {
+        s.namelabel->setText(menu.playerNameBox(1)->text());
+        QCoreApplication::processEvents();
+        constexpr int kRepaints = 200;
+        std::vector<double> label, whole;
+        for (int i = 0; i < kRepaints; ++i) {
+            double t = clock.now();
+            s.namelabel->repaint();
+            label.push_back(clock.now() - t);
+            t = clock.now();
+            (void)s.grab();
+            whole.push_back(clock.now() - t);
+        }
+        std::printf("drawing, synchronous repaint:\n");
+        printStats("  namelabel", label);
+        printStats("  whole screen (into an image)", whole);
+        spacebar();
+    }
+
+    // Armed and waiting: porttimer polls the box, nobody presses.
+    QCoreApplication::processEvents();
+    const long ticks0 = stamps.ticks;
+    const long accesses0 = port.accesses;
+    stamps.recordTicks = true;
+    const double cpu0 = cpuSeconds();
+    const long switches0 = contextSwitches();
+    wall.restart();
+    {
+        QEventLoop idleLoop;
+        QTimer::singleShot(idle * 1000, Qt::PreciseTimer, &idleLoop, &QEventLoop::quit);
+        idleLoop.exec();
+    }
+    const double cpu = cpuSeconds() - cpu0;
+    const double seconds = wall.elapsed() / 1e3;
+    std::vector<double> intervals;
+    for (std::size_t i = 1; i < stamps.tickTimes.size(); ++i)
+        intervals.push_back(stamps.tickTimes[i] - stamps.tickTimes[i - 1]);
+    std::printf(
+        "armed %.1f s: %ld polls (%ld port accesses), CPU %.3f s = %.3f %% of one core, "
+        "%ld context switches\n",
+        seconds, stamps.ticks - ticks0, port.accesses - accesses0, cpu, cpu / seconds * 100.0,
+        contextSwitches() - switches0);
+    printStats("  poll interval", intervals);
+    return lost == 0 && dialogs.shown == 0 ? 0 : 1;
+}
