@@ -235,7 +235,9 @@ void PlayScreen::buildWidgets() {
 
     Timer1 = makeTimer(this, "Timer1", 1000, Qt::PreciseTimer);
     Timer2 = makeTimer(this, "Timer2", 1000, Qt::PreciseTimer);
-    porttimer = makeTimer(this, "porttimer", 100, Qt::CoarseTimer);
+    // Precise: a coarse timer may stretch the poll by 5 %, which the operator
+    // would see as a later buzz-in.
+    porttimer = makeTimer(this, "porttimer", 100, Qt::PreciseTimer);
     soundtimer = makeTimer(this, "soundtimer", 100, Qt::CoarseTimer);
     connect(Timer1, &QTimer::timeout, this, &PlayScreen::Timer1_Timer);
     connect(porttimer, &QTimer::timeout, this, &PlayScreen::porttimer_Timer);

@@ -136,8 +136,29 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
         forms.formextrax().Comboxmitter->setCurrentIndex(number);
         return;
     }
-    if (QCheckBox* box = optionBox(forms.formOptions(), n))
+    if (QCheckBox* box = optionBox(forms.formOptions(), n)) {
         setCheckValue(box, number);
+        // Clearing these two options puts other settings to a default of
+        // their own: the match boxes to a saved time, the sound source to
+        // "Both". The file holds those settings on earlier lines, and what
+        // was saved must be what comes back, so its own values stand.
+        if (n == line::DisableMatchTimer && number == 0) {
+            const QString matchTime = record.text(line::MatchTime);
+            for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+                QLineEdit* match = forms.setupMenu(m).Texttimer[6];
+                if (match->text() != matchTime)
+                    match->setText(matchTime);
+            }
+        }
+        if (n == line::PlayerWaiting && number == 0) {
+            const int source = record.number(line::SoundSource);
+            for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+                QComboBox* list = forms.setupMenu(m).ComboSound;
+                if (list->currentIndex() != source)
+                    list->setCurrentIndex(source);
+            }
+        }
+    }
 }
 
 SetupRecord gatherRecord(Program& program, Writer writer, MenuKind from) {

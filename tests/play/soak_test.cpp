@@ -170,9 +170,26 @@ public:
         // its drawing buffers, which it then keeps), and short timers, so
         // that a run out costs few ticks. The USB lockout is served by the
         // 2-team 4-player screen only.
-        for (ScreenPair s : kAllScreens)
-            saveAndOpen(s);
-        saveAndOpen(model() == kUsb ? ScreenPair::P2_4 : kAllScreens[draw(4)]);
+        for (ScreenPair s : kAllScreens) {
+            if (allowed(s))
+                saveAndOpen(s);
+        }
+        saveAndOpen(anyAllowedScreen());
+    }
+
+    // The screens an operator can work with on this box: the wired model 180
+    // refuses five players per team.
+    bool allowed(ScreenPair s) const {
+        if (model() == kUsb)
+            return s == ScreenPair::P2_4;
+        return model() != kWired || playersPerTeamOf(s) == 4;
+    }
+    ScreenPair anyAllowedScreen() {
+        for (;;) {
+            const ScreenPair s = kAllScreens[draw(4)];
+            if (allowed(s))
+                return s;
+        }
     }
 
     ScreenPair pair() {
@@ -773,7 +790,6 @@ private:
         for (int box = 7; box <= 10; ++box)
             m.Texttimer[box]->setText(QString::number(1 + draw(4)));
         m.textincrement[0]->setText(QString::number(1 + draw(20)));
-        m.ComboSound->setCurrentIndex(draw(3));
         for (ScreenPair s : kAllScreens) {
             PlayScreen& screen = t->forms.playScreen(s);
             screen.setScreenBackColour(colourFromBgr(draw(0x1000000)));
@@ -789,6 +805,10 @@ private:
             setCheckValue(o.CheckPlayerWaiting, chance(25) ? 1 : 0);
             t->forms.formextrax().Comboxmitter->setCurrentIndex(draw(13));
         }
+        // Only while the list is open to the operator: the lock-up option and
+        // the USB box hold it at the sound card.
+        if (m.ComboSound->isEnabled())
+            m.ComboSound->setCurrentIndex(draw(3));
     }
 
     // Everything a setup file reaches, set to something else.
@@ -832,7 +852,8 @@ private:
     // the file names is up.
     void saveAndOpen() {
         ScreenPair target = pair();
-        if (model() != kUsb && chance(40)) target = kAllScreens[draw(4)];
+        if (chance(40))
+            target = anyAllowedScreen();
         saveAndOpen(target);
     }
 

@@ -7,7 +7,9 @@
 #include <QDir>
 
 #include "app/titleform.h"
+#include "app/controls.h"
 #include "menu/setupmenu.h"
+#include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
@@ -241,4 +243,35 @@ TEST(SaveSetupFile, SaveAsIntoAMissingFolderSaysSo) {
     ASSERT_EQ(t.dialogs.messages.size(), 1u);
     EXPECT_TRUE(t.dialogs.messages[0].text.startsWith("File failed to save as expected.\n"));
     EXPECT_TRUE(t.dialogs.messages[0].text.endsWith("File Not Saved!"));
+}
+
+// Options switched on since the save must not pull the settings the file
+// holds on earlier lines away from what was saved when the file turns them
+// off again.
+TEST(OpenSetupFile, TurningOptionsOffKeepsTheFilesOwnSoundSourceAndMatchTime) {
+    TestProgram t;
+    showScreenPair(*t);
+    FormOptions& options = t->forms.formOptions();
+    menu4(t).Texttimer[6]->setText("12:00");
+    setCheckValue(options.CheckDisableMatchTimer, 1);
+    setCheckValue(options.CheckPlayerWaiting, 1);
+    ASSERT_EQ(menu4(t).ComboSound->currentIndex(), 1) << "the lock-up forces the sound card";
+
+    QStringList lines = validLines();
+    lines[21] = "0:00";  // saved after the match clock ran out
+    lines[34] = " 0 ";   // the interface speaker
+    lines[39] = " 0 ";   // Disable Match Timer off
+    lines[40] = " 0 ";   // lock-up off
+    const QString path = fileIn(t.programDir, "after-the-match.txt");
+    writeBytes(path, crlf(lines));
+    t.dialogs.openAnswers = {path};
+    menu4(t).mnuOpen->trigger();
+
+    EXPECT_TRUE(t.dialogs.messages.empty());
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        SetupMenu& menu = t->forms.setupMenu(m);
+        EXPECT_EQ(menu.ComboSound->currentIndex(), 0) << menuName(m).toStdString();
+        EXPECT_TRUE(menu.ComboSound->isEnabled());
+        EXPECT_EQ(menu.Texttimer[6]->text(), "0:00") << menuName(m).toStdString();
+    }
 }
