@@ -14,8 +14,17 @@ ARGS       ?=
 DEBIAN_PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev \
 	libhidapi-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
+# What make fuzz and make lint need on top: clang with libFuzzer and the
+# sanitizer runtimes, clang-tidy and clang-format, Python for the seed
+# inputs.
+TOOL_PACKAGES := clang libclang-rt-14-dev clang-tidy clang-format python3
 
-.PHONY: run test deps configure build sanitize-test clean
+# make fuzz: each fuzz target runs this many seconds.
+FUZZ_SECONDS ?= 60
+FUZZ_DIR     ?= build-fuzz
+FUZZ_TARGETS := setupreader serialread screenlink
+
+.PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz clean
 
 run: build
 	$(BUILD_DIR)/bin/torvanel $(ARGS)
@@ -26,11 +35,17 @@ test: build
 # Installs what is missing: as root directly, otherwise through sudo; without
 # either it prints the one line to run.
 deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(DEBIAN_PACKAGES)"
+
+tool-deps: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(TOOL_PACKAGES)"
+
+install-packages:
 	@if ! command -v dpkg-query >/dev/null 2>&1; then \
-	  echo "Not a Debian system: install the equivalents of: $(DEBIAN_PACKAGES)"; exit 0; \
+	  echo "Not a Debian system: install the equivalents of: $(PACKAGES)"; exit 0; \
 	fi; \
 	missing=""; \
-	for p in $(DEBIAN_PACKAGES); do \
+	for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -z "$$missing" ]; then exit 0; fi; \
@@ -54,5 +69,23 @@ build: configure
 sanitize-test:
 	$(MAKE) test BUILD_DIR=build-sanitize SANITIZE=ON BUILD_TYPE=Debug
 
+# Builds the fuzz targets with clang in a build folder of their own and runs
+# each for FUZZ_SECONDS on its seeds. New inputs the fuzzer finds collect in
+# $(FUZZ_DIR)/corpus/<target>; a failing input is saved as
+# $(FUZZ_DIR)/artifacts/<target>-crash-... and stops the run.
+fuzz: tool-deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTORVANEL_FUZZ=ON -DTORVANEL_BUILD_TESTS=OFF -DTORVANEL_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_all
+	@mkdir -p $(FUZZ_DIR)/artifacts
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$t- \
+	    $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/fuzz/seeds/$$t || exit 1; \
+	done
+
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize $(FUZZ_DIR)
