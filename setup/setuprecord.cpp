@@ -123,8 +123,13 @@ QByteArray fileBytes(const QStringList& lines) {
         whole += withoutLineBreaks(l);
         whole += QStringLiteral("\r\n");
     }
-    if (auto single = toWindows1252(whole))
-        return *single;
+    // Windows-1252 bytes that happen to form UTF-8 ("Ã©" is C3 A9) would be
+    // read back as UTF-8 and change the names; such text goes out as UTF-8,
+    // which reads back as written.
+    if (auto single = toWindows1252(whole)) {
+        if (detectEncoding({*single}) == TextEncoding::Windows1252)
+            return *single;
+    }
     return whole.toUtf8();
 }
 

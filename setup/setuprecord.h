@@ -98,7 +98,8 @@ class SetupRecord {
 QString withoutLineBreaks(const QString& text);
 
 // The 45 lines joined into the file's bytes, each ended by CR LF, in
-// Windows-1252 when every character has a place there, else in UTF-8.
+// Windows-1252 when every character has a place there and a reader would
+// not take the bytes for UTF-8, else in UTF-8.
 QByteArray fileBytes(const QStringList& lines);
 
 }  // namespace setup

@@ -82,3 +82,30 @@ TEST(TextEncoding, AFileIsWindows1252WhenItCanBeAndUTF8OtherwiseAndReadsBackEith
         EXPECT_EQ(back.text(setup::line::AlphaName), QStringLiteral("Ærø"));
     }
 }
+
+TEST(TextEncoding, NamesWhoseWindows1252BytesLookLikeUTF8AreWrittenInUTF8) {
+    // "Ã©" is C3 A9 in Windows-1252, which is "é" in UTF-8: written that way
+    // the file would come back with other names. Found by the setup-file
+    // fuzzer (a name read from a Windows-1252 file whose only other high
+    // bytes were on a numeric line the writer puts out again as digits).
+    struct Case {
+        QString name;
+        TextEncoding written;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Ã©"), TextEncoding::Utf8},
+        {QStringLiteral("Å\u0081ukasz"), TextEncoding::Utf8},  // "Łukasz" read as Windows-1252
+        {QStringLiteral("Ã© Zoë"), TextEncoding::Windows1252},   // ë alone is not UTF-8
+        {QStringLiteral("Zoë"), TextEncoding::Windows1252},
+    };
+    for (const Case& c : cases) {
+        setup::SetupRecord r;
+        r.setText(setup::slotLine(7), c.name);
+        const setup::SetupFileReader reader(setup::fileBytes(r.fileLines()));
+        EXPECT_EQ(reader.encoding(), c.written) << c.name.toStdString();
+        setup::SetupRecord back;
+        ASSERT_EQ(reader.readAll(back), std::nullopt);
+        EXPECT_EQ(back.text(setup::slotLine(7)), c.name);
+        EXPECT_EQ(back, r);
+    }
+}
