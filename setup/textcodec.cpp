@@ -72,8 +72,13 @@ TextEncoding detectEncoding(const QList<QByteArray>& lines) {
 }
 
 QString decode(QByteArrayView bytes, TextEncoding encoding) {
-    if (encoding == TextEncoding::Utf8)
-        return QString::fromUtf8(bytes);
+    if (encoding == TextEncoding::Utf8) {
+        // QString::fromUtf8 drops a byte-order mark at the start; a line is
+        // taken as it stands (the reader removes the header's own mark).
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(bytes);
+    }
     return fromWindows1252(bytes);
 }
 

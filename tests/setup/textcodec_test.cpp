@@ -109,3 +109,18 @@ TEST(TextEncoding, NamesWhoseWindows1252BytesLookLikeUTF8AreWrittenInUTF8) {
         EXPECT_EQ(back, r);
     }
 }
+
+TEST(TextEncoding, AByteOrderMarkIsDroppedBeforeTheHeaderOnly) {
+    // The mark an editor puts before the header goes; one at the start of
+    // any other line is part of its text (found by the setup-file fuzzer:
+    // the UTF-8 decoder dropped it from every line).
+    QByteArray bytes = "\xEF\xBB\xBF" + setup::fileBytes(setup::SetupRecord().fileLines());
+    bytes.replace("One\r\n", "\xEF\xBB\xBFOne \xC3\xAB\r\n");
+    const setup::SetupFileReader reader(bytes);
+    ASSERT_EQ(reader.encoding(), TextEncoding::Utf8);
+    EXPECT_EQ(reader.header(), setup::SetupFileReader::Header::Valid);
+    EXPECT_EQ(reader.text(setup::slotLine(1)), QStringLiteral("\uFEFFOne ë"));
+    // Two marks before the header: the second is text, so the header is wrong.
+    const setup::SetupFileReader twice("\xEF\xBB\xBF" + bytes);
+    EXPECT_EQ(twice.header(), setup::SetupFileReader::Header::Wrong);
+}
