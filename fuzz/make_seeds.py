@@ -93,7 +93,7 @@ def serial_seeds():
     seeds = {}
     address = bytes([0x78, 0x03])  # 888
     for mode, name in ((0, "read"), (1, "poll")):
-        head = bytes([mode, 0]) + address
+        head = bytes([mode, 1]) + address
         waiting = b"\x00\x00" if mode else b""
         for value in (0, 1, 128, 0xAA, 0xD2, 255):
             seeds[f"{name}-{value}"] = head + waiting + box_byte(value)
@@ -101,7 +101,7 @@ def serial_seeds():
         seeds[f"{name}-slow"] = head + waiting + box_byte(0x0F, slow=2)
         seeds[f"{name}-too-slow"] = head + waiting + box_byte(0xF0, slow=3)
         seeds[f"{name}-idle"] = head + b"\x20\x20"
-    seeds["read-top-address"] = bytes([0, 15, 0xFF, 0xFF]) + box_byte(7)
+    seeds["read-top-address"] = bytes([0, 3, 0xFF, 0xFF]) + box_byte(7)
     return seeds
 
 

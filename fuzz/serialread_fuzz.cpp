@@ -76,8 +76,10 @@ void fuzzPoll(fuzzing::ScriptedPort& port, fuzzing::WatchedClock& clock, std::ui
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     fuzzing::Input input(data, size);
     const bool poll = (input.take() & 1) != 0;
-    // 10 us to 160 us per reading of the clock.
-    const double step = 1e-5 * (1 + (input.take() & 0x0F));
+    // 10 us to 10 ms per reading of the clock: a stalled box then costs
+    // from 50000 passes down to 50.
+    static constexpr double kSteps[4] = {1e-5, 1e-4, 1e-3, 1e-2};
+    const double step = kSteps[input.take() & 3];
     const auto base = static_cast<std::uint16_t>(input.take() | (input.take() << 8));
 
     std::vector<Event> log;
