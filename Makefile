@@ -32,7 +32,7 @@ LINT_DIR   ?= build-lint
 LINT_SKIP  ?= play menu options sim/contestantpanel tests/play tests/menu tests/options \
 	tests/sim/contestantpanel_test
 
-.PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz lint clean
+.PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz lint deb clean
 
 run: build
 	$(BUILD_DIR)/bin/torvanel $(ARGS)
@@ -104,5 +104,13 @@ lint: tool-deps
 	  >/dev/null
 	tools/lint.sh $(LINT_DIR) $(JOBS) $(LINT_SKIP)
 
+# A Debian package (cpack -G DEB) of a release build for /usr, in
+# build-deb/; its dependencies are worked out by dpkg-shlibdeps.
+deb: deps
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DTORVANEL_BUILD_TESTS=OFF -DTORVANEL_BUILD_BENCH=OFF
+	cmake --build build-deb -j$(JOBS)
+	cd build-deb && cpack -G DEB
+
 clean:
-	rm -rf build build-sanitize $(FUZZ_DIR) $(LINT_DIR)
+	rm -rf build build-sanitize build-deb $(FUZZ_DIR) $(LINT_DIR)
