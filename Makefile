@@ -105,8 +105,9 @@ lint: tool-deps
 	tools/lint.sh $(LINT_DIR) $(JOBS) $(LINT_SKIP)
 
 # A Debian package (cpack -G DEB) of a release build for /usr, in
-# build-deb/; its dependencies are worked out by dpkg-shlibdeps.
+# build-deb/; its dependencies are worked out by dpkg-shlibdeps (dpkg-dev).
 deb: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES=dpkg-dev
 	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
 	  -DTORVANEL_BUILD_TESTS=OFF -DTORVANEL_BUILD_BENCH=OFF
 	cmake --build build-deb -j$(JOBS)
