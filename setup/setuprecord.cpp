@@ -23,14 +23,8 @@ bool isNumericLine(int l) {
 }
 
 int minimumValue(int l) {
-    switch (lineKind(l)) {
-        case LineKind::ListIndex:
-            return -1;  // nothing selected
-        case LineKind::CheckValue:
-            return 0;
-        default:
-            return 0;
-    }
+    // A list index may be -1, nothing selected; everything else starts at 0.
+    return lineKind(l) == LineKind::ListIndex ? -1 : 0;
 }
 
 int maximumValue(int l) {

@@ -57,7 +57,7 @@ for f in $headers; do
 done
 echo "clang-tidy: $(echo $sources | wc -w) files, with $build/compile_commands.json"
 # shellcheck disable=SC2086
-run-clang-tidy -p "$build" -j "$jobs" -quiet -header-filter "^($header_filter)\$" $regexes \
+run-clang-tidy -p "$build" -j "$jobs" -quiet -header-filter "^($header_filter)\$" -extra-arg=-fno-color-diagnostics $regexes \
     >"$build/clang-tidy.log" 2>&1 || status=1
 # The findings, without the progress lines and the count of suppressed
 # warnings from outside the checked files.

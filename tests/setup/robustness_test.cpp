@@ -89,8 +89,7 @@ class Files {
             " 12 ",
             " 13 ",
             "\xC3\xA9t\xC3\xA9",
-            "Z\xF6"
-            "e",
+            "Z\xF6\x65",  // "Zöe" in Windows-1252
             "\t0",
             "0x10",
             "1,5",

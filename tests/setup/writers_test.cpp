@@ -108,7 +108,7 @@ QString runWriter(TestProgram& t, const WriterCase& c) {
             menu.mnuSave->trigger();
             return t->startupSetupFile();
         case setup::Writer::SaveAs: {
-            const QString path = QDir(t.configDir.path()).filePath("mine.txt");
+            QString path = QDir(t.configDir.path()).filePath("mine.txt");
             t.dialogs.saveAnswers = {path};
             menu.mnuSaveAs->trigger();
             return path;
