@@ -11,8 +11,8 @@
 #include "app/commandline.h"
 #include "app/pluginobjecthost.h"
 #include "app/ppdevport.h"
-#include "app/programfolder.h"
 #include "app/program.h"
+#include "app/programfolder.h"
 #include "app/qtdialogs.h"
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
@@ -93,7 +93,7 @@ int main(int argc, char* argv[]) {
 
     Program program(*port, clock, sound, dialogs, random,
                     ProgramPaths{findProgramFolder(QCoreApplication::applicationDirPath(),
-                                              QStringLiteral(TORVANEL_INSTALL_DATADIR)),
+                                                   QStringLiteral(TORVANEL_INSTALL_DATADIR)),
                                  findConfigFolder()});
     program.setObjectHost(objects);
     program.setUsbTransport(usbModule.get());

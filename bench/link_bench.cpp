@@ -39,8 +39,7 @@ static void BM_ReadOneByte(benchmark::State& state) {
         // would cost more than the read itself.
         box.queueCode({0xA5});
         const buzzlink::CodeRead read = buzzlink::readCode(link);
-        if (!read.succeeded || read.code != 0xA5)
-            state.SkipWithError("read failed");
+        if (!read.succeeded || read.code != 0xA5) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(read);
     }
 }
@@ -59,8 +58,7 @@ static void BM_WiredBuzzInPressToPlayer(benchmark::State& state) {
         const buzzlink::Decoded d =
             buzzlink::wired(ScreenPair::P3_5, static_cast<std::uint8_t>(poll.read.code),
                             static_cast<std::uint8_t>(second.code), random);
-        if (!d.isPlayer())
-            state.SkipWithError("nobody decoded");
+        if (!d.isPlayer()) state.SkipWithError("nobody decoded");
         box.releaseAll();
         box.clearLog();
         benchmark::DoNotOptimize(d);

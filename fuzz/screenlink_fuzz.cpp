@@ -144,6 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(std::find(std::begin(kProtocol), std::end(kProtocol), e.value) != std::end(kProtocol),
               "a byte the link never writes", e.value);
     }
-    for (int d : view.diagnostics) check(d >= 0 && d <= 255, "diagnostic value", d);
+    for (int d : view.diagnostics)
+        check(d >= 0 && d <= 255, "diagnostic value", d);
     return 0;
 }

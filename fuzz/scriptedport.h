@@ -38,8 +38,8 @@ private:
 struct Event {
     enum class Kind { Clock, Status, Write };
     Kind kind;
-    double time;          // Clock: the reading; Status: the clock when read
-    std::uint8_t value;   // Status: what the box showed; Write: the byte written
+    double time;         // Clock: the reading; Status: the clock when read
+    std::uint8_t value;  // Status: what the box showed; Write: the byte written
     std::uint16_t address;
 };
 
@@ -139,8 +139,7 @@ inline ExpectedRead checkSerialRead(const std::vector<Event>& log, std::size_t p
                 return r;
             }
             const Event& s = at(pos++);
-            check(s.kind == Event::Kind::Status && s.address == status, "wait reads the status",
-                  k);
+            check(s.kind == Event::Kind::Status && s.address == status, "wait reads the status", k);
             if (((s.value & 0x20) != 0) == wantHigh) break;
         }
         const Event& d = at(pos++);

@@ -22,9 +22,7 @@ namespace {
 
 // A stalled box costs one status read per clock step until the budget runs
 // out, and the data reads of the bits that came before: this many at most.
-long stallLimit(double step) {
-    return static_cast<long>(buzzlink::kReadBudget / step) + 16;
-}
+long stallLimit(double step) { return static_cast<long>(buzzlink::kReadBudget / step) + 16; }
 
 void fuzzRead(fuzzing::ScriptedPort& port, fuzzing::WatchedClock& clock, std::uint16_t base,
               std::vector<Event>& log) {

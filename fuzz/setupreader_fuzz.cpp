@@ -98,7 +98,8 @@ setup::TextEncoding expectedEncoding(const std::vector<QByteArray>& lines) {
     bool beyondAscii = false;
     bool allUtf8 = true;
     for (const QByteArray& l : lines) {
-        for (char c : l) beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
+        for (char c : l)
+            beyondAscii = beyondAscii || static_cast<unsigned char>(c) >= 0x80;
         allUtf8 = allUtf8 && isUtf8(l);
     }
     return beyondAscii && allUtf8 ? setup::TextEncoding::Utf8 : setup::TextEncoding::Windows1252;
@@ -142,7 +143,7 @@ void checkLines(const setup::SetupFileReader& reader, const Split& s) {
         check(header == setup::SetupFileReader::Header::Missing, "missing header");
     } else {
         check(header == (reader.text(1) == setup::kHeader ? setup::SetupFileReader::Header::Valid
-                                                           : setup::SetupFileReader::Header::Wrong),
+                                                          : setup::SetupFileReader::Header::Wrong),
               "header");
     }
 }

@@ -6,14 +6,10 @@
 namespace setup {
 
 LineKind lineKind(int l) {
-    if (l == line::Header)
-        return LineKind::Header;
-    if (l == line::BackColour || l == line::TextColour)
-        return LineKind::Colour;
-    if (l == line::SoundSource || l == line::ExtraXmitter)
-        return LineKind::ListIndex;
-    if (l >= line::ScoringTabs && l <= kLineCount)
-        return LineKind::CheckValue;
+    if (l == line::Header) return LineKind::Header;
+    if (l == line::BackColour || l == line::TextColour) return LineKind::Colour;
+    if (l == line::SoundSource || l == line::ExtraXmitter) return LineKind::ListIndex;
+    if (l >= line::ScoringTabs && l <= kLineCount) return LineKind::CheckValue;
     return LineKind::Text;
 }
 
@@ -28,18 +24,13 @@ int minimumValue(int l) {
 }
 
 int maximumValue(int l) {
-    if (l == line::SoundSource)
-        return 2;  // speaker, sound card, both
-    if (l == line::ExtraXmitter)
-        return 12;  // transmitters 1 to 12, then "None"
-    if (lineKind(l) == LineKind::CheckValue)
-        return 2;
+    if (l == line::SoundSource) return 2;    // speaker, sound card, both
+    if (l == line::ExtraXmitter) return 12;  // transmitters 1 to 12, then "None"
+    if (lineKind(l) == LineKind::CheckValue) return 2;
     return 0;
 }
 
-int teamNameLine(int team) {
-    return line::AlphaName + team * 6;
-}
+int teamNameLine(int team) { return line::AlphaName + team * 6; }
 
 int slotLine(int slot) {
     const int team = (slot - 1) / 5;
@@ -47,18 +38,15 @@ int slotLine(int slot) {
 }
 
 int teamOfNameLine(int l) {
-    if (l < line::AlphaName || l >= line::MatchTime)
-        return -1;
+    if (l < line::AlphaName || l >= line::MatchTime) return -1;
     const int offset = l - line::AlphaName;
     return offset % 6 == 0 ? offset / 6 : -1;
 }
 
 int slotOfNameLine(int l) {
-    if (l < line::AlphaName || l >= line::MatchTime)
-        return 0;
+    if (l < line::AlphaName || l >= line::MatchTime) return 0;
     const int offset = l - line::AlphaName;
-    if (offset % 6 == 0)
-        return 0;
+    if (offset % 6 == 0) return 0;
     return (offset / 6) * 5 + offset % 6;
 }
 
@@ -121,8 +109,7 @@ QByteArray fileBytes(const QStringList& lines) {
     // read back as UTF-8 and change the names; such text goes out as UTF-8,
     // which reads back as written.
     if (auto single = toWindows1252(whole)) {
-        if (detectEncoding({*single}) == TextEncoding::Windows1252)
-            return *single;
+        if (detectEncoding({*single}) == TextEncoding::Windows1252) return *single;
     }
     return whole.toUtf8();
 }

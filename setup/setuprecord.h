@@ -73,7 +73,7 @@ int slotOfNameLine(int line);
 
 // The 44 values of a setup file.
 class SetupRecord {
-  public:
+public:
     // The values the windows carry before any file is applied.
     SetupRecord();
 
@@ -89,7 +89,7 @@ class SetupRecord {
 
     friend bool operator==(const SetupRecord&, const SetupRecord&) = default;
 
-  private:
+private:
     std::array<QString, kLineCount + 1> text_;
     std::array<std::int32_t, kLineCount + 1> number_{};
 };

@@ -94,8 +94,8 @@ TEST(TextEncoding, NamesWhoseWindows1252BytesLookLikeUTF8AreWrittenInUTF8) {
     };
     const Case cases[] = {
         {QStringLiteral("Ã©"), TextEncoding::Utf8},
-        {QStringLiteral("Å\u0081ukasz"), TextEncoding::Utf8},  // "Łukasz" read as Windows-1252
-        {QStringLiteral("Ã© Zoë"), TextEncoding::Windows1252},   // ë alone is not UTF-8
+        {QStringLiteral("Å\u0081ukasz"), TextEncoding::Utf8},   // "Łukasz" read as Windows-1252
+        {QStringLiteral("Ã© Zoë"), TextEncoding::Windows1252},  // ë alone is not UTF-8
         {QStringLiteral("Zoë"), TextEncoding::Windows1252},
     };
     for (const Case& c : cases) {
