@@ -14,8 +14,25 @@ ARGS       ?=
 DEBIAN_PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev \
 	libhidapi-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
+# What make fuzz and make lint need on top: clang with libFuzzer and the
+# sanitizer runtimes, clang-tidy and clang-format, Python for the seed
+# inputs.
+TOOL_PACKAGES := clang libclang-rt-14-dev clang-tidy clang-format python3
 
-.PHONY: run test deps configure build sanitize-test clean
+# make fuzz: each fuzz target runs this many seconds.
+FUZZ_SECONDS ?= 60
+FUZZ_DIR     ?= build-fuzz
+FUZZ_TARGETS := setupreader serialread screenlink
+
+# make lint: the compile commands come from a build folder configured (not
+# built) with clang, the fuzz targets included. The folders two pieces of
+# work in progress are changing are left out until they land; make lint
+# LINT_SKIP= checks everything.
+LINT_DIR   ?= build-lint
+LINT_SKIP  ?= play menu options sim/contestantpanel tests/play tests/menu tests/options \
+	tests/sim/contestantpanel_test
+
+.PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz lint deb clean
 
 run: build
 	$(BUILD_DIR)/bin/torvanel $(ARGS)
@@ -26,11 +43,17 @@ test: build
 # Installs what is missing: as root directly, otherwise through sudo; without
 # either it prints the one line to run.
 deps:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(DEBIAN_PACKAGES)"
+
+tool-deps: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(TOOL_PACKAGES)"
+
+install-packages:
 	@if ! command -v dpkg-query >/dev/null 2>&1; then \
-	  echo "Not a Debian system: install the equivalents of: $(DEBIAN_PACKAGES)"; exit 0; \
+	  echo "Not a Debian system: install the equivalents of: $(PACKAGES)"; exit 0; \
 	fi; \
 	missing=""; \
-	for p in $(DEBIAN_PACKAGES); do \
+	for p in $(PACKAGES); do \
 	  dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -z "$$missing" ]; then exit 0; fi; \
@@ -49,10 +72,46 @@ configure: deps
 build: configure
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-# The whole test suite under AddressSanitizer and UndefinedBehaviorSanitizer,
-# in a build folder of its own.
+# The whole test suite under AddressSanitizer, LeakSanitizer and
+# UndefinedBehaviorSanitizer, in a Debug build folder of its own. Leaks
+# inside Qt or the system libraries are suppressed by
+# tests/lsan-suppressions.txt; any other report fails the test.
 sanitize-test:
 	$(MAKE) test BUILD_DIR=build-sanitize SANITIZE=ON BUILD_TYPE=Debug
 
+# Builds the fuzz targets with clang in a build folder of their own and runs
+# each for FUZZ_SECONDS on its seeds. New inputs the fuzzer finds collect in
+# $(FUZZ_DIR)/corpus/<target>; a failing input is saved as
+# $(FUZZ_DIR)/artifacts/<target>-crash-... and stops the run.
+fuzz: tool-deps
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DTORVANEL_FUZZ=ON -DTORVANEL_BUILD_TESTS=OFF -DTORVANEL_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_DIR) -j$(JOBS) --target fuzz_all
+	@mkdir -p $(FUZZ_DIR)/artifacts
+	@for t in $(FUZZ_TARGETS); do \
+	  mkdir -p $(FUZZ_DIR)/corpus/$$t; \
+	  echo "== fuzz_$$t for $(FUZZ_SECONDS) s"; \
+	  $(FUZZ_DIR)/fuzz/fuzz_$$t -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	    -rss_limit_mb=2048 -print_final_stats=1 \
+	    -artifact_prefix=$(FUZZ_DIR)/artifacts/$$t- \
+	    $(FUZZ_DIR)/corpus/$$t $(FUZZ_DIR)/fuzz/seeds/$$t || exit 1; \
+	done
+
+# clang-format --dry-run -Werror and clang-tidy (the checked-in .clang-format
+# and .clang-tidy) over the project's own files.
+lint: tool-deps
+	CC=clang CXX=clang++ cmake -S . -B $(LINT_DIR) -DCMAKE_BUILD_TYPE=Debug -DTORVANEL_FUZZ=ON \
+	  >/dev/null
+	tools/lint.sh $(LINT_DIR) $(JOBS) $(LINT_SKIP)
+
+# A Debian package (cpack -G DEB) of a release build for /usr, in
+# build-deb/; its dependencies are worked out by dpkg-shlibdeps (dpkg-dev).
+deb: deps
+	@$(MAKE) --no-print-directory install-packages PACKAGES=dpkg-dev
+	cmake -S . -B build-deb -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+	  -DTORVANEL_BUILD_TESTS=OFF -DTORVANEL_BUILD_BENCH=OFF
+	cmake --build build-deb -j$(JOBS)
+	cd build-deb && cpack -G DEB
+
 clean:
-	rm -rf build build-sanitize
+	rm -rf build build-sanitize build-deb $(FUZZ_DIR) $(LINT_DIR)

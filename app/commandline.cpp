@@ -11,8 +11,9 @@ std::optional<InterfaceChoice> parseInterfaceOption(const QString& value, QStrin
             const int model = value.mid(4).toInt(&ok);
             if (!ok || !SimulatedInterface::isKnownModel(model)) {
                 if (error) {
-                    *error = QStringLiteral("unknown interface model \"%1\" (choose 170, 180, 199, "
-                                            "200 or 210)")
+                    *error = QStringLiteral(
+                                 "unknown interface model \"%1\" (choose 170, 180, 199, "
+                                 "200 or 210)")
                                  .arg(value.mid(4));
                 }
                 return std::nullopt;
@@ -27,8 +28,9 @@ std::optional<InterfaceChoice> parseInterfaceOption(const QString& value, QStrin
         return choice;
     }
     if (error) {
-        *error = QStringLiteral("--interface takes sim, sim:MODEL or a device such as "
-                                "/dev/parport0, not \"%1\"")
+        *error = QStringLiteral(
+                     "--interface takes sim, sim:MODEL or a device such as "
+                     "/dev/parport0, not \"%1\"")
                      .arg(value);
     }
     return std::nullopt;
@@ -45,7 +47,8 @@ InterfaceChoice defaultInterface(bool firstPortExists) {
 
 QString describe(const InterfaceChoice& choice) {
     if (choice.kind == InterfaceChoice::Kind::Simulated) {
-        return QStringLiteral("Simulated interface, model %1 (no hardware in use)").arg(choice.model);
+        return QStringLiteral("Simulated interface, model %1 (no hardware in use)")
+            .arg(choice.model);
     }
     return QStringLiteral("Parallel port %1").arg(choice.device);
 }

@@ -8,8 +8,8 @@
 // chosen on the command line, not a setting of the program.
 struct InterfaceChoice {
     enum class Kind { Simulated, Parport } kind = Kind::Simulated;
-    int model = 170;       // for the simulated box
-    QString device;        // for a real port, e.g. /dev/parport0
+    int model = 170;  // for the simulated box
+    QString device;   // for a real port, e.g. /dev/parport0
 };
 
 // Parses the value of --interface: "sim", "sim:MODEL" or a device path.

@@ -41,9 +41,7 @@ void setForeColour(QWidget* widget, const QColor& colour) {
     widget->setPalette(p);
 }
 
-QColor foreColour(const QWidget* widget) {
-    return widget->palette().color(QPalette::WindowText);
-}
+QColor foreColour(const QWidget* widget) { return widget->palette().color(QPalette::WindowText); }
 
 int checkValue(const QCheckBox* box) {
     switch (box->checkState()) {
@@ -73,8 +71,8 @@ bool setCheckValue(QCheckBox* box, int value) {
 }
 
 QRect twipsRect(int left, int top, int width, int height, double scale) {
-    return QRect(twipsToPixels(left, scale), twipsToPixels(top, scale),
-                 twipsToPixels(width, scale), twipsToPixels(height, scale));
+    return QRect(twipsToPixels(left, scale), twipsToPixels(top, scale), twipsToPixels(width, scale),
+                 twipsToPixels(height, scale));
 }
 
 QFont programFont(const QString& family, double points, bool bold) {

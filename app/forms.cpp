@@ -30,7 +30,8 @@ void Forms::Discard::operator()(QWidget* widget) const {
     // put out of action here and deleted when control is back in the event
     // loop.
     widget->hide();
-    for (QTimer* timer : widget->findChildren<QTimer*>()) timer->stop();
+    for (QTimer* timer : widget->findChildren<QTimer*>())
+        timer->stop();
     widget->deleteLater();
 }
 
@@ -73,8 +74,10 @@ void Forms::unload(MenuKind menu) { menus_[index(menu)].reset(); }
 void Forms::unloadTitleForm() { title_.reset(); }
 
 void Forms::unloadAll() {
-    for (auto& s : screens_) s.reset();
-    for (auto& m : menus_) m.reset();
+    for (auto& s : screens_)
+        s.reset();
+    for (auto& m : menus_)
+        m.reset();
     options_.reset();
     extrax_.reset();
     title_.reset();

@@ -4,8 +4,7 @@
 
 namespace handshake {
 
-int requestModelCode(PortLibrary& port, Clock& clock, std::uint16_t address,
-                     std::int16_t& code) {
+int requestModelCode(PortLibrary& port, Clock& clock, std::uint16_t address, std::int16_t& code) {
     port.outport(address, buzzlink::kRequestCode);
     code = 0;
     const double start = clock.now();

@@ -33,15 +33,13 @@ inline bool acceptedAtStartup(int code) { return code >= 170 && code <= 220; }
 // One request for the model code at `address`: writes 223 and reads the
 // answer within the budget. Returns the code, or -1 when the box did not
 // complete it in time; `code` holds the bits gathered either way.
-int requestModelCode(PortLibrary& port, Clock& clock, std::uint16_t address,
-                     std::int16_t& code);
+int requestModelCode(PortLibrary& port, Clock& clock, std::uint16_t address, std::int16_t& code);
 
 // The reset request (32, then 0 unless `holdLine`) and the 1 s pause that
 // gives the box time to start again. Start-up releases the line at once; the
 // play screens leave it raised through the pause, until the next request
 // for the model code lowers it.
-void resetAndPause(PortLibrary& port, Clock& clock, std::uint16_t address,
-                   bool holdLine = false);
+void resetAndPause(PortLibrary& port, Clock& clock, std::uint16_t address, bool holdLine = false);
 
 // Finds the interface: asks the port layer for the port address, tries it
 // twice (with a reset between), then the usual address 888 twice, and asks

@@ -12,6 +12,7 @@
 #include "app/pluginobjecthost.h"
 #include "app/ppdevport.h"
 #include "app/program.h"
+#include "app/programfolder.h"
 #include "app/qtdialogs.h"
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
@@ -21,20 +22,6 @@
 #include "sim/simulatedusbmodule.h"
 
 namespace {
-
-// Shipped files sit next to the executable in a build tree and under
-// <prefix>/share/torvanel once installed.
-QString findProgramFolder() {
-    const QDir exeDir(QCoreApplication::applicationDirPath());
-    const QString installed = exeDir.absoluteFilePath(QStringLiteral("../share/torvanel"));
-    if (QFileInfo(installed + QStringLiteral("/ringin.wav")).exists()) {
-        return QDir::cleanPath(installed);
-    }
-    if (QFileInfo(exeDir.filePath(QStringLiteral("ringin.wav"))).exists()) {
-        return exeDir.absolutePath();
-    }
-    return QStringLiteral(TORVANEL_INSTALL_DATADIR);
-}
 
 QString findConfigFolder() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -105,7 +92,9 @@ int main(int argc, char* argv[]) {
     }
 
     Program program(*port, clock, sound, dialogs, random,
-                    ProgramPaths{findProgramFolder(), findConfigFolder()});
+                    ProgramPaths{findProgramFolder(QCoreApplication::applicationDirPath(),
+                                                   QStringLiteral(TORVANEL_INSTALL_DATADIR)),
+                                 findConfigFolder()});
     program.setObjectHost(objects);
     program.setUsbTransport(usbModule.get());
     program.setInterfaceDescription(describe(choice),

@@ -6,9 +6,7 @@
 namespace numbers {
 namespace {
 
-bool isBlank(QChar c) {
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r';
-}
+bool isBlank(QChar c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r'; }
 
 // Walks the text, skipping blanks wherever they stand, as the operator's
 // boxes and the setup file's padded numbers need.
@@ -30,7 +28,8 @@ public:
 
 private:
     void skipBlanks() {
-        while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && isBlank(text_[pos_]))
+            ++pos_;
     }
 
     const QString& text_;
@@ -137,8 +136,10 @@ QString printNumber(long long value) {
 
 std::int16_t saturatingAdd(std::int16_t value, long long step) {
     const long long sum = static_cast<long long>(value) + step;
-    if (sum > std::numeric_limits<std::int16_t>::max()) return std::numeric_limits<std::int16_t>::max();
-    if (sum < std::numeric_limits<std::int16_t>::min()) return std::numeric_limits<std::int16_t>::min();
+    if (sum > std::numeric_limits<std::int16_t>::max())
+        return std::numeric_limits<std::int16_t>::max();
+    if (sum < std::numeric_limits<std::int16_t>::min())
+        return std::numeric_limits<std::int16_t>::min();
     return static_cast<std::int16_t>(sum);
 }
 

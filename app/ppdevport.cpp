@@ -76,8 +76,8 @@ bool PpdevPort::tryOpen() {
         } else {
             problem_ = QStringLiteral("Torvanel cannot open the parallel port %1: %2.")
                            .arg(path_, QString::fromLocal8Bit(std::strerror(err)));
-            state_ = clip(shortName + QStringLiteral(": ") +
-                          QString::fromLocal8Bit(std::strerror(err)));
+            state_ =
+                clip(shortName + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)));
         }
         return false;
     }

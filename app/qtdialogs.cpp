@@ -49,8 +49,8 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Ic
     default: break;
     }
     // Closing the box with Escape or its close button counts as its way out.
-    return buttons == Buttons::Ok ? Answer::Ok : (buttons == Buttons::YesNo ? Answer::No
-                                                                             : Answer::Cancel);
+    return buttons == Buttons::Ok ? Answer::Ok
+                                  : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
 }
 
 namespace {

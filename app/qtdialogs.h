@@ -5,8 +5,7 @@
 // The real message boxes and dialogs.
 class QtDialogs final : public Dialogs {
 public:
-    Answer message(const QString& text, const QString& title, Icon icon,
-                   Buttons buttons) override;
+    Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
     std::optional<QString> openFile(const FileRequest& request) override;
     std::optional<QString> saveFile(const FileRequest& request) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;

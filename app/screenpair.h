@@ -11,7 +11,9 @@ enum class MenuKind { Players4, Players5 };
 inline constexpr ScreenPair kAllScreens[] = {ScreenPair::P2_4, ScreenPair::P3_4, ScreenPair::P2_5,
                                              ScreenPair::P3_5};
 
-inline int teamsOf(ScreenPair s) { return (s == ScreenPair::P2_4 || s == ScreenPair::P2_5) ? 2 : 3; }
+inline int teamsOf(ScreenPair s) {
+    return (s == ScreenPair::P2_4 || s == ScreenPair::P2_5) ? 2 : 3;
+}
 inline int playersPerTeamOf(ScreenPair s) {
     return (s == ScreenPair::P2_4 || s == ScreenPair::P3_4) ? 4 : 5;
 }

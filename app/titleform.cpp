@@ -88,7 +88,8 @@ TitleForm::TitleForm(Program& program) : program_(program) {
     layout->addWidget(Labelstatus);
     layout->addWidget(LabelInterface);
     layout->addSpacing(8);
-    for (QLabel* l : {Label2, Label6, Label3, Label4, Label5, Label1, Label7, LabelKestrane, Label8}) {
+    for (QLabel* l :
+         {Label2, Label6, Label3, Label4, Label5, Label1, Label7, LabelKestrane, Label8}) {
         layout->addWidget(l);
     }
     setMinimumWidth(520);
@@ -211,7 +212,8 @@ void showScreenPair(Program& program) {
     TitleForm& title = program.forms.titleForm();
     // A hand-edited file may say anything; the program must still end up
     // with a play screen and a menu in front of the operator.
-    if (title.TeamText->text() != QLatin1String("2") && title.TeamText->text() != QLatin1String("3")) {
+    if (title.TeamText->text() != QLatin1String("2") &&
+        title.TeamText->text() != QLatin1String("3")) {
         title.TeamText->setText(QStringLiteral("2"));
     }
     if (title.PlayerText->text() != QLatin1String("4") &&
@@ -228,6 +230,7 @@ void showScreenPair(Program& program) {
     menu.raise();
     menu.activateWindow();
     if (pair == ScreenPair::P2_4) {
-        for (int i = 10; i <= 14; ++i) menu.Text[i]->setEnabled(false);
+        for (int i = 10; i <= 14; ++i)
+            menu.Text[i]->setEnabled(false);
     }
 }

@@ -10,7 +10,7 @@ static void BM_ModelCodeRequest(benchmark::State& state) {
     SteadyClock clock;
     SimulatedInterface box(170, clock);
     std::int16_t code = 0;
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         const int answer = handshake::requestModelCode(box, clock, 888, code);
         benchmark::DoNotOptimize(answer);
         box.clearLog();

@@ -22,7 +22,7 @@ static void BM_IdlePollStep(benchmark::State& state) {
     SteadyClock clock;
     SimulatedInterface box(170, clock);
     const buzzlink::LinkPort link{box, clock, 888};
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         const buzzlink::Poll poll = buzzlink::pollStep(link);
         benchmark::DoNotOptimize(poll);
         box.clearLog();
@@ -34,13 +34,12 @@ static void BM_ReadOneByte(benchmark::State& state) {
     SteadyClock clock;
     Box box(170, clock);
     const buzzlink::LinkPort link{box, clock, 888};
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         // Queuing costs a small allocation; pausing the timer around it
         // would cost more than the read itself.
         box.queueCode({0xA5});
         const buzzlink::CodeRead read = buzzlink::readCode(link);
-        if (!read.succeeded || read.code != 0xA5)
-            state.SkipWithError("read failed");
+        if (!read.succeeded || read.code != 0xA5) state.SkipWithError("read failed");
         benchmark::DoNotOptimize(read);
     }
 }
@@ -51,7 +50,7 @@ static void BM_WiredBuzzInPressToPlayer(benchmark::State& state) {
     SimulatedInterface box(180, clock);
     SeededRandom random(1);
     const buzzlink::LinkPort link{box, clock, 888};
-    for (auto _ : state) {
+    for ([[maybe_unused]] auto _ : state) {
         buzzlink::pollStep(link);  // the box listens
         box.pressTogether({4, 9});
         const buzzlink::Poll poll = buzzlink::pollStep(link);
@@ -59,8 +58,7 @@ static void BM_WiredBuzzInPressToPlayer(benchmark::State& state) {
         const buzzlink::Decoded d =
             buzzlink::wired(ScreenPair::P3_5, static_cast<std::uint8_t>(poll.read.code),
                             static_cast<std::uint8_t>(second.code), random);
-        if (!d.isPlayer())
-            state.SkipWithError("nobody decoded");
+        if (!d.isPlayer()) state.SkipWithError("nobody decoded");
         box.releaseAll();
         box.clearLog();
         benchmark::DoNotOptimize(d);

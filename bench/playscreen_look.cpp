@@ -28,7 +28,7 @@
 namespace {
 
 class Silence final : public SoundOutput {
-  public:
+public:
     bool available() override { return false; }
     void play(const QString&) override {}
     void stop() override {}
@@ -98,8 +98,7 @@ int main(int argc, char* argv[]) {
     if (tabs) {
         for (QWidget* w : {s.CommandT, s.CommandB, s.CommandA, s.Command20, s.a10, s.a5, s.b10,
                            s.b5, s.g10, s.g5}) {
-            if (w)
-                w->show();
+            if (w) w->show();
         }
     }
     if (buzz) {
@@ -108,8 +107,7 @@ int main(int argc, char* argv[]) {
         s.Form_Activate();
         s.ascorelabel->setText(QStringLiteral("120"));
         s.bscorelabel->setText(QStringLiteral("-35"));
-        if (s.gscorelabel)
-            s.gscorelabel->setText(QStringLiteral("1045"));
+        if (s.gscorelabel) s.gscorelabel->setText(QStringLiteral("1045"));
         s.Form_Activate();
         s.clockStart();
         s.tossUpStart();

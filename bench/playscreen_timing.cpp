@@ -43,7 +43,7 @@
 namespace {
 
 class Silence final : public SoundOutput {
-  public:
+public:
     bool available() override { return false; }
     void play(const QString&) override {}
     void stop() override {}
@@ -81,8 +81,7 @@ struct Run {
 void runUntil(QTimer* timer, const std::function<bool()>& done) {
     QEventLoop loop;
     auto check = QObject::connect(timer, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
+        if (done()) loop.quit();
     });
     loop.exec();
     QObject::disconnect(check);

@@ -10,13 +10,9 @@ namespace {
 constexpr int D = kDrop;
 constexpr int I = kIgnored;
 
-int index(ScreenPair screen) {
-    return static_cast<int>(screen);
-}
+int index(ScreenPair screen) { return static_cast<int>(screen); }
 
-int playersOn(ScreenPair screen) {
-    return teamsOf(screen) * playersPerTeamOf(screen);
-}
+int playersOn(ScreenPair screen) { return teamsOf(screen) * playersPerTeamOf(screen); }
 
 }  // namespace
 
@@ -51,12 +47,10 @@ int boxLineNumber(const WiredLine& line) {
 
 int breakTie(const std::array<bool, 16>& pressed, int tieSize, Random& random) {
     int start = static_cast<int>(std::floor(random.next() * tieSize)) + 1;
-    if (start < 1 || start > tieSize)
-        start = 1;  // a generator outside [0, 1)
+    if (start < 1 || start > tieSize) start = 1;  // a generator outside [0, 1)
     for (int i = start; i <= start + tieSize; ++i) {
         const int j = i > tieSize ? i - tieSize : i;
-        if (pressed[j])
-            return j;
+        if (pressed[j]) return j;
     }
     return 0;
 }
@@ -71,32 +65,25 @@ Decoded decodeWired(const WiredModel& model, ScreenPair screen, std::uint8_t fir
     Decoded result;
     for (std::size_t i = 0; i < kWiredLines.size(); ++i) {
         const WiredLine& line = kWiredLines[i];
-        if ((down[line.byte] & line.mask) == 0)
-            continue;
+        if ((down[line.byte] & line.mask) == 0) continue;
         const int entry = map.lines[i];
-        if (entry == kDrop)
-            return Decoded{Decoded::Kind::Dropped, 0, result.pressed};
-        if (entry == kIgnored)
-            continue;
+        if (entry == kDrop) return Decoded{Decoded::Kind::Dropped, 0, result.pressed};
+        if (entry == kIgnored) continue;
         pressed[entry] = true;
         result.player = entry;
         ++result.pressed;
     }
-    if (result.pressed == 0)
-        return result;
+    if (result.pressed == 0) return result;
     result.kind = Decoded::Kind::Player;
-    if (result.pressed > 1)
-        result.player = breakTie(pressed, map.tieSize, random);
+    if (result.pressed > 1) result.player = breakTie(pressed, map.tieSize, random);
     return result;
 }
 
 std::optional<WiredLine> lineOfPlayer(const WiredModel& model, ScreenPair screen, int player) {
-    if (player < 1)
-        return std::nullopt;
+    if (player < 1) return std::nullopt;
     const WiredScreen& map = model[index(screen)];
     for (std::size_t i = 0; i < kWiredLines.size(); ++i) {
-        if (map.lines[i] == player)
-            return kWiredLines[i];
+        if (map.lines[i] == player) return kWiredLines[i];
     }
     return std::nullopt;
 }
@@ -107,23 +94,18 @@ Decoded decodeWireless(const WirelessModel& model, ScreenPair screen, std::uint8
     int player = transmitter;
     const int extra = model[index(screen)];
     if (extra != kNoExtraTransmitter && transmitter == extra) {
-        if (extraTransmitterEntry == kExtraNotInUse)
-            return Decoded{Decoded::Kind::Dropped, 0, 0};
+        if (extraTransmitterEntry == kExtraNotInUse) return Decoded{Decoded::Kind::Dropped, 0, 0};
         player = extraTransmitterEntry + 1;
     }
-    if (player < 1 || player > playersOn(screen))
-        return Decoded{Decoded::Kind::Nobody, 0, 0};
+    if (player < 1 || player > playersOn(screen)) return Decoded{Decoded::Kind::Nobody, 0, 0};
     return Decoded{Decoded::Kind::Player, player, 1};
 }
 
 std::optional<int> extraTransmitterOf(Decoder decoder, ScreenPair screen) {
     const WirelessModel* model = nullptr;
-    if (decoder == Decoder::Wireless)
-        model = &kWirelessModel170;
-    if (decoder == Decoder::Wireless200)
-        model = &kWirelessModel200;
-    if (!model || (*model)[index(screen)] == kNoExtraTransmitter)
-        return std::nullopt;
+    if (decoder == Decoder::Wireless) model = &kWirelessModel170;
+    if (decoder == Decoder::Wireless200) model = &kWirelessModel200;
+    if (!model || (*model)[index(screen)] == kNoExtraTransmitter) return std::nullopt;
     return (*model)[index(screen)];
 }
 
@@ -152,16 +134,11 @@ Decoded usbwired(std::uint8_t code, Random& random) {
 Decoded decode(Decoder decoder, ScreenPair screen, Code code, int extraTransmitterEntry,
                Random& random) {
     switch (decoder) {
-        case Decoder::Wired:
-            return wired(screen, code.first, code.second, random);
-        case Decoder::Wired210:
-            return wired210(screen, code.first, code.second, random);
-        case Decoder::Wireless:
-            return wireless(screen, code.first, extraTransmitterEntry);
-        case Decoder::Wireless200:
-            return wireless200(screen, code.first, extraTransmitterEntry);
-        case Decoder::UsbWired:
-            return usbwired(code.first, random);
+    case Decoder::Wired: return wired(screen, code.first, code.second, random);
+    case Decoder::Wired210: return wired210(screen, code.first, code.second, random);
+    case Decoder::Wireless: return wireless(screen, code.first, extraTransmitterEntry);
+    case Decoder::Wireless200: return wireless200(screen, code.first, extraTransmitterEntry);
+    case Decoder::UsbWired: return usbwired(code.first, random);
     }
     return {};
 }

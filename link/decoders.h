@@ -18,9 +18,7 @@ enum class Decoder {
     UsbWired,     // model 199: the model 180 rules on one byte from the USB module
 };
 
-inline bool readsSecondByte(Decoder d) {
-    return d == Decoder::Wired || d == Decoder::Wired210;
-}
+inline bool readsSecondByte(Decoder d) { return d == Decoder::Wired || d == Decoder::Wired210; }
 
 // Who a code names.
 struct Decoded {

@@ -18,18 +18,13 @@ bool screenDecodesBothWireless(ScreenPair screen) {
 
 std::span<const Decoder> pollDecoders(int model, ScreenPair screen) {
     switch (model) {
-        case model::kWired:
-            return kWiredOnly;
-        case model::kWired2:
-            return kWired210Only;
-        case model::kWireless:
-            return kWirelessOnly;
-        case model::kWireless2:
-            if (screenDecodesBothWireless(screen))
-                return kBothWireless;
-            return kWireless200Only;
-        default:
-            return {};
+    case model::kWired: return kWiredOnly;
+    case model::kWired2: return kWired210Only;
+    case model::kWireless: return kWirelessOnly;
+    case model::kWireless2:
+        if (screenDecodesBothWireless(screen)) return kBothWireless;
+        return kWireless200Only;
+    default: return {};
     }
 }
 
@@ -40,18 +35,13 @@ bool usesUsbPoll(int model, ScreenPair screen) {
 std::optional<Decoder> releaseDecoder(int model, ScreenPair screen) {
     const bool threeByFive = screen == ScreenPair::P3_5;
     switch (model) {
-        case model::kWired:
-            return Decoder::Wired;
-        case model::kWireless:
-            return Decoder::Wireless;
-        case model::kWireless2:
-            return threeByFive ? Decoder::Wireless200 : Decoder::Wireless;
-        case model::kWired2:
-            if (threeByFive)
-                return Decoder::Wired210;
-            return std::nullopt;
-        default:
-            return std::nullopt;
+    case model::kWired: return Decoder::Wired;
+    case model::kWireless: return Decoder::Wireless;
+    case model::kWireless2: return threeByFive ? Decoder::Wireless200 : Decoder::Wireless;
+    case model::kWired2:
+        if (threeByFive) return Decoder::Wired210;
+        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 

@@ -17,8 +17,7 @@ Poll pollStep(LinkPort link) {
     link.port.outport(link.address, kPollRequest);
     Poll poll;
     poll.readyLine = link.port.inport(status) & kStatusReady;
-    if (link.port.inport(status) & kStatusReady)
-        return poll;
+    if (link.port.inport(status) & kStatusReady) return poll;
     poll.read = readCode(link);
     poll.outcome = poll.read.succeeded ? PollOutcome::CodeRead : PollOutcome::ReadFailed;
     return poll;

@@ -19,13 +19,10 @@ QString interfaceNotFoundText() {
         "interface.");
 }
 
-QString interfaceNotFoundTitle() {
-    return QStringLiteral("Torvanel Interface not found.");
-}
+QString interfaceNotFoundTitle() { return QStringLiteral("Torvanel Interface not found."); }
 
 bool acceptedAnswer(ScreenPair screen, int attempt, int code) {
-    if (teamsOf(screen) == 3)
-        return code == 170 || code == 180 || code == 200 || code == 210;
+    if (teamsOf(screen) == 3) return code == 170 || code == 180 || code == 200 || code == 210;
     return code >= 170 && code <= (attempt == 1 ? 220 : 210);
 }
 
@@ -35,8 +32,7 @@ bool attempt(LinkPort link, ScreenPair screen, int number, RecoveryView& view,
              std::int16_t& responseCode) {
     const int answer =
         handshake::requestModelCode(link.port, link.clock, link.address, responseCode);
-    if (answer < 0)
-        return false;
+    if (answer < 0) return false;
     view.showDiagnostic(answer);
     return acceptedAnswer(screen, number, answer);
 }
@@ -45,13 +41,10 @@ bool attempt(LinkPort link, ScreenPair screen, int number, RecoveryView& view,
 
 bool rehandshake(LinkPort link, ScreenPair screen, RecoveryView& view, std::int16_t& responseCode) {
     for (;;) {
-        if (attempt(link, screen, 1, view, responseCode))
-            return true;
+        if (attempt(link, screen, 1, view, responseCode)) return true;
         handshake::resetAndPause(link.port, link.clock, link.address, /*holdLine=*/true);
-        if (attempt(link, screen, 2, view, responseCode))
-            return true;
-        if (!view.askRetry())
-            return false;
+        if (attempt(link, screen, 2, view, responseCode)) return true;
+        if (!view.askRetry()) return false;
     }
 }
 

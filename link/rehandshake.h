@@ -12,7 +12,7 @@ namespace buzzlink {
 // What a play screen shows and asks while it gets the box back in step
 // after a failed read.
 class RecoveryView {
-  public:
+public:
     virtual ~RecoveryView() = default;
     // Label1: a raw value from the box.
     virtual void showDiagnostic(int value) = 0;

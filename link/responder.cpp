@@ -4,8 +4,7 @@ namespace buzzlink {
 
 Team teamOfPlayer(ScreenPair screen, int player) {
     const int team = (player - 1) / playersPerTeamOf(screen);
-    if (team <= 0)
-        return Team::Alpha;
+    if (team <= 0) return Team::Alpha;
     return team == 1 ? Team::Beta : Team::Gamma;
 }
 
@@ -13,25 +12,20 @@ namespace {
 
 TeamAlignment alignmentOf(ScreenPair screen, Team team) {
     switch (team) {
-        case Team::Alpha:
-            return TeamAlignment::Left;
-        case Team::Beta:
-            // Beta sits in the middle column when there are three.
-            return teamsOf(screen) == 3 ? TeamAlignment::Centre : TeamAlignment::Right;
-        case Team::Gamma:
-            return TeamAlignment::Right;
+    case Team::Alpha: return TeamAlignment::Left;
+    case Team::Beta:
+        // Beta sits in the middle column when there are three.
+        return teamsOf(screen) == 3 ? TeamAlignment::Centre : TeamAlignment::Right;
+    case Team::Gamma: return TeamAlignment::Right;
     }
     return TeamAlignment::Left;
 }
 
 std::uint8_t teamSpeakerByte(Team team) {
     switch (team) {
-        case Team::Alpha:
-            return kSpeakerBuzz;
-        case Team::Beta:
-            return kSpeakerBeta;
-        case Team::Gamma:
-            return kSpeakerGamma;
+    case Team::Alpha: return kSpeakerBuzz;
+    case Team::Beta: return kSpeakerBeta;
+    case Team::Gamma: return kSpeakerGamma;
     }
     return kSpeakerBuzz;
 }

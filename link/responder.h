@@ -36,9 +36,7 @@ inline constexpr int kSoundBoth = 2;
 inline bool speakerInUse(int soundSource) {
     return soundSource == kSoundSpeaker || soundSource == kSoundBoth;
 }
-inline bool soundCardInUse(int soundSource) {
-    return soundSource > kSoundSpeaker;
-}
+inline bool soundCardInUse(int soundSource) { return soundSource > kSoundSpeaker; }
 
 // What a buzz-in reads from the windows at the moment it happens.
 struct ScreenSettings {
@@ -49,9 +47,7 @@ struct ScreenSettings {
 };
 
 // Whether the second-place lock-up is on (the box is ticked, not greyed).
-inline bool lockUpOn(const ScreenSettings& s) {
-    return s.lockUpSecondPlace == 1;
-}
+inline bool lockUpOn(const ScreenSettings& s) { return s.lockUpSecondPlace == 1; }
 
 // Everything a play screen does to show one respondent, the same for every
 // model:

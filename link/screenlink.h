@@ -16,7 +16,7 @@ namespace buzzlink {
 
 // The play screen as the buzz-in road sees it.
 class LinkView : public RecoveryView {
-  public:
+public:
     // The option boxes, the sound source and the extra transmitter, read at
     // the moment of a buzz-in.
     virtual ScreenSettings settings() = 0;
@@ -33,7 +33,7 @@ class LinkView : public RecoveryView {
 // release, over the port, the clock, the program's one generator and the
 // program-wide variables. The screen supplies the window through LinkView.
 class ScreenLink {
-  public:
+public:
     ScreenLink(ScreenPair screen, PortLibrary& port, Clock& clock, Random& random,
                ProgramState& state, LinkView& view);
 
@@ -66,7 +66,7 @@ class ScreenLink {
     // wired decoders first read their second byte.
     void runDecoder(Decoder decoder, const ScreenSettings& settings);
 
-  private:
+private:
     LinkPort link() const { return LinkPort{port_, clock_, state_.PortAddress}; }
 
     ScreenPair screen_;

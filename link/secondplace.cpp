@@ -4,10 +4,8 @@ namespace buzzlink::secondplace {
 
 int teamOfTransmitter(ScreenPair screen, int transmitter) {
     const int n = playersPerTeamOf(screen);
-    if (transmitter <= n)
-        return 1;
-    if (teamsOf(screen) == 2 || transmitter <= 2 * n)
-        return 2;
+    if (transmitter <= n) return 1;
+    if (teamsOf(screen) == 2 || transmitter <= 2 * n) return 2;
     return 3;
 }
 
@@ -25,8 +23,7 @@ Step onCodeRead(ProgramState& state, ScreenPair screen, bool lockUpOn, std::int1
     }
 
     state.SecondResponder = code;
-    if (!model::isWireless(state.InterfaceModel))
-        return Step::Captured;
+    if (!model::isWireless(state.InterfaceModel)) return Step::Captured;
     state.FirstResponder = static_cast<std::int16_t>(state.FirstResponder & 0x0F);
     state.SecondResponder = static_cast<std::int16_t>(state.SecondResponder & 0x0F);
     state.FirstResponderTeam =
@@ -35,20 +32,16 @@ Step onCodeRead(ProgramState& state, ScreenPair screen, bool lockUpOn, std::int1
         static_cast<std::int16_t>(teamOfTransmitter(screen, state.SecondResponder));
     // A team mate of the first respondent is passed over; the next buzz-in
     // takes the place.
-    if (state.FirstResponderTeam == state.SecondResponderTeam)
-        return Step::Captured;
+    if (state.FirstResponderTeam == state.SecondResponderTeam) return Step::Captured;
     return Step::Held;
 }
 
 std::optional<std::int16_t> release(ProgramState& state) {
     state.SecondPlaceHeld = false;
-    if (state.FirstResponderTeam == state.SecondResponderTeam)
-        return std::nullopt;
+    if (state.FirstResponderTeam == state.SecondResponderTeam) return std::nullopt;
     return state.SecondResponder;
 }
 
-void startNewQuestion(ProgramState& state) {
-    state.SecondPlaceHeld = false;
-}
+void startNewQuestion(ProgramState& state) { state.SecondPlaceHeld = false; }
 
 }  // namespace buzzlink::secondplace

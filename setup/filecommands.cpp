@@ -33,8 +33,7 @@ void remember(Dialogs::FileRequest& cd1test, const QString& chosen) {
 
 void write(Program& program, const QString& path, Writer writer, MenuKind from) {
     const auto error = saveAtomically(path, fileBytes(writerLines(program, writer, from)));
-    if (error)
-        program.dialogs.inform(kSaveFailed + u'\n' + *error + kNotSaved);
+    if (error) program.dialogs.inform(kSaveFailed + u'\n' + *error + kNotSaved);
 }
 
 }  // namespace
@@ -50,8 +49,7 @@ Dialogs::FileRequest initialSetupDialog(const Program& program) {
 void openSetupFile(Program& program, SetupMenu& menu) {
     prepare(menu.cd1test, program);
     const std::optional<QString> chosen = program.dialogs.openFile(menu.cd1test);
-    if (chosen)
-        remember(menu.cd1test, *chosen);
+    if (chosen) remember(menu.cd1test, *chosen);
 
     if (chosen && QFileInfo::exists(*chosen)) {
         const LoadResult result = loadSetupFile(program, *chosen, true);
@@ -78,12 +76,10 @@ void saveSetupFileAs(Program& program, SetupMenu& menu) {
     prepare(menu.cd1test, program);
     menu.cd1test.confirmOverwrite = true;
     const std::optional<QString> chosen = program.dialogs.saveFile(menu.cd1test);
-    if (!chosen)
-        return;
+    if (!chosen) return;
     QString path = *chosen;
     // A name typed without an extension gets the dialog's default one.
-    if (QFileInfo(path).suffix().isEmpty())
-        path += u'.' + menu.cd1test.defaultSuffix;
+    if (QFileInfo(path).suffix().isEmpty()) path += u'.' + menu.cd1test.defaultSuffix;
     remember(menu.cd1test, path);
     write(program, path, Writer::SaveAs, menu.kind());
 }

@@ -40,10 +40,8 @@ const QString kPresetNotFound =
 std::optional<SetupError> followTeamCount(Program& program) {
     const QString teams = program.forms.titleForm().TeamText->text();
     const auto index = numbers::toInt16(numbers::leadingNumber(teams) - 2);
-    if (!index)
-        return SetupError{line::Teams, SetupError::Kind::Overflow, {}};
-    if (*index < -1 || *index > 1)
-        return SetupError{line::Teams, SetupError::Kind::OutOfRange, {}};
+    if (!index) return SetupError{line::Teams, SetupError::Kind::Overflow, {}};
+    if (*index < -1 || *index > 1) return SetupError{line::Teams, SetupError::Kind::OutOfRange, {}};
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
         program.forms.setupMenu(m).ComboTeams->setCurrentIndex(*index);
     }
@@ -78,22 +76,18 @@ LoadResult loadSetupFile(Program& program, const QString& path, bool setsTeamLis
     file.close();
 
     switch (reader.header()) {
-        case SetupFileReader::Header::Missing:
-            return {LoadResult::Outcome::Failed, reader.headerError()};
-        case SetupFileReader::Header::Wrong:
-            return {LoadResult::Outcome::WrongHeader, {}};
-        case SetupFileReader::Header::Valid:
-            break;
+    case SetupFileReader::Header::Missing:
+        return {LoadResult::Outcome::Failed, reader.headerError()};
+    case SetupFileReader::Header::Wrong: return {LoadResult::Outcome::WrongHeader, {}};
+    case SetupFileReader::Header::Valid: break;
     }
 
     SetupRecord record;
     for (int n = 2; n <= kLineCount; ++n) {
-        if (auto error = reader.readLine(n, record))
-            return {LoadResult::Outcome::Failed, *error};
+        if (auto error = reader.readLine(n, record)) return {LoadResult::Outcome::Failed, *error};
         applyLine(program, n, record);
         if (n == line::Teams && setsTeamLists) {
-            if (auto error = followTeamCount(program))
-                return {LoadResult::Outcome::Failed, *error};
+            if (auto error = followTeamCount(program)) return {LoadResult::Outcome::Failed, *error};
         }
     }
     return {};
@@ -132,8 +126,7 @@ void createfile(Program& program) {
             dialogs.inform(kCreateFailed);
             return;
         }
-        if (result.outcome == LoadResult::Outcome::WrongHeader)
-            dialogs.inform(kNotASetupFile);
+        if (result.outcome == LoadResult::Outcome::WrongHeader) dialogs.inform(kNotASetupFile);
     } else {
         dialogs.message(kPresetNotFound, kFileNotFoundTitle, Dialogs::Icon::Warning,
                         Dialogs::Buttons::Ok);

@@ -14,49 +14,33 @@ namespace {
 
 QCheckBox* optionBox(FormOptions& o, int n) {
     switch (n) {
-        case line::ScoringTabs:
-            return o.CheckScoringTabs;
-        case line::TimerTabs:
-            return o.CheckTimerTabs;
-        case line::BuzzOnBonus:
-            return o.CheckBuzzonBonus;
-        case line::TimerContinues:
-            return o.CheckTimerContinues;
-        case line::DisableMatchTimer:
-            return o.CheckDisableMatchTimer;
-        case line::PlayerWaiting:
-            return o.CheckPlayerWaiting;
-        case line::ScoreBoard:
-            return o.CheckScoreBoard;
-        case line::TwentySecondTab:
-            return o.Check20SecondTab;
-        default:
-            return nullptr;
+    case line::ScoringTabs: return o.CheckScoringTabs;
+    case line::TimerTabs: return o.CheckTimerTabs;
+    case line::BuzzOnBonus: return o.CheckBuzzonBonus;
+    case line::TimerContinues: return o.CheckTimerContinues;
+    case line::DisableMatchTimer: return o.CheckDisableMatchTimer;
+    case line::PlayerWaiting: return o.CheckPlayerWaiting;
+    case line::ScoreBoard: return o.CheckScoreBoard;
+    case line::TwentySecondTab: return o.Check20SecondTab;
+    default: return nullptr;
     }
 }
 
 QString* soundVariable(ProgramState& s, int n) {
     switch (n) {
-        case line::AlphaSound:
-            return &s.AlphaSound;
-        case line::BetaSound:
-            return &s.BetaSound;
-        case line::GammaSound:
-            return &s.GammaSound;
-        case line::TimerSound:
-            return &s.TimerSound;
-        case line::GameOverSound:
-            return &s.GameOverSound;
-        default:
-            return nullptr;
+    case line::AlphaSound: return &s.AlphaSound;
+    case line::BetaSound: return &s.BetaSound;
+    case line::GammaSound: return &s.GammaSound;
+    case line::TimerSound: return &s.TimerSound;
+    case line::GameOverSound: return &s.GameOverSound;
+    default: return nullptr;
     }
 }
 
 // The menu box of a player slot (stored in groups of five); the 4-player
 // menu shows slots 1 to 12 in groups of four and has no box for 13 to 15.
 QLineEdit* slotBox(const SetupMenu& menu, int slot) {
-    if (slot > 3 * menu.playersPerTeam())
-        return nullptr;
+    if (slot > 3 * menu.playersPerTeam()) return nullptr;
     return menu.playerNameBox(slot);
 }
 
@@ -87,8 +71,7 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
         } else {
             const int slot = slotOfNameLine(n);
             slotBox(menu5, slot)->setText(text);
-            if (QLineEdit* box = slotBox(menu4, slot))
-                box->setText(text);
+            if (QLineEdit* box = slotBox(menu4, slot)) box->setText(text);
         }
         return;
     }
@@ -215,8 +198,7 @@ SetupRecord gatherRecord(Program& program, Writer writer, MenuKind from) {
 
     FormOptions& options = forms.formOptions();
     for (int n = line::ScoringTabs; n <= line::TwentySecondTab; ++n) {
-        if (QCheckBox* box = optionBox(options, n))
-            r.setNumber(n, checkValue(box));
+        if (QCheckBox* box = optionBox(options, n)) r.setNumber(n, checkValue(box));
     }
     r.setNumber(line::ExtraXmitter, forms.formextrax().Comboxmitter->currentIndex());
     return r;
@@ -224,8 +206,7 @@ SetupRecord gatherRecord(Program& program, Writer writer, MenuKind from) {
 
 QStringList writerLines(Program& program, Writer writer, MenuKind menu) {
     QStringList lines = gatherRecord(program, writer, menu).fileLines();
-    if (writer == Writer::FirstRun)
-        lines[line::SoundSource - 1] = QStringLiteral("0");
+    if (writer == Writer::FirstRun) lines[line::SoundSource - 1] = QStringLiteral("0");
     return lines;
 }
 

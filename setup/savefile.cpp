@@ -21,8 +21,7 @@ QString describe(const QSaveFile& file, int systemError) {
 
 std::optional<QString> saveAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
+    if (!file.open(QIODevice::WriteOnly)) return file.errorString();
     errno = 0;
     // commit() renames the temporary file over the old one even when its
     // final flush fails, so the flush is checked here first. An uncommitted
@@ -32,8 +31,7 @@ std::optional<QString> saveAtomically(const QString& path, const QByteArray& byt
         file.cancelWriting();
         return error;
     }
-    if (!file.commit())
-        return describe(file, errno);
+    if (!file.commit()) return describe(file, errno);
     return std::nullopt;
 }
 

@@ -11,25 +11,17 @@ namespace setup {
 QString SetupError::description() const {
     QString what;
     switch (kind) {
-        case Kind::FileEnds:
-            what = QStringLiteral("Input past end of file");
-            break;
-        case Kind::Unreadable:
-            what = detail.isEmpty() ? QStringLiteral("File could not be read") : detail;
-            break;
-        case Kind::OutOfRange:
-            what = QStringLiteral("Invalid property value");
-            break;
-        case Kind::Overflow:
-            what = QStringLiteral("Overflow");
-            break;
+    case Kind::FileEnds: what = QStringLiteral("Input past end of file"); break;
+    case Kind::Unreadable:
+        what = detail.isEmpty() ? QStringLiteral("File could not be read") : detail;
+        break;
+    case Kind::OutOfRange: what = QStringLiteral("Invalid property value"); break;
+    case Kind::Overflow: what = QStringLiteral("Overflow"); break;
     }
     return QStringLiteral("%1 (line %2)").arg(what).arg(line);
 }
 
-SetupFileReader::SetupFileReader(QIODevice& device) {
-    read(device);
-}
+SetupFileReader::SetupFileReader(QIODevice& device) { read(device); }
 
 SetupFileReader::SetupFileReader(const QByteArray& bytes) {
     QByteArray copy = bytes;
@@ -60,8 +52,7 @@ void SetupFileReader::read(QIODevice& device) {
             // CR LF is one line end; look at the next byte without taking
             // anything that belongs to a line we will not read.
             char next = 0;
-            if (device.peek(&next, 1) == 1 && next == '\n')
-                device.getChar(&next);
+            if (device.peek(&next, 1) == 1 && next == '\n') device.getChar(&next);
             continue;
         }
         current += c;
@@ -80,20 +71,17 @@ void SetupFileReader::finish() {
 }
 
 QString SetupFileReader::text(int n) const {
-    if (n < 1 || n > linesRead())
-        return {};
+    if (n < 1 || n > linesRead()) return {};
     return decode(lines_.at(n - 1), encoding_);
 }
 
 SetupFileReader::Header SetupFileReader::header() const {
-    if (linesRead() < 1)
-        return Header::Missing;
+    if (linesRead() < 1) return Header::Missing;
     return text(1) == kHeader ? Header::Valid : Header::Wrong;
 }
 
 SetupError SetupFileReader::headerError() const {
-    if (failedAt_ == 1)
-        return {1, SetupError::Kind::Unreadable, failure_};
+    if (failedAt_ == 1) return {1, SetupError::Kind::Unreadable, failure_};
     return {1, SetupError::Kind::FileEnds, {}};
 }
 
@@ -101,39 +89,33 @@ NumberOrError parseNumber(int l, const QString& text) {
     const double n = numbers::leadingNumber(text);
     if (lineKind(l) == LineKind::Colour) {
         const auto v = numbers::toInt32(n);
-        if (!v)
-            return {0, SetupError::Kind::Overflow};
+        if (!v) return {0, SetupError::Kind::Overflow};
         return {*v, std::nullopt};
     }
     const auto v = numbers::toInt16(n);
-    if (!v)
-        return {0, SetupError::Kind::Overflow};
-    if (*v < minimumValue(l) || *v > maximumValue(l))
-        return {*v, SetupError::Kind::OutOfRange};
+    if (!v) return {0, SetupError::Kind::Overflow};
+    if (*v < minimumValue(l) || *v > maximumValue(l)) return {*v, SetupError::Kind::OutOfRange};
     return {*v, std::nullopt};
 }
 
 std::optional<SetupError> SetupFileReader::readLine(int n, SetupRecord& record) const {
     if (failedAt_ != 0 && n >= failedAt_)
         return SetupError{n, SetupError::Kind::Unreadable, failure_};
-    if (n > linesRead())
-        return SetupError{n, SetupError::Kind::FileEnds, {}};
+    if (n > linesRead()) return SetupError{n, SetupError::Kind::FileEnds, {}};
     const QString t = text(n);
     if (!isNumericLine(n)) {
         record.setText(n, t);
         return std::nullopt;
     }
     const NumberOrError parsed = parseNumber(n, t);
-    if (parsed.error)
-        return SetupError{n, *parsed.error, {}};
+    if (parsed.error) return SetupError{n, *parsed.error, {}};
     record.setNumber(n, parsed.value);
     return std::nullopt;
 }
 
 std::optional<SetupError> SetupFileReader::readAll(SetupRecord& record) const {
     for (int n = 2; n <= kLineCount; ++n) {
-        if (auto error = readLine(n, record))
-            return error;
+        if (auto error = readLine(n, record)) return error;
     }
     return std::nullopt;
 }

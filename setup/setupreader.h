@@ -33,7 +33,7 @@ struct SetupError {
 // LF is part of its line), and nothing after line 44 is read. The text is
 // Windows-1252 or UTF-8, told apart by the bytes (see detectEncoding).
 class SetupFileReader {
-  public:
+public:
     // Reads the device from where it stands up to the end of line 44.
     explicit SetupFileReader(QIODevice& device);
     explicit SetupFileReader(const QByteArray& bytes);
@@ -57,7 +57,7 @@ class SetupFileReader {
     // Line n's text, decoded; empty beyond the lines read.
     QString text(int n) const;
 
-  private:
+private:
     void read(QIODevice& device);
     void finish();
 

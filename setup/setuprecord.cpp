@@ -6,14 +6,10 @@
 namespace setup {
 
 LineKind lineKind(int l) {
-    if (l == line::Header)
-        return LineKind::Header;
-    if (l == line::BackColour || l == line::TextColour)
-        return LineKind::Colour;
-    if (l == line::SoundSource || l == line::ExtraXmitter)
-        return LineKind::ListIndex;
-    if (l >= line::ScoringTabs && l <= kLineCount)
-        return LineKind::CheckValue;
+    if (l == line::Header) return LineKind::Header;
+    if (l == line::BackColour || l == line::TextColour) return LineKind::Colour;
+    if (l == line::SoundSource || l == line::ExtraXmitter) return LineKind::ListIndex;
+    if (l >= line::ScoringTabs && l <= kLineCount) return LineKind::CheckValue;
     return LineKind::Text;
 }
 
@@ -23,29 +19,18 @@ bool isNumericLine(int l) {
 }
 
 int minimumValue(int l) {
-    switch (lineKind(l)) {
-        case LineKind::ListIndex:
-            return -1;  // nothing selected
-        case LineKind::CheckValue:
-            return 0;
-        default:
-            return 0;
-    }
+    // A list index may be -1, nothing selected; everything else starts at 0.
+    return lineKind(l) == LineKind::ListIndex ? -1 : 0;
 }
 
 int maximumValue(int l) {
-    if (l == line::SoundSource)
-        return 2;  // speaker, sound card, both
-    if (l == line::ExtraXmitter)
-        return 12;  // transmitters 1 to 12, then "None"
-    if (lineKind(l) == LineKind::CheckValue)
-        return 2;
+    if (l == line::SoundSource) return 2;    // speaker, sound card, both
+    if (l == line::ExtraXmitter) return 12;  // transmitters 1 to 12, then "None"
+    if (lineKind(l) == LineKind::CheckValue) return 2;
     return 0;
 }
 
-int teamNameLine(int team) {
-    return line::AlphaName + team * 6;
-}
+int teamNameLine(int team) { return line::AlphaName + team * 6; }
 
 int slotLine(int slot) {
     const int team = (slot - 1) / 5;
@@ -53,18 +38,15 @@ int slotLine(int slot) {
 }
 
 int teamOfNameLine(int l) {
-    if (l < line::AlphaName || l >= line::MatchTime)
-        return -1;
+    if (l < line::AlphaName || l >= line::MatchTime) return -1;
     const int offset = l - line::AlphaName;
     return offset % 6 == 0 ? offset / 6 : -1;
 }
 
 int slotOfNameLine(int l) {
-    if (l < line::AlphaName || l >= line::MatchTime)
-        return 0;
+    if (l < line::AlphaName || l >= line::MatchTime) return 0;
     const int offset = l - line::AlphaName;
-    if (offset % 6 == 0)
-        return 0;
+    if (offset % 6 == 0) return 0;
     return (offset / 6) * 5 + offset % 6;
 }
 
@@ -123,8 +105,12 @@ QByteArray fileBytes(const QStringList& lines) {
         whole += withoutLineBreaks(l);
         whole += QStringLiteral("\r\n");
     }
-    if (auto single = toWindows1252(whole))
-        return *single;
+    // Windows-1252 bytes that happen to form UTF-8 ("Ã©" is C3 A9) would be
+    // read back as UTF-8 and change the names; such text goes out as UTF-8,
+    // which reads back as written.
+    if (auto single = toWindows1252(whole)) {
+        if (detectEncoding({*single}) == TextEncoding::Windows1252) return *single;
+    }
     return whole.toUtf8();
 }
 

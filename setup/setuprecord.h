@@ -73,7 +73,7 @@ int slotOfNameLine(int line);
 
 // The 44 values of a setup file.
 class SetupRecord {
-  public:
+public:
     // The values the windows carry before any file is applied.
     SetupRecord();
 
@@ -89,7 +89,7 @@ class SetupRecord {
 
     friend bool operator==(const SetupRecord&, const SetupRecord&) = default;
 
-  private:
+private:
     std::array<QString, kLineCount + 1> text_;
     std::array<std::int32_t, kLineCount + 1> number_{};
 };
@@ -98,7 +98,8 @@ class SetupRecord {
 QString withoutLineBreaks(const QString& text);
 
 // The 45 lines joined into the file's bytes, each ended by CR LF, in
-// Windows-1252 when every character has a place there, else in UTF-8.
+// Windows-1252 when every character has a place there and a reader would
+// not take the bytes for UTF-8, else in UTF-8.
 QByteArray fileBytes(const QStringList& lines);
 
 }  // namespace setup

@@ -16,8 +16,7 @@ QString resolveSoundPath(const QString& stored, const QString& programFolder) {
     // A relative name would depend on the folder the program was started
     // from, so it never counts as an existing file.
     const QFileInfo info(stored);
-    if (!stored.isEmpty() && info.isAbsolute() && info.isFile())
-        return stored;
+    if (!stored.isEmpty() && info.isAbsolute() && info.isFile()) return stored;
 
     const qsizetype cut = std::max(stored.lastIndexOf(u'\\'), stored.lastIndexOf(u'/'));
     const QString name = stored.mid(cut + 1);

@@ -14,11 +14,9 @@ constexpr char16_t kHighControls[32] = {
 };
 
 std::optional<char> windows1252Byte(char16_t c) {
-    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
-        return static_cast<char>(c);
+    if (c < 0x80 || (c >= 0xA0 && c <= 0xFF)) return static_cast<char>(c);
     for (int i = 0; i < 32; ++i) {
-        if (kHighControls[i] == c)
-            return static_cast<char>(0x80 + i);
+        if (kHighControls[i] == c) return static_cast<char>(0x80 + i);
     }
     return std::nullopt;
 }
@@ -40,8 +38,7 @@ std::optional<QByteArray> toWindows1252(QStringView text) {
     bytes.reserve(text.size());
     for (QChar c : text) {
         const auto b = windows1252Byte(c.unicode());
-        if (!b)
-            return std::nullopt;
+        if (!b) return std::nullopt;
         bytes += *b;
     }
     return bytes;
@@ -56,24 +53,26 @@ TextEncoding detectEncoding(const QList<QByteArray>& lines) {
                 break;
             }
         }
-        if (beyondAscii)
-            break;
+        if (beyondAscii) break;
     }
-    if (!beyondAscii)
-        return TextEncoding::Windows1252;
+    if (!beyondAscii) return TextEncoding::Windows1252;
     for (const QByteArray& l : lines) {
         QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
         // The decoder works only when its result is taken.
         const QString decoded = utf8.decode(l);
-        if (utf8.hasError())
-            return TextEncoding::Windows1252;
+        if (utf8.hasError()) return TextEncoding::Windows1252;
     }
     return TextEncoding::Utf8;
 }
 
 QString decode(QByteArrayView bytes, TextEncoding encoding) {
-    if (encoding == TextEncoding::Utf8)
-        return QString::fromUtf8(bytes);
+    if (encoding == TextEncoding::Utf8) {
+        // QString::fromUtf8 drops a byte-order mark at the start; a line is
+        // taken as it stands (the reader removes the header's own mark).
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                      QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(bytes);
+    }
     return fromWindows1252(bytes);
 }
 

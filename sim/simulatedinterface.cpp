@@ -84,8 +84,7 @@ void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
         speakerOn_ = false;
         if (speakerListener_) speakerListener_(0);
         break;
-    default:
-        break;
+    default: break;
     }
 
     if (silent_) {
@@ -110,8 +109,8 @@ void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
             ready_ = true;
         } else {
             Transfer t;
-            t.bytes = {static_cast<std::uint8_t>(reply.kind == Reply::Kind::Code ? reply.code
-                                                                                 : model_)};
+            t.bytes = {
+                static_cast<std::uint8_t>(reply.kind == Reply::Kind::Code ? reply.code : model_)};
             t.latency = reply.latency;
             t.stallAfterBits = reply.stallAfterBits >= 8 ? -1 : reply.stallAfterBits;
             startTransfer(std::move(t));
@@ -252,8 +251,8 @@ bool SimulatedInterface::isPressed(int input) const {
 void SimulatedInterface::queueButtonCode(int transmitter) {
     Transfer t;
     // A wired box's bytes are filled in when the fetch begins.
-    t.bytes = isWiredBox() ? wiredMap(0) : std::vector<std::uint8_t>{
-                                               static_cast<std::uint8_t>(transmitter)};
+    t.bytes = isWiredBox() ? wiredMap(0)
+                           : std::vector<std::uint8_t>{static_cast<std::uint8_t>(transmitter)};
     t.latency = latency_;
     t.stallAfterBits = stallNext_;
     stallNext_ = -1;

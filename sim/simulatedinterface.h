@@ -87,9 +87,9 @@ public:
     // How the box answers one request for its model code.
     struct Reply {
         enum class Kind { Normal, Silent, Code } kind = Kind::Normal;
-        int code = 0;           // for Kind::Code: the byte sent instead of the model
-        double latency = 0.0;   // seconds before each of its ready toggles
-        int stallAfterBits = 8; // bits presented before the box goes quiet
+        int code = 0;            // for Kind::Code: the byte sent instead of the model
+        double latency = 0.0;    // seconds before each of its ready toggles
+        int stallAfterBits = 8;  // bits presented before the box goes quiet
     };
     // Replies for the coming model-code requests, used in order; once they
     // are used up the box answers normally.
@@ -197,9 +197,9 @@ private:
     std::function<void(int)> speakerListener_;
 
     // Players.
-    bool armed_ = false;            // a poll request came since the last fetch
+    bool armed_ = false;  // a poll request came since the last fetch
     bool buttonCodePending_ = false;
-    std::uint16_t held_ = 0;        // wired lines down now
-    std::uint16_t latched_ = 0;     // wired lines pressed since the box was armed
+    std::uint16_t held_ = 0;     // wired lines down now
+    std::uint16_t latched_ = 0;  // wired lines pressed since the box was armed
     int stallNext_ = -1;
 };

@@ -42,35 +42,32 @@ struct SimulatedUsbModule::Board {
     void command(std::uint8_t code, std::uint8_t data) {
         ++commands;
         switch (code) {
-            case 1:
-                port0Latch = data;
-                break;
-            case 2: {
-                const bool fell = (port1Latch & 1) && !(data & 1);
-                port1Latch = data;
-                if (fell) {
-                    const bool b1 = data & 0x02;
-                    const bool b3 = data & 0x08;
-                    const int channel = b1 && b3 ? 0 : b1 ? 1 : b3 ? 2 : 3;
-                    pendingConversion = channels[static_cast<std::size_t>(channel)];
-                }
-                break;
+        case 1: port0Latch = data; break;
+        case 2: {
+            const bool fell = (port1Latch & 1) && !(data & 1);
+            port1Latch = data;
+            if (fell) {
+                const bool b1 = data & 0x02;
+                const bool b3 = data & 0x08;
+                const int channel = b1 && b3 ? 0 : b1 ? 1 : b3 ? 2 : 3;
+                pendingConversion = channels[static_cast<std::size_t>(channel)];
             }
-            case 3:
-                ++portReads;
-                if (pendingConversion >= 0) {
-                    answer(code, static_cast<std::uint8_t>(pendingConversion));
-                    pendingConversion = -1;
-                } else {
-                    answer(code, port0Latch & port0Lines);
-                }
-                break;
-            case 4:
-                ++portReads;
-                answer(code, port1Latch & port1Lines);
-                break;
-            default:
-                break;
+            break;
+        }
+        case 3:
+            ++portReads;
+            if (pendingConversion >= 0) {
+                answer(code, static_cast<std::uint8_t>(pendingConversion));
+                pendingConversion = -1;
+            } else {
+                answer(code, port0Latch & port0Lines);
+            }
+            break;
+        case 4:
+            ++portReads;
+            answer(code, port1Latch & port1Lines);
+            break;
+        default: break;
         }
     }
 };

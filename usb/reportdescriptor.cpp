@@ -73,28 +73,21 @@ std::optional<ReportLayout> parseReportDescriptor(std::span<const std::uint8_t> 
 
         if (type == kGlobal) {
             switch (tag) {
-                case kReportSize:
-                    globals.size = value;
-                    break;
-                case kReportCount:
-                    globals.count = value;
-                    break;
-                case kReportId:
-                    // Identifier 0 is reserved for devices that number nothing.
-                    if (value == 0) return std::nullopt;
-                    globals.id = value;
-                    numbered = true;
-                    break;
-                case kPush:
-                    stack.push_back(globals);
-                    break;
-                case kPop:
-                    if (stack.empty()) return std::nullopt;
-                    globals = stack.back();
-                    stack.pop_back();
-                    break;
-                default:
-                    break;
+            case kReportSize: globals.size = value; break;
+            case kReportCount: globals.count = value; break;
+            case kReportId:
+                // Identifier 0 is reserved for devices that number nothing.
+                if (value == 0) return std::nullopt;
+                globals.id = value;
+                numbered = true;
+                break;
+            case kPush: stack.push_back(globals); break;
+            case kPop:
+                if (stack.empty()) return std::nullopt;
+                globals = stack.back();
+                stack.pop_back();
+                break;
+            default: break;
             }
         } else if (type == kMain && (tag == kInput || tag == kOutput)) {
             if (globals.size > kMaxReportBits || globals.count > kMaxReportBits) {

@@ -179,8 +179,8 @@ TEST(Handshake, WithoutAnInterfaceItTriesTheLibraryAddressThen888ThenAsks) {
     for (const auto& w : rig.box.writes()) {
         if (w.value == 223 || w.value == 32) sequence.emplace_back(w.address, w.value);
     }
-    const std::vector<std::pair<int, int>> expected{
-        {956, 223}, {956, 32}, {956, 223}, {888, 223}, {888, 32}, {888, 223}};
+    const std::vector<std::pair<int, int>> expected{{956, 223}, {956, 32}, {956, 223},
+                                                    {888, 223}, {888, 32}, {888, 223}};
     EXPECT_EQ(sequence, expected);
     EXPECT_EQ(rig.view.addresses, (std::vector<std::uint16_t>{956, 888}));
     EXPECT_EQ(rig.view.retryQuestions, 1);

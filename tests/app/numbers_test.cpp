@@ -12,11 +12,18 @@ TEST(LeadingNumber, ReadsTheNumberATextBeginsWith) {
         double value;
     };
     const Case cases[] = {
-        {"12abc", 12},   {"abc", 0},       {"", 0},        {"15:00", 15},  {"0:30", 0},
-        {"  42", 42},    {"4 2", 42},      {"\t7\r\n", 7}, {"-5", -5},     {"+5", 5},
-        {"- 5", -5},     {"2.5", 2.5},     {".5", 0.5},    {"5.", 5},      {"1e3", 1000},
-        {"1e", 1},       {"1E-2x", 0.01},  {"--5", 0},     {"-", 0},       {".", 0},
-        {"12:3", 12},    {" 16711680 ", 16711680},         {"-1 ", -1},    {"0", 0},
+        {"12abc", 12},   {"abc", 0},
+        {"", 0},         {"15:00", 15},
+        {"0:30", 0},     {"  42", 42},
+        {"4 2", 42},     {"\t7\r\n", 7},
+        {"-5", -5},      {"+5", 5},
+        {"- 5", -5},     {"2.5", 2.5},
+        {".5", 0.5},     {"5.", 5},
+        {"1e3", 1000},   {"1e", 1},
+        {"1E-2x", 0.01}, {"--5", 0},
+        {"-", 0},        {".", 0},
+        {"12:3", 12},    {" 16711680 ", 16711680},
+        {"-1 ", -1},     {"0", 0},
         {"x12", 0},      {"99999", 99999},
     };
     for (const Case& c : cases) {
@@ -25,7 +32,7 @@ TEST(LeadingNumber, ReadsTheNumberATextBeginsWith) {
 }
 
 TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
-    const double cases[][2] = {{0.5, 0},  {1.5, 2},   {2.5, 2},   {3.5, 4},   {-0.5, 0},
+    const double cases[][2] = {{0.5, 0},   {1.5, 2},   {2.5, 2},    {3.5, 4},    {-0.5, 0},
                                {-1.5, -2}, {-2.5, -2}, {2.4999, 2}, {2.5001, 3}, {7, 7}};
     for (const auto& c : cases) {
         EXPECT_EQ(numbers::roundHalfEven(c[0]), c[1]) << c[0];
@@ -36,7 +43,7 @@ TEST(ToInt16, OutOfRangeIsRefusedNeverWrapped) {
     EXPECT_EQ(numbers::toInt16(32767.0), 32767);
     EXPECT_EQ(numbers::toInt16(32767.4), 32767);
     EXPECT_EQ(numbers::toInt16(-32768.0), -32768);
-    EXPECT_EQ(numbers::toInt16(-32768.5), -32768);  // rounds to the even -32768
+    EXPECT_EQ(numbers::toInt16(-32768.5), -32768);       // rounds to the even -32768
     EXPECT_EQ(numbers::toInt16(32767.5), std::nullopt);  // would round to 32768
     EXPECT_EQ(numbers::toInt16(40000.0), std::nullopt);
     EXPECT_EQ(numbers::toInt16(-32769.0), std::nullopt);

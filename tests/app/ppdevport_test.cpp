@@ -2,10 +2,10 @@
 // for, and what it makes of the kernel's answers.
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <linux/ppdev.h>
 #include <sys/ioctl.h>
+#include <cerrno>
 
 #include <QDir>
 #include <QFile>
@@ -16,8 +16,8 @@
 namespace {
 
 struct Kernel {
-    int openErrno = 0;         // 0: open succeeds
-    int claimErrno = 0;        // 0: PPEXCL/PPCLAIM succeed
+    int openErrno = 0;   // 0: open succeeds
+    int claimErrno = 0;  // 0: PPEXCL/PPCLAIM succeed
     std::uint8_t status = 0x7F;
     std::vector<std::string> calls;
     std::vector<int> dataWritten;

@@ -61,8 +61,8 @@ TEST(StartUp, TheSimulatedInterfaceIsNamedOnTheTitleScreen) {
     t.dialogs.onMessage = [&](const ScriptedDialogs::Shown& shown) {
         if (shown.text == kAllSystemsGo) {
             TitleForm& title = t->forms.titleForm();
-            namedDuringDetection = title.isVisible() &&
-                                   title.LabelInterface->text().contains(QStringLiteral("Simulated"));
+            namedDuringDetection = title.isVisible() && title.LabelInterface->text().contains(
+                                                            QStringLiteral("Simulated"));
         }
     };
     ASSERT_TRUE(t.startUp());
@@ -109,7 +109,8 @@ TEST(StartUp, GammaBoxesAreDisabledOnlyForTwoTeamsOfFour) {
         const bool threeTeams = QLatin1String(teams) == QLatin1String("3");
         for (int i = 0; i <= 14; ++i) {
             const bool gamma = i >= 10;
-            EXPECT_EQ(menu.Text[i]->isEnabled(), !gamma || threeTeams) << teams << " teams, box " << i;
+            EXPECT_EQ(menu.Text[i]->isEnabled(), !gamma || threeTeams)
+                << teams << " teams, box " << i;
         }
     }
 }
@@ -180,8 +181,9 @@ TEST(StartUp, CancelWhenNoInterfaceAnswersEndsTheProgram) {
         EXPECT_EQ(m.title, QStringLiteral("Torvanel Interface not found."));
         EXPECT_EQ(m.icon, Dialogs::Icon::Critical);
         EXPECT_EQ(m.buttons, Dialogs::Buttons::RetryCancel);
-        EXPECT_TRUE(m.text.startsWith(QStringLiteral("Can't continue until interface problem is "
-                                                     "corrected.  Check power and cable")));
+        EXPECT_TRUE(
+            m.text.startsWith(QStringLiteral("Can't continue until interface problem is "
+                                             "corrected.  Check power and cable")));
     }
     EXPECT_EQ(t.dialogs.count(kAllSystemsGo), 0);
     EXPECT_FALSE(t->forms.isLoaded(ScreenPair::P2_4));

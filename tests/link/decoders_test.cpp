@@ -16,16 +16,13 @@ namespace {
 
 constexpr ScreenPair kScreens[] = {ScreenPair::P2_4, ScreenPair::P2_5, ScreenPair::P3_4,
                                    ScreenPair::P3_5};
-int players(ScreenPair s) {
-    return teamsOf(s) * playersPerTeamOf(s);
-}
+int players(ScreenPair s) { return teamsOf(s) * playersPerTeamOf(s); }
 
 // Draws the values it was given, then 0.
 struct ScriptedRandom final : Random {
     std::deque<double> values;
     double next() override {
-        if (values.empty())
-            return 0.0;
+        if (values.empty()) return 0.0;
         const double v = values.front();
         values.pop_front();
         return v;
@@ -173,12 +170,9 @@ TEST(WiredDecoders, EveryTwoByteCodeGivesAPressedPlayerNobodyOrDropped) {
                     bool drop = false;
                     for (const Meaning& m : lines) {
                         const int byte = m.byte == 1 ? first : second;
-                        if (byte & m.mask)
-                            continue;
-                        if (m.value == kDrop)
-                            drop = true;
-                        if (m.value > 0)
-                            down.insert(m.value);
+                        if (byte & m.mask) continue;
+                        if (m.value == kDrop) drop = true;
+                        if (m.value > 0) down.insert(m.value);
                     }
                     const Decoded d = model.decode(screen, static_cast<std::uint8_t>(first),
                                                    static_cast<std::uint8_t>(second), random);
@@ -205,8 +199,7 @@ TEST(WiredDecoders, TwoPressesGiveOneOfTheTwoAndEitherCanWin) {
             const std::vector<Meaning> lines = meanings(*model.rows, screen);
             std::vector<Meaning> playerLines;
             for (const Meaning& m : lines) {
-                if (m.value > 0)
-                    playerLines.push_back(m);
+                if (m.value > 0) playerLines.push_back(m);
             }
             for (std::size_t a = 0; a < playerLines.size(); ++a) {
                 for (std::size_t b = a + 1; b < playerLines.size(); ++b) {

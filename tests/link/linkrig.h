@@ -31,17 +31,14 @@ struct LinkRig {
     // One porttimer tick, if the timer runs; the screen stops it when a
     // respondent is shown with the lock-out or a second one is held.
     void tick() {
-        if (!porttimer)
-            return;
+        if (!porttimer) return;
         const std::size_t shownBefore = view.shown.size();
         const int stopsBefore = view.stops;
         link.porttimerTick();
         for (std::size_t i = shownBefore; i < view.shown.size(); ++i) {
-            if (view.shown[i].stopPortTimer)
-                porttimer = false;
+            if (view.shown[i].stopPortTimer) porttimer = false;
         }
-        if (view.stops != stopsBefore)
-            porttimer = false;
+        if (view.stops != stopsBefore) porttimer = false;
     }
 
     // The operator clears: polling resumes.

@@ -27,7 +27,7 @@ struct Rig {
 // Presents eight bits at once, each toggle answered in no time, and moves
 // the clock on by `perBit` with every acknowledgement.
 class TimedBitPort final : public PortLibrary {
-  public:
+public:
     TimedBitPort(ManualClock& clock, int value, double perBit)
         : clock_(clock), value_(value), perBit_(perBit) {}
     int version() override { return 0; }
@@ -42,16 +42,14 @@ class TimedBitPort final : public PortLibrary {
         }
     }
     std::uint8_t inport(std::uint16_t) override {
-        if (bit_ >= 8)
-            return 0x20;
+        if (bit_ >= 8) return 0x20;
         std::uint8_t s = (bit_ % 2) ? 0x20 : 0x00;
-        if ((value_ >> bit_) & 1)
-            s |= 0x10;
+        if ((value_ >> bit_) & 1) s |= 0x10;
         return s;
     }
     std::vector<int> writes;
 
-  private:
+private:
     ManualClock& clock_;
     int value_;
     double perBit_;

@@ -22,8 +22,7 @@ struct RecordingView final : buzzlink::LinkView {
     void reportCommunicationProblem() override { ++communicationProblems; }
     bool askRetry() override {
         ++retryQuestions;
-        if (retryAnswers.empty())
-            return false;
+        if (retryAnswers.empty()) return false;
         const bool retry = retryAnswers.front();
         retryAnswers.pop_front();
         return retry;

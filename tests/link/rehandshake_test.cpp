@@ -11,12 +11,8 @@
 namespace {
 
 using Reply = SimulatedInterface::Reply;
-Reply code(int c) {
-    return Reply{Reply::Kind::Code, c, 0.0, 8};
-}
-Reply silent() {
-    return Reply{Reply::Kind::Silent, 0, 0.0, 8};
-}
+Reply code(int c) { return Reply{Reply::Kind::Code, c, 0.0, 8}; }
+Reply silent() { return Reply{Reply::Kind::Silent, 0, 0.0, 8}; }
 
 struct Rig {
     explicit Rig(ScreenPair s, int model = 180) : screen(s), box(model, clock) {}

@@ -13,9 +13,7 @@ using buzzlink::Team;
 namespace {
 constexpr ScreenPair kScreens[] = {ScreenPair::P2_4, ScreenPair::P2_5, ScreenPair::P3_4,
                                    ScreenPair::P3_5};
-int players(ScreenPair s) {
-    return teamsOf(s) * playersPerTeamOf(s);
-}
+int players(ScreenPair s) { return teamsOf(s) * playersPerTeamOf(s); }
 bool decodesTwice(int model, ScreenPair s) {
     return model == 200 && (s == ScreenPair::P2_5 || s == ScreenPair::P3_4);
 }

@@ -21,8 +21,7 @@ struct LockUpRig : LinkRig {
 // The operator clears with the mouse: a held respondent is shown, then
 // polling resumes.
 void mouseClear(LinkRig& rig) {
-    if (rig.state.SecondPlaceHeld)
-        rig.link.PlayerWaiting();
+    if (rig.state.SecondPlaceHeld) rig.link.PlayerWaiting();
     rig.clear();
 }
 
@@ -42,8 +41,7 @@ TEST(SecondPlace, TeamOfATransmitterNumberPerScreen) {
                          Case{ScreenPair::P3_4, 5, 9}, Case{ScreenPair::P3_5, 6, 11}}) {
         for (int t = 0; t < 16; ++t) {
             int expected = t < c.firstOfTeam2 ? 1 : 2;
-            if (c.firstOfTeam3 && t >= c.firstOfTeam3)
-                expected = 3;
+            if (c.firstOfTeam3 && t >= c.firstOfTeam3) expected = 3;
             EXPECT_EQ(sp::teamOfTransmitter(c.screen, t), expected) << t;
         }
     }

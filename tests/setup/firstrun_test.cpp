@@ -78,8 +78,7 @@ TEST(FirstRun, APresetIsAppliedAndBecomesTheStartupFile) {
     EXPECT_EQ(shipped[34], " 2 ");
     EXPECT_EQ(written[34], "0");
     for (int n = 1; n <= 45; ++n) {
-        if (n == 35 || (n >= 30 && n <= 34))
-            continue;
+        if (n == 35 || (n >= 30 && n <= 34)) continue;
         EXPECT_EQ(written[n - 1], shipped[n - 1]) << "line " << n;
     }
     EXPECT_EQ(QString::fromUtf8(written[29]), t->programFile("ringin.wav"));

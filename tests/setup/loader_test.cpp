@@ -30,15 +30,9 @@ void startWith(TestProgram& t, const QByteArray& bytes) {
     t->forms.titleForm().setupfile();
 }
 
-SetupMenu& menu4(TestProgram& t) {
-    return t->forms.setupMenu(MenuKind::Players4);
-}
-SetupMenu& menu5(TestProgram& t) {
-    return t->forms.setupMenu(MenuKind::Players5);
-}
-FormOptions& options(TestProgram& t) {
-    return t->forms.formOptions();
-}
+SetupMenu& menu4(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players4); }
+SetupMenu& menu5(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players5); }
+FormOptions& options(TestProgram& t) { return t->forms.formOptions(); }
 
 // Values that differ from every design value.
 QStringList distinctLines(const QString& alphaSound) {
@@ -272,8 +266,7 @@ TEST(StartupLoader, AnOldWindowsFileKeepsItsAccentsAndFindsTheShippedSounds) {
     const QList<QByteArray> after = splitLines(readBytes(t->startupSetupFile()));
     ASSERT_EQ(after.size(), 45);
     for (int n = 1; n <= 45; ++n) {
-        if (n >= 30 && n <= 34)
-            continue;
+        if (n >= 30 && n <= 34) continue;
         EXPECT_EQ(after[n - 1], before[n - 1]) << "line " << n;
     }
     EXPECT_EQ(QString::fromUtf8(after[29]), t->programFile("ringin.wav"));

@@ -23,12 +23,8 @@ const QString kOpenFailed = QStringLiteral(
 const QString kNotFound =
     QStringLiteral("The set-up file TVLSETUP.TXT was not found.  Loading default system settings");
 
-SetupMenu& menu4(TestProgram& t) {
-    return t->forms.setupMenu(MenuKind::Players4);
-}
-SetupMenu& menu5(TestProgram& t) {
-    return t->forms.setupMenu(MenuKind::Players5);
-}
+SetupMenu& menu4(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players4); }
+SetupMenu& menu5(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players5); }
 
 QString fileIn(const QTemporaryDir& dir, const QString& name) {
     return QDir(dir.path()).filePath(name);
@@ -45,7 +41,7 @@ QStringList threeTeamsOfFive() {
 // Lowers the file-size limit for a while: writes beyond it fail as on a
 // full disk, whoever runs the test.
 class FileSizeLimit {
-  public:
+public:
     explicit FileSizeLimit(rlim_t bytes) {
         getrlimit(RLIMIT_FSIZE, &old_);
         previous_ = std::signal(SIGXFSZ, SIG_IGN);
@@ -58,7 +54,7 @@ class FileSizeLimit {
         std::signal(SIGXFSZ, previous_);
     }
 
-  private:
+private:
     rlimit old_{};
     void (*previous_)(int) = nullptr;
 };

@@ -40,13 +40,12 @@ const QString kCreateFailed = QStringLiteral(
     "Program will continue using its default setup values.");
 
 class Files {
-  public:
+public:
     explicit Files(quint32 seed) : random_(seed) {}
 
     QByteArray next() {
         const int kind = random_.bounded(10);
-        if (kind == 0)
-            return noise();
+        if (kind == 0) return noise();
         QByteArray bytes = valid();
         const int mutations = 1 + random_.bounded(3);
         for (int i = 0; i < mutations; ++i)
@@ -54,7 +53,7 @@ class Files {
         return bytes;
     }
 
-  private:
+private:
     int below(int n) { return n <= 0 ? 0 : random_.bounded(n); }
 
     QByteArray valid() {
@@ -89,8 +88,7 @@ class Files {
             " 12 ",
             " 13 ",
             "\xC3\xA9t\xC3\xA9",
-            "Z\xF6"
-            "e",
+            "Z\xF6\x65",  // "Zöe" in Windows-1252
             "\t0",
             "0x10",
             "1,5",
@@ -113,55 +111,46 @@ class Files {
             bytes += random_.bounded(3) == 0 ? favourites[below(int(sizeof favourites))]
                                              : char(random_.bounded(256));
         }
-        if (random_.bounded(3) == 0)
-            bytes.prepend("Torvanel Setup File\r\n");
+        if (random_.bounded(3) == 0) bytes.prepend("Torvanel Setup File\r\n");
         return bytes;
     }
 
     QByteArray mutate(QByteArray bytes) {
         QList<QByteArray> lines = bytes.split('\n');
         switch (random_.bounded(9)) {
-            case 0:
-                return bytes.left(below(int(bytes.size()) + 1));
-            case 1:
-                if (lines.size() > 1)
-                    lines.removeAt(1 + below(int(lines.size()) - 1));
-                break;
-            case 2: {
-                const int i = below(int(lines.size()));
-                lines.insert(i, lines[i]);
-                break;
+        case 0: return bytes.left(below(int(bytes.size()) + 1));
+        case 1:
+            if (lines.size() > 1) lines.removeAt(1 + below(int(lines.size()) - 1));
+            break;
+        case 2: {
+            const int i = below(int(lines.size()));
+            lines.insert(i, lines[i]);
+            break;
+        }
+        case 3:
+            if (!bytes.isEmpty()) bytes[below(int(bytes.size()))] = char(random_.bounded(256));
+            return bytes;
+        case 4: {
+            QByteArray noise;
+            for (int i = 1 + below(5); i > 0; --i) {
+                const char pick[] = {'\r', '\n', '\0', char(0x80), char(0xE9), 'x', '7'};
+                noise += pick[below(int(sizeof pick))];
             }
-            case 3:
-                if (!bytes.isEmpty())
-                    bytes[below(int(bytes.size()))] = char(random_.bounded(256));
-                return bytes;
-            case 4: {
-                QByteArray noise;
-                for (int i = 1 + below(5); i > 0; --i) {
-                    const char pick[] = {'\r', '\n', '\0', char(0x80), char(0xE9), 'x', '7'};
-                    noise += pick[below(int(sizeof pick))];
-                }
-                bytes.insert(below(int(bytes.size()) + 1), noise);
-                return bytes;
+            bytes.insert(below(int(bytes.size()) + 1), noise);
+            return bytes;
+        }
+        case 5:
+            if (lines.size() > 1) lines[1 + below(int(lines.size()) - 1)] = junk() + '\r';
+            break;
+        case 6: bytes.replace("\r\n", random_.bounded(2) ? "\r" : "\n"); return bytes;
+        case 7:
+            if (random_.bounded(2)) {
+                bytes.replace("Torvanel", "torvanel");
+            } else {
+                bytes.prepend("\xEF\xBB\xBF");
             }
-            case 5:
-                if (lines.size() > 1)
-                    lines[1 + below(int(lines.size()) - 1)] = junk() + '\r';
-                break;
-            case 6:
-                bytes.replace("\r\n", random_.bounded(2) ? "\r" : "\n");
-                return bytes;
-            case 7:
-                if (random_.bounded(2)) {
-                    bytes.replace("Torvanel", "torvanel");
-                } else {
-                    bytes.prepend("\xEF\xBB\xBF");
-                }
-                return bytes;
-            case 8:
-                bytes += junk() + "\r\n" + junk();
-                return bytes;
+            return bytes;
+        case 8: bytes += junk() + "\r\n" + junk(); return bytes;
         }
         return lines.join('\n');
     }
@@ -185,8 +174,7 @@ Expected predict(const QByteArray& bytes, bool followsTeamCount) {
         e.reason = reader.headerError().description();
         return e;
     }
-    if (e.header == SetupFileReader::Header::Wrong)
-        return e;
+    if (e.header == SetupFileReader::Header::Wrong) return e;
     for (int n = 2; n <= setup::kLineCount; ++n) {
         if (auto error = reader.readLine(n, e.record)) {
             e.stoppedAt = n;
@@ -218,24 +206,15 @@ void expectApplied(TestProgram& t, const SetupRecord& r, int end, const QByteArr
     const std::string file = bytes.toHex().toStdString();
     for (int n = 2; n < end; ++n) {
         QString actual, wanted = r.text(n);
-        if (n == 2)
-            actual = f.titleForm().TeamText->text();
-        if (n == 3)
-            actual = f.titleForm().PlayerText->text();
-        if (n >= 4 && n <= 21)
-            actual = menu5.Text[n - 4]->text();
-        if (n == 22)
-            actual = t->state.MatchTime;
-        if (n >= 23 && n <= 26)
-            actual = menu5.Texttimer[n - 16]->text();
-        if (n == 27)
-            actual = menu5.textincrement[0]->text();
-        if (n == 30)
-            actual = t->state.AlphaSound;
-        if (n == 34)
-            actual = t->state.GameOverSound;
-        if (n == 30 || n == 34)
-            wanted = setup::resolveSoundPath(r.text(n), t->paths.programFolder);
+        if (n == 2) actual = f.titleForm().TeamText->text();
+        if (n == 3) actual = f.titleForm().PlayerText->text();
+        if (n >= 4 && n <= 21) actual = menu5.Text[n - 4]->text();
+        if (n == 22) actual = t->state.MatchTime;
+        if (n >= 23 && n <= 26) actual = menu5.Texttimer[n - 16]->text();
+        if (n == 27) actual = menu5.textincrement[0]->text();
+        if (n == 30) actual = t->state.AlphaSound;
+        if (n == 34) actual = t->state.GameOverSound;
+        if (n == 30 || n == 34) wanted = setup::resolveSoundPath(r.text(n), t->paths.programFolder);
         if (n <= 27 || n == 30 || n == 34) {
             ASSERT_EQ(actual, wanted) << "line " << n << " of " << file;
         }
@@ -303,10 +282,8 @@ TEST(SetupRobustness, OpenTakesAWholeFileOrReportsOnce) {
                              t->forms.setupMenu(i % 2 ? MenuKind::Players4 : MenuKind::Players5));
 
         QStringList want;
-        if (e.header == SetupFileReader::Header::Wrong)
-            want << kOpenNotASetupFile;
-        if (e.stoppedAt != 0)
-            want << kOpenFailed + "\n" + e.reason + "\n";
+        if (e.header == SetupFileReader::Header::Wrong) want << kOpenNotASetupFile;
+        if (e.stoppedAt != 0) want << kOpenFailed + "\n" + e.reason + "\n";
         ASSERT_EQ(t.dialogs.texts(), want) << bytes.toHex().toStdString();
     }
 }
@@ -327,10 +304,8 @@ TEST(SetupRobustness, FirstRunWritesAStartupFileUnlessThePresetIsBroken) {
         const QString welcome = t.dialogs.texts().value(0);
         EXPECT_TRUE(welcome.startsWith("Thanks for chosing Torvanel."));
         QStringList want = {welcome};
-        if (e.header == SetupFileReader::Header::Wrong)
-            want << kNotASetupFile;
-        if (e.stoppedAt != 0)
-            want << kCreateFailed;
+        if (e.header == SetupFileReader::Header::Wrong) want << kNotASetupFile;
+        if (e.stoppedAt != 0) want << kCreateFailed;
         ASSERT_EQ(t.dialogs.texts(), want) << bytes.toHex().toStdString();
         if (e.stoppedAt != 0) {
             ASSERT_FALSE(QFileInfo::exists(t->startupSetupFile()));

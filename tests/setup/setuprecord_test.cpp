@@ -88,16 +88,12 @@ TEST(SetupFormat, AnyRecordReadsBackAsWritten) {
         SetupRecord r;
         for (int n = 2; n <= setup::kLineCount; ++n) {
             switch (setup::lineKind(n)) {
-                case setup::LineKind::Colour:
-                    r.setNumber(n, random.bounded(0, 0x1000000));
-                    break;
-                case setup::LineKind::ListIndex:
-                case setup::LineKind::CheckValue:
-                    r.setNumber(n,
-                                random.bounded(setup::minimumValue(n), setup::maximumValue(n) + 1));
-                    break;
-                default:
-                    r.setText(n, anyText());
+            case setup::LineKind::Colour: r.setNumber(n, random.bounded(0, 0x1000000)); break;
+            case setup::LineKind::ListIndex:
+            case setup::LineKind::CheckValue:
+                r.setNumber(n, random.bounded(setup::minimumValue(n), setup::maximumValue(n) + 1));
+                break;
+            default: r.setText(n, anyText());
             }
         }
         const QByteArray bytes = setup::fileBytes(r.fileLines());

@@ -79,8 +79,7 @@ inline void writeBytes(const QString& path, const QByteArray& bytes) {
 
 inline QByteArray readBytes(const QString& path) {
     QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
+    if (!f.open(QIODevice::ReadOnly)) return {};
     return f.readAll();
 }
 
@@ -89,23 +88,19 @@ inline QByteArray readBytes(const QString& path) {
 inline QList<QByteArray> splitLines(const QByteArray& bytes) {
     QList<QByteArray> lines = bytes.split('\n');
     for (QByteArray& l : lines) {
-        if (l.endsWith('\r'))
-            l.chop(1);
+        if (l.endsWith('\r')) l.chop(1);
     }
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
     return lines;
 }
 
 inline QStringList visibleWindows(Program& p) {
     QStringList shown;
     for (ScreenPair s : kAllScreens) {
-        if (p.forms.isLoaded(s) && p.forms.playScreen(s).isVisible())
-            shown << screenName(s);
+        if (p.forms.isLoaded(s) && p.forms.playScreen(s).isVisible()) shown << screenName(s);
     }
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        if (p.forms.isLoaded(m) && p.forms.setupMenu(m).isVisible())
-            shown << menuName(m);
+        if (p.forms.isLoaded(m) && p.forms.setupMenu(m).isVisible()) shown << menuName(m);
     }
     return shown;
 }

@@ -82,3 +82,45 @@ TEST(TextEncoding, AFileIsWindows1252WhenItCanBeAndUTF8OtherwiseAndReadsBackEith
         EXPECT_EQ(back.text(setup::line::AlphaName), QStringLiteral("Ærø"));
     }
 }
+
+TEST(TextEncoding, NamesWhoseWindows1252BytesLookLikeUTF8AreWrittenInUTF8) {
+    // "Ã©" is C3 A9 in Windows-1252, which is "é" in UTF-8: written that way
+    // the file would come back with other names. Found by the setup-file
+    // fuzzer (a name read from a Windows-1252 file whose only other high
+    // bytes were on a numeric line the writer puts out again as digits).
+    struct Case {
+        QString name;
+        TextEncoding written;
+    };
+    const Case cases[] = {
+        {QStringLiteral("Ã©"), TextEncoding::Utf8},
+        {QStringLiteral("Å\u0081ukasz"), TextEncoding::Utf8},   // "Łukasz" read as Windows-1252
+        {QStringLiteral("Ã© Zoë"), TextEncoding::Windows1252},  // ë alone is not UTF-8
+        {QStringLiteral("Zoë"), TextEncoding::Windows1252},
+    };
+    for (const Case& c : cases) {
+        setup::SetupRecord r;
+        r.setText(setup::slotLine(7), c.name);
+        const setup::SetupFileReader reader(setup::fileBytes(r.fileLines()));
+        EXPECT_EQ(reader.encoding(), c.written) << c.name.toStdString();
+        setup::SetupRecord back;
+        ASSERT_EQ(reader.readAll(back), std::nullopt);
+        EXPECT_EQ(back.text(setup::slotLine(7)), c.name);
+        EXPECT_EQ(back, r);
+    }
+}
+
+TEST(TextEncoding, AByteOrderMarkIsDroppedBeforeTheHeaderOnly) {
+    // The mark an editor puts before the header goes; one at the start of
+    // any other line is part of its text (found by the setup-file fuzzer:
+    // the UTF-8 decoder dropped it from every line).
+    QByteArray bytes = "\xEF\xBB\xBF" + setup::fileBytes(setup::SetupRecord().fileLines());
+    bytes.replace("One\r\n", "\xEF\xBB\xBFOne \xC3\xAB\r\n");
+    const setup::SetupFileReader reader(bytes);
+    ASSERT_EQ(reader.encoding(), TextEncoding::Utf8);
+    EXPECT_EQ(reader.header(), setup::SetupFileReader::Header::Valid);
+    EXPECT_EQ(reader.text(setup::slotLine(1)), QStringLiteral("\uFEFFOne ë"));
+    // Two marks before the header: the second is text, so the header is wrong.
+    const setup::SetupFileReader twice("\xEF\xBB\xBF" + bytes);
+    EXPECT_EQ(twice.header(), setup::SetupFileReader::Header::Wrong);
+}

@@ -57,9 +57,7 @@ void fillDistinct(TestProgram& t) {
     f.formextrax().Comboxmitter->setCurrentIndex(7);
 }
 
-QString bgr(int r, int g, int b) {
-    return QString(" %1 ").arg((b << 16) | (g << 8) | r);
-}
+QString bgr(int r, int g, int b) { return QString(" %1 ").arg((b << 16) | (g << 8) | r); }
 
 struct WriterCase {
     const char* name;
@@ -101,18 +99,16 @@ std::vector<WriterCase> writerCases() {
 QString runWriter(TestProgram& t, const WriterCase& c) {
     SetupMenu& menu = t->forms.setupMenu(c.menu);
     switch (c.writer) {
-        case setup::Writer::FirstRun:
-            setup::createfile(*t);  // the preset dialog is cancelled
-            return t->startupSetupFile();
-        case setup::Writer::Save:
-            menu.mnuSave->trigger();
-            return t->startupSetupFile();
-        case setup::Writer::SaveAs: {
-            const QString path = QDir(t.configDir.path()).filePath("mine.txt");
-            t.dialogs.saveAnswers = {path};
-            menu.mnuSaveAs->trigger();
-            return path;
-        }
+    case setup::Writer::FirstRun:
+        setup::createfile(*t);  // the preset dialog is cancelled
+        return t->startupSetupFile();
+    case setup::Writer::Save: menu.mnuSave->trigger(); return t->startupSetupFile();
+    case setup::Writer::SaveAs: {
+        QString path = QDir(t.configDir.path()).filePath("mine.txt");
+        t.dialogs.saveAnswers = {path};
+        menu.mnuSaveAs->trigger();
+        return path;
+    }
     }
     return {};
 }

@@ -85,8 +85,7 @@ TEST(SimulatedBox, PressesAreTakenOnlyWhileTheProgramPolls) {
         rig.box.press(5);
         EXPECT_FALSE(rig.box.listening()) << "one code at a time";
         EXPECT_NE(rig.next(), -1);
-        if (model == 180 || model == 210)
-            rig.second();
+        if (model == 180 || model == 210) rig.second();
         rig.box.release(5);
         // Locked out: the program fetched the code and stopped polling.
         EXPECT_FALSE(rig.box.listening());

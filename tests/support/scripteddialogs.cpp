@@ -48,12 +48,14 @@ std::optional<QColor> ScriptedDialogs::chooseColour(const QColor& initial) {
 
 QStringList ScriptedDialogs::texts() const {
     QStringList list;
-    for (const Shown& s : messages) list << s.text;
+    for (const Shown& s : messages)
+        list << s.text;
     return list;
 }
 
 int ScriptedDialogs::count(const QString& text) const {
     int n = 0;
-    for (const Shown& s : messages) n += s.text == text ? 1 : 0;
+    for (const Shown& s : messages)
+        n += s.text == text ? 1 : 0;
     return n;
 }

@@ -6,7 +6,6 @@
 namespace {
 
 using usbio::parseReportDescriptor;
-using usbio::ReportLayout;
 using Bytes = std::vector<std::uint8_t>;
 
 TEST(ReportDescriptor, LengthsCountTheIdentifierByteAndTheLongestReport) {

@@ -1,0 +1,14 @@
+#include "app/programfolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString findProgramFolder(const QString& executableFolder, const QString& builtForDataFolder) {
+    const QDir exeDir(executableFolder);
+    const QString installed = exeDir.absoluteFilePath(QStringLiteral("../share/torvanel"));
+    if (QFileInfo::exists(installed + QStringLiteral("/ringin.wav")))
+        return QDir::cleanPath(installed);
+    if (QFileInfo::exists(exeDir.filePath(QStringLiteral("ringin.wav"))))
+        return exeDir.absolutePath();
+    return builtForDataFolder;
+}

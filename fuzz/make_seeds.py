@@ -1,0 +1,169 @@
+#!/usr/bin/env python3
+"""Writes the seed inputs of the fuzz targets.
+
+    python3 fuzz/make_seeds.py OUTDIR
+
+OUTDIR/setupreader gets the shipped presets, the test data's setup files
+and setup files made here to reach the reader's corners (UTF-8 with and
+without a byte-order mark, lone LFs, a file cut short, one running past
+line 44, numbers out of range); OUTDIR/serialread and OUTDIR/screenlink get
+well-behaved and misbehaving boxes in the input layout of those targets.
+The output is the same on every run.
+"""
+import shutil
+import sys
+from pathlib import Path
+
+ROOT = Path(__file__).resolve().parent.parent
+
+
+def valid_lines():
+    return (["Torvanel Setup File", "2", "4",
+             "Alpha", "One", "Two", "Three", "Four", "Five",
+             "Beta", "Six", "Seven", "Eight", "Nine", "Ten",
+             "Gamma", "Eleven", "Twelve", "Thirteen", "Fourteen", "Fifteen",
+             "15:00", "5", "10", "60", "60", "1",
+             " 16711680 ", " 192 ",
+             "ringin.wav", "ringout.wav", "ringin.wav", "inactive.wav", "sound528.wav",
+             "-1 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 0 ", " 12 ", " 0 ", " 0 "], "")
+
+
+def joined(lines, end=b"\r\n", encoding="cp1252"):
+    return b"".join(l.encode(encoding) + end for l in lines)
+
+
+def setup_seeds():
+    body, last = valid_lines()
+    seeds = {}
+    seeds["valid"] = joined(body + [last])
+    seeds["header-case"] = joined(["TORVANEL SETUP FILE"] + body[1:])
+    seeds["lf-only"] = joined(body, end=b"\n")
+    seeds["cr-only"] = joined(body, end=b"\r")
+    seeds["no-last-line-end"] = joined(body)[:-2]
+    seeds["thirty-lines"] = joined(body[:30])
+    seeds["past-line-44"] = joined(body + ["45", "46 \xe9", "Zo\xeb"])
+    names = list(body)
+    names[4] = "Zoë Œuvre"
+    names[5] = "Ærø"
+    seeds["windows-1252"] = joined(names)
+    utf = list(body)
+    utf[4] = "Łukasz 李"
+    utf[5] = "Zoë и Ж"
+    seeds["utf-8"] = joined(utf, encoding="utf-8")
+    seeds["utf-8-bom"] = b"\xef\xbb\xbf" + joined(utf, encoding="utf-8")
+    mixed = joined(utf, encoding="utf-8").replace(b"Zo\xc3\xab", b"Zo\xeb")
+    seeds["mixed"] = mixed
+    numbers = list(body)
+    numbers[27] = "blue"           # a colour without a number
+    numbers[28] = " 4294967296 "   # too big for 32 bits
+    seeds["colour-words"] = joined(numbers)
+    ranges = list(body)
+    ranges[34] = " 3 "             # sound source beyond its list
+    seeds["sound-source-3"] = joined(ranges)
+    overflow = list(body)
+    overflow[36] = " 40000 "
+    seeds["check-overflow"] = joined(overflow)
+    halves = list(body)
+    halves[35] = " 1.5 "
+    halves[36] = "2.5e0"
+    halves[41] = "&H0C"
+    seeds["rounding"] = joined(halves)
+    breaks = list(body)
+    breaks[4] = "Ann\nLee"
+    seeds["lf-inside-a-name"] = joined(breaks)
+    seeds["empty"] = b""
+    seeds["one-cr"] = b"\r"
+    return seeds
+
+
+def box_byte(value, slow=0):
+    """The status reads of a box presenting `value`: for each bit the ready
+    line's level, then the same again for the data read. `slow` sets the
+    delay bits (0xC0) of the first read of each bit."""
+    out = bytearray()
+    for k in range(8):
+        ready = 0x20 if k % 2 else 0x00
+        data = 0x10 if value >> k & 1 else 0x00
+        out.append(ready | data | (slow << 6))
+        out.append(ready | data)
+    return bytes(out)
+
+
+def serial_seeds():
+    seeds = {}
+    address = bytes([0x78, 0x03])  # 888
+    for mode, name in ((0, "read"), (1, "poll")):
+        head = bytes([mode, 1]) + address
+        waiting = b"\x00\x00" if mode else b""
+        for value in (0, 1, 128, 0xAA, 0xD2, 255):
+            seeds[f"{name}-{value}"] = head + waiting + box_byte(value)
+        seeds[f"{name}-stalled"] = head + waiting + box_byte(0x55)[:7]
+        seeds[f"{name}-slow"] = head + waiting + box_byte(0x0F, slow=2)
+        seeds[f"{name}-too-slow"] = head + waiting + box_byte(0xF0, slow=3)
+        seeds[f"{name}-idle"] = head + b"\x20\x20"
+    seeds["read-top-address"] = bytes([0, 3, 0xFF, 0xFF]) + box_byte(7)
+    return seeds
+
+
+WIRED_IDLE = 0xFF  # every button line idles high
+
+
+def screenlink_seeds():
+    seeds = {}
+    models = [170, 180, 199, 200, 210]
+    screens = ["2_4", "2_5", "3_4", "3_5"]
+    tick = b"\x00"
+    click = b"\xc0"
+    space = b"\xe0"
+    waiting = b"\x00\x00"
+    idle = b"\x20\x20"
+    for m, model in enumerate(models):
+        for s, screen in enumerate(screens):
+            choice = bytes([m + 5 * s])
+            # Sound card, timer stops, lock-up off; extra transmitter not in
+            # use; port 888.
+            settings = bytes([2, 13, 2])
+            if model in (180, 210):
+                # Button line 0 down, then two down at once (a tie).
+                first = tick + waiting + box_byte(WIRED_IDLE ^ 0x10) + box_byte(WIRED_IDLE)
+                tie = (tick + waiting + box_byte(WIRED_IDLE ^ 0x30) + box_byte(WIRED_IDLE)
+                       + b"\x80")
+                body = first + space + idle + tie + space + tick + idle
+            else:
+                # Transmitter 3, then the extra transmitter's number.
+                body = (tick + waiting + box_byte(3) + space + tick + waiting + box_byte(14)
+                        + space + tick + waiting + box_byte(0))
+            seeds[f"{model}-{screen}"] = choice + settings + body
+            # The lock-up on: a first, then a second respondent held and
+            # shown by a click.
+            locked = bytes([2 + 12 * 1, 13, 2])
+            held = (tick + waiting + box_byte(1) + tick + waiting + box_byte(6) + click)
+            seeds[f"{model}-{screen}-second-place"] = choice + locked + held
+    # A box that stops answering: the read fails, the model is asked again,
+    # the operator retries once and then cancels.
+    seeds["dead-box"] = bytes([0, 1, 13, 2]) + tick + waiting + box_byte(3)[:5] + b"\x01"
+    return seeds
+
+
+def write(folder, seeds):
+    folder.mkdir(parents=True, exist_ok=True)
+    for name, data in seeds.items():
+        (folder / name).write_bytes(data)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    out = Path(sys.argv[1])
+    setup = out / "setupreader"
+    write(setup, setup_seeds())
+    for preset in sorted((ROOT / "assets" / "presets").glob("*.txt")):
+        shutil.copyfile(preset, setup / ("preset-" + preset.name))
+    for data in sorted((ROOT / "tests" / "data" / "setup").glob("*")):
+        shutil.copyfile(data, setup / ("test-" + data.name))
+    write(out / "serialread", serial_seeds())
+    write(out / "screenlink", screenlink_seeds())
+
+
+if __name__ == "__main__":
+    main()
