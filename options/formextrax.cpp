@@ -19,7 +19,8 @@ Formextrax::Formextrax(Program& program) {
 
     Comboxmitter = new QComboBox(this);
     Comboxmitter->setObjectName(QStringLiteral("Comboxmitter"));
-    for (int i = 1; i <= 12; ++i) Comboxmitter->addItem(QString::number(i));
+    for (int i = 1; i <= 12; ++i)
+        Comboxmitter->addItem(QString::number(i));
     Comboxmitter->addItem(QStringLiteral("None"));
     Comboxmitter->setCurrentIndex(-1);
     Comboxmitter->setGeometry(twipsRect(840, 960, 1455, 360));

@@ -9,8 +9,7 @@ QScreen* audienceScreen() {
 
 QScreen* audienceScreen(const QList<QScreen*>& screens, QScreen* primary) {
     for (QScreen* s : screens) {
-        if (s && s != primary)
-            return s;
+        if (s && s != primary) return s;
     }
     return primary ? primary : (screens.isEmpty() ? nullptr : screens.front());
 }

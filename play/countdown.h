@@ -27,9 +27,7 @@ QString clockText(ClockTime time);
 
 // Whether the next tick of a running clock finds it run out: the tick after
 // the one that showed 0:00.
-inline bool clockExpired(ClockTime time) {
-    return time.minutes == 0 && time.seconds == 0;
-}
+inline bool clockExpired(ClockTime time) { return time.minutes == 0 && time.seconds == 0; }
 
 // One second off the clock. A clock still running borrows a minute at :00;
 // one that has just run out stays at 0:00.
@@ -38,9 +36,7 @@ ClockTime clockStep(ClockTime time, bool running);
 // One second off the response timer; the timer has run out when the result
 // is below 1.
 std::int16_t timerStep(std::int16_t secondsLeft);
-inline bool timerExpired(std::int16_t secondsLeft) {
-    return secondsLeft < 1;
-}
+inline bool timerExpired(std::int16_t secondsLeft) { return secondsLeft < 1; }
 
 // A timer length typed in the set-up menu: its leading number, rounded half
 // to even. A text without a number, or a number outside 16 bits, gives 0, so

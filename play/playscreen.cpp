@@ -31,18 +31,15 @@ constexpr int kKeyF1 = 112;
 // count), or -1.
 int keyCodeOf(const QKeyEvent* event) {
     const int key = event->key();
-    if (key == Qt::Key_Space)
-        return kKeySpace;
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F12)
-        return kKeyF1 + (key - Qt::Key_F1);
+    if (key == Qt::Key_Space) return kKeySpace;
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F12) return kKeyF1 + (key - Qt::Key_F1);
     return -1;
 }
 
 // A timer that is already running keeps its rhythm when started again, so a
 // second start does not put off its next tick.
 void enable(QTimer* timer) {
-    if (!timer->isActive())
-        timer->start();
+    if (!timer->isActive()) timer->start();
 }
 
 QTimer* makeTimer(QObject* parent, const char* name, int interval, Qt::TimerType type) {
@@ -67,8 +64,7 @@ QRect square(const TwipsRect& r, double sx, double sy, bool alignRight) {
 // reads from it) and the options' tabs and boards.
 void matchLoadedScreens(PlayScreen& fresh, Program& program) {
     for (ScreenPair s : kAllScreens) {
-        if (s == fresh.screen() || !program.forms.isLoaded(s))
-            continue;
+        if (s == fresh.screen() || !program.forms.isLoaded(s)) continue;
         const PlayScreen& other = program.forms.playScreen(s);
         fresh.setScreenBackColour(other.screenBackColour());
         fresh.setScreenTextColour(other.screenTextColour());
@@ -85,10 +81,10 @@ void matchLoadedScreens(PlayScreen& fresh, Program& program) {
 // sees them, and keeps them from that widget (a button must not take the
 // space bar as a click).
 class OperatorKeyFilter final : public QObject {
-  public:
+public:
     explicit OperatorKeyFilter(PlayScreen& screen) : QObject(&screen), screen_(screen) {}
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         const QEvent::Type type = event->type();
         if (type != QEvent::KeyPress && type != QEvent::KeyRelease &&
@@ -96,11 +92,9 @@ class OperatorKeyFilter final : public QObject {
             return false;
         }
         auto* widget = qobject_cast<QWidget*>(watched);
-        if (!widget || widget->window() != &screen_)
-            return false;
+        if (!widget || widget->window() != &screen_) return false;
         auto* key = static_cast<QKeyEvent*>(event);
-        if (type == QEvent::KeyPress)
-            return screen_.operatorKey(key);
+        if (type == QEvent::KeyPress) return screen_.operatorKey(key);
         if (screen_.handlesKey(keyCodeOf(key))) {
             // Claimed so that no shortcut and no widget acts on it.
             event->accept();
@@ -109,7 +103,7 @@ class OperatorKeyFilter final : public QObject {
         return false;
     }
 
-  private:
+private:
     PlayScreen& screen_;
 };
 
@@ -141,8 +135,7 @@ ScaledLabel* PlayScreen::makeLabel(const char* name, const QString& text, const 
     auto* l = new ScaledLabel(text, this);
     l->setObjectName(QString::fromLatin1(name));
     l->setDesignFont(QString::fromLatin1(font.family), font.points);
-    if (border)
-        l->setBorderWidth(1);
+    if (border) l->setBorderWidth(1);
     // Labels without a colour of their own are button-face boxes, not holes
     // in the window's background.
     setBackColour(l, buttonFaceColour());
@@ -195,8 +188,7 @@ void PlayScreen::buildWidgets() {
         setForeColour(scoreLabel(team), colourFromBgr(playcolour::kScoreText));
     }
     for (ScaledLabel* l : {Labelalpha, LabelBeta, LabelGamma}) {
-        if (l)
-            l->setAlignment(Qt::AlignCenter);
+        if (l) l->setAlignment(Qt::AlignCenter);
     }
 
     for (int i = 0; i < variant_.lamps(); ++i) {
@@ -229,8 +221,7 @@ void PlayScreen::buildWidgets() {
     // Showing or hiding the scoring tabs (the options do) makes room for
     // them on the boards or gives it back.
     for (TabButton* tab : {a10, a5, b10, b5, g10, g5}) {
-        if (tab)
-            tab->installEventFilter(this);
+        if (tab) tab->installEventFilter(this);
     }
 
     Timer1 = makeTimer(this, "Timer1", 1000, Qt::PreciseTimer);
@@ -317,8 +308,7 @@ void PlayScreen::applyLayout() {
     auto label = [&](ScaledLabel* w, const TwipsRect& r) {
         w->setGeometry(scaledRect(r, sx, sy));
         w->setFontScale(fontScale);
-        if (w->borderWidth() > 0)
-            w->setBorderWidth(border);
+        if (w->borderWidth() > 0) w->setBorderWidth(border);
     };
     auto button = [&](TabButton* w, const TwipsRect& r, bool alignRight) {
         w->setGeometry(square(r, sx, sy, alignRight));
@@ -385,10 +375,8 @@ void PlayScreen::showScreen() {
         // The window goes to the audience's display before it is shown, so
         // it opens there rather than moving across.
         setGeometry(target->geometry());
-        if (!windowHandle())
-            create();
-        if (windowHandle())
-            windowHandle()->setScreen(target);
+        if (!windowHandle()) create();
+        if (windowHandle()) windowHandle()->setScreen(target);
     }
     showFullScreen();
     raise();
@@ -404,14 +392,12 @@ void PlayScreen::toggleFullScreen() {
 }
 
 void PlayScreen::leaveFullScreen() {
-    if (!isFullScreen())
-        return;
+    if (!isFullScreen()) return;
     showNormal();
     QScreen* display = QWidget::screen();
     const QRect area = display ? display->availableGeometry() : QRect();
     QSize size(twipsToPixels(variant_.clientWidthTwips), twipsToPixels(variant_.clientHeightTwips));
-    if (area.isValid())
-        size = size.boundedTo(area.size());
+    if (area.isValid()) size = size.boundedTo(area.size());
     resize(size);
 }
 
@@ -425,24 +411,18 @@ void PlayScreen::setScreenBackColour(const QColor& colour) {
     }
 }
 
-QColor PlayScreen::screenBackColour() const {
-    return backColour(this);
-}
+QColor PlayScreen::screenBackColour() const { return backColour(this); }
 
 void PlayScreen::setScreenTextColour(const QColor& colour) {
     setForeColour(namelabel, colour);
     setForeColour(Labelteam, colour);
 }
 
-QColor PlayScreen::screenTextColour() const {
-    return foreColour(namelabel);
-}
+QColor PlayScreen::screenTextColour() const { return foreColour(namelabel); }
 
 // --- Settings read at the moment of use -------------------------------------
 
-SetupMenu& PlayScreen::menu() const {
-    return program_.forms.setupMenu(variant_.menu);
-}
+SetupMenu& PlayScreen::menu() const { return program_.forms.setupMenu(variant_.menu); }
 
 std::int16_t PlayScreen::readIncrement() const {
     // An increment that does not fit 16 bits steps by nothing, like one
@@ -458,9 +438,7 @@ int PlayScreen::timerContinues() const {
     return checkValue(program_.forms.formOptions().CheckTimerContinues);
 }
 
-int PlayScreen::soundSource() const {
-    return menu().ComboSound->currentIndex();
-}
+int PlayScreen::soundSource() const { return menu().ComboSound->currentIndex(); }
 
 bool PlayScreen::speakerInUse() const {
     const int s = soundSource();
@@ -477,18 +455,14 @@ void PlayScreen::outport(std::uint8_t value) {
 }
 
 std::int16_t& PlayScreen::score(int team) {
-    if (team == kBeta)
-        return bscore;
-    if (team == kGamma)
-        return gscore;
+    if (team == kBeta) return bscore;
+    if (team == kGamma) return gscore;
     return ascore;
 }
 
 ScaledLabel* PlayScreen::scoreLabel(int team) const {
-    if (team == kBeta)
-        return bscorelabel;
-    if (team == kGamma)
-        return gscorelabel;
+    if (team == kBeta) return bscorelabel;
+    if (team == kGamma) return gscorelabel;
     return ascorelabel;
 }
 
@@ -496,8 +470,7 @@ ScaledLabel* PlayScreen::scoreLabel(int team) const {
 
 void PlayScreen::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
-        Form_Activate();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
 }
 
 void PlayScreen::Form_Activate() {
@@ -515,8 +488,7 @@ void PlayScreen::Form_Activate() {
     // The boards are where the scores last; another window may have written
     // one (switching sides exchanges them).
     for (int team = 0; team < variant_.teams; ++team) {
-        if (auto value = numbers::textToInt16(scoreLabel(team)->text()))
-            score(team) = *value;
+        if (auto value = numbers::textToInt16(scoreLabel(team)->text())) score(team) = *value;
     }
 }
 
@@ -556,8 +528,7 @@ void PlayScreen::resetScoreColours() {
 
 void PlayScreen::topUpContinuingTimer() {
     // The next team gets at least 3 seconds once the next tick has shown.
-    if (timerContinues() == 1 && ndigit1 < 3)
-        ndigit1 = 4;
+    if (timerContinues() == 1 && ndigit1 < 3) ndigit1 = 4;
 }
 
 void PlayScreen::namelabel_MouseDown(Qt::MouseButton button) {
@@ -584,8 +555,7 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
     topUpContinuingTimer();
     // A second responder held by the lock-up is shown at this point, after
     // the top-up and before polling resumes.
-    if (program_.state.SecondPlaceHeld)
-        PlayerWaiting();
+    if (program_.state.SecondPlaceHeld) PlayerWaiting();
     enable(porttimer);
 }
 
@@ -597,8 +567,7 @@ void PlayScreen::namelabel_DblClick() {
     Labeltimerstate->setText(QString());
     Timer1->stop();
     resetScoreColours();
-    if (variant_.doubleClickDropsSecondPlace)
-        program_.state.SecondPlaceHeld = false;
+    if (variant_.doubleClickDropsSecondPlace) program_.state.SecondPlaceHeld = false;
 }
 
 void PlayScreen::spacekey() {
@@ -634,8 +603,7 @@ void PlayScreen::bonusStart(bool fromTimerLabel) {
     Timer1->stop();
     if (program_.state.BuzzOnBonus) {
         enable(porttimer);
-        if (fromTimerLabel)
-            outport(0);
+        if (fromTimerLabel) outport(0);
     } else {
         porttimer->stop();
         outport(0);
@@ -678,8 +646,7 @@ void PlayScreen::clockStart() {
 void PlayScreen::Timer1_Timer() {
     ndigit1 = countdown::timerStep(ndigit1);
     timerlabel->setText(QString::number(ndigit1));
-    if (!countdown::timerExpired(ndigit1))
-        return;
+    if (!countdown::timerExpired(ndigit1)) return;
 
     // No buzz-in is taken until the operator clears.
     if (variant_.timerExpiryZeroBeforePollStop) {
@@ -692,14 +659,12 @@ void PlayScreen::Timer1_Timer() {
     Timer1->stop();
     namelabel->setText(QStringLiteral("Timer Expired"));
     if (speakerInUse()) {
-        if (variant_.timerExpirySpeakerZeroFirst)
-            outport(0);
+        if (variant_.timerExpirySpeakerZeroFirst) outport(0);
         outport(146);
         enable(soundtimer);
     }
     Labeltimerstate->setText(QString());
-    if (soundCardInUse())
-        program_.sound.play(program_.state.TimerSound);
+    if (soundCardInUse()) program_.sound.play(program_.state.TimerSound);
 }
 
 // --- Match clock ----------------------------------------------------------------
@@ -720,8 +685,7 @@ void PlayScreen::Timer2_Timer() {
             outport(82);
             enable(soundtimer);
         }
-        if (soundCardInUse())
-            program_.sound.play(program_.state.TimerSound);
+        if (soundCardInUse()) program_.sound.play(program_.state.TimerSound);
     }
     t = countdown::clockStep(t, Timer2->isActive());
     clockminutes = t.minutes;
@@ -730,8 +694,7 @@ void PlayScreen::Timer2_Timer() {
 }
 
 void PlayScreen::soundtimer_Timer() {
-    if (buzzlink::soundtimerWritesOff(screen(), soundSource()))
-        outport(0);
+    if (buzzlink::soundtimerWritesOff(screen(), soundSource())) outport(0);
     soundtimer->stop();
 }
 
@@ -741,8 +704,7 @@ void PlayScreen::porttimer_Timer() {
     // The messages of a failed read are modal: porttimer keeps firing in
     // their event loop, and a poll then would talk to the box in the middle
     // of its recovery. One tick at a time.
-    if (inPortTick_)
-        return;
+    if (inPortTick_) return;
     const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
         usbPoll();
@@ -776,53 +738,32 @@ void PlayScreen::usbPoll() {
     const std::int16_t value = portValue(callMethod(usb_.get(), "RD_P0").result);
     Label1->setText(QString::number(value));
     // 255 is every line high (nobody pressing); 0 is no reading.
-    if (value == 255 || value == 0)
-        return;
+    if (value == 255 || value == 0) return;
     ResponseCode = value;
     usbwired();
 }
 
-bool PlayScreen::sdata() {
-    return link_.sdata();
-}
+bool PlayScreen::sdata() { return link_.sdata(); }
 
-void PlayScreen::handshake() {
-    link_.handshake();
-}
+void PlayScreen::handshake() { link_.handshake(); }
 
-void PlayScreen::PlayerWaiting() {
-    link_.PlayerWaiting();
-}
+void PlayScreen::PlayerWaiting() { link_.PlayerWaiting(); }
 
-void PlayScreen::runDecoder(buzzlink::Decoder decoder) {
-    link_.runDecoder(decoder, settings());
-}
+void PlayScreen::runDecoder(buzzlink::Decoder decoder) { link_.runDecoder(decoder, settings()); }
 
-void PlayScreen::wired() {
-    runDecoder(buzzlink::Decoder::Wired);
-}
+void PlayScreen::wired() { runDecoder(buzzlink::Decoder::Wired); }
 
-void PlayScreen::wired210() {
-    runDecoder(buzzlink::Decoder::Wired210);
-}
+void PlayScreen::wired210() { runDecoder(buzzlink::Decoder::Wired210); }
 
-void PlayScreen::wireless() {
-    runDecoder(buzzlink::Decoder::Wireless);
-}
+void PlayScreen::wireless() { runDecoder(buzzlink::Decoder::Wireless); }
 
-void PlayScreen::wireless200() {
-    runDecoder(buzzlink::Decoder::Wireless200);
-}
+void PlayScreen::wireless200() { runDecoder(buzzlink::Decoder::Wireless200); }
 
-void PlayScreen::usbwired() {
-    runDecoder(buzzlink::Decoder::UsbWired);
-}
+void PlayScreen::usbwired() { runDecoder(buzzlink::Decoder::UsbWired); }
 
 const QString& PlayScreen::teamSound(int team) const {
-    if (team == kBeta)
-        return program_.state.BetaSound;
-    if (team == kGamma)
-        return program_.state.GammaSound;
+    if (team == kBeta) return program_.state.BetaSound;
+    if (team == kGamma) return program_.state.GammaSound;
     return program_.state.AlphaSound;
 }
 
@@ -831,30 +772,22 @@ void PlayScreen::showResponder(const buzzlink::Responder& r) {
     const int team = static_cast<int>(r.team);
     namelabel->setText(m.playerNameBox(r.player)->text());
     Qt::Alignment across = Qt::AlignLeft;
-    if (r.alignment == buzzlink::TeamAlignment::Centre)
-        across = Qt::AlignHCenter;
-    if (r.alignment == buzzlink::TeamAlignment::Right)
-        across = Qt::AlignRight;
+    if (r.alignment == buzzlink::TeamAlignment::Centre) across = Qt::AlignHCenter;
+    if (r.alignment == buzzlink::TeamAlignment::Right) across = Qt::AlignRight;
     Labelteam->setAlignment(across | Qt::AlignVCenter);
     Labelteam->setText(m.teamNameBox(team)->text());
     setBackColour(scoreLabel(team), colourFromBgr(buzzlink::kScoreBoardColour));
-    if (r.playTeamSound)
-        program_.sound.play(teamSound(team));
+    if (r.playTeamSound) program_.sound.play(teamSound(team));
     for (std::uint8_t byte : r.speakerBytes)
         outport(byte);
-    if (!r.speakerBytes.empty())
-        enable(soundtimer);
+    if (!r.speakerBytes.empty()) enable(soundtimer);
     if (ScaledLabel* lamp = p1label[r.player - 1])
         setBackColour(lamp, colourFromBgr(buzzlink::kLampColour));
-    if (r.stopPortTimer)
-        porttimer->stop();
-    if (r.stopTimer1)
-        Timer1->stop();
+    if (r.stopPortTimer) porttimer->stop();
+    if (r.stopTimer1) Timer1->stop();
 }
 
-void PlayScreen::showDiagnostic(int value) {
-    Label1->setText(QString::number(value));
-}
+void PlayScreen::showDiagnostic(int value) { Label1->setText(QString::number(value)); }
 
 void PlayScreen::reportCommunicationProblem() {
     program_.dialogs.message(buzzlink::communicationProblemText(),
@@ -878,22 +811,16 @@ buzzlink::ScreenSettings PlayScreen::settings() {
     return s;
 }
 
-void PlayScreen::stopPolling() {
-    porttimer->stop();
-}
+void PlayScreen::stopPolling() { porttimer->stop(); }
 
-void PlayScreen::endProgram() {
-    program_.endProgram();
-}
+void PlayScreen::endProgram() { program_.endProgram(); }
 
 // --- Mouse on the timers ------------------------------------------------------
 
 void PlayScreen::timerlabel_MouseDown(Qt::MouseButton button) {
     const bool nameEmpty = namelabel->text().isEmpty();
-    if ((nameEmpty && button == Qt::LeftButton) || !program_.state.TurnOffClear)
-        tossUpStart();
-    if (button == Qt::RightButton)
-        bonusStart(true);
+    if ((nameEmpty && button == Qt::LeftButton) || !program_.state.TurnOffClear) tossUpStart();
+    if (button == Qt::RightButton) bonusStart(true);
 }
 
 void PlayScreen::clocklabel_MouseDown(Qt::MouseButton) {
@@ -906,45 +833,36 @@ void PlayScreen::clocklabel_MouseDown(Qt::MouseButton) {
 }
 
 void PlayScreen::CommandT_MouseDown(Qt::MouseButton button) {
-    if (button != Qt::LeftButton)
-        return;
-    if (namelabel->text().isEmpty() || !program_.state.TurnOffClear)
-        tossUpStart();
+    if (button != Qt::LeftButton) return;
+    if (namelabel->text().isEmpty() || !program_.state.TurnOffClear) tossUpStart();
 }
 
 void PlayScreen::CommandB_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::LeftButton)
-        bonusStart(false);
+    if (button == Qt::LeftButton) bonusStart(false);
 }
 
 void PlayScreen::CommandA_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::LeftButton)
-        auxiliaryStart(timerLength(10), QStringLiteral("Auxillary"));
+    if (button == Qt::LeftButton) auxiliaryStart(timerLength(10), QStringLiteral("Auxillary"));
 }
 
 void PlayScreen::Command20_MouseDown(Qt::MouseButton button) {
-    if (button == Qt::LeftButton)
-        auxiliaryStart(20, QStringLiteral("Auxillary"));
+    if (button == Qt::LeftButton) auxiliaryStart(20, QStringLiteral("Auxillary"));
 }
 
 // --- Scoring --------------------------------------------------------------------
 
 void PlayScreen::score_MouseDown(int team, int multiplier, Qt::MouseButton button) {
-    if (team < 0 || team >= variant_.teams)
-        return;
+    if (team < 0 || team >= variant_.teams) return;
     increment = readIncrement();
     const long long step = static_cast<long long>(multiplier) * increment;
     std::int16_t& s = score(team);
-    if (button == Qt::LeftButton)
-        s = numbers::saturatingAdd(s, step);
-    if (button == Qt::RightButton)
-        s = numbers::saturatingAdd(s, -step);
+    if (button == Qt::LeftButton) s = numbers::saturatingAdd(s, step);
+    if (button == Qt::RightButton) s = numbers::saturatingAdd(s, -step);
     scoreLabel(team)->setText(QString::number(s));
 }
 
 void PlayScreen::scoreKey(int team, int sign) {
-    if (team >= variant_.teams)
-        return;
+    if (team >= variant_.teams) return;
     // The step typed in the menu now, as a click on the board would use.
     increment = readIncrement();
     std::int16_t& s = score(team);
@@ -974,8 +892,7 @@ bool PlayScreen::handlesKey(int keyCode) const {
 }
 
 bool PlayScreen::Form_KeyDown(int keyCode) {
-    if (!handlesKey(keyCode))
-        return false;
+    if (!handlesKey(keyCode)) return false;
 
     // clang-format off
     switch (keyCode) {
@@ -998,27 +915,13 @@ bool PlayScreen::Form_KeyDown(int keyCode) {
     return true;
 }
 
-void PlayScreen::F1key() {
-    scoreKey(kAlpha, +1);
-}
-void PlayScreen::F2key() {
-    scoreKey(kAlpha, -1);
-}
-void PlayScreen::F3key() {
-    scoreKey(kBeta, +1);
-}
-void PlayScreen::F4key() {
-    scoreKey(kBeta, -1);
-}
-void PlayScreen::F5key() {
-    clockStart();
-}
-void PlayScreen::F6key() {
-    timeoutStart();
-}
-void PlayScreen::F7key() {
-    auxiliaryStart(timerLength(10), QStringLiteral("Toss Up"));
-}
+void PlayScreen::F1key() { scoreKey(kAlpha, +1); }
+void PlayScreen::F2key() { scoreKey(kAlpha, -1); }
+void PlayScreen::F3key() { scoreKey(kBeta, +1); }
+void PlayScreen::F4key() { scoreKey(kBeta, -1); }
+void PlayScreen::F5key() { clockStart(); }
+void PlayScreen::F6key() { timeoutStart(); }
+void PlayScreen::F7key() { auxiliaryStart(timerLength(10), QStringLiteral("Toss Up")); }
 
 void PlayScreen::F8key() {
     timeoutStart();
@@ -1026,22 +929,14 @@ void PlayScreen::F8key() {
 }
 
 void PlayScreen::F9key() {
-    if (!namelabel->text().isEmpty())
-        return;
+    if (!namelabel->text().isEmpty()) return;
     Timer1->stop();
     ndigit1 = timerLength(7);
     timerlabel->setText(QString::number(ndigit1));
     Timer1->start();
-    if (variant_.f9ShowsTossUp)
-        Labeltimerstate->setText(QStringLiteral("Toss Up"));
+    if (variant_.f9ShowsTossUp) Labeltimerstate->setText(QStringLiteral("Toss Up"));
 }
 
-void PlayScreen::F10key() {
-    bonusStart(false);
-}
-void PlayScreen::F11key() {
-    scoreKey(kGamma, +1);
-}
-void PlayScreen::F12key() {
-    scoreKey(kGamma, -1);
-}
+void PlayScreen::F10key() { bonusStart(false); }
+void PlayScreen::F11key() { scoreKey(kGamma, +1); }
+void PlayScreen::F12key() { scoreKey(kGamma, -1); }

@@ -40,7 +40,7 @@ class PlayScreen final : public QWidget, private buzzlink::LinkView {
     const PlayVariant& variant_;
     buzzlink::ScreenLink link_;
 
-  public:
+public:
     PlayScreen(Program& program, ScreenPair screen);
     ~PlayScreen() override;
 
@@ -190,12 +190,12 @@ class PlayScreen final : public QWidget, private buzzlink::LinkView {
     double scaleX() const { return scaleX_; }
     double scaleY() const { return scaleY_; }
 
-  protected:
+protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     friend class OperatorKeyFilter;
     bool operatorKey(QKeyEvent* event);
 

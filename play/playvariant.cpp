@@ -8,12 +8,8 @@ namespace {
 constexpr int kTimerTab = 375;
 constexpr int kScoreTab = 495;
 
-constexpr TwipsRect timerTab(int left, int top) {
-    return {left, top, kTimerTab, kTimerTab};
-}
-constexpr TwipsRect scoreTab(int left, int top) {
-    return {left, top, kScoreTab, kScoreTab};
-}
+constexpr TwipsRect timerTab(int left, int top) { return {left, top, kTimerTab, kTimerTab}; }
+constexpr TwipsRect scoreTab(int left, int top) { return {left, top, kScoreTab, kScoreTab}; }
 
 constexpr PlayFonts kFonts{
     {"Arial", 72},           // timerlabel
@@ -144,8 +140,7 @@ const PlayVariant kVariants[] = {
 
 const PlayVariant& playVariant(ScreenPair screen) {
     for (const PlayVariant& v : kVariants) {
-        if (v.screen == screen)
-            return v;
+        if (v.screen == screen) return v;
     }
     return kVariants[0];
 }

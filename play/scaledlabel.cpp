@@ -30,9 +30,7 @@ Ink inkOf(const QFontMetricsF& m, const QString& text) {
 }
 
 // Leading and trailing blanks (the clock's sign place) take no room.
-QString shown(const QString& text) {
-    return text.trimmed();
-}
+QString shown(const QString& text) { return text.trimmed(); }
 
 }  // namespace
 
@@ -75,8 +73,7 @@ QRectF ScaledLabel::textArea() const {
 QFont ScaledLabel::fittedFont() const {
     QFont f = scaledFont();
     const QString t = shown(text());
-    if (t.isEmpty())
-        return f;
+    if (t.isEmpty()) return f;
     const QRectF area = textArea();
     // A first guess from the proportions, then down a pixel at a time, since
     // hinting does not scale exactly.
@@ -118,8 +115,7 @@ void ScaledLabel::paintEvent(QPaintEvent*) {
         p.fillRect(QRect(r.right() - border_ + 1, r.top(), border_, r.height()), Qt::black);
     }
     const QString t = shown(text());
-    if (t.isEmpty())
-        return;
+    if (t.isEmpty()) return;
     const QFont f = fittedFont();
     const QFontMetricsF m(f);
     const QRectF area = textArea();

@@ -13,7 +13,7 @@
 class ScaledLabel final : public QLabel {
     Q_OBJECT
 
-  public:
+public:
     ScaledLabel(const QString& text, QWidget* parent);
 
     void setDesignFont(const QString& family, double points);
@@ -38,16 +38,16 @@ class ScaledLabel final : public QLabel {
     void setBorderWidth(int pixels);
     int borderWidth() const { return border_; }
 
-  signals:
+signals:
     void mouseDown(Qt::MouseButton button);
     void doubleClicked(Qt::MouseButton button);
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
-  private:
+private:
     QFont design_;
     double points_ = 8.25;
     double scale_ = 1.0;

@@ -9,19 +9,19 @@
 class TabButton final : public QPushButton {
     Q_OBJECT
 
-  public:
+public:
     TabButton(const QString& text, QWidget* parent);
 
     void setDesignFont(const QString& family, double points);
     void setFontScale(double scale);
 
-  signals:
+signals:
     void mouseDown(Qt::MouseButton button);
 
-  protected:
+protected:
     void mousePressEvent(QMouseEvent* event) override;
 
-  private:
+private:
     QFont design_;
     double points_ = 8.25;
 };

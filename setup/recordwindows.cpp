@@ -129,16 +129,14 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
             const QString matchTime = record.text(line::MatchTime);
             for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
                 QLineEdit* match = forms.setupMenu(m).Texttimer[6];
-                if (match->text() != matchTime)
-                    match->setText(matchTime);
+                if (match->text() != matchTime) match->setText(matchTime);
             }
         }
         if (n == line::PlayerWaiting && number == 0) {
             const int source = record.number(line::SoundSource);
             for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
                 QComboBox* list = forms.setupMenu(m).ComboSound;
-                if (list->currentIndex() != source)
-                    list->setCurrentIndex(source);
+                if (list->currentIndex() != source) list->setCurrentIndex(source);
             }
         }
     }

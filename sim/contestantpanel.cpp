@@ -41,39 +41,25 @@ const char* kGatheredStyle = "QPushButton { background: #ffe080; font-weight: bo
 
 QString speakerMeaning(int byte) {
     switch (byte) {
-        case 194:
-            return QStringLiteral("buzz-in");
-        case 129:
-            return QStringLiteral("Beta buzz-in");
-        case 65:
-            return QStringLiteral("Gamma buzz-in");
-        case 146:
-            return QStringLiteral("response time expired");
-        case 82:
-            return QStringLiteral("match clock expired");
-        default:
-            return QString::number(byte);
+    case 194: return QStringLiteral("buzz-in");
+    case 129: return QStringLiteral("Beta buzz-in");
+    case 65: return QStringLiteral("Gamma buzz-in");
+    case 146: return QStringLiteral("response time expired");
+    case 82: return QStringLiteral("match clock expired");
+    default: return QString::number(byte);
     }
 }
 
-QString keyName(int key) {
-    return QKeySequence(key).toString();
-}
+QString keyName(int key) { return QKeySequence(key).toString(); }
 
 QString modelName(int model) {
     switch (model) {
-        case 170:
-            return QStringLiteral("wireless");
-        case 180:
-            return QStringLiteral("wired");
-        case 199:
-            return QStringLiteral("USB");
-        case 200:
-            return QStringLiteral("wireless, second series");
-        case 210:
-            return QStringLiteral("wired, second series");
-        default:
-            return QStringLiteral("no buttons simulated");
+    case 170: return QStringLiteral("wireless");
+    case 180: return QStringLiteral("wired");
+    case 199: return QStringLiteral("USB");
+    case 200: return QStringLiteral("wireless, second series");
+    case 210: return QStringLiteral("wired, second series");
+    default: return QStringLiteral("no buttons simulated");
     }
 }
 
@@ -178,8 +164,7 @@ void ContestantPanel::showPanel() {
 }
 
 QPushButton* ContestantPanel::playerButton(int player) const {
-    if (player < 1 || player > playerCount())
-        return nullptr;
+    if (player < 1 || player > playerCount()) return nullptr;
     return playerButtons_[player - 1];
 }
 
@@ -200,14 +185,12 @@ void ContestantPanel::refresh() {
     const int n = playersPerTeamOf(screen_);
     for (int t = 0; t < teamsOf(screen_); ++t) {
         QString team = menu ? menu->teamNameBox(t)->text() : QString();
-        if (team.isEmpty())
-            team = QStringList{"Alpha", "Beta", "Gamma"}[t];
+        if (team.isEmpty()) team = QStringList{"Alpha", "Beta", "Gamma"}[t];
         teamLabels_[t]->setText(team);
         for (int i = 0; i < n; ++i) {
             const int p = t * n + i + 1;
             QString name = menu ? menu->playerNameBox(p)->text() : QString();
-            if (name.isEmpty())
-                name = QStringLiteral("Player %1").arg(p);
+            if (name.isEmpty()) name = QStringLiteral("Player %1").arg(p);
             playerButtons_[p - 1]->setText(
                 QStringLiteral("%1  %2").arg(keyName(kTeamKeys[t][i]), name));
         }
@@ -277,31 +260,25 @@ void ContestantPanel::rebuild() {
 }
 
 SimulatedUsbModule* ContestantPanel::usbModule() const {
-    if (box_.model() != 199)
-        return nullptr;
+    if (box_.model() != 199) return nullptr;
     return qobject_cast<SimulatedUsbModule*>(program_.usbTransport());
 }
 
 int ContestantPanel::inputOf(int player) const {
-    if (player == kExtra)
-        return box_.extraTransmitter();
-    if (box_.isWirelessBox())
-        return player;
-    if (!box_.isWiredBox())
-        return -1;
+    if (player == kExtra) return box_.extraTransmitter();
+    if (box_.isWirelessBox()) return player;
+    if (!box_.isWiredBox()) return -1;
     const auto& table = box_.model() == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
     const auto line = buzzlink::lineOfPlayer(table, screen_, player);
     return line ? buzzlink::boxLineNumber(*line) : -1;
 }
 
 int ContestantPanel::playerOfKey(int key) const {
-    if (key == kExtraKey)
-        return extraButton_->isHidden() ? 0 : kExtra;
+    if (key == kExtraKey) return extraButton_->isHidden() ? 0 : kExtra;
     const int n = playersPerTeamOf(screen_);
     for (int t = 0; t < teamsOf(screen_); ++t) {
         for (int i = 0; i < n; ++i) {
-            if (kTeamKeys[t][i] == key)
-                return t * n + i + 1;
+            if (kTeamKeys[t][i] == key) return t * n + i + 1;
         }
     }
     return 0;
@@ -315,8 +292,7 @@ void ContestantPanel::pressPlayer(int player) {
         return;
     }
     const int input = inputOf(player);
-    if (input >= 0)
-        box_.press(input);
+    if (input >= 0) box_.press(input);
 }
 
 void ContestantPanel::releasePlayer(int player) {
@@ -330,8 +306,7 @@ void ContestantPanel::releasePlayer(int player) {
         return;
     }
     const int input = inputOf(player);
-    if (input >= 0)
-        box_.release(input);
+    if (input >= 0) box_.release(input);
 }
 
 void ContestantPanel::releaseUsbLater(int player) {
@@ -343,27 +318,23 @@ void ContestantPanel::releaseHeldUsbLines() {
     usbHoldTimer_.stop();
     SimulatedUsbModule* module = usbModule();
     for (int player : usbReleasePending_) {
-        if (module)
-            module->pressPlayer(player, false);
+        if (module) module->pressPlayer(player, false);
     }
     usbReleasePending_.clear();
 }
 
 void ContestantPanel::toggleGathered(int player) {
-    if (!gathered_.erase(player))
-        gathered_.insert(player);
+    if (!gathered_.erase(player)) gathered_.insert(player);
     showGathered();
 }
 
 void ContestantPanel::pressGathered() {
-    if (gathered_.empty())
-        return;
+    if (gathered_.empty()) return;
     const std::set<int> players = gathered_;
     std::vector<int> inputs;
     for (int p : gathered_) {
         const int input = inputOf(p);
-        if (input >= 0)
-            inputs.push_back(input);
+        if (input >= 0) inputs.push_back(input);
     }
     gathered_.clear();
     showGathered();
@@ -400,8 +371,7 @@ void ContestantPanel::showGathered() {
 void ContestantPanel::onSpeaker(int byte) {
     // 0 switches the tone off; the lamp goes out on its own timer so that a
     // 100 ms tone is still seen.
-    if (byte == 0)
-        return;
+    if (byte == 0) return;
     flashing_ = true;
     speakerLamp_->setText(QStringLiteral("Speaker: %1").arg(speakerMeaning(byte)));
     speakerLamp_->setStyleSheet(QString::fromLatin1(kLampOn));
@@ -411,17 +381,13 @@ void ContestantPanel::onSpeaker(int byte) {
 bool ContestantPanel::handleKey(int key, Qt::KeyboardModifiers modifiers, bool down,
                                 bool autoRepeat) {
     if (key == Qt::Key_Control) {
-        if (!down)
-            pressGathered();
+        if (!down) pressGathered();
         return false;
     }
-    if (modifiers & (Qt::AltModifier | Qt::MetaModifier))
-        return false;
+    if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
     const int player = playerOfKey(key);
-    if (player == 0)
-        return false;
-    if (autoRepeat)
-        return true;
+    if (player == 0) return false;
+    if (autoRepeat) return true;
     QPushButton* button = player == kExtra ? extraButton_ : playerButton(player);
     if (down) {
         if (modifiers & Qt::ControlModifier) {
@@ -429,23 +395,19 @@ bool ContestantPanel::handleKey(int key, Qt::KeyboardModifiers modifiers, bool d
             return true;
         }
         pressPlayer(player);
-        if (button)
-            button->setDown(true);
+        if (button) button->setDown(true);
     } else {
         releasePlayer(player);
-        if (button)
-            button->setDown(false);
+        if (button) button->setDown(false);
     }
     return true;
 }
 
 bool ContestantPanel::playScreenActive() const {
     const QWidget* active = QApplication::activeWindow();
-    if (!active)
-        return false;
+    if (!active) return false;
     for (ScreenPair s : kAllScreens) {
-        if (program_.forms.isLoaded(s) && &program_.forms.playScreen(s) == active)
-            return true;
+        if (program_.forms.isLoaded(s) && &program_.forms.playScreen(s) == active) return true;
     }
     return false;
 }
@@ -456,8 +418,7 @@ bool ContestantPanel::eventFilter(QObject* watched, QEvent* event) {
     }
     // Only key events on their way to a widget, and only while the play
     // screen is in front: the set-up menu's boxes keep every key.
-    if (!watched->isWidgetType() || !playScreenActive())
-        return false;
+    if (!watched->isWidgetType() || !playScreenActive()) return false;
     auto* key = static_cast<QKeyEvent*>(event);
     return handleKey(key->key(), key->modifiers(), event->type() == QEvent::KeyPress,
                      key->isAutoRepeat());

@@ -36,7 +36,7 @@ class SimulatedUsbModule;
 class ContestantPanel final : public QWidget {
     Q_OBJECT
 
-  public:
+public:
     ContestantPanel(Program& program, SimulatedInterface& box);
     ~ContestantPanel() override;
 
@@ -83,10 +83,10 @@ class ContestantPanel final : public QWidget {
     // The hold has run out: those lines go high (the hold timer calls it).
     void releaseHeldUsbLines();
 
-  protected:
+protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void rebuild();
     int inputOf(int player) const;
     bool playScreenActive() const;

@@ -26,9 +26,15 @@ TEST(Countdown, ReadMatchTime) {
         ClockTime time;
     };
     const Case cases[] = {
-        {"15:00", {15, 0}}, {" 14:32", {14, 32}}, {"7:30", {7, 30}},  {"abc", {0, 0}}, {"", {0, 0}},
-        {"5", {5, 5}},      {"100:00", {100, 0}}, {"1e9:00", {0, 0}},  // too large for the clock:
-                                                                       // counts as no number
+        {"15:00", {15, 0}},
+        {" 14:32", {14, 32}},
+        {"7:30", {7, 30}},
+        {"abc", {0, 0}},
+        {"", {0, 0}},
+        {"5", {5, 5}},
+        {"100:00", {100, 0}},
+        {"1e9:00", {0, 0}},  // too large for the clock:
+                             // counts as no number
         {"12ab", {12, 0}},
     };
     for (const Case& c : cases) {

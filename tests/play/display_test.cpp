@@ -13,8 +13,7 @@ namespace {
 constexpr char kTwoDisplays[] = "TORVANEL_TEST_TWO_DISPLAYS";
 
 TEST(Display, OneDisplayIsTheAudiencesToo) {
-    if (qEnvironmentVariableIsSet(kTwoDisplays))
-        GTEST_SKIP() << "run with one display";
+    if (qEnvironmentVariableIsSet(kTwoDisplays)) GTEST_SKIP() << "run with one display";
     ASSERT_EQ(QGuiApplication::screens().size(), 1);
     EXPECT_EQ(audienceScreen(), QGuiApplication::primaryScreen());
     PlayFixture f(ScreenPair::P2_4);

@@ -22,7 +22,7 @@ const std::map<ScreenPair, KeyDifferences> kKeys = {
 };
 
 class Keys : public ::testing::TestWithParam<ScreenPair> {
-  protected:
+protected:
     // A buzz-in as the decoders leave the screen: name, team, lit lamps and
     // highlighted boards, polling stopped.
     void showBuzzIn() {

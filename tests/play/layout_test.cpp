@@ -24,7 +24,7 @@ const std::map<ScreenPair, Widgets> kWidgets = {
 };
 
 class Structure : public ::testing::TestWithParam<ScreenPair> {
-  protected:
+protected:
     PlayFixture f{GetParam()};
     PlayScreen& s = f.screen;
     const Widgets& w = kWidgets.at(GetParam());
@@ -146,7 +146,7 @@ std::string displayLabel(const ::testing::TestParamInfo<Display>& info) {
 }
 
 class Layout : public ::testing::TestWithParam<Display> {
-  protected:
+protected:
     Layout() {
         s.resize(GetParam().size);
         s.show();
@@ -157,16 +157,14 @@ class Layout : public ::testing::TestWithParam<Display> {
     std::vector<QWidget*> shownWidgets() const {
         std::vector<QWidget*> all;
         for (QWidget* w : s.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-            if (w->isVisibleTo(&s))
-                all.push_back(w);
+            if (w->isVisibleTo(&s)) all.push_back(w);
         }
         return all;
     }
     std::vector<ScaledLabel*> textLabels() const {
         std::vector<ScaledLabel*> all;
         for (ScaledLabel* l : s.findChildren<ScaledLabel*>()) {
-            if (l->isVisibleTo(&s) && !l->text().trimmed().isEmpty())
-                all.push_back(l);
+            if (l->isVisibleTo(&s) && !l->text().trimmed().isEmpty()) all.push_back(l);
         }
         return all;
     }
@@ -212,13 +210,11 @@ TEST_P(Layout, NothingOverlaps) {
             QWidget* a = widgets[i];
             QWidget* b = widgets[j];
             const QRect both = a->geometry().intersected(b->geometry());
-            if (both.isEmpty())
-                continue;
+            if (both.isEmpty()) continue;
             // The diagnostic label of one screen sits inside the team banner
             // by design.
             const bool diagnostic = a == s.Label1 || b == s.Label1;
-            if (diagnostic && (a == s.Labelteam || b == s.Labelteam))
-                continue;
+            if (diagnostic && (a == s.Labelteam || b == s.Labelteam)) continue;
             EXPECT_TRUE(both.width() <= hairline() || both.height() <= hairline())
                 << a->objectName().toStdString() << " and " << b->objectName().toStdString()
                 << " overlap by " << both.width() << "x" << both.height();
@@ -238,8 +234,7 @@ TEST_P(Layout, DesignTextsKeepTheirScaledSize) {
     // What the design shows fits without shrinking, and grows with the
     // display.
     for (ScaledLabel* l : textLabels()) {
-        if (l == s.Label1)
-            continue;
+        if (l == s.Label1) continue;
         SCOPED_TRACE(l->objectName().toStdString());
         EXPECT_EQ(l->fittedFont().pixelSize(), l->scaledFont().pixelSize());
     }

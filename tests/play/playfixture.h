@@ -84,6 +84,4 @@ inline std::string screenLabel(const ::testing::TestParamInfo<ScreenPair>& info)
     return screenName(info.param).toStdString();
 }
 
-inline bool isThreeTeam(ScreenPair s) {
-    return s == ScreenPair::P3_4 || s == ScreenPair::P3_5;
-}
+inline bool isThreeTeam(ScreenPair s) { return s == ScreenPair::P3_4 || s == ScreenPair::P3_5; }

@@ -6,7 +6,7 @@
 namespace {
 
 class Scoring : public ::testing::TestWithParam<ScreenPair> {
-  protected:
+protected:
     void setIncrement(const char* text) {
         f.menu.textincrement[0]->setText(QString::fromLatin1(text));
     }
@@ -18,8 +18,7 @@ class Scoring : public ::testing::TestWithParam<ScreenPair> {
     };
     std::vector<TeamWidgets> teams() const {
         std::vector<TeamWidgets> all = {{s.ascorelabel, s.a10, s.a5}, {s.bscorelabel, s.b10, s.b5}};
-        if (s.gscorelabel)
-            all.push_back({s.gscorelabel, s.g10, s.g5});
+        if (s.gscorelabel) all.push_back({s.gscorelabel, s.g10, s.g5});
         return all;
     }
 

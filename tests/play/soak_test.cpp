@@ -171,8 +171,7 @@ public:
         // that a run out costs few ticks. The USB lockout is served by the
         // 2-team 4-player screen only.
         for (ScreenPair s : kAllScreens) {
-            if (allowed(s))
-                saveAndOpen(s);
+            if (allowed(s)) saveAndOpen(s);
         }
         saveAndOpen(anyAllowedScreen());
     }
@@ -180,15 +179,13 @@ public:
     // The screens an operator can work with on this box: the wired model 180
     // refuses five players per team.
     bool allowed(ScreenPair s) const {
-        if (model() == kUsb)
-            return s == ScreenPair::P2_4;
+        if (model() == kUsb) return s == ScreenPair::P2_4;
         return model() != kWired || playersPerTeamOf(s) == 4;
     }
     ScreenPair anyAllowedScreen() {
         for (;;) {
             const ScreenPair s = kAllScreens[draw(4)];
-            if (allowed(s))
-                return s;
+            if (allowed(s)) return s;
         }
     }
 
@@ -807,8 +804,7 @@ private:
         }
         // Only while the list is open to the operator: the lock-up option and
         // the USB box hold it at the sound card.
-        if (m.ComboSound->isEnabled())
-            m.ComboSound->setCurrentIndex(draw(3));
+        if (m.ComboSound->isEnabled()) m.ComboSound->setCurrentIndex(draw(3));
     }
 
     // Everything a setup file reaches, set to something else.
@@ -852,8 +848,7 @@ private:
     // the file names is up.
     void saveAndOpen() {
         ScreenPair target = pair();
-        if (chance(40))
-            target = anyAllowedScreen();
+        if (chance(40)) target = anyAllowedScreen();
         saveAndOpen(target);
     }
 

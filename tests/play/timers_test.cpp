@@ -25,7 +25,7 @@ const std::map<ScreenPair, Expiry> kExpiry = {
 };
 
 class Timers : public ::testing::TestWithParam<ScreenPair> {
-  protected:
+protected:
     PlayFixture f{GetParam()};
     PlayScreen& s = f.screen;
     const Expiry& expiry = kExpiry.at(GetParam());

@@ -6,8 +6,8 @@
 
 #include <QDir>
 
-#include "app/titleform.h"
 #include "app/controls.h"
+#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"

@@ -148,8 +148,7 @@ TEST(ContestantPanel, PlayerKeysAreTakenOnlyWhileAPlayScreenIsActive) {
     rig.poll();
 
     QApplication::setActiveWindow(&menu);
-    if (QApplication::activeWindow() != &menu)
-        GTEST_SKIP() << "no window activation here";
+    if (QApplication::activeWindow() != &menu) GTEST_SKIP() << "no window activation here";
     sendKey(menu.playerNameBox(1), QEvent::KeyPress, Qt::Key_3);
     EXPECT_FALSE(rig.t.box.buttonCodePending()) << "typing in the set-up menu presses nobody";
 
