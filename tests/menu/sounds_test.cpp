@@ -37,7 +37,7 @@ const QString kLike = QStringLiteral("Like this sound?");
 
 // A wave file of the operator's own, outside the program folder.
 QString ownSound(const QTemporaryDir& dir, const QString& name) {
-    const QString path = QDir(dir.path()).filePath(name);
+    QString path = QDir(dir.path()).filePath(name);
     setuptest::writeBytes(path, QByteArray("RIFF\0\0\0\0WAVE", 12));
     return path;
 }

@@ -327,6 +327,7 @@ private:
             return;
         }
         std::vector<int> inputs;
+        inputs.reserve(who.size());
         for (int p : who)
             inputs.push_back(inputOf(p));
         t.box.pressTogether(inputs);
