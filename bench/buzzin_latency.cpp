@@ -23,8 +23,6 @@
 // between the screen and the box that stamps every access, the drawing
 // through an event filter on namelabel. Nothing in the screen is changed
 // for it.
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -45,12 +43,17 @@
 #include "app/program.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
+#include "bench/windowbench.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
 
 namespace {
+
+using windowbench::argument;
+using windowbench::contextSwitches;
+using windowbench::cpuSeconds;
 
 // The sound card, as far as the screen can tell: it is told to play the
 // team's wave file straight after the name, team and score board have been
@@ -114,19 +117,6 @@ private:
     Clock& clock_;
 };
 
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
-           u.ru_stime.tv_usec / 1e6;
-}
-
-long contextSwitches() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_nvcsw + u.ru_nivcsw;
-}
-
 // One press, stamped on the program's clock (seconds).
 struct Press {
     int player = 0;
@@ -170,11 +160,6 @@ void printStats(const char* what, const std::vector<double>& seconds) {
     const Stats s = stats(seconds);
     std::printf("  %-34s median %7.2f  p90 %7.2f  p99 %7.2f  max %7.2f  mean %7.2f ms\n", what,
                 s.median, s.p90, s.p99, s.max, s.mean);
-}
-
-QString argument(const QStringList& args, const char* name, const char* fallback) {
-    const int i = args.indexOf(QString::fromLatin1(name));
-    return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString::fromLatin1(fallback);
 }
 
 ScreenPair screenArgument(const QString& text) {

@@ -20,6 +20,7 @@
 #include "app/qtdialogs.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
+#include "bench/windowbench.h"
 #include "menu/setupmenu.h"
 #include "play/audiencescreen.h"
 #include "play/playscreen.h"
@@ -27,12 +28,7 @@
 
 namespace {
 
-class Silence final : public SoundOutput {
-public:
-    bool available() override { return false; }
-    void play(const QString&) override {}
-    void stop() override {}
-};
+using windowbench::Silence;
 
 bool parseScreen(const QString& text, ScreenPair* out) {
     const struct {

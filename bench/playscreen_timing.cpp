@@ -17,8 +17,6 @@
 // The poll of the interface is not part of the screen itself; for step 3 a
 // stand-in does the poll's port traffic on the simulated box (one write, two
 // reads of the status every tick), so the figure includes it.
-#include <sys/resource.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -36,31 +34,17 @@
 #include "app/qtdialogs.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
+#include "bench/windowbench.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
 
 namespace {
 
-class Silence final : public SoundOutput {
-public:
-    bool available() override { return false; }
-    void play(const QString&) override {}
-    void stop() override {}
-};
-
-double cpuSeconds() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_utime.tv_usec / 1e6 + u.ru_stime.tv_sec +
-           u.ru_stime.tv_usec / 1e6;
-}
-
-long wakeups() {
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_nvcsw + u.ru_nivcsw;
-}
+using windowbench::argument;
+using windowbench::contextSwitches;
+using windowbench::cpuSeconds;
+using windowbench::Silence;
 
 // Stamps of the ticks of a count-down, from its start.
 struct Run {
@@ -85,11 +69,6 @@ void runUntil(QTimer* timer, const std::function<bool()>& done) {
     });
     loop.exec();
     QObject::disconnect(check);
-}
-
-QString argument(const QStringList& args, const char* name, const char* fallback) {
-    const int i = args.indexOf(QString::fromLatin1(name));
-    return i >= 0 && i + 1 < args.size() ? args[i + 1] : QString::fromLatin1(fallback);
 }
 
 }  // namespace
@@ -174,7 +153,7 @@ int main(int argc, char* argv[]) {
     });
     s.spacekey();
     const double cpu0 = cpuSeconds();
-    const long wake0 = wakeups();
+    const long wake0 = contextSwitches();
     QElapsedTimer wall;
     wall.start();
     {
@@ -185,6 +164,6 @@ int main(int argc, char* argv[]) {
     const double cpu = cpuSeconds() - cpu0;
     const double seconds = wall.elapsed() / 1e3;
     std::printf("armed %.1f s: %ld polls, CPU %.3f s = %.2f %% of one core, %ld context switches\n",
-                seconds, polls, cpu, cpu / seconds * 100.0, wakeups() - wake0);
+                seconds, polls, cpu, cpu / seconds * 100.0, contextSwitches() - wake0);
     return 0;
 }
