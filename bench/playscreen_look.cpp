@@ -17,8 +17,6 @@
 #include "app/clock.h"
 #include "app/controls.h"
 #include "app/program.h"
-#include "app/qtdialogs.h"
-#include "app/random.h"
 #include "app/soundoutput.h"
 #include "bench/windowbench.h"
 #include "menu/setupmenu.h"
@@ -27,8 +25,6 @@
 #include "sim/simulatedinterface.h"
 
 namespace {
-
-using windowbench::Silence;
 
 bool parseScreen(const QString& text, ScreenPair* out) {
     const struct {
@@ -63,16 +59,8 @@ int main(int argc, char* argv[]) {
     const bool tabs = args.contains(QStringLiteral("--tabs"));
     const bool windowed = args.contains(QStringLiteral("--windowed"));
 
-    SteadyClock clock;
-    SimulatedInterface box(180, clock);
-    Silence sound;
-    QtDialogs dialogs;
-    SeededRandom random(1);
-    QTemporaryDir programDir;
-    QTemporaryDir configDir;
-    Program program(box, clock, sound, dialogs, random,
-                    ProgramPaths{programDir.path(), configDir.path()});
-    program.state.PortAddress = 888;
+    windowbench::QuietProgram quiet;
+    Program& program = quiet.program;
 
     for (QScreen* screen : QGuiApplication::screens()) {
         std::fprintf(stderr, "display %s %dx%d at %d,%d%s%s\n", qPrintable(screen->name()),

@@ -31,8 +31,6 @@
 
 #include "app/clock.h"
 #include "app/program.h"
-#include "app/qtdialogs.h"
-#include "app/random.h"
 #include "app/soundoutput.h"
 #include "bench/windowbench.h"
 #include "menu/setupmenu.h"
@@ -44,7 +42,6 @@ namespace {
 using windowbench::argument;
 using windowbench::contextSwitches;
 using windowbench::cpuSeconds;
-using windowbench::Silence;
 
 // Stamps of the ticks of a count-down, from its start.
 struct Run {
@@ -81,16 +78,10 @@ int main(int argc, char* argv[]) {
     const QString matchTime = argument(args, "--clock", "2:00");
     const int idle = argument(args, "--idle", "60").toInt();
 
-    SteadyClock clock;
-    SimulatedInterface box(180, clock);
-    Silence sound;
-    QtDialogs dialogs;
-    SeededRandom random(1);
-    QTemporaryDir programDir;
-    QTemporaryDir configDir;
-    Program program(box, clock, sound, dialogs, random,
-                    ProgramPaths{programDir.path(), configDir.path()});
-    program.state.PortAddress = 888;
+    windowbench::QuietProgram quiet;
+    Program& program = quiet.program;
+    SteadyClock& clock = quiet.clock;
+    SimulatedInterface& box = quiet.box;
 
     PlayScreen& s = program.forms.playScreen(ScreenPair::P2_4);
     SetupMenu& menu = program.forms.setupMenu(MenuKind::Players4);

@@ -1,13 +1,20 @@
 // What the window programs of bench/ share: reading their options, the
-// process's own CPU time and wake-ups, and a sound card that stays quiet.
+// process's own CPU time and wake-ups, a sound card that stays quiet, and a
+// whole program on real time and a simulated wired box.
 #pragma once
 
 #include <sys/resource.h>
 
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 
+#include "app/clock.h"
+#include "app/program.h"
+#include "app/qtdialogs.h"
+#include "app/random.h"
 #include "app/soundoutput.h"
+#include "sim/simulatedinterface.h"
 
 namespace windowbench {
 
@@ -37,6 +44,22 @@ public:
     bool available() override { return false; }
     void play(const QString&) override {}
     void stop() override {}
+};
+
+// The program on the steady clock, with a model 180 box at the usual
+// address, real message boxes, no sound and throw-away folders.
+struct QuietProgram {
+    SteadyClock clock;
+    SimulatedInterface box{180, clock};
+    Silence sound;
+    QtDialogs dialogs;
+    SeededRandom random{1};
+    QTemporaryDir programDir;
+    QTemporaryDir configDir;
+    Program program{box,     clock,  sound,
+                    dialogs, random, ProgramPaths{programDir.path(), configDir.path()}};
+
+    QuietProgram() { program.state.PortAddress = 888; }
 };
 
 }  // namespace windowbench

@@ -17,13 +17,6 @@ using namespace setuptest;
 
 namespace {
 
-const QString kReadingError = QStringLiteral(
-    "An error occured opening the Setup File TVLSETUP.TXT.  File may be corrupt.  Program will "
-    "use its default values and continue. Change the program options as you require and try re "
-    "saving from the FILE menu option.");
-const QString kNotASetupFile =
-    QStringLiteral("File corrupt or not an Torvanel Setup File.  Loading default settings.");
-
 // Puts the file in the configuration folder and runs the start-up loader.
 void startWith(TestProgram& t, const QByteArray& bytes) {
     writeBytes(t->startupSetupFile(), bytes);

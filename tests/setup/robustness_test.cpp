@@ -25,12 +25,6 @@ using setup::SetupRecord;
 
 namespace {
 
-const QString kReadingError = QStringLiteral(
-    "An error occured opening the Setup File TVLSETUP.TXT.  File may be corrupt.  Program will "
-    "use its default values and continue. Change the program options as you require and try re "
-    "saving from the FILE menu option.");
-const QString kNotASetupFile =
-    QStringLiteral("File corrupt or not an Torvanel Setup File.  Loading default settings.");
 const QString kOpenNotASetupFile =
     QStringLiteral("File corrupt or not Torvanel Setup File.  Loading default settings.");
 const QString kOpenFailed = QStringLiteral(

@@ -18,6 +18,14 @@
 
 namespace setuptest {
 
+// The loader's two messages for a start-up file it cannot use.
+inline const QString kReadingError = QStringLiteral(
+    "An error occured opening the Setup File TVLSETUP.TXT.  File may be corrupt.  Program will "
+    "use its default values and continue. Change the program options as you require and try re "
+    "saving from the FILE menu option.");
+inline const QString kNotASetupFile =
+    QStringLiteral("File corrupt or not an Torvanel Setup File.  Loading default settings.");
+
 // Lines joined the way the program writes them: each one ended by CR LF.
 inline QByteArray crlf(const QStringList& lines) {
     QByteArray bytes;
