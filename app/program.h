@@ -12,6 +12,7 @@
 #include "app/programstate.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
+#include "record/matchrecorder.h"
 
 // Where the program finds its files.
 struct ProgramPaths {
@@ -67,6 +68,11 @@ public:
     QObject* usbTransport() const { return usbTransport_; }
     void setUsbTransport(QObject* transport) { usbTransport_ = transport; }
 
+    // Where the windows report what changes a match. Until one is set, a
+    // recorder that keeps nothing; the recorder must outlive the windows.
+    record::MatchRecorder& recorder() { return *recorder_; }
+    void setRecorder(record::MatchRecorder& recorder) { recorder_ = &recorder; }
+
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
     void endProgram();
@@ -76,6 +82,8 @@ private:
     RegisteredObjectHost noObjects_;
     ObjectHost* objects_ = &noObjects_;
     QObject* usbTransport_ = nullptr;
+    record::NoRecorder noRecorder_;
+    record::MatchRecorder* recorder_ = &noRecorder_;
 
 public:
     // Declared last: the windows refer to everything above while they live.
