@@ -8,6 +8,13 @@
 // it; the recorder stamps it with the match time and the wall-clock time and
 // keeps it. The windows never wait for it: a recorder that writes to disk
 // queues the event and returns.
+//
+// A match begins with MatchStarted (the screen pair is shown, or the
+// operator chose New Match) and carries everything needed to put it back on
+// the boards; ScoreChanged and the clock's events after it keep that state
+// current. ProgramEnded ends the current match cleanly; a match with no end
+// was interrupted (the process died or the machine lost power). Events
+// before the first MatchStarted belong to the match that follows.
 namespace record {
 
 // Each kind is stored under its name (kindName), so the names are part of
