@@ -7,7 +7,7 @@ namespace record {
 
 namespace {
 
-constexpr std::array<std::pair<EventKind, const char*>, 24> kNames{{
+constexpr std::array<std::pair<EventKind, const char*>, 25> kNames{{
     {EventKind::ProgramStarted, "program-started"},
     {EventKind::ProgramEnded, "program-ended"},
     {EventKind::MatchStarted, "match-started"},
@@ -32,6 +32,7 @@ constexpr std::array<std::pair<EventKind, const char*>, 24> kNames{{
     {EventKind::CommRecovered, "comm-recovered"},
     {EventKind::OptionChanged, "option-changed"},
     {EventKind::Decision, "decision"},
+    {EventKind::MatchResumed, "match-resumed"},
 }};
 
 }  // namespace

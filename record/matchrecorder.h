@@ -20,33 +20,35 @@ namespace record {
 // Each kind is stored under its name (kindName), so the names are part of
 // the record's file format: add new kinds, never rename one.
 enum class EventKind {
-    ProgramStarted,     // {"interface": text, "simulated": bool}
-    ProgramEnded,       // {"how": "exit" | "cancel" | "closed"}
-    MatchStarted,       // {"screen": "2_4"..., "teams": [names], "players": [[names]...],
-                        //  "scores": [n...], "clock": seconds left}
-    Cleared,            // {"how": "space" | "mouse" | "tab" | "f7" | ..., "cleared": name shown}
-    Armed,              // {"how": ...}
-    BuzzIn,             // {"model": n, "screen": "2_4", "bytes": [b...], "player": p,
-                        //  "name": text, "team": t}
-    Tie,                // {"pressed": [p...], "drawn": p}
+    ProgramStarted,       // {"interface": text, "simulated": bool}
+    ProgramEnded,         // {"how": "exit" | "cancel" | "closed"}
+    MatchStarted,         // {"screen": "2_4"..., "teams": [names], "players": [[names]...],
+                          //  "scores": [n...], "clock": seconds left}
+    Cleared,              // {"how": "space" | "mouse" | "tab" | "f7" | ..., "cleared": name shown}
+    Armed,                // {"how": ...}
+    BuzzIn,               // {"model": n, "screen": "2_4", "bytes": [b...], "player": p,
+                          //  "name": text, "team": t}
+    Tie,                  // {"pressed": [p...], "drawn": p}
     SecondPlaceCaptured,  // {"player": p, "name": text}
     SecondPlaceReleased,  // {"player": p, "name": text}
-    TimerStarted,       // {"kind": "response" | ..., "seconds": n}
-    TimerStopped,       // {"kind": ..., "left": n}
-    TimerExpired,       // {"kind": ...}
-    ClockStarted,       // {"left": seconds}
-    ClockStopped,       // {"left": seconds}
-    ClockExpired,       // {}
-    ScoreChanged,       // {"team": t, "before": n, "after": n, "how": "F1" | "board" | "tab" |
-                        //  "left-click" | "right-click" | "switch-sides" | "undo" | "redo" ...}
-    ScoreUndone,        // {"team": t, "before": n, "after": n}
-    ScoreRedone,        // {"team": t, "before": n, "after": n}
-    SetupOpened,        // {"file": path}
-    SetupSaved,         // {"file": path}
-    CommFailed,         // {"what": text}
-    CommRecovered,      // {"what": text}
-    OptionChanged,      // {"option": name, "value": ...}
-    Decision,           // how a buzz-in was decided: {"text": line shown to the operator, ...}
+    TimerStarted,         // {"kind": "response" | ..., "seconds": n}
+    TimerStopped,         // {"kind": ..., "left": n}
+    TimerExpired,         // {"kind": ...}
+    ClockStarted,         // {"left": seconds}
+    ClockStopped,         // {"left": seconds}
+    ClockExpired,         // {}
+    ScoreChanged,         // {"team": t, "before": n, "after": n, "how": "F1" | "board" | "tab" |
+                          //  "left-click" | "right-click" | "switch-sides" | "undo" | "redo" ...}
+    ScoreUndone,          // {"team": t, "before": n, "after": n}
+    ScoreRedone,          // {"team": t, "before": n, "after": n}
+    SetupOpened,          // {"file": path}
+    SetupSaved,           // {"file": path}
+    CommFailed,           // {"what": text}
+    CommRecovered,        // {"what": text}
+    OptionChanged,        // {"option": name, "value": ...}
+    Decision,             // how a buzz-in was decided: {"text": line shown to the operator, ...}
+    MatchResumed,         // an interrupted match put back on the boards: {"from": match id,
+                          //  "scores": [n...], "clock": seconds left}
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

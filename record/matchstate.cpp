@@ -1,0 +1,94 @@
+#include "record/matchstate.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QJsonArray>
+
+namespace record {
+
+int MatchState::clockLeftAt(double matchTime) const {
+    double left = clockLeft;
+    if (clockRunning) left -= std::floor(std::max(0.0, matchTime - clockSince));
+    return std::max(0, int(std::lround(left)));
+}
+
+int MatchState::score(int team) const {
+    return team >= 0 && std::size_t(team) < scores.size() ? scores[std::size_t(team)] : 0;
+}
+
+namespace {
+
+void setScores(MatchState& s, const QJsonArray& scores) {
+    s.scores.clear();
+    for (const QJsonValue& v : scores)
+        s.scores.push_back(v.toInt());
+}
+
+}  // namespace
+
+void apply(MatchState& s, const RecordedEvent& e) {
+    s.lastTime = std::max(s.lastTime, e.matchTime);
+    const QJsonObject& d = e.data;
+    switch (e.kind) {
+    case EventKind::MatchStarted: {
+        s.screen = d.value(QLatin1String("screen")).toString();
+        s.teams.clear();
+        for (const QJsonValue& v : d.value(QLatin1String("teams")).toArray())
+            s.teams << v.toString();
+        s.players.clear();
+        for (const QJsonValue& team : d.value(QLatin1String("players")).toArray()) {
+            QStringList names;
+            for (const QJsonValue& v : team.toArray())
+                names << v.toString();
+            s.players.push_back(names);
+        }
+        setScores(s, d.value(QLatin1String("scores")).toArray());
+        s.clockLeft = d.value(QLatin1String("clock")).toDouble();
+        s.clockRunning = false;
+        break;
+    }
+    case EventKind::MatchResumed:
+        setScores(s, d.value(QLatin1String("scores")).toArray());
+        s.clockLeft = d.value(QLatin1String("clock")).toDouble();
+        s.clockRunning = false;
+        break;
+    case EventKind::ScoreChanged:
+    case EventKind::ScoreUndone:
+    case EventKind::ScoreRedone: {
+        const int team = d.value(QLatin1String("team")).toInt(-1);
+        if (team < 0 || team > 2) break;
+        if (s.scores.size() <= std::size_t(team)) s.scores.resize(std::size_t(team) + 1, 0);
+        s.scores[std::size_t(team)] = d.value(QLatin1String("after")).toInt();
+        break;
+    }
+    case EventKind::ClockStarted:
+        s.clockLeft = d.value(QLatin1String("left")).toDouble();
+        s.clockRunning = true;
+        s.clockSince = e.matchTime;
+        break;
+    case EventKind::ClockStopped:
+        s.clockLeft = d.value(QLatin1String("left")).toDouble();
+        s.clockRunning = false;
+        break;
+    case EventKind::ClockExpired:
+        s.clockLeft = 0;
+        s.clockRunning = false;
+        break;
+    default: break;
+    }
+}
+
+MatchState replay(const std::vector<RecordedEvent>& events) {
+    MatchState s;
+    for (const RecordedEvent& e : events)
+        apply(s, e);
+    return s;
+}
+
+QString clockText(int seconds) {
+    seconds = std::max(0, seconds);
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+}
+
+}  // namespace record

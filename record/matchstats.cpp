@@ -1,0 +1,238 @@
+#include "record/matchstats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include "record/matchstate.h"
+
+namespace record {
+
+namespace {
+
+int intOf(const QJsonObject& d, const char* key, int fallback = 0) {
+    return d.value(QLatin1String(key)).toInt(fallback);
+}
+
+QString textOf(const QJsonObject& d, const char* key) {
+    return d.value(QLatin1String(key)).toString();
+}
+
+QString teamName(const QStringList& teams, int team) {
+    if (team >= 0 && team < teams.size() && !teams[team].isEmpty()) return teams[team];
+    static const char* const kDefault[] = {"Alpha", "Beta", "Gamma"};
+    return team >= 0 && team < 3 ? QString::fromLatin1(kDefault[team])
+                                 : QStringLiteral("team %1").arg(team + 1);
+}
+
+}  // namespace
+
+MatchStats computeStats(const std::vector<RecordedEvent>& events) {
+    MatchStats stats;
+    MatchState state;
+    std::map<int, PlayerLine> players;
+    int holder = 0;  // the player with the floor, 0 for none
+    int perTeam = 0;
+
+    auto line = [&](int player) -> PlayerLine& {
+        PlayerLine& p = players[player];
+        p.player = player;
+        if (perTeam > 0 && p.name.isEmpty()) {
+            const int team = (player - 1) / perTeam;
+            const int index = (player - 1) % perTeam;
+            p.team = team;
+            if (std::size_t(team) < state.players.size() && index < state.players[team].size())
+                p.name = state.players[team][index];
+        }
+        return p;
+    };
+    auto addPoint = [&](int team, double time) {
+        if (stats.series.size() <= std::size_t(team)) stats.series.resize(std::size_t(team) + 1);
+        stats.series[std::size_t(team)].push_back({time, state.score(team)});
+    };
+
+    for (const RecordedEvent& e : events) {
+        const QJsonObject& d = e.data;
+        switch (e.kind) {
+        case EventKind::MatchStarted:
+        case EventKind::MatchResumed: {
+            apply(state, e);
+            holder = 0;
+            if (e.kind == EventKind::MatchStarted) {
+                stats.series.clear();
+                perTeam = state.players.empty() ? 0 : int(state.players[0].size());
+                for (int p = 1; perTeam > 0 && p <= perTeam * int(state.players.size()); ++p)
+                    line(p);
+            }
+            for (std::size_t t = 0; t < state.scores.size(); ++t)
+                addPoint(int(t), std::max(0.0, e.matchTime));
+            break;
+        }
+        case EventKind::ScoreChanged:
+        case EventKind::ScoreUndone:
+        case EventKind::ScoreRedone: {
+            const int team = intOf(d, "team", -1);
+            const int before = state.score(team);
+            apply(state, e);
+            if (team < 0 || team > 2) break;
+            if (holder != 0 && players[holder].team == team)
+                players[holder].points += state.score(team) - before;
+            addPoint(team, e.matchTime);
+            break;
+        }
+        case EventKind::BuzzIn: {
+            const int player = intOf(d, "player");
+            if (player <= 0) break;
+            PlayerLine& p = line(player);
+            if (!textOf(d, "name").isEmpty()) p.name = textOf(d, "name");
+            if (d.contains(QLatin1String("team"))) p.team = intOf(d, "team");
+            ++p.buzzIns;
+            holder = player;
+            break;
+        }
+        case EventKind::Tie: {
+            for (const QJsonValue& v : d.value(QLatin1String("pressed")).toArray())
+                if (v.toInt() > 0) ++line(v.toInt()).tiesIn;
+            if (intOf(d, "drawn") > 0) ++line(intOf(d, "drawn")).tiesWon;
+            break;
+        }
+        case EventKind::Cleared:
+        case EventKind::Armed: holder = 0; break;
+        default: apply(state, e); break;
+        }
+        stats.endTime = std::max(stats.endTime, e.matchTime);
+    }
+    stats.teams = state.teams;
+    for (std::size_t t = 0; t < stats.series.size(); ++t)
+        stats.series[t].push_back({stats.endTime, state.score(int(t))});
+    for (auto& [number, p] : players)
+        stats.players.push_back(p);
+    return stats;
+}
+
+QString matchTimeText(double seconds) {
+    const bool negative = seconds < 0;
+    const double a = std::abs(seconds);
+    const int whole = int(a);
+    const int tenths = int((a - whole) * 10);
+    return QStringLiteral("%1%2:%3.%4")
+        .arg(negative ? QStringLiteral("-") : QString())
+        .arg(whole / 60)
+        .arg(whole % 60, 2, 10, QLatin1Char('0'))
+        .arg(tenths);
+}
+
+QString describe(const RecordedEvent& e, const QStringList& teams) {
+    const QJsonObject& d = e.data;
+    switch (e.kind) {
+    case EventKind::ProgramStarted:
+        return QStringLiteral("Program started (%1)").arg(textOf(d, "interface"));
+    case EventKind::ProgramEnded: return QStringLiteral("Program ended (%1)").arg(textOf(d, "how"));
+    case EventKind::MatchStarted: {
+        QStringList parts;
+        const QJsonArray scores = d.value(QLatin1String("scores")).toArray();
+        for (int t = 0; t < scores.size(); ++t)
+            parts << QStringLiteral("%1 %2").arg(teamName(teams, t)).arg(scores[t].toInt());
+        return QStringLiteral("Match started: %1, clock %2")
+            .arg(parts.join(QStringLiteral(", ")), clockText(intOf(d, "clock")));
+    }
+    case EventKind::MatchResumed:
+        return QStringLiteral("Resumed match %1, clock %2")
+            .arg(intOf(d, "from"))
+            .arg(clockText(intOf(d, "clock")));
+    case EventKind::Cleared: return QStringLiteral("Cleared (%1)").arg(textOf(d, "how"));
+    case EventKind::Armed: return QStringLiteral("Armed (%1)").arg(textOf(d, "how"));
+    case EventKind::BuzzIn:
+        return QStringLiteral("%1 (%2) buzzed in")
+            .arg(textOf(d, "name"), teamName(teams, intOf(d, "team", -1)));
+    case EventKind::Tie: {
+        QStringList pressed;
+        for (const QJsonValue& v : d.value(QLatin1String("pressed")).toArray())
+            pressed << QString::number(v.toInt());
+        return QStringLiteral("Tie between players %1, drawn: %2")
+            .arg(pressed.join(QStringLiteral(", ")))
+            .arg(intOf(d, "drawn"));
+    }
+    case EventKind::SecondPlaceCaptured:
+        return QStringLiteral("Second place held: %1").arg(textOf(d, "name"));
+    case EventKind::SecondPlaceReleased:
+        return QStringLiteral("Second place shown: %1").arg(textOf(d, "name"));
+    case EventKind::TimerStarted:
+        return QStringLiteral("%1 timer started, %2 s")
+            .arg(textOf(d, "kind"))
+            .arg(intOf(d, "seconds"));
+    case EventKind::TimerStopped:
+        return QStringLiteral("%1 timer stopped, %2 s left")
+            .arg(textOf(d, "kind"))
+            .arg(intOf(d, "left"));
+    case EventKind::TimerExpired: return QStringLiteral("%1 timer expired").arg(textOf(d, "kind"));
+    case EventKind::ClockStarted:
+        return QStringLiteral("Match clock started at %1").arg(clockText(intOf(d, "left")));
+    case EventKind::ClockStopped:
+        return QStringLiteral("Match clock stopped at %1").arg(clockText(intOf(d, "left")));
+    case EventKind::ClockExpired: return QStringLiteral("Match clock expired");
+    case EventKind::ScoreChanged:
+    case EventKind::ScoreUndone:
+    case EventKind::ScoreRedone: {
+        const QString how = e.kind == EventKind::ScoreUndone   ? QStringLiteral("undo")
+                            : e.kind == EventKind::ScoreRedone ? QStringLiteral("redo")
+                                                               : textOf(d, "how");
+        return QStringLiteral("%1 %2 -> %3 (%4)")
+            .arg(teamName(teams, intOf(d, "team", -1)))
+            .arg(intOf(d, "before"))
+            .arg(intOf(d, "after"))
+            .arg(how);
+    }
+    case EventKind::SetupOpened:
+        return QStringLiteral("Setup file opened: %1").arg(textOf(d, "file"));
+    case EventKind::SetupSaved:
+        return QStringLiteral("Setup file saved: %1").arg(textOf(d, "file"));
+    case EventKind::CommFailed: return QStringLiteral("Interface lost: %1").arg(textOf(d, "what"));
+    case EventKind::CommRecovered:
+        return QStringLiteral("Interface back: %1").arg(textOf(d, "what"));
+    case EventKind::OptionChanged:
+        return QStringLiteral("Option %1 = %2")
+            .arg(textOf(d, "option"), d.value(QLatin1String("value")).toVariant().toString());
+    case EventKind::Decision: return textOf(d, "text");
+    }
+    return kindName(e.kind);
+}
+
+namespace {
+
+QByteArray csvField(const QString& text) {
+    QByteArray utf8 = text.toUtf8();
+    if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r')) {
+        utf8.replace("\"", "\"\"");
+        utf8 = '"' + utf8 + '"';
+    }
+    return utf8;
+}
+
+}  // namespace
+
+QByteArray toCsv(const std::vector<RecordedEvent>& events) {
+    QByteArray out = "number,match_time_s,wall_clock,kind,description,data\r\n";
+    out.reserve(qsizetype(events.size()) * 120);
+    QStringList teams;
+    int number = 0;
+    for (const RecordedEvent& e : events) {
+        if (e.kind == EventKind::MatchStarted) {
+            teams.clear();
+            for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
+                teams << v.toString();
+        }
+        out += QByteArray::number(++number) + ',' + QByteArray::number(e.matchTime, 'f', 3) + ',' +
+               csvField(QDateTime::fromMSecsSinceEpoch(e.wallMs).toString(Qt::ISODateWithMs)) +
+               ',' + csvField(kindName(e.kind)) + ',' + csvField(describe(e, teams)) + ',' +
+               csvField(QString::fromUtf8(QJsonDocument(e.data).toJson(QJsonDocument::Compact))) +
+               "\r\n";
+    }
+    return out;
+}
+
+}  // namespace record

@@ -1,0 +1,359 @@
+#include "record/recordstore.h"
+
+#include <array>
+
+#include <sqlite3.h>
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+namespace record {
+
+namespace {
+
+// Each step brings the file from version i to i + 1. A released step is
+// never changed; a new schema is a new step at the end.
+constexpr std::array<const char*, 1> kMigrations{{
+    "CREATE TABLE matches ("
+    " id INTEGER PRIMARY KEY,"
+    " started INTEGER NOT NULL,"
+    " ended INTEGER,"
+    " end_how TEXT NOT NULL DEFAULT '',"
+    " screen TEXT NOT NULL DEFAULT '',"
+    " teams TEXT NOT NULL DEFAULT '[]',"
+    " last_alive REAL NOT NULL DEFAULT 0);"
+    "CREATE TABLE events ("
+    " id INTEGER PRIMARY KEY,"
+    " match_id INTEGER NOT NULL,"
+    " match_time REAL NOT NULL,"
+    " wall INTEGER NOT NULL,"
+    " kind TEXT NOT NULL,"
+    " data TEXT NOT NULL DEFAULT '{}');"
+    "CREATE INDEX events_by_match ON events (match_id, id);",
+}};
+static_assert(kMigrations.size() == RecordStore::kSchemaVersion);
+
+// A prepared statement that finalizes itself.
+class Statement {
+public:
+    Statement(sqlite3* db, const char* sql) { rc_ = sqlite3_prepare_v2(db, sql, -1, &s_, nullptr); }
+    ~Statement() { sqlite3_finalize(s_); }
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool ok() const { return rc_ == SQLITE_OK; }
+    int prepareCode() const { return rc_; }
+    sqlite3_stmt* get() const { return s_; }
+
+    void bind(int i, qint64 v) { sqlite3_bind_int64(s_, i, v); }
+    void bind(int i, double v) { sqlite3_bind_double(s_, i, v); }
+    void bind(int i, const QString& v) {
+        const QByteArray utf8 = v.toUtf8();
+        sqlite3_bind_text(s_, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    void bindNull(int i) { sqlite3_bind_null(s_, i); }
+    int step() { return sqlite3_step(s_); }
+
+    QString text(int col) const {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(s_, col));
+        return p ? QString::fromUtf8(p, sqlite3_column_bytes(s_, col)) : QString();
+    }
+    qint64 integer(int col) const { return sqlite3_column_int64(s_, col); }
+    double real(int col) const { return sqlite3_column_double(s_, col); }
+    bool isNull(int col) const { return sqlite3_column_type(s_, col) == SQLITE_NULL; }
+
+private:
+    sqlite3_stmt* s_ = nullptr;
+    int rc_ = SQLITE_OK;
+};
+
+QString compact(const QJsonObject& o) {
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+QString compact(const QStringList& list) {
+    return QString::fromUtf8(
+        QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact));
+}
+
+QStringList stringsFrom(const QString& json) {
+    QStringList out;
+    for (const QJsonValue& v : QJsonDocument::fromJson(json.toUtf8()).array())
+        out << v.toString();
+    return out;
+}
+
+}  // namespace
+
+QString asideName(const QString& path, const QDateTime& when) {
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral("%1-damaged-%2.%3")
+                                   .arg(info.completeBaseName(),
+                                        when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
+                                        info.suffix()));
+}
+
+RecordStore::~RecordStore() { close(); }
+
+void RecordStore::close() {
+    if (db_) sqlite3_close_v2(db_);
+    db_ = nullptr;
+}
+
+bool RecordStore::fail(int code, const QString& what) {
+    const int primary = code & 0xff;
+    switch (primary) {
+    case SQLITE_CANTOPEN:
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+    case SQLITE_AUTH:
+        failure_ = StoreFailure::Unwritable;
+        problem_ = QStringLiteral("the file %1 cannot be written.").arg(path_);
+        break;
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        failure_ = StoreFailure::Locked;
+        problem_ = QStringLiteral("the file %1 is locked by another program.").arg(path_);
+        break;
+    case SQLITE_FULL:
+        failure_ = StoreFailure::Full;
+        problem_ = QStringLiteral("the disk holding %1 is full.").arg(path_);
+        break;
+    case SQLITE_NOTADB:
+    case SQLITE_CORRUPT:
+        failure_ = StoreFailure::Corrupt;
+        problem_ = QStringLiteral("the file %1 is damaged.").arg(path_);
+        break;
+    default:
+        failure_ = StoreFailure::Other;
+        problem_ = QStringLiteral("%1 failed on %2: %3.")
+                       .arg(what, path_, QString::fromUtf8(sqlite3_errstr(code)));
+        break;
+    }
+    return false;
+}
+
+bool RecordStore::exec(const char* sql) {
+    char* message = nullptr;
+    const int rc = sqlite3_exec(db_, sql, nullptr, nullptr, &message);
+    sqlite3_free(message);
+    if (rc != SQLITE_OK) return fail(rc, QString::fromLatin1(sql).section(u' ', 0, 1));
+    return true;
+}
+
+bool RecordStore::openFile(const QString& path, int busyMs, bool& corrupt) {
+    corrupt = false;
+    const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_,
+                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc != SQLITE_OK) {
+        fail(rc, QStringLiteral("Opening"));
+        close();
+        return false;
+    }
+    sqlite3_extended_result_codes(db_, 1);
+    sqlite3_busy_timeout(db_, busyMs);
+    // A full commit syncs the log, so what is committed survives a power
+    // cut as well as a killed process.
+    if (exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") && migrate()) {
+        return true;
+    }
+    corrupt = failure_ == StoreFailure::Corrupt;
+    close();
+    return false;
+}
+
+bool RecordStore::open(const QString& path, int busyMs) {
+    close();
+    path_ = path;
+    failure_ = StoreFailure::None;
+    problem_.clear();
+    movedAside_.clear();
+
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+        failure_ = StoreFailure::Unwritable;
+        problem_ = QStringLiteral("the folder %1 cannot be created.").arg(folder);
+        return false;
+    }
+    bool corrupt = false;
+    if (openFile(path, busyMs, corrupt)) return true;
+    if (!corrupt) return false;
+
+    // Keep the damaged file for whoever wants to look into it, and start
+    // afresh; its log files belong to it and are of no use to a new file.
+    const QString aside = asideName(path, QDateTime::currentDateTime());
+    if (!QFile::rename(path, aside)) return false;
+    QFile::remove(path + QStringLiteral("-wal"));
+    QFile::remove(path + QStringLiteral("-shm"));
+    failure_ = StoreFailure::None;
+    problem_.clear();
+    if (!openFile(path, busyMs, corrupt)) return false;
+    movedAside_ = aside;
+    return true;
+}
+
+bool RecordStore::migrate() {
+    int version = 0;
+    {
+        Statement s(db_, "PRAGMA user_version");
+        if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Reading the version"));
+        const int rc = s.step();
+        if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the version"));
+        version = int(s.integer(0));
+    }
+    if (version > kSchemaVersion) {
+        failure_ = StoreFailure::TooNew;
+        problem_ =
+            QStringLiteral("the file %1 was written by a newer version of the program.").arg(path_);
+        return false;
+    }
+    if (version == kSchemaVersion) return true;
+    if (!exec("BEGIN IMMEDIATE")) return false;
+    for (int v = version; v < kSchemaVersion; ++v) {
+        if (!exec(kMigrations[std::size_t(v)])) {
+            rollback();
+            return false;
+        }
+    }
+    const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(kSchemaVersion);
+    if (!exec(setVersion.constData()) || !commit()) {
+        rollback();
+        return false;
+    }
+    return true;
+}
+
+void RecordStore::setMaxPageCount(int pages) {
+    const QByteArray sql = "PRAGMA max_page_count=" + QByteArray::number(pages);
+    exec(sql.constData());
+}
+
+bool RecordStore::begin() { return exec("BEGIN IMMEDIATE"); }
+bool RecordStore::commit() { return exec("COMMIT"); }
+void RecordStore::rollback() {
+    if (db_ && !sqlite3_get_autocommit(db_))
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool RecordStore::insertMatch(qint64 id, qint64 startedMs, const QString& screen,
+                              const QStringList& teams) {
+    Statement s(db_, "INSERT INTO matches (id, started, screen, teams) VALUES (?, ?, ?, ?)");
+    s.bind(1, id);
+    s.bind(2, startedMs);
+    s.bind(3, screen);
+    s.bind(4, compact(teams));
+    const int rc = s.step();
+    return rc == SQLITE_DONE || fail(rc, QStringLiteral("Adding a match"));
+}
+
+bool RecordStore::insertEvent(qint64 matchId, const RecordedEvent& e) {
+    Statement s(
+        db_, "INSERT INTO events (match_id, match_time, wall, kind, data) VALUES (?, ?, ?, ?, ?)");
+    s.bind(1, matchId);
+    s.bind(2, e.matchTime);
+    s.bind(3, e.wallMs);
+    s.bind(4, kindName(e.kind));
+    s.bind(5, compact(e.data));
+    const int rc = s.step();
+    return rc == SQLITE_DONE || fail(rc, QStringLiteral("Adding an event"));
+}
+
+bool RecordStore::endMatch(qint64 id, qint64 endedMs, const QString& how) {
+    Statement s(db_, "UPDATE matches SET ended = ?, end_how = ? WHERE id = ?");
+    s.bind(1, endedMs);
+    s.bind(2, how);
+    s.bind(3, id);
+    const int rc = s.step();
+    return rc == SQLITE_DONE || fail(rc, QStringLiteral("Ending a match"));
+}
+
+bool RecordStore::setLastAlive(qint64 id, double matchTime) {
+    Statement s(db_, "UPDATE matches SET last_alive = ? WHERE id = ?");
+    s.bind(1, matchTime);
+    s.bind(2, id);
+    const int rc = s.step();
+    return rc == SQLITE_DONE || fail(rc, QStringLiteral("Noting the time"));
+}
+
+bool RecordStore::deleteMatch(qint64 id) {
+    if (!begin()) return false;
+    for (const char* sql :
+         {"DELETE FROM events WHERE match_id = ?", "DELETE FROM matches WHERE id = ?"}) {
+        Statement s(db_, sql);
+        s.bind(1, id);
+        const int rc = s.step();
+        if (rc != SQLITE_DONE) {
+            fail(rc, QStringLiteral("Deleting a match"));
+            rollback();
+            return false;
+        }
+    }
+    return commit();
+}
+
+MatchSummary RecordStore::summaryFrom(void* statement) {
+    const auto& s = *static_cast<Statement*>(statement);
+    MatchSummary m;
+    m.id = s.integer(0);
+    m.startedMs = s.integer(1);
+    if (!s.isNull(2)) m.endedMs = s.integer(2);
+    m.endHow = s.text(3);
+    m.screen = s.text(4);
+    m.teams = stringsFrom(s.text(5));
+    m.lastAlive = s.real(6);
+    m.events = s.integer(7);
+    return m;
+}
+
+#define TORVANEL_SUMMARY_COLUMNS                                     \
+    "SELECT id, started, ended, end_how, screen, teams, last_alive," \
+    " (SELECT count(*) FROM events WHERE events.match_id = matches.id) FROM matches"
+
+std::vector<MatchSummary> RecordStore::matches() {
+    std::vector<MatchSummary> out;
+    if (!db_) return out;
+    Statement s(db_, TORVANEL_SUMMARY_COLUMNS " ORDER BY id");
+    while (s.step() == SQLITE_ROW)
+        out.push_back(summaryFrom(&s));
+    return out;
+}
+
+std::optional<MatchSummary> RecordStore::match(qint64 id) {
+    if (!db_) return std::nullopt;
+    Statement s(db_, TORVANEL_SUMMARY_COLUMNS " WHERE id = ?");
+    s.bind(1, id);
+    if (s.step() != SQLITE_ROW) return std::nullopt;
+    return summaryFrom(&s);
+}
+
+#undef TORVANEL_SUMMARY_COLUMNS
+
+std::vector<RecordedEvent> RecordStore::events(qint64 matchId) {
+    std::vector<RecordedEvent> out;
+    if (!db_) return out;
+    Statement s(db_,
+                "SELECT kind, match_time, wall, data FROM events WHERE match_id = ? ORDER BY id");
+    s.bind(1, matchId);
+    while (s.step() == SQLITE_ROW) {
+        RecordedEvent e;
+        // A kind this program does not know (a newer program wrote it) is
+        // left out rather than shown as something it is not.
+        if (!kindFromName(s.text(0), e.kind)) continue;
+        e.matchTime = s.real(1);
+        e.wallMs = s.integer(2);
+        e.data = QJsonDocument::fromJson(s.text(3).toUtf8()).object();
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+qint64 RecordStore::maxMatchId() {
+    if (!db_) return 0;
+    Statement s(db_, "SELECT coalesce(max(id), 0) FROM matches");
+    return s.step() == SQLITE_ROW ? s.integer(0) : 0;
+}
+
+}  // namespace record

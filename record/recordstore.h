@@ -1,0 +1,109 @@
+#pragma once
+
+#include <optional>
+#include <vector>
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+#include "record/matchrecorder.h"
+
+struct sqlite3;
+
+namespace record {
+
+// One event as kept: its kind, the seconds since its match started (on the
+// program's monotonic clock; negative for what happened before the start,
+// such as the program starting) and the wall-clock time in milliseconds
+// since the epoch.
+struct RecordedEvent {
+    EventKind kind = EventKind::ProgramStarted;
+    double matchTime = 0.0;
+    qint64 wallMs = 0;
+    QJsonObject data;
+};
+
+// One match as the list of past matches shows it.
+struct MatchSummary {
+    qint64 id = 0;
+    qint64 startedMs = 0;
+    std::optional<qint64> endedMs;  // none: the match was interrupted
+    QString endHow;
+    QString screen;
+    QStringList teams;
+    qint64 events = 0;
+    double lastAlive = 0.0;  // match time the program was last seen running
+};
+
+// Why the store cannot be used.
+enum class StoreFailure { None, Unwritable, Locked, Corrupt, Full, TooNew, Other };
+
+// The record file: SQLite, one row per match and one per event, the schema
+// version in PRAGMA user_version, write-ahead logging. One object is one
+// connection and belongs to one thread; the recorder's writer thread has
+// one, a window that reads or deletes has its own.
+class RecordStore {
+public:
+    // The schema this program writes; older files are brought up to it.
+    static constexpr int kSchemaVersion = 1;
+
+    RecordStore() = default;
+    ~RecordStore();
+    RecordStore(const RecordStore&) = delete;
+    RecordStore& operator=(const RecordStore&) = delete;
+
+    // Opens (creating when missing) and migrates the file. A file that is
+    // not a database, or is damaged, is moved aside under a dated name and
+    // a fresh one started (movedAside() then says where the old one went).
+    // busyMs is how long to wait for another program's lock.
+    bool open(const QString& path, int busyMs = 1000);
+    void close();
+    bool isOpen() const { return db_ != nullptr; }
+
+    StoreFailure failure() const { return failure_; }
+    // The reason in words, for the operator.
+    QString problem() const { return problem_; }
+    QString movedAside() const { return movedAside_; }
+    QString path() const { return path_; }
+
+    // Caps the file's size in pages: the disk runs full there.
+    void setMaxPageCount(int pages);
+
+    // --- Writing (one transaction per batch) --------------------------------
+    bool begin();
+    bool commit();
+    void rollback();
+    bool insertMatch(qint64 id, qint64 startedMs, const QString& screen, const QStringList& teams);
+    bool insertEvent(qint64 matchId, const RecordedEvent& event);
+    bool endMatch(qint64 id, qint64 endedMs, const QString& how);
+    bool setLastAlive(qint64 id, double matchTime);
+    bool deleteMatch(qint64 id);
+
+    // --- Reading ------------------------------------------------------------
+    std::vector<MatchSummary> matches();
+    std::optional<MatchSummary> match(qint64 id);
+    std::vector<RecordedEvent> events(qint64 matchId);
+    qint64 maxMatchId();
+
+private:
+    bool exec(const char* sql);
+    bool migrate();
+    bool fail(int code, const QString& what);
+    bool openFile(const QString& path, int busyMs, bool& corrupt);
+    MatchSummary summaryFrom(void* statement);
+
+    sqlite3* db_ = nullptr;
+    QString path_;
+    QString problem_;
+    QString movedAside_;
+    StoreFailure failure_ = StoreFailure::None;
+};
+
+// "record-damaged-2026-12-08-125230.sqlite" beside the file, for the given
+// local time.
+QString asideName(const QString& path, const QDateTime& when);
+
+}  // namespace record

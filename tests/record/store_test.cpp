@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <atomic>
+#include <memory>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QTemporaryDir>
+
+#include "app/clock.h"
+#include "record/recordstore.h"
+#include "record/storerecorder.h"
+
+using namespace record;
+
+namespace {
+
+QJsonObject matchStart(const QStringList& teams, const QJsonArray& scores, int clock) {
+    QJsonArray players;
+    for (int t = 0; t < teams.size(); ++t)
+        players.append(QJsonArray{QStringLiteral("P%1a").arg(t), QStringLiteral("P%1b").arg(t)});
+    return {{"screen", "2_4"},
+            {"teams", QJsonArray::fromStringList(teams)},
+            {"players", players},
+            {"scores", scores},
+            {"clock", clock}};
+}
+
+QJsonObject score(int team, int before, int after) {
+    return {{"team", team}, {"before", before}, {"after", after}, {"how", "F1"}};
+}
+
+struct Problems {
+    std::vector<QString> heard;
+    std::function<void(const QString&)> handler() {
+        return [this](const QString& p) { heard.push_back(p); };
+    }
+};
+
+}  // namespace
+
+// A whole run: what came before the match belongs to it, times are counted
+// from its start, the data comes back as it went in, and an Exit ends it
+// cleanly so the next run offers nothing back.
+TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
+    QTemporaryDir dir;
+    ManualClock clock(500.0);
+    {
+        StoreRecorder recorder(clock, {dir.path()});
+        EXPECT_TRUE(recorder.problem().isEmpty());
+        recorder.record(EventKind::ProgramStarted, {{"interface", "sim:180"}, {"simulated", true}});
+        clock.advance(2.0);
+        recorder.record(
+            EventKind::MatchStarted,
+            matchStart({QStringLiteral("Zürich"), QStringLiteral("Bern")}, {0, 0}, 900));
+        clock.advance(3.5);
+        recorder.record(EventKind::ScoreChanged, score(0, 0, 10));
+        clock.advance(1.0);
+        recorder.record(EventKind::ProgramEnded, {{"how", "exit"}});
+        EXPECT_EQ(recorder.currentEvents().size(), 4u);
+    }
+
+    RecordStore store;
+    ASSERT_TRUE(store.open(recordFile(dir.path())));
+    const auto matches = store.matches();
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_TRUE(matches[0].endedMs.has_value());
+    EXPECT_EQ(matches[0].endHow, "exit");
+    EXPECT_EQ(matches[0].teams, (QStringList{"Zürich", "Bern"}));
+    const auto events = store.events(matches[0].id);
+    ASSERT_EQ(events.size(), 4u);
+    const std::vector<std::pair<EventKind, double>> expected{{EventKind::ProgramStarted, -2.0},
+                                                             {EventKind::MatchStarted, 0.0},
+                                                             {EventKind::ScoreChanged, 3.5},
+                                                             {EventKind::ProgramEnded, 4.5}};
+    for (std::size_t i = 0; i < events.size(); ++i) {
+        EXPECT_EQ(events[i].kind, expected[i].first) << i;
+        EXPECT_DOUBLE_EQ(events[i].matchTime, expected[i].second) << i;
+        EXPECT_GT(events[i].wallMs, 0);
+    }
+    EXPECT_EQ(events[2].data.value("after").toInt(), 10);
+    EXPECT_EQ(events[0].data.value("interface").toString(), "sim:180");
+    store.close();
+
+    StoreRecorder next(clock, {dir.path()});
+    EXPECT_FALSE(next.interrupted().has_value());
+}
+
+// A run that never ended is offered back with what was on the boards: the
+// last scores and the clock as it had counted down, even after a later run
+// that died again before anything was played.
+TEST(StoreRecorder, OffersTheInterruptedMatchBack) {
+    QTemporaryDir dir;
+    ManualClock clock(100.0);
+    {
+        StoreRecorder recorder(clock, {dir.path()});
+        recorder.record(EventKind::MatchStarted,
+                        matchStart({"Alpha", "Beta", "Gamma"}, {0, 0, 0}, 900));
+        clock.advance(10.0);
+        recorder.record(EventKind::ClockStarted, {{"left", 900}});
+        clock.advance(5.0);
+        recorder.record(EventKind::ScoreChanged, score(1, 0, 20));
+        recorder.record(EventKind::ScoreChanged, score(2, 0, -5));
+        recorder.record(EventKind::ScoreUndone, score(1, 20, 10));
+        clock.advance(60.5);
+        recorder.record(EventKind::Cleared, {{"how", "space"}});
+        // No ProgramEnded: the process died here.
+    }
+    {
+        StoreRecorder again(clock, {dir.path()});
+        ASSERT_TRUE(again.interrupted().has_value());
+        again.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+    }
+    StoreRecorder third(clock, {dir.path()});
+    ASSERT_TRUE(third.interrupted().has_value());
+    const InterruptedMatch& m = *third.interrupted();
+    EXPECT_EQ(m.match.id, 1);
+    EXPECT_EQ(m.state.teams, (QStringList{"Alpha", "Beta", "Gamma"}));
+    EXPECT_EQ(m.state.scores, (std::vector<int>{0, 10, -5}));
+    EXPECT_EQ(m.clockLeft, 900 - 65);
+}
+
+// Whatever is wrong with the file, the events are taken without a fuss,
+// the current match is still there to look at, and the operator hears why
+// once. A damaged file is moved aside and a fresh record kept.
+TEST(StoreRecorder, FileProblems) {
+    enum class Setup { UnwritableFolder, Garbage, Locked, Full, TooNew };
+    struct Case {
+        Setup setup;
+        const char* words;  // in the problem; empty: the record is kept
+    };
+    const Case cases[] = {
+        {Setup::UnwritableFolder, "cannot be created"},
+        {Setup::Garbage, ""},
+        {Setup::Locked, "locked"},
+        {Setup::Full, "full"},
+        {Setup::TooNew, "newer version"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.setup));
+        QTemporaryDir dir;
+        QString folder = dir.path();
+        const QString file = recordFile(folder);
+        StoreOptions options{folder};
+        sqlite3* locker = nullptr;
+        QByteArray garbage(5000, '\x5a');
+        switch (c.setup) {
+        case Setup::UnwritableFolder: {
+            // A file where the folder should be: not even root gets past that.
+            QFile blocker(dir.filePath("blocked"));
+            ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+            options.folder = dir.filePath("blocked/torvanel");
+            break;
+        }
+        case Setup::Garbage: {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(garbage);
+            break;
+        }
+        case Setup::Locked:
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &locker), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(locker, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;",
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+            options.busyMs = 50;
+            break;
+        case Setup::Full: options.maxPageCount = 8; break;
+        case Setup::TooNew:
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &locker), SQLITE_OK);
+            sqlite3_exec(locker, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
+            sqlite3_close(locker);
+            locker = nullptr;
+            break;
+        }
+
+        ManualClock clock;
+        Problems problems;
+        {
+            StoreRecorder recorder(clock, options);
+            recorder.setProblemHandler(problems.handler());
+            recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+            const QString filler(2000, QLatin1Char('x'));
+            for (int i = 0; i < 60; ++i) {
+                recorder.record(EventKind::Decision, {{"text", filler}});
+                if (i % 10 == 0) recorder.flush();
+            }
+            recorder.flush();
+            EXPECT_EQ(recorder.currentEvents().size(), 61u);
+            if (c.words[0] != '\0') {
+                ASSERT_EQ(problems.heard.size(), 1u);
+                EXPECT_TRUE(problems.heard[0].contains(QLatin1String(c.words)))
+                    << problems.heard[0].toStdString();
+                EXPECT_EQ(recorder.problem(), problems.heard[0]);
+            } else {
+                EXPECT_TRUE(problems.heard.empty());
+            }
+        }
+        if (locker) sqlite3_close(locker);
+
+        if (c.setup == Setup::Garbage) {
+            const QStringList aside =
+                QDir(folder).entryList({QStringLiteral("record-damaged-*.sqlite")}, QDir::Files);
+            ASSERT_EQ(aside.size(), 1);
+            QFile old(QDir(folder).filePath(aside[0]));
+            ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+            EXPECT_EQ(old.readAll(), garbage);
+            RecordStore store;
+            ASSERT_TRUE(store.open(file));
+            ASSERT_EQ(store.matches().size(), 1u);
+            EXPECT_EQ(store.events(1).size(), 61u);
+        }
+        if (c.setup == Setup::TooNew) {
+            RecordStore store;
+            EXPECT_FALSE(store.open(file));
+            EXPECT_EQ(store.failure(), StoreFailure::TooNew);
+        }
+    }
+}
+
+// Deleting a match takes its events with it and leaves the others.
+TEST(RecordStore, DeletesOneMatch) {
+    QTemporaryDir dir;
+    ManualClock clock;
+    {
+        StoreRecorder recorder(clock, {dir.path()});
+        for (int m = 0; m < 2; ++m) {
+            recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+            recorder.record(EventKind::ScoreChanged, score(0, 0, m + 1));
+        }
+        recorder.record(EventKind::ProgramEnded, {{"how", "exit"}});
+    }
+    RecordStore store;
+    ASSERT_TRUE(store.open(recordFile(dir.path())));
+    ASSERT_EQ(store.matches().size(), 2u);
+    EXPECT_EQ(store.matches()[0].endHow, "new-match");
+    ASSERT_TRUE(store.deleteMatch(1));
+    const auto left = store.matches();
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0].id, 2);
+    EXPECT_EQ(store.events(1).size(), 0u);
+    EXPECT_EQ(store.events(2).size(), 3u);
+}
