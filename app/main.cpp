@@ -17,6 +17,8 @@
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
 #include "app/titleform.h"
+#include "record/recordui.h"
+#include "record/storerecorder.h"
 #include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
@@ -28,6 +30,13 @@ QString findConfigFolder() {
     QString folder = QDir(base).filePath(QStringLiteral("torvanel"));
     QDir().mkpath(folder);
     return folder;
+}
+
+// The match record lives with the user's data: $XDG_DATA_HOME/torvanel,
+// normally ~/.local/share/torvanel.
+QString findDataFolder() {
+    const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return QDir(base).filePath(QStringLiteral("torvanel"));
 }
 
 }  // namespace
@@ -64,6 +73,9 @@ int main(int argc, char* argv[]) {
     }
 
     SteadyClock clock;
+    // Before the program, so that it outlives every window that reports to
+    // it; its writer thread puts the last events on disk as it goes.
+    record::StoreRecorder store(clock, {findDataFolder()});
     QtSoundOutput sound;
     QtDialogs dialogs;
     SeededRandom random;
@@ -101,6 +113,19 @@ int main(int argc, char* argv[]) {
                                     choice.kind == InterfaceChoice::Kind::Simulated);
     std::fprintf(stderr, "torvanel: %s\n", qPrintable(describe(choice)));
 
+    QObject recordContext;
+    record::useStore(program, store, recordContext);
+    program.recorder().record(record::EventKind::ProgramStarted,
+                              {{"interface", describe(choice)},
+                               {"simulated", choice.kind == InterfaceChoice::Kind::Simulated}});
+    // Exit and Cancel end the process on the spot: the match's end goes to
+    // disk first.
+    program.setEndHandler([&program] {
+        record::endRecord(program, QStringLiteral("exit"));
+        std::fflush(nullptr);
+        std::_Exit(0);
+    });
+
     // Message boxes during start-up must not count as the last window
     // closing.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -110,6 +135,7 @@ int main(int argc, char* argv[]) {
                         Dialogs::Buttons::Ok);
     }
     if (!program.forms.titleForm().startUp()) return 0;
+    record::offerResume(program);
     QApplication::setQuitOnLastWindowClosed(true);
 
     // With the simulated box, the contestants press its buttons here (the
@@ -119,5 +145,7 @@ int main(int argc, char* argv[]) {
         panel = std::make_unique<ContestantPanel>(program, *simulated);
         panel->showPanel();
     }
-    return app.exec();
+    const int status = app.exec();
+    record::endRecord(program, QStringLiteral("closed"));
+    return status;
 }

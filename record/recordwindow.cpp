@@ -1,0 +1,398 @@
+#include "record/recordwindow.h"
+
+#include <QAbstractTableModel>
+#include <QComboBox>
+#include <QDateTime>
+#include <QDir>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "app/program.h"
+#include "record/matchreport.h"
+#include "record/scorechart.h"
+#include "record/storerecorder.h"
+
+namespace record {
+
+// The event list's rows: the shown events that pass the kind filter.
+class EventModel final : public QAbstractTableModel {
+public:
+    explicit EventModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+    void reset(const std::vector<RecordedEvent>* events) {
+        beginResetModel();
+        events_ = events;
+        teams_.clear();
+        rows_.clear();
+        for (std::size_t i = 0; i < events_->size(); ++i)
+            take(i);
+        endResetModel();
+    }
+    // The last event of the list was just added.
+    void appended() {
+        const std::size_t i = events_->size() - 1;
+        if (!passes((*events_)[i])) {
+            noteTeams((*events_)[i]);
+            return;
+        }
+        beginInsertRows({}, int(rows_.size()), int(rows_.size()));
+        take(i);
+        endInsertRows();
+    }
+    void setFilter(std::optional<EventKind> kind) {
+        filter_ = kind;
+        if (events_) reset(events_);
+    }
+
+    int rowCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : int(rows_.size());
+    }
+    int columnCount(const QModelIndex& parent = {}) const override {
+        return parent.isValid() ? 0 : 3;
+    }
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (role != Qt::DisplayRole || !index.isValid()) return {};
+        const Row& row = rows_[std::size_t(index.row())];
+        const RecordedEvent& e = (*events_)[row.event];
+        switch (index.column()) {
+        case 0: return matchTimeText(e.matchTime);
+        case 1: return kindName(e.kind);
+        default: return describe(e, teams_[row.teams]);
+        }
+    }
+    QVariant headerData(int section, Qt::Orientation o, int role) const override {
+        if (o != Qt::Horizontal || role != Qt::DisplayRole) return {};
+        static const char* const kTitles[] = {"Time", "Kind", "What happened"};
+        return QString::fromLatin1(kTitles[section]);
+    }
+
+private:
+    struct Row {
+        std::size_t event;
+        std::size_t teams;  // the team names in force
+    };
+    bool passes(const RecordedEvent& e) const { return !filter_ || *filter_ == e.kind; }
+    void noteTeams(const RecordedEvent& e) {
+        if (teams_.empty() || e.kind == EventKind::MatchStarted) {
+            QStringList names;
+            for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
+                names << v.toString();
+            teams_.push_back(names);
+        }
+    }
+    void take(std::size_t i) {
+        noteTeams((*events_)[i]);
+        if (passes((*events_)[i])) rows_.push_back({i, teams_.size() - 1});
+    }
+
+    const std::vector<RecordedEvent>* events_ = nullptr;
+    std::optional<EventKind> filter_;
+    std::vector<QStringList> teams_;
+    std::vector<Row> rows_;
+};
+
+RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* parent)
+    : QWidget(parent, Qt::Window), program_(program), store_(store) {
+    setObjectName(QStringLiteral("RecordWindow"));
+    setWindowTitle(QStringLiteral("Match Record"));
+    resize(1000, 700);
+
+    heading = new QLabel(this);
+    QFont f = heading->font();
+    f.setBold(true);
+    heading->setFont(f);
+    kindFilter = new QComboBox(this);
+    kindFilter->addItem(QStringLiteral("All events"));
+    for (int k = 0; k <= int(EventKind::MatchResumed); ++k)
+        kindFilter->addItem(kindName(EventKind(k)), k);
+
+    model_ = new EventModel(this);
+    eventList = new QTableView(this);
+    eventList->setModel(model_);
+    eventList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    eventList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    eventList->verticalHeader()->hide();
+    // Fixed row heights and column widths: a long match lists at once.
+    eventList->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    eventList->verticalHeader()->setDefaultSectionSize(eventList->fontMetrics().height() + 4);
+    eventList->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    eventList->horizontalHeader()->setStretchLastSection(true);
+    eventList->setColumnWidth(0, 80);
+    eventList->setColumnWidth(1, 150);
+
+    chart = new ScoreChart(this);
+    playerTable = new QTableWidget(0, 6, this);
+    playerTable->setHorizontalHeaderLabels(
+        {QStringLiteral("Player"), QStringLiteral("Team"), QStringLiteral("Buzz-ins"),
+         QStringLiteral("Ties drawn for"), QStringLiteral("Ties won"),
+         QStringLiteral("Points on the floor")});
+    playerTable->verticalHeader()->hide();
+    playerTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    playerTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+
+    matchList = new QTreeWidget(this);
+    matchList->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Started"),
+                                QStringLiteral("Teams"), QStringLiteral("Events"),
+                                QStringLiteral("End")});
+    matchList->setRootIsDecorated(false);
+    currentButton = new QPushButton(QStringLiteral("&Current Match"), this);
+    openButton = new QPushButton(QStringLiteral("&Open"), this);
+    csvButton = new QPushButton(QStringLiteral("Export &CSV..."), this);
+    pdfButton = new QPushButton(QStringLiteral("Export &PDF Report..."), this);
+    deleteButton = new QPushButton(QStringLiteral("&Delete"), this);
+
+    auto* left = new QWidget(this);
+    auto* leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->addWidget(new QLabel(QStringLiteral("Matches on this computer:"), left));
+    leftLayout->addWidget(matchList);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {currentButton, openButton, deleteButton})
+        buttons->addWidget(b);
+    leftLayout->addLayout(buttons);
+    auto* exports = new QHBoxLayout;
+    exports->addWidget(csvButton);
+    exports->addWidget(pdfButton);
+    leftLayout->addLayout(exports);
+
+    auto* right = new QSplitter(Qt::Vertical, this);
+    auto* top = new QWidget(right);
+    auto* topLayout = new QVBoxLayout(top);
+    topLayout->setContentsMargins(0, 0, 0, 0);
+    auto* filterRow = new QHBoxLayout;
+    filterRow->addWidget(heading, 1);
+    filterRow->addWidget(new QLabel(QStringLiteral("Show:"), top));
+    filterRow->addWidget(kindFilter);
+    topLayout->addLayout(filterRow);
+    topLayout->addWidget(eventList);
+    right->addWidget(top);
+    right->addWidget(chart);
+    right->addWidget(playerTable);
+    right->setStretchFactor(0, 3);
+    right->setStretchFactor(1, 2);
+    right->setStretchFactor(2, 1);
+
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(left);
+    split->addWidget(right);
+    split->setStretchFactor(1, 3);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(split);
+
+    statsTimer_ = new QTimer(this);
+    statsTimer_->setSingleShot(true);
+    statsTimer_->setInterval(250);
+    connect(statsTimer_, &QTimer::timeout, this, &RecordWindow::updateStats);
+
+    connect(kindFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
+        model_->setFilter(index <= 0
+                              ? std::nullopt
+                              : std::optional(EventKind(kindFilter->itemData(index).toInt())));
+        eventList->scrollToBottom();
+    });
+    connect(currentButton, &QPushButton::clicked, this, &RecordWindow::showCurrent);
+    connect(openButton, &QPushButton::clicked, this, &RecordWindow::openSelected);
+    connect(matchList, &QTreeWidget::itemDoubleClicked, this, &RecordWindow::openSelected);
+    connect(matchList, &QTreeWidget::itemSelectionChanged, this, &RecordWindow::updateButtons);
+    connect(csvButton, &QPushButton::clicked, this, &RecordWindow::exportCsvAsked);
+    connect(pdfButton, &QPushButton::clicked, this, &RecordWindow::exportPdfAsked);
+    connect(deleteButton, &QPushButton::clicked, this, &RecordWindow::deleteAsked);
+
+    if (store_) {
+        if (store_->problem().isEmpty()) reader_.open(store_->filePath());
+        store_->setListener([this](const RecordedEvent& e) { eventRecorded(e); });
+    }
+    refreshMatches();
+    showCurrent();
+}
+
+RecordWindow::~RecordWindow() {
+    if (store_) store_->setListener(nullptr);
+}
+
+QString RecordWindow::matchTitle(const MatchSummary& m) const {
+    return QStringLiteral("Match %1, %2 (%3)")
+        .arg(m.id)
+        .arg(QDateTime::fromMSecsSinceEpoch(m.startedMs)
+                 .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+             m.teams.join(QStringLiteral(", ")));
+}
+
+void RecordWindow::refreshMatches() {
+    matchList->clear();
+    const qint64 current = store_ ? store_->currentMatch() : 0;
+    for (const MatchSummary& m : reader_.matches()) {
+        QString end = m.endedMs ? m.endHow : QStringLiteral("interrupted");
+        if (m.id == current) end = QStringLiteral("current");
+        auto* item = new QTreeWidgetItem(
+            matchList, {QString::number(m.id),
+                        QDateTime::fromMSecsSinceEpoch(m.startedMs)
+                            .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                        m.teams.join(QStringLiteral(", ")), QString::number(m.events), end});
+        item->setData(0, Qt::UserRole, m.id);
+    }
+    for (int c = 0; c < 5; ++c)
+        matchList->resizeColumnToContents(c);
+    updateButtons();
+}
+
+void RecordWindow::setEvents(std::vector<RecordedEvent> events, const QString& title) {
+    events_ = std::move(events);
+    title_ = title;
+    heading->setText(title);
+    model_->reset(&events_);
+    updateStats();
+    eventList->scrollToBottom();
+    updateButtons();
+}
+
+void RecordWindow::showCurrent() {
+    shown_ = 0;
+    std::vector<RecordedEvent> events;
+    if (store_) events = store_->currentEvents();
+    setEvents(std::move(events), store_ ? QStringLiteral("Current match")
+                                        : QStringLiteral("The match record is not being kept."));
+}
+
+bool RecordWindow::showMatch(qint64 id) {
+    const std::optional<MatchSummary> m = reader_.match(id);
+    if (!m) return false;
+    if (store_ && id == store_->currentMatch()) {
+        showCurrent();
+        return true;
+    }
+    setEvents(reader_.events(id), matchTitle(*m));
+    shown_ = id;
+    return true;
+}
+
+void RecordWindow::eventRecorded(const RecordedEvent& e) {
+    if (shown_ != 0) return;
+    if (e.kind == EventKind::MatchStarted) {
+        showCurrent();
+        refreshMatches();
+        return;
+    }
+    QScrollBar* bar = eventList->verticalScrollBar();
+    const bool atBottom = bar->value() >= bar->maximum();
+    events_.push_back(e);
+    model_->appended();
+    if (atBottom) eventList->scrollToBottom();
+    // The chart and the table follow within a moment, not at every event.
+    if (!statsTimer_->isActive()) statsTimer_->start();
+}
+
+void RecordWindow::updateStats() {
+    stats_ = computeStats(events_);
+    chart->setStats(&stats_);
+    playerTable->setRowCount(int(stats_.players.size()));
+    int row = 0;
+    for (const PlayerLine& p : stats_.players) {
+        const QString team =
+            p.team < stats_.teams.size() ? stats_.teams[p.team] : QString::number(p.team + 1);
+        const QString cells[] = {p.name.isEmpty() ? QStringLiteral("#%1").arg(p.player) : p.name,
+                                 team,
+                                 QString::number(p.buzzIns),
+                                 QString::number(p.tiesIn),
+                                 QString::number(p.tiesWon),
+                                 QString::number(p.points)};
+        for (int c = 0; c < 6; ++c)
+            playerTable->setItem(row, c, new QTableWidgetItem(cells[c]));
+        ++row;
+    }
+}
+
+int RecordWindow::visibleEvents() const { return model_->rowCount(); }
+
+qint64 RecordWindow::selectedMatch() const {
+    const QList<QTreeWidgetItem*> items = matchList->selectedItems();
+    return items.isEmpty() ? 0 : items.front()->data(0, Qt::UserRole).toLongLong();
+}
+
+void RecordWindow::updateButtons() {
+    const qint64 selected = selectedMatch();
+    const qint64 current = store_ ? store_->currentMatch() : 0;
+    openButton->setEnabled(selected != 0);
+    deleteButton->setEnabled(selected != 0 && selected != current);
+    csvButton->setEnabled(!events_.empty());
+    pdfButton->setEnabled(!events_.empty());
+}
+
+void RecordWindow::openSelected() {
+    if (const qint64 id = selectedMatch()) showMatch(id);
+}
+
+bool RecordWindow::exportCsv(const QString& path) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(toCsv(events_));
+    return file.commit();
+}
+
+bool RecordWindow::exportPdf(const QString& path) {
+    if (statsTimer_->isActive()) updateStats();
+    return writeMatchReport(path, title_, events_, stats_);
+}
+
+namespace {
+
+QString baseName(qint64 shown) {
+    return shown == 0 ? QStringLiteral("current-match") : QStringLiteral("match-%1").arg(shown);
+}
+
+}  // namespace
+
+void RecordWindow::exportCsvAsked() {
+    const auto path = program_.dialogs.saveFile(
+        {QStringLiteral("Export Match as CSV"), QDir::homePath(),
+         QStringLiteral("CSV Files|*.csv|All Files|*.*"), baseName(shown_) + QStringLiteral(".csv"),
+         QStringLiteral("csv"), true});
+    if (path && !exportCsv(*path)) {
+        program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
+                                Dialogs::Icon::Warning);
+    }
+}
+
+void RecordWindow::exportPdfAsked() {
+    const auto path = program_.dialogs.saveFile(
+        {QStringLiteral("Export Match Report"), QDir::homePath(),
+         QStringLiteral("PDF Files|*.pdf|All Files|*.*"), baseName(shown_) + QStringLiteral(".pdf"),
+         QStringLiteral("pdf"), true});
+    if (path && !exportPdf(*path)) {
+        program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
+                                Dialogs::Icon::Warning);
+    }
+}
+
+void RecordWindow::deleteAsked() {
+    const qint64 id = selectedMatch();
+    if (id == 0 || (store_ && id == store_->currentMatch())) return;
+    const std::optional<MatchSummary> m = reader_.match(id);
+    if (!m) return;
+    if (program_.dialogs.message(QStringLiteral("Delete %1 and its %2 events from the record?")
+                                     .arg(matchTitle(*m))
+                                     .arg(m->events),
+                                 QStringLiteral("Delete Match"), Dialogs::Icon::Question,
+                                 Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
+        return;
+    }
+    if (!reader_.deleteMatch(id)) {
+        program_.dialogs.inform(
+            QStringLiteral("The match could not be deleted: %1").arg(reader_.problem()), QString(),
+            Dialogs::Icon::Warning);
+    }
+    if (shown_ == id) showCurrent();
+    refreshMatches();
+}
+
+}  // namespace record

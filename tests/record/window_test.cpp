@@ -1,0 +1,307 @@
+// The record window on a store fed the way the windows feed it, and the
+// resume question of the start-up road.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "app/titleform.h"
+#include "menu/setupmenu.h"
+#include "play/countdown.h"
+#include "play/playscreen.h"
+#include "record/recordui.h"
+#include "record/recordwindow.h"
+#include "record/storerecorder.h"
+#include "support/programfixture.h"
+
+using namespace record;
+
+namespace {
+
+QJsonObject matchStart(const QStringList& teams, int clock = 900) {
+    QJsonArray players, scores;
+    for (int t = 0; t < teams.size(); ++t) {
+        QJsonArray names;
+        for (int i = 1; i <= 4; ++i)
+            names.append(QStringLiteral("%1 %2").arg(teams[t]).arg(i));
+        players.append(names);
+        scores.append(0);
+    }
+    return {{"screen", teams.size() == 2 ? "2_4" : "3_4"},
+            {"teams", QJsonArray::fromStringList(teams)},
+            {"players", players},
+            {"scores", scores},
+            {"clock", clock}};
+}
+
+QJsonObject buzz(int player, int team) {
+    return {{"player", player}, {"name", QStringLiteral("P%1").arg(player)}, {"team", team}};
+}
+
+QJsonObject score(int team, int before, int after, const char* how = "F1") {
+    return {{"team", team}, {"before", before}, {"after", after}, {"how", how}};
+}
+
+// Splits CSV text into rows of fields, honouring quotes.
+std::vector<QStringList> parseCsv(const QString& text) {
+    std::vector<QStringList> rows;
+    QStringList row;
+    QString field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (quoted) {
+            if (c == u'"' && i + 1 < text.size() && text[i + 1] == u'"') {
+                field += u'"';
+                ++i;
+            } else if (c == u'"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == u'"') {
+            quoted = true;
+        } else if (c == u',') {
+            row << field;
+            field.clear();
+        } else if (c == u'\n') {
+            row << field;
+            field.clear();
+            rows.push_back(row);
+            row.clear();
+        } else if (c != u'\r') {
+            field += c;
+        }
+    }
+    return rows;
+}
+
+struct RecordRig {
+    RecordRig() : store(t.clock, {dir.path()}) { useStore(*t, store, context); }
+
+    QTemporaryDir dir;
+    TestProgram t;
+    StoreRecorder store;
+    QObject context;
+};
+
+}  // namespace
+
+// A match followed live: the list grows at the bottom, the filter narrows
+// it, the player table counts buzz-ins, ties and the points a team got while
+// each player had the floor; the exports read back.
+TEST(RecordWindow, FollowsTheMatchAndExportsIt) {
+    RecordRig rig;
+    RecordWindow window(*rig.t, &rig.store);
+    StoreRecorder& s = rig.store;
+
+    s.record(EventKind::MatchStarted,
+             matchStart({QStringLiteral("Zürich"), QStringLiteral("Bern")}));
+    s.record(EventKind::BuzzIn, buzz(1, 0));
+    s.record(EventKind::ScoreChanged, score(0, 0, 10));
+    s.record(EventKind::Cleared, {{"how", "space"}});
+    s.record(EventKind::Tie, {{"pressed", QJsonArray{2, 5}}, {"drawn", 5}});
+    s.record(EventKind::BuzzIn, buzz(5, 1));
+    s.record(EventKind::Cleared, {{"how", "mouse"}});
+    s.record(EventKind::ScoreChanged, score(1, 0, 5, "board"));  // nobody's floor
+    s.record(EventKind::BuzzIn, buzz(2, 0));
+    s.record(EventKind::ScoreChanged, score(0, 10, 30));
+    s.record(EventKind::ScoreUndone, score(0, 30, 20));
+    s.record(EventKind::Decision, {{"text", "Two pressed, \"P2\" drawn, at once"}});
+
+    ASSERT_EQ(window.visibleEvents(), 12);
+    const QAbstractItemModel* list = window.eventList->model();
+    EXPECT_EQ(list->index(11, 1).data().toString(), "decision");
+    EXPECT_EQ(list->index(9, 2).data().toString(), "Zürich 10 -> 30 (F1)");
+
+    window.kindFilter->setCurrentIndex(window.kindFilter->findText("buzz-in"));
+    EXPECT_EQ(window.visibleEvents(), 3);
+    s.record(EventKind::BuzzIn, buzz(6, 1));  // live, through the filter
+    s.record(EventKind::Cleared, {{"how", "space"}});
+    EXPECT_EQ(window.visibleEvents(), 4);
+    EXPECT_EQ(list->index(3, 2).data().toString(), "P6 (Bern) buzzed in");
+    window.kindFilter->setCurrentIndex(0);
+    EXPECT_EQ(window.visibleEvents(), 14);
+
+    window.updateStats();
+    struct Expected {
+        int player, buzzIns, tiesIn, tiesWon, points;
+    };
+    for (const Expected& e : {Expected{1, 1, 0, 0, 10}, Expected{2, 1, 1, 0, 10},
+                              Expected{5, 1, 1, 1, 0}, Expected{6, 1, 0, 0, 0}}) {
+        const PlayerLine& line = window.stats().players[std::size_t(e.player - 1)];
+        EXPECT_EQ(line.player, e.player);
+        EXPECT_EQ(std::tuple(line.buzzIns, line.tiesIn, line.tiesWon, line.points),
+                  std::tuple(e.buzzIns, e.tiesIn, e.tiesWon, e.points))
+            << "player " << e.player;
+    }
+    ASSERT_EQ(window.playerTable->rowCount(), 8);
+    EXPECT_EQ(window.playerTable->item(1, 0)->text(), "P2");        // as shown at the buzz-in
+    EXPECT_EQ(window.playerTable->item(2, 0)->text(), "Zürich 3");  // from the match's start
+    EXPECT_EQ(window.playerTable->item(1, 5)->text(), "10");
+    ASSERT_EQ(window.stats().series.size(), 2u);
+    EXPECT_EQ(window.stats().series[0].back().score, 20);
+    EXPECT_EQ(window.stats().series[1].back().score, 5);
+
+    const QString csvPath = rig.dir.filePath("match.csv");
+    rig.t.dialogs.saveAnswers.push_back(csvPath);
+    window.exportCsvAsked();
+    QFile csv(csvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const auto rows = parseCsv(QString::fromUtf8(csv.readAll()));
+    ASSERT_EQ(rows.size(), 15u);
+    EXPECT_EQ(rows[0],
+              (QStringList{"number", "match_time_s", "wall_clock", "kind", "description", "data"}));
+    for (const QStringList& row : rows)
+        EXPECT_EQ(row.size(), 6);
+    EXPECT_EQ(rows[1][3], "match-started");
+    EXPECT_EQ(rows[3][4], "Zürich 0 -> 10 (F1)");
+    EXPECT_EQ(rows[12][4], "Two pressed, \"P2\" drawn, at once");
+    EXPECT_EQ(QJsonDocument::fromJson(rows[3][5].toUtf8()).object().value("after").toInt(), 10);
+
+    const QString pdfPath = rig.dir.filePath("match.pdf");
+    rig.t.dialogs.saveAnswers.push_back(pdfPath);
+    window.exportPdfAsked();
+    QFile pdf(pdfPath);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF-"));
+    EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
+    EXPECT_TRUE(bytes.contains("/Type /Page"));
+    EXPECT_TRUE(rig.t.dialogs.messages.empty());
+}
+
+// Past matches: listed with how they ended, opened from the disk, deleted
+// after a question; the current one cannot be deleted.
+TEST(RecordWindow, OpensAndDeletesPastMatches) {
+    RecordRig rig;
+    StoreRecorder& s = rig.store;
+    s.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}));
+    s.record(EventKind::ScoreChanged, score(0, 0, 10));
+    s.record(EventKind::MatchStarted, matchStart({"Owls", "Larks", "Bats"}));
+    s.flush();
+
+    RecordWindow window(*rig.t, &rig.store);
+    ASSERT_EQ(window.matchList->topLevelItemCount(), 2);
+    EXPECT_EQ(window.matchList->topLevelItem(0)->text(4), "new-match");
+    EXPECT_EQ(window.matchList->topLevelItem(1)->text(4), "current");
+
+    window.matchList->setCurrentItem(window.matchList->topLevelItem(1));
+    EXPECT_FALSE(window.deleteButton->isEnabled());
+    window.matchList->setCurrentItem(window.matchList->topLevelItem(0));
+    window.openSelected();
+    EXPECT_EQ(window.shownMatch(), 1);
+    EXPECT_EQ(window.events().size(), 2u);
+    EXPECT_TRUE(window.heading->text().contains("Alpha, Beta"));
+    s.record(EventKind::Cleared, {{"how", "space"}});  // the current match, not shown
+    EXPECT_EQ(window.events().size(), 2u);
+
+    rig.t.dialogs.answers.push_back(Dialogs::Answer::No);
+    window.deleteAsked();
+    EXPECT_EQ(window.matchList->topLevelItemCount(), 2);
+    rig.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+    window.deleteAsked();
+    ASSERT_EQ(window.matchList->topLevelItemCount(), 1);
+    EXPECT_EQ(window.shownMatch(), 0);
+    EXPECT_EQ(window.events().size(), 2u);  // the current match: its start and the clear
+}
+
+// The question after the screen pair is up: it shows what was on the
+// boards; yes puts it back (clock stopped), no starts afresh; either way
+// the interrupted match stays in the record.
+TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
+    for (const bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        QTemporaryDir dir;
+        {
+            ManualClock clock(50.0);
+            StoreRecorder before(clock, {dir.path()});
+            before.record(EventKind::MatchStarted, matchStart({"Owls", "Larks"}));
+            clock.advance(10);
+            before.record(EventKind::ClockStarted, {{"left", 900}});
+            before.record(EventKind::ScoreChanged, score(0, 0, 30));
+            before.record(EventKind::ScoreChanged, score(1, 0, -10));
+            clock.advance(65.5);
+            before.record(EventKind::Cleared, {{"how", "space"}});
+        }
+        TestProgram t;
+        StoreRecorder store(t.clock, {dir.path()});
+        QObject context;
+        useStore(*t, store, context);
+        ASSERT_TRUE(t.startUp());
+        const std::size_t shown = t.dialogs.messages.size();
+        t.dialogs.answers.push_back(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        EXPECT_EQ(offerResume(*t), yes);
+
+        ASSERT_EQ(t.dialogs.messages.size(), shown + 1);
+        const auto& question = t.dialogs.messages.back();
+        EXPECT_EQ(question.buttons, Dialogs::Buttons::YesNo);
+        for (const char* words : {"Owls: 30", "Larks: -10", "Match clock: 13:55"})
+            EXPECT_TRUE(question.text.contains(QLatin1String(words)))
+                << question.text.toStdString();
+
+        PlayScreen& screen = t->forms.playScreen(ScreenPair::P2_4);
+        screen.Form_Activate();  // as when the operator comes back to it
+        EXPECT_EQ(screen.ascorelabel->text(), yes ? "30" : "0");
+        EXPECT_EQ(screen.bscorelabel->text(), yes ? "-10" : "0");
+        EXPECT_EQ(screen.ascore, yes ? 30 : 0);
+        if (yes) {
+            EXPECT_EQ(screen.clocklabel->text(), countdown::clockText({13, 55}));
+        }
+        EXPECT_FALSE(screen.Timer2->isActive());
+
+        endRecord(*t, "exit");
+        RecordStore record;
+        ASSERT_TRUE(record.open(recordFile(dir.path())));
+        const auto matches = record.matches();
+        ASSERT_GE(matches.size(), 1u);
+        EXPECT_FALSE(matches[0].endedMs.has_value());
+        EXPECT_EQ(record.events(matches[0].id).size(), 5u);
+    }
+}
+
+// A store that cannot be kept says so once, beside the set-up menu, and
+// never takes the keys from the play screen.
+TEST(Resume, AProblemIsToldOnceBesideTheMenu) {
+    QTemporaryDir dir;
+    QFile blocker(dir.filePath("blocked"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    TestProgram t;
+    StoreRecorder store(t.clock, {dir.filePath("blocked/torvanel")});
+    QObject context;
+    useStore(*t, store, context);
+    ASSERT_TRUE(t.startUp());
+    store.record(EventKind::ScoreChanged, score(0, 0, 1));
+    store.flush();
+    auto problemBoxes = [] {
+        QList<QWidget*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String(kProblemBoxName) && w->isVisible()) found << w;
+        return found;
+    };
+    // The box waits for the set-up menu and comes up through the event loop.
+    QElapsedTimer waited;
+    waited.start();
+    while (problemBoxes().isEmpty() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    int boxes = 0;
+    for (QWidget* w : problemBoxes()) {
+        ++boxes;
+        EXPECT_TRUE(w->testAttribute(Qt::WA_ShowWithoutActivating));
+        EXPECT_TRUE(qobject_cast<SetupMenu*>(w->parentWidget())) << "beside the set-up menu";
+        EXPECT_TRUE(w->findChild<QLabel*>() != nullptr);
+        w->close();
+    }
+    EXPECT_EQ(boxes, 1);
+    TestProgram::flushDeletes();
+}
