@@ -119,5 +119,9 @@ int main(int argc, char* argv[]) {
         panel = std::make_unique<ContestantPanel>(program, *simulated);
         panel->showPanel();
     }
-    return app.exec();
+    const int code = app.exec();
+    // The last window was closed.
+    program.recorder().record(record::EventKind::ProgramEnded,
+                              {{QStringLiteral("how"), QStringLiteral("closed")}});
+    return code;
 }
