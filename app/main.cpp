@@ -115,9 +115,6 @@ int main(int argc, char* argv[]) {
 
     QObject recordContext;
     record::useStore(program, store, recordContext);
-    program.recorder().record(record::EventKind::ProgramStarted,
-                              {{"interface", describe(choice)},
-                               {"simulated", choice.kind == InterfaceChoice::Kind::Simulated}});
     // Exit and Cancel end the process on the spot: the match's end goes to
     // disk first.
     program.setEndHandler([&program] {
@@ -146,6 +143,7 @@ int main(int argc, char* argv[]) {
         panel->showPanel();
     }
     const int status = app.exec();
+    // The last window was closed.
     record::endRecord(program, QStringLiteral("closed"));
     return status;
 }

@@ -103,6 +103,10 @@ void TitleForm::repaintNow() {
 bool TitleForm::startUp() {
     ProgramState& s = program_.state;
 
+    program_.recorder().record(record::EventKind::ProgramStarted,
+                               {{QStringLiteral("interface"), program_.interfaceDescription()},
+                                {QStringLiteral("simulated"), program_.simulatedInterface()}});
+
     // 1. The title screen stays up while the interface is being found.
     if (program_.simulatedInterface()) {
         LabelInterface->setText(program_.interfaceDescription());
@@ -145,14 +149,17 @@ bool TitleForm::startUp() {
         program_.forms.setupMenu(MenuKind::Players4).mnuextraxmitter->setEnabled(false);
     }
 
-    // 11.
-    showScreenPair(program_);
+    // 11. The match begins with the screen pair in front of the operator.
+    showScreenPair(program_).recordMatchStarted(QStringLiteral("start-up"));
     return true;
 }
 
 void TitleForm::handshake() {
     found_ = handshake::findInterface(program_.port, program_.clock, program_.state, *this);
-    if (!found_) program_.endProgram();
+    if (found_) return;
+    program_.recorder().record(record::EventKind::ProgramEnded,
+                               {{QStringLiteral("how"), QStringLiteral("cancel")}});
+    program_.endProgram();
 }
 
 void TitleForm::setupfile() {
@@ -208,7 +215,7 @@ bool TitleForm::askRetry() {
     return answer == Dialogs::Answer::Retry;
 }
 
-void showScreenPair(Program& program) {
+PlayScreen& showScreenPair(Program& program) {
     TitleForm& title = program.forms.titleForm();
     // A hand-edited file may say anything; the program must still end up
     // with a play screen and a menu in front of the operator.
@@ -233,4 +240,5 @@ void showScreenPair(Program& program) {
         for (int i = 10; i <= 14; ++i)
             menu.Text[i]->setEnabled(false);
     }
+    return screen;
 }

@@ -7,6 +7,7 @@
 #include "app/handshake.h"
 
 class Program;
+class PlayScreen;
 
 // The title screen. It is on show while the interface is being found, then
 // stays loaded and hidden: its two hidden boxes hold the number of teams and
@@ -66,4 +67,5 @@ private:
 
 // Shows the play screen and set-up menu that TeamText and PlayerText select,
 // the menu in front. A count outside the four pairs is taken as 2 teams of 4.
-void showScreenPair(Program& program);
+// Returns the play screen shown.
+PlayScreen& showScreenPair(Program& program);

@@ -70,6 +70,7 @@ Decoded decodeWired(const WiredModel& model, ScreenPair screen, std::uint8_t fir
         if (entry == kDrop) return Decoded{Decoded::Kind::Dropped, 0, result.pressed};
         if (entry == kIgnored) continue;
         pressed[entry] = true;
+        result.pressedPlayers |= static_cast<std::uint16_t>(1u << entry);
         result.player = entry;
         ++result.pressed;
     }
@@ -98,7 +99,7 @@ Decoded decodeWireless(const WirelessModel& model, ScreenPair screen, std::uint8
         player = extraTransmitterEntry + 1;
     }
     if (player < 1 || player > playersOn(screen)) return Decoded{Decoded::Kind::Nobody, 0, 0};
-    return Decoded{Decoded::Kind::Player, player, 1};
+    return Decoded{Decoded::Kind::Player, player, 1, static_cast<std::uint16_t>(1u << player)};
 }
 
 std::optional<int> extraTransmitterOf(Decoder decoder, ScreenPair screen) {

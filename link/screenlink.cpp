@@ -1,5 +1,7 @@
 #include "link/screenlink.h"
 
+#include <utility>
+
 #include "link/dispatch.h"
 #include "link/secondplace.h"
 
@@ -27,8 +29,13 @@ void ScreenLink::porttimerTick() {
     const ScreenSettings settings = view_.settings();
     switch (secondplace::onCodeRead(state_, screen_, lockUpOn(settings), ResponseCode)) {
     case secondplace::Step::Decode: break;
-    case secondplace::Step::Captured: return;
-    case secondplace::Step::Held: view_.stopPolling(); return;
+    case secondplace::Step::Captured:
+        view_.reportCapture({ResponseCode, state_.SecondResponder, false});
+        return;
+    case secondplace::Step::Held:
+        view_.stopPolling();
+        view_.reportCapture({ResponseCode, state_.SecondResponder, true});
+        return;
     }
 
     for (Decoder decoder : pollDecoders(state_.InterfaceModel, screen_)) {
@@ -48,7 +55,11 @@ bool ScreenLink::sdata() {
 }
 
 void ScreenLink::handshake() {
-    if (!rehandshake(link(), screen_, view_, ResponseCode)) view_.endProgram();
+    if (!rehandshake(link(), screen_, view_, ResponseCode)) {
+        view_.endProgram();
+        return;
+    }
+    view_.reportRecovered();
 }
 
 void ScreenLink::PlayerWaiting() {
@@ -57,6 +68,12 @@ void ScreenLink::PlayerWaiting() {
     if (!held) return;
     const std::optional<Decoder> decoder = releaseDecoder(state_.InterfaceModel, screen_);
     if (!decoder) return;
+    const bool wasReleasing = std::exchange(releasing_, true);
+    struct Restore {
+        bool& flag;
+        bool value;
+        ~Restore() { flag = value; }
+    } restore{releasing_, wasReleasing};
     runDecoder(*decoder, view_.settings());
 }
 
@@ -73,6 +90,12 @@ void ScreenLink::runDecoder(Decoder decoder, const ScreenSettings& settings) {
     ResponderNumber = static_cast<std::int16_t>(found.player);
     view_.showResponder(
         responderActions(decoder, screen_, found.player, settings, state_.StopTimerOnBuzz));
+    view_.reportBuzzIn({decoder,
+                        {code.first, code.second},
+                        readsSecondByte(decoder) ? 2 : 1,
+                        found.player,
+                        found.pressedPlayers,
+                        releasing_});
 }
 
 }  // namespace buzzlink

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "app/clock.h"
@@ -14,6 +15,28 @@
 
 namespace buzzlink {
 
+// What the link read and decided for one respondent it had shown, in plain
+// values, for whoever keeps a record of the match.
+struct BuzzReport {
+    Decoder decoder = Decoder::Wired;
+    // The code as read: the poll's byte, and the wired boxes' second byte.
+    std::array<std::uint8_t, 2> bytes{};
+    int byteCount = 1;
+    int player = 0;
+    // Bit p set: player p's button was down. More than one is a tie, and
+    // `player` the one the draw picked.
+    std::uint16_t pressedPlayers = 0;
+    // The respondent held for second place, shown by the operator's clear.
+    bool secondPlaceRelease = false;
+};
+
+// A code the second-place lock-up took instead of showing it.
+struct CaptureReport {
+    int code = 0;         // as read
+    int transmitter = 0;  // its transmitter number on the wireless boxes, else the code
+    bool held = false;    // another team's: held, and polling stopped
+};
+
 // The play screen as the buzz-in road sees it.
 class LinkView : public RecoveryView {
 public:
@@ -26,6 +49,13 @@ public:
     virtual void stopPolling() = 0;
     // The operator cancelled the recovery: the program ends at once.
     virtual void endProgram() = 0;
+
+    // Told after the screen has acted, so that keeping a record never
+    // delays what the audience sees. A view that keeps none ignores them.
+    virtual void reportBuzzIn(const BuzzReport&) {}
+    virtual void reportCapture(const CaptureReport&) {}
+    // The box answered the re-handshake after a failed read.
+    virtual void reportRecovered() {}
 };
 
 // One play screen's end of the interface link: the poll tick, the
@@ -75,6 +105,7 @@ private:
     Random& random_;
     ProgramState& state_;
     LinkView& view_;
+    bool releasing_ = false;  // showing the held second-place respondent
 };
 
 }  // namespace buzzlink

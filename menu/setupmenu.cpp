@@ -279,6 +279,7 @@ void SetupMenu::buildMenus() {
     mnuContactMarlowen =
         addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
 
+    buildMatchMenu();
     connectHandlers();
 }
 
@@ -316,10 +317,19 @@ void SetupMenu::connectHandlers() {
     for (const Item& item : items) {
         connect(item.action, &QAction::triggered, this, [this, h = item.handler] { (this->*h)(); });
     }
-    connect(mnuOpen, &QAction::triggered, this, [this] { setup::openSetupFile(program_, *this); });
-    connect(mnuSave, &QAction::triggered, this, [this] { setup::saveSetupFile(program_, *this); });
-    connect(mnuSaveAs, &QAction::triggered, this,
-            [this] { setup::saveSetupFileAs(program_, *this); });
+    // The record hears of a file only once it has been read or written.
+    auto recordFile = [this](record::EventKind kind, const std::optional<QString>& file) {
+        if (file) program_.recorder().record(kind, {{QStringLiteral("file"), *file}});
+    };
+    connect(mnuOpen, &QAction::triggered, this, [this, recordFile] {
+        recordFile(record::EventKind::SetupOpened, setup::openSetupFile(program_, *this));
+    });
+    connect(mnuSave, &QAction::triggered, this, [this, recordFile] {
+        recordFile(record::EventKind::SetupSaved, setup::saveSetupFile(program_, *this));
+    });
+    connect(mnuSaveAs, &QAction::triggered, this, [this, recordFile] {
+        recordFile(record::EventKind::SetupSaved, setup::saveSetupFileAs(program_, *this));
+    });
 }
 
 // --- Load and activation --------------------------------------------------------
@@ -465,6 +475,7 @@ void SetupMenu::CommandSwitch_Click() {
     const int players = playersPerTeam();
     const int s = stride();
     PlayScreen& screen = program_.forms.playScreen(currentScreen());
+    const std::array<std::int16_t, 3> before = screen.scores();
     if (!threeTeams()) {
         for (int i = 0; i <= players; ++i) {
             const QString kept = Text[i]->text();
@@ -497,6 +508,7 @@ void SetupMenu::CommandSwitch_Click() {
         }
     }
     updateTeamLabels(screen);
+    screen.sidesSwitched(before);
 }
 
 // --- Hide Set-up Menu ---------------------------------------------------------
@@ -677,6 +689,8 @@ void SetupMenu::mnuExit_Click() {
     f.unloadTitleForm();
     f.unload(MenuKind::Players5);
     f.unload(MenuKind::Players4);
+    program_.recorder().record(record::EventKind::ProgramEnded,
+                               {{QStringLiteral("how"), QStringLiteral("exit")}});
     program_.endProgram();
 }
 

@@ -127,6 +127,12 @@ public:
     QMenu* mnuHelp;
     QAction* mnuVersionInfo;
     QAction* mnuContactMarlowen;
+    // After the menus above: the match itself. Further match items are
+    // appended to it.
+    QMenu* mnuMatch;
+    QAction* mnuUndoScore;
+    QAction* mnuRedoScore;
+    QAction* mnuNewMatch;
 
     // --- Event handlers ---------------------------------------------------
     //
@@ -163,6 +169,11 @@ public:
     void mnuVersionInfo_Click();
     void mnuContactMarlowen_Click();
     void mnuExit_Click();
+    // The "&Match" menu (menu/matchmenu.cpp), on this menu's screen for the
+    // current team count.
+    void mnuUndoScore_Click();
+    void mnuRedoScore_Click();
+    void mnuNewMatch_Click();
 
     // This menu's play screen for the current team count (TeamText).
     ScreenPair currentScreen() const;
@@ -185,6 +196,7 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void buildMatchMenu();
     void connectHandlers();
 
     SetupMenu& otherMenu() const;

@@ -136,6 +136,12 @@ FormOptions::FormOptions(Program& program) : program_(program) {
     };
     for (const auto& [box, handler] : handlers) {
         connect(box, &QCheckBox::stateChanged, this, [this, h = handler] { (this->*h)(); });
+        // After the option has been applied.
+        connect(box, &QCheckBox::stateChanged, this, [this, b = box] {
+            program_.recorder().record(record::EventKind::OptionChanged,
+                                       {{QStringLiteral("option"), b->objectName()},
+                                        {QStringLiteral("value"), checkValue(b)}});
+        });
     }
 }
 

@@ -126,6 +126,7 @@ PlayScreen::PlayScreen(Program& program, ScreenPair screen)
 
     keyFilter_ = new OperatorKeyFilter(*this);
     qApp->installEventFilter(keyFilter_);
+    buildScoreActions();
 }
 
 PlayScreen::~PlayScreen() = default;
@@ -541,6 +542,7 @@ void PlayScreen::namelabel_MouseDown(Qt::MouseButton button) {
 }
 
 void PlayScreen::clearByMouse(Qt::MouseButton button) {
+    const QString shown = namelabel->text();
     if (button == Qt::LeftButton) {
         emptyDisplay();
         enable(porttimer);
@@ -553,6 +555,7 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
         resetScoreColours();
     }
     topUpContinuingTimer();
+    recordClear(button == Qt::LeftButton ? "left-click" : "other-click", shown);
     // A second responder held by the lock-up is shown at this point, after
     // the top-up and before polling resumes.
     if (program_.state.SecondPlaceHeld) PlayerWaiting();
@@ -560,6 +563,7 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
 }
 
 void PlayScreen::namelabel_DblClick() {
+    const QString shown = namelabel->text();
     emptyDisplay();
     enable(porttimer);
     resetLamps();
@@ -568,9 +572,11 @@ void PlayScreen::namelabel_DblClick() {
     Timer1->stop();
     resetScoreColours();
     if (variant_.doubleClickDropsSecondPlace) program_.state.SecondPlaceHeld = false;
+    recordClear("double-click", shown);
 }
 
 void PlayScreen::spacekey() {
+    const QString shown = namelabel->text();
     emptyDisplay();
     enable(porttimer);
     resetLamps();
@@ -585,6 +591,7 @@ void PlayScreen::spacekey() {
     // second place would otherwise swallow the next buzz-in and leave the
     // audience looking at an empty display.
     buzzlink::secondplace::startNewQuestion(program_.state);
+    recordClear("space", shown);
 }
 
 // --- Response timer -----------------------------------------------------------
@@ -596,9 +603,11 @@ void PlayScreen::tossUpStart() {
     timerlabel->setText(QString::number(ndigit1));
     Labeltimerstate->setText(QStringLiteral("Toss Up"));
     Timer1->start();
+    recordTimerStart("toss-up");
 }
 
 void PlayScreen::bonusStart(bool fromTimerLabel) {
+    const QString shown = namelabel->text();
     const std::int16_t length = timerLength(8);
     Timer1->stop();
     if (program_.state.BuzzOnBonus) {
@@ -613,9 +622,12 @@ void PlayScreen::bonusStart(bool fromTimerLabel) {
     Labeltimerstate->setText(QStringLiteral("Bonus"));
     namelabel->setText(program_.state.BuzzOnBonus ? QString() : QStringLiteral("Bonus"));
     Timer1->start();
+    if (program_.state.BuzzOnBonus) recordClear("bonus", shown);
+    recordTimerStart("bonus");
 }
 
 void PlayScreen::auxiliaryStart(std::int16_t length, const QString& caption) {
+    const QString shown = namelabel->text();
     Timer1->stop();
     ndigit1 = length;
     timerlabel->setText(QString::number(ndigit1));
@@ -624,6 +636,8 @@ void PlayScreen::auxiliaryStart(std::int16_t length, const QString& caption) {
     enable(porttimer);
     resetScoreColours();
     Timer1->start();
+    recordClear("auxiliary", shown);
+    recordTimerStart("auxiliary");
 }
 
 void PlayScreen::timeoutStart() {
@@ -634,6 +648,8 @@ void PlayScreen::timeoutStart() {
     namelabel->setText(QStringLiteral("Time Out"));
     // A response timer already running keeps its rhythm.
     enable(Timer1);
+    recordClockState();
+    recordTimerStart("time-out");
 }
 
 void PlayScreen::clockStart() {
@@ -641,6 +657,8 @@ void PlayScreen::clockStart() {
     Timer1->stop();
     timerlabel->setText(QString());
     setForeColour(clocklabel, buttonTextColour());
+    recordTimerState();
+    recordClockState();
 }
 
 void PlayScreen::Timer1_Timer() {
@@ -665,6 +683,7 @@ void PlayScreen::Timer1_Timer() {
     }
     Labeltimerstate->setText(QString());
     if (soundCardInUse()) program_.sound.play(program_.state.TimerSound);
+    recordTimerExpired();
 }
 
 // --- Match clock ----------------------------------------------------------------
@@ -686,6 +705,7 @@ void PlayScreen::Timer2_Timer() {
             enable(soundtimer);
         }
         if (soundCardInUse()) program_.sound.play(program_.state.TimerSound);
+        recordClockExpired();
     }
     t = countdown::clockStep(t, Timer2->isActive());
     clockminutes = t.minutes;
@@ -793,6 +813,7 @@ void PlayScreen::reportCommunicationProblem() {
     program_.dialogs.message(buzzlink::communicationProblemText(),
                              buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
                              Dialogs::Buttons::Ok);
+    recordEvent(record::EventKind::CommFailed, {{QStringLiteral("what"), QStringLiteral("read")}});
 }
 
 bool PlayScreen::askRetry() {
@@ -813,7 +834,11 @@ buzzlink::ScreenSettings PlayScreen::settings() {
 
 void PlayScreen::stopPolling() { porttimer->stop(); }
 
-void PlayScreen::endProgram() { program_.endProgram(); }
+void PlayScreen::endProgram() {
+    recordEvent(record::EventKind::ProgramEnded,
+                {{QStringLiteral("how"), QStringLiteral("cancel")}});
+    program_.endProgram();
+}
 
 // --- Mouse on the timers ------------------------------------------------------
 
@@ -856,9 +881,11 @@ void PlayScreen::score_MouseDown(int team, int multiplier, Qt::MouseButton butto
     increment = readIncrement();
     const long long step = static_cast<long long>(multiplier) * increment;
     std::int16_t& s = score(team);
+    const std::int16_t before = s;
     if (button == Qt::LeftButton) s = numbers::saturatingAdd(s, step);
     if (button == Qt::RightButton) s = numbers::saturatingAdd(s, -step);
     scoreLabel(team)->setText(QString::number(s));
+    recordScore(team, before, multiplier == 1 ? "board" : "tab", button, multiplier);
 }
 
 void PlayScreen::scoreKey(int team, int sign) {
@@ -866,8 +893,11 @@ void PlayScreen::scoreKey(int team, int sign) {
     // The step typed in the menu now, as a click on the board would use.
     increment = readIncrement();
     std::int16_t& s = score(team);
+    const std::int16_t before = s;
     s = numbers::saturatingAdd(s, static_cast<long long>(sign) * increment);
     scoreLabel(team)->setText(QString::number(s));
+    static const char* const keys[3][2] = {{"F1", "F2"}, {"F3", "F4"}, {"F11", "F12"}};
+    recordScore(team, before, keys[team][sign > 0 ? 0 : 1], Qt::NoButton, 1);
 }
 
 // --- Keys -----------------------------------------------------------------------
@@ -935,6 +965,7 @@ void PlayScreen::F9key() {
     timerlabel->setText(QString::number(ndigit1));
     Timer1->start();
     if (variant_.f9ShowsTossUp) Labeltimerstate->setText(QStringLiteral("Toss Up"));
+    recordTimerStart("toss-up");
 }
 
 void PlayScreen::F10key() { bonusStart(false); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -12,11 +13,14 @@
 #include "link/screenlink.h"
 #include "play/playvariant.h"
 #include "play/scaledlabel.h"
+#include "play/scorehistory.h"
 #include "play/tabbutton.h"
+#include "record/matchrecorder.h"
 
 class Program;
 class SetupMenu;
 class QKeyEvent;
+class QAction;
 
 // The scoreboard the audience watches. One class serves all four screens;
 // what differs between them comes from the variant table.
@@ -185,6 +189,31 @@ public:
     std::int16_t& score(int team);
     ScaledLabel* scoreLabel(int team) const;
 
+    // --- The match: its record, taking back score changes, a new match -----
+    //
+    // Score changes by keys, boards and tabs can be taken back to the start
+    // of the match and made again (Ctrl+Z, Ctrl+Shift+Z here, or the set-up
+    // menu's "&Match" menu); each is told to the program's recorder.
+    void undoScore();
+    void redoScore();
+    bool canUndoScore() const { return history_.canUndo(); }
+    bool canRedoScore() const { return history_.canRedo(); }
+    // Scores to 0, the match clock stopped at the match time, nothing left
+    // to take back; the record gets a new match.
+    void newMatch();
+    bool scoresAllZero() const;
+    // The scores in team order (Gamma's is 0 on a 2-team screen).
+    std::array<std::int16_t, 3> scores() const;
+    // Tells the recorder a match begins on this screen, with everything
+    // needed to put it back: names, scores, the clock. `how`: "start-up",
+    // "new-match".
+    void recordMatchStarted(const QString& how);
+    // Switch Sides has moved the names and the scores (`before`, in team
+    // order, what the boards held): the history follows the teams.
+    void sidesSwitched(const std::array<std::int16_t, 3>& before);
+    QAction* undoScoreAction() const { return undoAction_; }
+    QAction* redoScoreAction() const { return redoAction_; }
+
     // Lays the widgets out for the window's present size.
     void applyLayout();
     double scaleX() const { return scaleX_; }
@@ -228,6 +257,25 @@ private:
     void usbPoll();
     void runDecoder(buzzlink::Decoder decoder);
 
+    // The match record (play/playmatch.cpp). Each is called after the
+    // screen has acted.
+    void buildScoreActions();
+    void recordEvent(record::EventKind kind, const QJsonObject& data = {});
+    void recordClear(const char* how, const QString& cleared);
+    void recordArmed(const char* how);
+    void recordScore(int team, std::int16_t before, const char* how, Qt::MouseButton button,
+                     int multiplier);
+    void recordTimerStart(const char* kind);
+    void recordTimerExpired();
+    void recordTimerState();
+    void recordClockState();
+    void recordClockExpired();
+    void setScoreOnBoard(int team, std::int16_t value);
+    QJsonObject matchState() const;
+    void reportBuzzIn(const buzzlink::BuzzReport& report) override;
+    void reportCapture(const buzzlink::CaptureReport& report) override;
+    void reportRecovered() override;
+
     // LinkView
     void showDiagnostic(int value) override;
     void reportCommunicationProblem() override;
@@ -242,4 +290,13 @@ private:
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;
+
+    scoring::ScoreHistory history_;
+    QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
+    // What the record last heard of the two count-downs, so that a stop is
+    // told once, whatever stopped them.
+    QString timerKind_;
+    bool timerRunning_ = false;
+    bool clockRunning_ = false;
 };

@@ -31,9 +31,11 @@ void remember(Dialogs::FileRequest& cd1test, const QString& chosen) {
     cd1test.folder = QFileInfo(chosen).absolutePath();
 }
 
-void write(Program& program, const QString& path, Writer writer, MenuKind from) {
+std::optional<QString> write(Program& program, const QString& path, Writer writer, MenuKind from) {
     const auto error = saveAtomically(path, fileBytes(writerLines(program, writer, from)));
-    if (error) program.dialogs.inform(kSaveFailed + u'\n' + *error + kNotSaved);
+    if (!error) return path;
+    program.dialogs.inform(kSaveFailed + u'\n' + *error + kNotSaved);
+    return std::nullopt;
 }
 
 }  // namespace
@@ -46,19 +48,22 @@ Dialogs::FileRequest initialSetupDialog(const Program& program) {
     return cd1test;
 }
 
-void openSetupFile(Program& program, SetupMenu& menu) {
+std::optional<QString> openSetupFile(Program& program, SetupMenu& menu) {
     prepare(menu.cd1test, program);
     const std::optional<QString> chosen = program.dialogs.openFile(menu.cd1test);
     if (chosen) remember(menu.cd1test, *chosen);
 
+    std::optional<QString> read;
     if (chosen && QFileInfo::exists(*chosen)) {
         const LoadResult result = loadSetupFile(program, *chosen, true);
         if (result.outcome == LoadResult::Outcome::WrongHeader) {
             program.dialogs.inform(kNotASetupFile);
         } else if (result.outcome == LoadResult::Outcome::Failed) {
             program.dialogs.inform(kOpenFailed + u'\n' + result.error.description() + u'\n');
-            return;
+            return std::nullopt;
         }
+        // A file that was not a setup file left the defaults, not its own.
+        if (result.outcome != LoadResult::Outcome::WrongHeader) read = *chosen;
     } else {
         program.dialogs.message(
             QStringLiteral("The set-up file TVLSETUP.TXT was not found.  Loading default system "
@@ -66,22 +71,23 @@ void openSetupFile(Program& program, SetupMenu& menu) {
             QStringLiteral("File not found"), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
     }
     showScreenPair(program);
+    return read;
 }
 
-void saveSetupFile(Program& program, SetupMenu& menu) {
-    write(program, program.startupSetupFile(), Writer::Save, menu.kind());
+std::optional<QString> saveSetupFile(Program& program, SetupMenu& menu) {
+    return write(program, program.startupSetupFile(), Writer::Save, menu.kind());
 }
 
-void saveSetupFileAs(Program& program, SetupMenu& menu) {
+std::optional<QString> saveSetupFileAs(Program& program, SetupMenu& menu) {
     prepare(menu.cd1test, program);
     menu.cd1test.confirmOverwrite = true;
     const std::optional<QString> chosen = program.dialogs.saveFile(menu.cd1test);
-    if (!chosen) return;
+    if (!chosen) return std::nullopt;
     QString path = *chosen;
     // A name typed without an extension gets the dialog's default one.
     if (QFileInfo(path).suffix().isEmpty()) path += u'.' + menu.cd1test.defaultSuffix;
     remember(menu.cd1test, path);
-    write(program, path, Writer::SaveAs, menu.kind());
+    return write(program, path, Writer::SaveAs, menu.kind());
 }
 
 }  // namespace setup

@@ -1,0 +1,72 @@
+// The set-up menu's "&Match" menu: taking back score changes and starting a
+// new match. It comes after the menus the window always had, which stay as
+// they are.
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMenuBar>
+
+#include "app/program.h"
+#include "menu/setupmenu.h"
+#include "play/playscreen.h"
+
+namespace {
+
+// A name box has the focus nearly all the time the menu is up, and a text box
+// takes Ctrl+Z and Ctrl+Shift+Z for its own typing. Here they belong to the
+// match: they are kept from the box so that the menu's items get them.
+class MatchKeys final : public QObject {
+public:
+    explicit MatchKeys(SetupMenu& menu) : QObject(&menu), menu_(menu) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::ShortcutOverride) return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != &menu_) return false;
+        const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        // Left unaccepted, the key goes on to the window's shortcuts.
+        return pressed == menu_.mnuUndoScore->shortcut() ||
+               pressed == menu_.mnuRedoScore->shortcut();
+    }
+
+private:
+    SetupMenu& menu_;
+};
+
+}  // namespace
+
+void SetupMenu::buildMatchMenu() {
+    mnuMatch = menuBar()->addMenu(QStringLiteral("&Match"));
+    mnuMatch->setObjectName(QStringLiteral("mnuMatch"));
+    mnuUndoScore = mnuMatch->addAction(QStringLiteral("Undo Score Change"));
+    mnuUndoScore->setObjectName(QStringLiteral("mnuUndoScore"));
+    mnuUndoScore->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    mnuRedoScore = mnuMatch->addAction(QStringLiteral("Redo Score Change"));
+    mnuRedoScore->setObjectName(QStringLiteral("mnuRedoScore"));
+    mnuRedoScore->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    mnuMatch->addSeparator();
+    mnuNewMatch = mnuMatch->addAction(QStringLiteral("New Match"));
+    mnuNewMatch->setObjectName(QStringLiteral("mnuNewMatch"));
+
+    connect(mnuUndoScore, &QAction::triggered, this, [this] { mnuUndoScore_Click(); });
+    connect(mnuRedoScore, &QAction::triggered, this, [this] { mnuRedoScore_Click(); });
+    connect(mnuNewMatch, &QAction::triggered, this, [this] { mnuNewMatch_Click(); });
+    qApp->installEventFilter(new MatchKeys(*this));
+}
+
+void SetupMenu::mnuUndoScore_Click() { program_.forms.playScreen(currentScreen()).undoScore(); }
+
+void SetupMenu::mnuRedoScore_Click() { program_.forms.playScreen(currentScreen()).redoScore(); }
+
+void SetupMenu::mnuNewMatch_Click() {
+    PlayScreen& screen = program_.forms.playScreen(currentScreen());
+    // Points on the boards are not thrown away unasked.
+    if (!screen.scoresAllZero() &&
+        program_.dialogs.message(QStringLiteral("Start a new match?  Every score goes back to 0 "
+                                                "and the match clock to the match time."),
+                                 QStringLiteral("New Match"), Dialogs::Icon::Question,
+                                 Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
+        return;
+    }
+    screen.newMatch();
+}

@@ -1,0 +1,300 @@
+// The play screen's part in the match record and in taking back score
+// changes. Every report here is made after the screen has acted, so keeping
+// a record never stands between a buzz-in and the audience.
+#include <bit>
+
+#include <QAction>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QKeySequence>
+
+#include "app/controls.h"
+#include "app/program.h"
+#include "menu/setupmenu.h"
+#include "options/formoptions.h"
+#include "play/countdown.h"
+#include "play/playscreen.h"
+
+using record::EventKind;
+
+namespace {
+
+// "2_4": the screen as the record names it.
+QString screenCode(ScreenPair screen) {
+    return QStringLiteral("%1_%2").arg(teamsOf(screen)).arg(playersPerTeamOf(screen));
+}
+
+QString buttonName(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton: return QStringLiteral("left");
+    case Qt::RightButton: return QStringLiteral("right");
+    case Qt::MiddleButton: return QStringLiteral("middle");
+    default: return QStringLiteral("other");
+    }
+}
+
+QString decoderName(buzzlink::Decoder decoder) {
+    switch (decoder) {
+    case buzzlink::Decoder::Wired: return QStringLiteral("wired");
+    case buzzlink::Decoder::Wired210: return QStringLiteral("wired210");
+    case buzzlink::Decoder::Wireless: return QStringLiteral("wireless");
+    case buzzlink::Decoder::Wireless200: return QStringLiteral("wireless200");
+    case buzzlink::Decoder::UsbWired: return QStringLiteral("usbwired");
+    }
+    return {};
+}
+
+}  // namespace
+
+void PlayScreen::buildScoreActions() {
+    // Not operator keys: the key filter passes them on, and as shortcuts of
+    // this window they work whatever widget has the focus.
+    undoAction_ = new QAction(QStringLiteral("Undo Score Change"), this);
+    undoAction_->setObjectName(QStringLiteral("undoScoreAction"));
+    undoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction_ = new QAction(QStringLiteral("Redo Score Change"), this);
+    redoAction_->setObjectName(QStringLiteral("redoScoreAction"));
+    redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
+    addAction(undoAction_);
+    addAction(redoAction_);
+    connect(undoAction_, &QAction::triggered, this, &PlayScreen::undoScore);
+    connect(redoAction_, &QAction::triggered, this, &PlayScreen::redoScore);
+}
+
+void PlayScreen::recordEvent(EventKind kind, const QJsonObject& data) {
+    program_.recorder().record(kind, data);
+}
+
+// --- Clears -------------------------------------------------------------------
+
+void PlayScreen::recordClear(const char* how, const QString& cleared) {
+    // A mouse button other than the left clears nothing; it only arms.
+    if (qstrcmp(how, "other-click") == 0) {
+        recordEvent(EventKind::Armed, {{QStringLiteral("how"), QLatin1String(how)}});
+    } else {
+        recordEvent(EventKind::Cleared, {{QStringLiteral("how"), QLatin1String(how)},
+                                         {QStringLiteral("cleared"), cleared}});
+    }
+    recordTimerState();
+}
+
+// --- Buzz-ins -----------------------------------------------------------------
+
+void PlayScreen::reportBuzzIn(const buzzlink::BuzzReport& r) {
+    const QJsonObject who{
+        {QStringLiteral("player"), r.player},
+        {QStringLiteral("name"), namelabel->text()},
+        {QStringLiteral("team"), static_cast<int>(buzzlink::teamOfPlayer(screen(), r.player))},
+        {QStringLiteral("teamName"), Labelteam->text()}};
+    if (r.secondPlaceRelease) {
+        recordEvent(EventKind::SecondPlaceReleased, who);
+    } else {
+        QJsonObject data = who;
+        QJsonArray bytes;
+        for (int i = 0; i < r.byteCount; ++i)
+            bytes.append(r.bytes[static_cast<std::size_t>(i)]);
+        data.insert(QStringLiteral("model"), program_.state.InterfaceModel);
+        data.insert(QStringLiteral("screen"), screenCode(screen()));
+        data.insert(QStringLiteral("decoder"), decoderName(r.decoder));
+        data.insert(QStringLiteral("bytes"), bytes);
+        recordEvent(EventKind::BuzzIn, data);
+        if (std::popcount(r.pressedPlayers) > 1) {
+            QJsonArray pressed;
+            for (int p = 1; p < 16; ++p) {
+                if (r.pressedPlayers & (1u << p)) pressed.append(p);
+            }
+            recordEvent(EventKind::Tie, {{QStringLiteral("pressed"), pressed},
+                                         {QStringLiteral("drawn"), r.player}});
+        }
+    }
+    recordTimerState();
+}
+
+void PlayScreen::reportCapture(const buzzlink::CaptureReport& r) {
+    QJsonObject data{{QStringLiteral("code"), r.code},
+                     {QStringLiteral("transmitter"), r.transmitter},
+                     {QStringLiteral("held"), r.held}};
+    // On the wireless boxes a transmitter number is a player number.
+    const int players = variant_.teams * playersPerTeamOf(screen());
+    if (model::isWireless(program_.state.InterfaceModel) && r.transmitter >= 1 &&
+        r.transmitter <= players) {
+        data.insert(QStringLiteral("player"), r.transmitter);
+        data.insert(QStringLiteral("name"), menu().playerNameBox(r.transmitter)->text());
+    }
+    recordEvent(EventKind::SecondPlaceCaptured, data);
+}
+
+void PlayScreen::reportRecovered() {
+    recordEvent(EventKind::CommRecovered, {{QStringLiteral("what"), QStringLiteral("read")}});
+}
+
+// --- Count-downs --------------------------------------------------------------
+
+void PlayScreen::recordTimerStart(const char* kind) {
+    timerKind_ = QLatin1String(kind);
+    timerRunning_ = Timer1->isActive();
+    recordEvent(EventKind::TimerStarted,
+                {{QStringLiteral("kind"), timerKind_}, {QStringLiteral("seconds"), ndigit1}});
+}
+
+void PlayScreen::recordTimerExpired() {
+    timerRunning_ = false;
+    recordEvent(EventKind::TimerExpired, {{QStringLiteral("kind"), timerKind_}});
+}
+
+void PlayScreen::recordTimerState() {
+    if (!timerRunning_ || Timer1->isActive()) return;
+    timerRunning_ = false;
+    recordEvent(EventKind::TimerStopped,
+                {{QStringLiteral("kind"), timerKind_}, {QStringLiteral("left"), ndigit1}});
+}
+
+void PlayScreen::recordClockState() {
+    const bool running = Timer2->isActive();
+    if (running == clockRunning_) return;
+    clockRunning_ = running;
+    const int left = clockminutes * 60 + clockseconds;
+    recordEvent(running ? EventKind::ClockStarted : EventKind::ClockStopped,
+                {{QStringLiteral("left"), left}, {QStringLiteral("shown"), clocklabel->text()}});
+}
+
+void PlayScreen::recordClockExpired() {
+    clockRunning_ = false;
+    recordEvent(EventKind::ClockExpired, {});
+}
+
+// --- Scores -------------------------------------------------------------------
+
+void PlayScreen::recordScore(int team, std::int16_t before, const char* how, Qt::MouseButton button,
+                             int multiplier) {
+    const std::int16_t after = score(team);
+    // A click that moved nothing (a middle button, an increment of 0) is no
+    // change to take back.
+    if (after == before) return;
+    history_.push({team, before, after});
+    QJsonObject data{{QStringLiteral("team"), team},
+                     {QStringLiteral("name"), menu().teamNameBox(team)->text()},
+                     {QStringLiteral("before"), before},
+                     {QStringLiteral("after"), after},
+                     {QStringLiteral("how"), QLatin1String(how)}};
+    if (button != Qt::NoButton) data.insert(QStringLiteral("button"), buttonName(button));
+    if (multiplier != 1) data.insert(QStringLiteral("tab"), multiplier);
+    recordEvent(EventKind::ScoreChanged, data);
+}
+
+void PlayScreen::setScoreOnBoard(int team, std::int16_t value) {
+    if (team < 0 || team >= variant_.teams) return;
+    score(team) = value;
+    scoreLabel(team)->setText(QString::number(value));
+}
+
+void PlayScreen::undoScore() {
+    const std::optional<scoring::ScoreStep> step = history_.undo();
+    if (!step) return;
+    const std::int16_t shown = score(step->team);
+    setScoreOnBoard(step->team, step->before);
+    recordEvent(EventKind::ScoreUndone,
+                {{QStringLiteral("team"), step->team},
+                 {QStringLiteral("name"), menu().teamNameBox(step->team)->text()},
+                 {QStringLiteral("before"), shown},
+                 {QStringLiteral("after"), step->before}});
+}
+
+void PlayScreen::redoScore() {
+    const std::optional<scoring::ScoreStep> step = history_.redo();
+    if (!step) return;
+    const std::int16_t shown = score(step->team);
+    setScoreOnBoard(step->team, step->after);
+    recordEvent(EventKind::ScoreRedone,
+                {{QStringLiteral("team"), step->team},
+                 {QStringLiteral("name"), menu().teamNameBox(step->team)->text()},
+                 {QStringLiteral("before"), shown},
+                 {QStringLiteral("after"), step->after}});
+}
+
+std::array<std::int16_t, 3> PlayScreen::scores() const {
+    std::array<std::int16_t, 3> result{};
+    for (int team = 0; team < variant_.teams; ++team)
+        result[static_cast<std::size_t>(team)] = team == kAlpha  ? ascore
+                                                 : team == kBeta ? bscore
+                                                                 : gscore;
+    return result;
+}
+
+bool PlayScreen::scoresAllZero() const {
+    for (int team = 0; team < variant_.teams; ++team) {
+        if (scores()[static_cast<std::size_t>(team)] != 0) return false;
+        if (scoreLabel(team)->text() != QLatin1String("0")) return false;
+    }
+    return true;
+}
+
+void PlayScreen::sidesSwitched(const std::array<std::int16_t, 3>& before) {
+    history_.switchSides(variant_.teams);
+    // Every board is told, so the record knows the names moved even when the
+    // scores did not.
+    for (int team = 0; team < variant_.teams; ++team) {
+        recordEvent(EventKind::ScoreChanged,
+                    {{QStringLiteral("team"), team},
+                     {QStringLiteral("name"), menu().teamNameBox(team)->text()},
+                     {QStringLiteral("before"), before[static_cast<std::size_t>(team)]},
+                     {QStringLiteral("after"), score(team)},
+                     {QStringLiteral("how"), QStringLiteral("switch-sides")}});
+    }
+}
+
+// --- A new match ----------------------------------------------------------------
+
+void PlayScreen::newMatch() {
+    for (int team = 0; team < variant_.teams; ++team)
+        setScoreOnBoard(team, 0);
+    history_.clear();
+    // A clock switched off by the options stays as the options left it.
+    if (checkValue(program_.forms.formOptions().CheckDisableMatchTimer) != 1) {
+        const QString matchTime = program_.state.MatchTime.isEmpty() ? menu().Texttimer[6]->text()
+                                                                     : program_.state.MatchTime;
+        Timer2->stop();
+        const countdown::ClockTime t = countdown::readMatchTime(matchTime);
+        clockminutes = t.minutes;
+        clockseconds = t.seconds;
+        clocklabel->setText(countdown::clockText(t));
+        setForeColour(clocklabel, greyTextColour());
+        // Where the next activation of this screen takes the clock from.
+        menu().Texttimer[6]->setText(clocklabel->text());
+        recordClockState();
+    }
+    recordMatchStarted(QStringLiteral("new-match"));
+}
+
+QJsonObject PlayScreen::matchState() const {
+    const SetupMenu& m = menu();
+    const int perTeam = playersPerTeamOf(screen());
+    QJsonArray teams, players, boards;
+    for (int team = 0; team < variant_.teams; ++team) {
+        teams.append(m.teamNameBox(team)->text());
+        QJsonArray names;
+        for (int p = 1; p <= perTeam; ++p)
+            names.append(m.playerNameBox(team * perTeam + p)->text());
+        players.append(names);
+        boards.append(scores()[static_cast<std::size_t>(team)]);
+    }
+    // A stopped clock is what the audience sees; a running one is counting.
+    countdown::ClockTime clock{clockminutes, clockseconds};
+    if (!Timer2->isActive()) clock = countdown::readMatchTime(clocklabel->text());
+    return {{QStringLiteral("screen"), screenCode(screen())},
+            {QStringLiteral("model"), program_.state.InterfaceModel},
+            {QStringLiteral("teams"), teams},
+            {QStringLiteral("players"), players},
+            {QStringLiteral("scores"), boards},
+            {QStringLiteral("clock"), clock.minutes * 60 + clock.seconds},
+            {QStringLiteral("clockRunning"), Timer2->isActive()},
+            {QStringLiteral("matchTime"), program_.state.MatchTime}};
+}
+
+void PlayScreen::recordMatchStarted(const QString& how) {
+    QJsonObject data = matchState();
+    data.insert(QStringLiteral("how"), how);
+    clockRunning_ = Timer2->isActive();
+    timerRunning_ = Timer1->isActive();
+    recordEvent(EventKind::MatchStarted, data);
+}
