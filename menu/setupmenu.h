@@ -133,6 +133,7 @@ public:
     QAction* mnuUndoScore;
     QAction* mnuRedoScore;
     QAction* mnuNewMatch;
+    QAction* mnuMatchRecord;  // "Match &Record...": the record window
 
     // --- Event handlers ---------------------------------------------------
     //

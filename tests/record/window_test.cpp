@@ -189,7 +189,19 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
     s.record(EventKind::MatchStarted, matchStart({"Owls", "Larks", "Bats"}));
     s.flush();
 
-    RecordWindow window(*rig.t, &rig.store);
+    // From the set-up menu's "&Match" menu; a second time raises the same one.
+    auto windows = [&] {
+        QList<RecordWindow*> found;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* r = qobject_cast<RecordWindow*>(w); r && r->isVisible()) found << r;
+        return found;
+    };
+    QAction* item = rig.t->forms.setupMenu(MenuKind::Players4).mnuMatchRecord;
+    EXPECT_EQ(item->text(), "Match &Record...");
+    item->trigger();
+    item->trigger();
+    ASSERT_EQ(windows().size(), 1);
+    RecordWindow& window = *windows().front();
     ASSERT_EQ(window.matchList->topLevelItemCount(), 2);
     EXPECT_EQ(window.matchList->topLevelItem(0)->text(4), "new-match");
     EXPECT_EQ(window.matchList->topLevelItem(1)->text(4), "current");
@@ -212,6 +224,8 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
     ASSERT_EQ(window.matchList->topLevelItemCount(), 1);
     EXPECT_EQ(window.shownMatch(), 0);
     EXPECT_EQ(window.events().size(), 2u);  // the current match: its start and the clear
+    window.close();
+    TestProgram::flushDeletes();
 }
 
 // The question after the screen pair is up: it shows what was on the
@@ -258,13 +272,20 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
         }
         EXPECT_FALSE(screen.Timer2->isActive());
 
-        endRecord(*t, "exit");
+        store.flush();
         RecordStore record;
         ASSERT_TRUE(record.open(recordFile(dir.path())));
         const auto matches = record.matches();
-        ASSERT_GE(matches.size(), 1u);
+        ASSERT_EQ(matches.size(), 2u);
         EXPECT_FALSE(matches[0].endedMs.has_value());
         EXPECT_EQ(record.events(matches[0].id).size(), 5u);
+        const auto now = record.events(matches[1].id);
+        EXPECT_EQ(
+            std::count_if(now.begin(), now.end(),
+                          [](const RecordedEvent& e) { return e.kind == EventKind::MatchResumed; }),
+            yes ? 1 : 0);
+        // Died again: what comes back is what the boards showed.
+        EXPECT_EQ(replay(now).scores, (yes ? std::vector<int>{30, -10} : std::vector<int>{0, 0}));
     }
 }
 
