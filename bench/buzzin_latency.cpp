@@ -2,6 +2,7 @@
 //
 //   bench_buzzin_latency [--presses N] [--model M] [--screen 2_4|2_5|3_4|3_5]
 //                        [--min-delay MS] [--max-delay MS] [--idle S] [--seed N]
+//                        [--record]
 //
 // A real play screen (under Xvfb or with QT_QPA_PLATFORM=offscreen) polls
 // the simulated box from its own porttimer in the event loop. A timer in the
@@ -23,6 +24,13 @@
 // between the screen and the box that stamps every access, the drawing
 // through an event filter on namelabel. Nothing in the screen is changed
 // for it.
+//
+// With --record every press is made twice, the same player after the same
+// delay: once with the match record off, once with it on (a recorder that
+// stamps and queues each event and writes it from a thread of its own, as
+// one that keeps the record on disk does). The figures are given for each,
+// and the screen's own part of the road (from the poll's tick to the name
+// painted) compared.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -43,6 +51,7 @@
 #include "app/program.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
+#include "bench/queuerecorder.h"
 #include "bench/windowbench.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
@@ -126,6 +135,7 @@ struct Press {
     double nameSet = -1.0;
     double tickEnd = -1.0;
     double painted = -1.0;  // namelabel's next paint begins
+    bool recorded = false;  // the match record was on
 };
 
 struct Stats {
@@ -215,6 +225,7 @@ int main(int argc, char* argv[]) {
     const int maxDelay = argument(args, "--max-delay", "350").toInt();
     const int idle = argument(args, "--idle", "60").toInt();
     const unsigned seed = argument(args, "--seed", "1").toUInt();
+    const bool recordSwitch = args.contains(QStringLiteral("--record"));
     if (!SimulatedInterface::isKnownModel(model) || model == 199) {
         std::fprintf(stderr, "--model: 170, 180, 200 or 210\n");
         return 2;
@@ -228,6 +239,9 @@ int main(int argc, char* argv[]) {
     SeededRandom random(seed);
     QTemporaryDir programDir;
     QTemporaryDir configDir;
+    // Before the program: recorders outlive the windows.
+    QueueRecorder queueRecorder(clock);
+    record::NoRecorder noRecorder;
     Program program(port, clock, sound, dialogs, random,
                     ProgramPaths{programDir.path(), configDir.path()});
     program.state.PortAddress = 888;
@@ -245,9 +259,10 @@ int main(int argc, char* argv[]) {
     menu.ComboSound->setCurrentIndex(2);
     s.showScreen();
     QCoreApplication::processEvents();
-    std::printf("platform %s, %s %dx%d, model %d, %d presses %d-%d ms after each clear\n",
+    std::printf("platform %s, %s %dx%d, model %d, %d presses %d-%d ms after each clear%s\n",
                 qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
-                s.width(), s.height(), model, presses, minDelay, maxDelay);
+                s.width(), s.height(), model, presses, minDelay, maxDelay,
+                recordSwitch ? ", each with the record off and on" : "");
 
     std::vector<Press> done;
     done.reserve(static_cast<std::size_t>(presses));
@@ -287,17 +302,31 @@ int main(int argc, char* argv[]) {
     settle.setTimerType(Qt::PreciseTimer);
     settle.setInterval(40);
 
+    const int total = recordSwitch ? 2 * presses : presses;
+    int made = 0;
+    int player = 0;
+    int pause = 0;
     auto nextQuestion = [&] {
         spacebar();
         current = Press{};
-        if (static_cast<int>(done.size()) + lost >= presses) {
+        if (made >= total) {
             loop.quit();
             return;
         }
-        pressTimer.start(delay(rng));
+        // With --record the second of each pair repeats the first with the
+        // record on.
+        current.recorded = recordSwitch && made % 2 == 1;
+        if (!current.recorded) {
+            player = anyone(rng);
+            pause = delay(rng);
+        }
+        ++made;
+        current.player = player;
+        program.setRecorder(current.recorded ? static_cast<record::MatchRecorder&>(queueRecorder)
+                                             : noRecorder);
+        pressTimer.start(pause);
     };
     QObject::connect(&pressTimer, &QTimer::timeout, [&] {
-        current.player = anyone(rng);
         int input = current.player;
         if (box.isWiredBox()) {
             const auto& table = model == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
@@ -340,31 +369,61 @@ int main(int argc, char* argv[]) {
     loop.exec();
     const double runSeconds = wall.elapsed() / 1e3;
 
-    std::vector<double> toName, toPaint, wait, read, show, restOfTick, toPainting;
-    for (const Press& p : done) {
-        toName.push_back(p.nameSet - p.pressed);
-        if (p.painted >= 0) {
-            toPaint.push_back(p.painted - p.pressed);
-            toPainting.push_back(p.painted - p.tickEnd);
-        }
-        wait.push_back(p.tickStart - p.pressed);
-        read.push_back(p.readDone - p.tickStart);
-        show.push_back(p.nameSet - p.readDone);
-        restOfTick.push_back(p.tickEnd - p.nameSet);
-    }
     std::printf("%zu presses shown, %d lost, %d messages, %.1f s\n", done.size(), lost,
                 dialogs.shown, runSeconds);
-    std::printf("press -> name in namelabel:\n");
-    printStats("total", toName);
-    printStats("  waiting for the next poll", wait);
-    printStats("  poll and read (sdata, 2nd byte)", read);
-    printStats("  decode, name set", show);
-    std::printf("after the name:\n");
-    printStats("  rest of the tick (lamp, sound)", restOfTick);
-    printStats("  tick end -> namelabel painted", toPainting);
-    printStats("press -> namelabel painted", toPaint);
-    std::printf("  (%zu of the %zu names painted within 40 ms of the tick)\n", toPaint.size(),
-                done.size());
+    // The figures of one group of presses; returns the screen's own part
+    // (poll tick start -> namelabel painted).
+    auto report = [](const std::vector<Press>& group) {
+        std::vector<double> toName, toPaint, wait, read, show, restOfTick, toPainting, own;
+        for (const Press& p : group) {
+            toName.push_back(p.nameSet - p.pressed);
+            if (p.painted >= 0) {
+                toPaint.push_back(p.painted - p.pressed);
+                toPainting.push_back(p.painted - p.tickEnd);
+                own.push_back(p.painted - p.tickStart);
+            }
+            wait.push_back(p.tickStart - p.pressed);
+            read.push_back(p.readDone - p.tickStart);
+            show.push_back(p.nameSet - p.readDone);
+            restOfTick.push_back(p.tickEnd - p.nameSet);
+        }
+        std::printf("press -> name in namelabel:\n");
+        printStats("total", toName);
+        printStats("  waiting for the next poll", wait);
+        printStats("  poll and read (sdata, 2nd byte)", read);
+        printStats("  decode, name set", show);
+        std::printf("after the name:\n");
+        printStats("  rest of the tick (lamp, sound)", restOfTick);
+        printStats("  tick end -> namelabel painted", toPainting);
+        printStats("press -> namelabel painted", toPaint);
+        printStats("poll tick -> namelabel painted", own);
+        std::printf("  (%zu of the %zu names painted within 40 ms of the tick)\n", toPaint.size(),
+                    group.size());
+        return stats(own);
+    };
+    if (!recordSwitch) {
+        report(done);
+    } else {
+        std::vector<Press> off, on;
+        for (const Press& p : done)
+            (p.recorded ? on : off).push_back(p);
+        std::printf("--- match record off (%zu presses)\n", off.size());
+        const Stats a = report(off);
+        std::printf("--- match record on (%zu presses; %ld events written, %lld bytes)\n",
+                    on.size(), queueRecorder.written(), queueRecorder.bytes());
+        const Stats b = report(on);
+        // The record may cost the screen's own part 10 % or 0.1 ms, whichever
+        // is more.
+        const double allowed = std::max(a.median * 0.10, 0.1);
+        std::printf(
+            "screen's own part, median: off %.3f ms, on %.3f ms, difference %+.3f ms "
+            "(allowed %.3f): %s\n",
+            a.median, b.median, b.median - a.median, allowed,
+            b.median - a.median <= allowed ? "within" : "OVER");
+        std::printf("screen's own part, p90:    off %.3f ms, on %.3f ms, difference %+.3f ms\n",
+                    a.p90, b.p90, b.p90 - a.p90);
+        program.setRecorder(noRecorder);
+    }
 
     // The cost of drawing: namelabel repainted at once, and the whole screen
     // drawn into an image.
