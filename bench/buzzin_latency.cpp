@@ -26,9 +26,9 @@
 // for it.
 //
 // With --record every press is made twice, the same player after the same
-// delay: once with the match record off, once with it on (a recorder that
-// stamps and queues each event and writes it from a thread of its own, as
-// one that keeps the record on disk does). The figures are given for each,
+// delay: once with the match record off, once with it on (the program's own
+// recorder, writing to a record file in a temporary folder from its writer
+// thread, as the program runs it). The figures are given for each,
 // and the screen's own part of the road (from the poll's tick to the name
 // painted) compared.
 #include <algorithm>
@@ -42,6 +42,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -51,11 +52,11 @@
 #include "app/program.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
-#include "bench/queuerecorder.h"
 #include "bench/windowbench.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
+#include "record/storerecorder.h"
 #include "sim/simulatedinterface.h"
 
 namespace {
@@ -240,7 +241,8 @@ int main(int argc, char* argv[]) {
     QTemporaryDir programDir;
     QTemporaryDir configDir;
     // Before the program: recorders outlive the windows.
-    QueueRecorder queueRecorder(clock);
+    QTemporaryDir recordDir;
+    record::StoreRecorder store(clock, {recordDir.path()});
     record::NoRecorder noRecorder;
     Program program(port, clock, sound, dialogs, random,
                     ProgramPaths{programDir.path(), configDir.path()});
@@ -263,6 +265,18 @@ int main(int argc, char* argv[]) {
                 qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
                 s.width(), s.height(), model, presses, minDelay, maxDelay,
                 recordSwitch ? ", each with the record off and on" : "");
+
+    if (recordSwitch) {
+        // The record holds a match from here on, as after the program's start.
+        program.setRecorder(store);
+        s.recordMatchStarted(QStringLiteral("start-up"));
+        program.setRecorder(noRecorder);
+    }
+    auto recordSize = [&] {
+        store.flush();
+        const QString file = record::recordFile(recordDir.path());
+        return QFileInfo(file).size() + QFileInfo(file + QStringLiteral("-wal")).size();
+    };
 
     std::vector<Press> done;
     done.reserve(static_cast<std::size_t>(presses));
@@ -322,7 +336,7 @@ int main(int argc, char* argv[]) {
         }
         ++made;
         current.player = player;
-        program.setRecorder(current.recorded ? static_cast<record::MatchRecorder&>(queueRecorder)
+        program.setRecorder(current.recorded ? static_cast<record::MatchRecorder&>(store)
                                              : noRecorder);
         pressTimer.start(pause);
     };
@@ -410,7 +424,8 @@ int main(int argc, char* argv[]) {
         std::printf("--- match record off (%zu presses)\n", off.size());
         const Stats a = report(off);
         std::printf("--- match record on (%zu presses; %ld events written, %lld bytes)\n",
-                    on.size(), queueRecorder.written(), queueRecorder.bytes());
+                    on.size(), long(store.currentEvents().size()),
+                    static_cast<long long>(recordSize()));
         const Stats b = report(on);
         // The record may cost the screen's own part 10 % or 0.1 ms, whichever
         // is more.
