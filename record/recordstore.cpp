@@ -144,7 +144,7 @@ bool RecordStore::exec(const char* sql) {
     return true;
 }
 
-bool RecordStore::openFile(const QString& path, int busyMs, bool& corrupt) {
+bool RecordStore::openFile(const QString& path, int busyMs, bool check, bool& corrupt) {
     corrupt = false;
     const int rc = sqlite3_open_v2(QFile::encodeName(path).constData(), &db_,
                                    SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
@@ -157,7 +157,8 @@ bool RecordStore::openFile(const QString& path, int busyMs, bool& corrupt) {
     sqlite3_busy_timeout(db_, busyMs);
     // A full commit syncs the log, so what is committed survives a power
     // cut as well as a killed process.
-    if (exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") && migrate()) {
+    if (exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") && migrate() &&
+        (!check || quickCheck())) {
         return true;
     }
     corrupt = failure_ == StoreFailure::Corrupt;
@@ -165,7 +166,16 @@ bool RecordStore::openFile(const QString& path, int busyMs, bool& corrupt) {
     return false;
 }
 
-bool RecordStore::open(const QString& path, int busyMs) {
+bool RecordStore::quickCheck() {
+    Statement s(db_, "PRAGMA quick_check(1)");
+    if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Checking the file"));
+    const int rc = s.step();
+    if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Checking the file"));
+    if (s.text(0) == QLatin1String("ok")) return true;
+    return fail(SQLITE_CORRUPT, QStringLiteral("Checking the file"));
+}
+
+bool RecordStore::open(const QString& path, int busyMs, bool check) {
     close();
     path_ = path;
     failure_ = StoreFailure::None;
@@ -179,7 +189,7 @@ bool RecordStore::open(const QString& path, int busyMs) {
         return false;
     }
     bool corrupt = false;
-    if (openFile(path, busyMs, corrupt)) return true;
+    if (openFile(path, busyMs, check, corrupt)) return true;
     if (!corrupt) return false;
 
     // Keep the damaged file for whoever wants to look into it, and start
@@ -190,7 +200,7 @@ bool RecordStore::open(const QString& path, int busyMs) {
     QFile::remove(path + QStringLiteral("-shm"));
     failure_ = StoreFailure::None;
     problem_.clear();
-    if (!openFile(path, busyMs, corrupt)) return false;
+    if (!openFile(path, busyMs, check, corrupt)) return false;
     movedAside_ = aside;
     return true;
 }

@@ -58,8 +58,11 @@ public:
     // Opens (creating when missing) and migrates the file. A file that is
     // not a database, or is damaged, is moved aside under a dated name and
     // a fresh one started (movedAside() then says where the old one went).
-    // busyMs is how long to wait for another program's lock.
-    bool open(const QString& path, int busyMs = 1000);
+    // busyMs is how long to wait for another program's lock. With `check`
+    // the whole file is read through once (SQLite's quick check), so that
+    // damage inside a file whose header is sound is found now rather than
+    // by the first write that touches it.
+    bool open(const QString& path, int busyMs = 1000, bool check = false);
     void close();
     bool isOpen() const { return db_ != nullptr; }
 
@@ -92,7 +95,8 @@ private:
     bool exec(const char* sql);
     bool migrate();
     bool fail(int code, const QString& what);
-    bool openFile(const QString& path, int busyMs, bool& corrupt);
+    bool openFile(const QString& path, int busyMs, bool check, bool& corrupt);
+    bool quickCheck();
     MatchSummary summaryFrom(void* statement);
 
     sqlite3* db_ = nullptr;

@@ -39,7 +39,7 @@ QString recordFile(const QString& folder) {
 
 StoreRecorder::StoreRecorder(Clock& clock, StoreOptions options)
     : clock_(clock), options_(std::move(options)), path_(recordFile(options_.folder)) {
-    if (store_.open(path_, options_.busyMs)) {
+    if (store_.open(path_, options_.busyMs, true)) {
         movedAside_ = store_.movedAside();
         if (options_.maxPageCount > 0) store_.setMaxPageCount(options_.maxPageCount);
         nextId_ = store_.maxMatchId() + 1;

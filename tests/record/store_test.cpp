@@ -126,7 +126,7 @@ TEST(StoreRecorder, OffersTheInterruptedMatchBack) {
 // the current match is still there to look at, and the operator hears why
 // once. A damaged file is moved aside and a fresh record kept.
 TEST(StoreRecorder, FileProblems) {
-    enum class Setup { UnwritableFolder, Garbage, Locked, Full, TooNew };
+    enum class Setup { UnwritableFolder, Garbage, DamagedInside, Locked, Full, TooNew };
     struct Case {
         Setup setup;
         const char* words;  // in the problem; empty: the record is kept
@@ -134,6 +134,7 @@ TEST(StoreRecorder, FileProblems) {
     const Case cases[] = {
         {Setup::UnwritableFolder, "cannot be created"},
         {Setup::Garbage, ""},
+        {Setup::DamagedInside, ""},
         {Setup::Locked, "locked"},
         {Setup::Full, "full"},
         {Setup::TooNew, "newer version"},
@@ -145,7 +146,7 @@ TEST(StoreRecorder, FileProblems) {
         const QString file = recordFile(folder);
         StoreOptions options{folder};
         sqlite3* locker = nullptr;
-        QByteArray garbage(5000, '\x5a');
+        QByteArray garbage(5000, '\x5a');  // what the file held, when it is moved aside
         switch (c.setup) {
         case Setup::UnwritableFolder: {
             // A file where the folder should be: not even root gets past that.
@@ -158,6 +159,25 @@ TEST(StoreRecorder, FileProblems) {
             QFile f(file);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
             f.write(garbage);
+            break;
+        }
+        case Setup::DamagedInside: {
+            // A sound header and schema, with pages in the middle
+            // overwritten: the damage shows only when they are read.
+            {
+                ManualClock clock;
+                StoreRecorder earlier(clock, options);
+                earlier.record(EventKind::MatchStarted, matchStart({"Owls", "Bats"}, {0, 0}, 900));
+                for (int i = 0; i < 40; ++i)
+                    earlier.record(EventKind::Decision, {{"text", QString(2000, u'y')}});
+            }
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            ASSERT_GT(f.size(), 16 * 4096);
+            f.seek(8 * 4096);
+            f.write(QByteArray(3 * 4096, '\x5a'));
+            f.seek(0);
+            garbage = f.readAll();
             break;
         }
         case Setup::Locked:
@@ -200,7 +220,7 @@ TEST(StoreRecorder, FileProblems) {
         }
         if (locker) sqlite3_close(locker);
 
-        if (c.setup == Setup::Garbage) {
+        if (c.setup == Setup::Garbage || c.setup == Setup::DamagedInside) {
             const QStringList aside =
                 QDir(folder).entryList({QStringLiteral("record-damaged-*.sqlite")}, QDir::Files);
             ASSERT_EQ(aside.size(), 1);
