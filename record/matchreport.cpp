@@ -32,11 +32,22 @@ bool writeMatchReport(const QString& path, const QString& heading,
     big.setPointSize(13);
 
     double y = 0;
+    int pageNumber = 1;
     auto lineOf = [&](const QFont& f) { return QFontMetricsF(f, &pdf).height() * 1.15; };
     auto text = [&](const QFont& f, double x, const QString& s, double w = -1) {
         p.setFont(f);
         const double h = lineOf(f);
         p.drawText(QRectF(x, y, w < 0 ? width - x : w, h), Qt::AlignLeft | Qt::AlignVCenter, s);
+    };
+
+    // Each page says what it belongs to and where it stands, for a report
+    // of a long match printed and then dropped.
+    const double footer = lineOf(body) * 1.5;
+    auto finishPage = [&] {
+        p.setFont(body);
+        p.drawText(QRectF(0, page.height() - lineOf(body), width, lineOf(body)),
+                   Qt::AlignRight | Qt::AlignVCenter,
+                   QStringLiteral("%1 - page %2").arg(heading).arg(pageNumber));
     };
 
     text(title, 0, QStringLiteral("Match report"));
@@ -59,7 +70,7 @@ bool writeMatchReport(const QString& path, const QString& heading,
     y += 440;
 
     // The player table.
-    const double cols[] = {0, 0.32, 0.50, 0.62, 0.76, 0.88};
+    const double cols[] = {0, 0.26, 0.44, 0.56, 0.71, 0.82};
     const QString headers[] = {QStringLiteral("Player"),   QStringLiteral("Team"),
                                QStringLiteral("Buzz-ins"), QStringLiteral("Ties drawn for"),
                                QStringLiteral("Ties won"), QStringLiteral("Points on floor")};
@@ -93,8 +104,10 @@ bool writeMatchReport(const QString& path, const QString& heading,
             for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
                 teams << v.toString();
         }
-        if (y + line > page.height()) {
+        if (y + line > page.height() - footer) {
+            finishPage();
             if (!pdf.newPage()) return false;
+            ++pageNumber;
             y = 0;
         }
         p.drawText(QRectF(0, y, 0.12 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
@@ -103,6 +116,7 @@ bool writeMatchReport(const QString& path, const QString& heading,
                    describe(e, teams));
         y += line;
     }
+    finishPage();
     return p.end() && file.error() == QFileDevice::NoError;
 }
 

@@ -1,11 +1,14 @@
 #include "record/recordwindow.h"
 
+#include <algorithm>
+
 #include <QAbstractTableModel>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
 #include <QSaveFile>
@@ -105,7 +108,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     : QWidget(parent, Qt::Window), program_(program), store_(store) {
     setObjectName(QStringLiteral("RecordWindow"));
     setWindowTitle(QStringLiteral("Match Record"));
-    resize(1000, 700);
+    resize(1100, 760);
 
     heading = new QLabel(this);
     QFont f = heading->font();
@@ -139,6 +142,8 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     playerTable->verticalHeader()->hide();
     playerTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     playerTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    playerTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    playerTable->verticalHeader()->setDefaultSectionSize(playerTable->fontMetrics().height() + 4);
 
     matchList = new QTreeWidget(this);
     matchList->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Started"),
@@ -178,6 +183,10 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     right->addWidget(top);
     right->addWidget(chart);
     right->addWidget(playerTable);
+    // Room for ten players; a three-team screen of fifteen scrolls.
+    const int tableHeight = playerTable->horizontalHeader()->sizeHint().height() +
+                            10 * playerTable->verticalHeader()->defaultSectionSize() + 4;
+    right->setSizes({height() - tableHeight - 220, 220, tableHeight});
     right->setStretchFactor(0, 3);
     right->setStretchFactor(1, 2);
     right->setStretchFactor(2, 1);
@@ -214,6 +223,12 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     }
     refreshMatches();
     showCurrent();
+    // Every column of the list in view, how each match ended included.
+    int listWidth = matchList->frameWidth() * 2 + 4;
+    for (int c = 0; c < matchList->columnCount(); ++c)
+        listWidth += matchList->columnWidth(c);
+    listWidth = std::clamp(listWidth, 280, width() / 2);
+    split->setSizes({listWidth, width() - listWidth});
 }
 
 RecordWindow::~RecordWindow() {
@@ -260,8 +275,23 @@ void RecordWindow::showCurrent() {
     shown_ = 0;
     std::vector<RecordedEvent> events;
     if (store_) events = store_->currentEvents();
-    setEvents(std::move(events), store_ ? QStringLiteral("Current match")
-                                        : QStringLiteral("The match record is not being kept."));
+    QString title = QStringLiteral("The match record is not being kept.");
+    if (store_) {
+        // Named as the list of matches names it, from its start.
+        title = QStringLiteral("Current match");
+        const auto start = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
+            return e.kind == EventKind::MatchStarted;
+        });
+        if (start != events.end() && store_->currentMatch() != 0) {
+            MatchSummary m;
+            m.id = store_->currentMatch();
+            m.startedMs = start->wallMs;
+            for (const QJsonValue& v : start->data.value(QLatin1String("teams")).toArray())
+                m.teams << v.toString();
+            title = QStringLiteral("Current match: ") + matchTitle(m);
+        }
+    }
+    setEvents(std::move(events), title);
 }
 
 bool RecordWindow::showMatch(qint64 id) {
