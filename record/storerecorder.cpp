@@ -151,13 +151,7 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
 
     event.matchTime = now - matchStart_;
     current_.push_back(event);
-    enqueue(Op{Op::Type::Event, match_, event, {}, {}, {}});
-    {
-        std::lock_guard lock(mutex_);
-        aliveMatch_ = match_;
-        aliveTime_ = event.matchTime;
-        aliveAt_ = SteadyClock::now();
-    }
+    enqueue(Op{Op::Type::Event, match_, event, {}, {}, {}}, true);
 
     if (kind == EventKind::ProgramEnded) {
         Op end;
@@ -175,13 +169,24 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
     }
 }
 
-void StoreRecorder::enqueue(Op op) {
+void StoreRecorder::enqueue(Op op, bool alive) {
+    bool first = false;
     {
         std::lock_guard lock(mutex_);
+        if (alive) {
+            // The match is seen running at this event's time.
+            aliveMatch_ = op.match;
+            aliveTime_ = op.event.matchTime;
+            aliveAt_ = SteadyClock::now();
+        }
+        first = queue_.empty();
         queue_.push_back(std::move(op));
         ++queued_;
     }
-    wake_.notify_one();
+    // Only the first event of a batch wakes the writer: a buzz-in reports
+    // several at once, and waking a thread on a busy machine can cost the
+    // window's thread its turn.
+    if (first) wake_.notify_one();
 }
 
 void StoreRecorder::flush() {

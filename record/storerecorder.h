@@ -87,7 +87,7 @@ private:
     };
 
     void findInterrupted();
-    void enqueue(Op op);
+    void enqueue(Op op, bool alive = false);
     void writerLoop();
     bool write(const std::vector<Op>& batch, qint64 aliveMatch, double aliveTime);
     void report(const QString& problem);
