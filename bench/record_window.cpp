@@ -3,7 +3,9 @@
 // how long the CSV and the PDF report take to write. Also what record()
 // costs the window that calls it. Needs a display (offscreen will do).
 //
-//   bench_record_window [--events N] [--runs R]
+//   bench_record_window [--events N] [--runs R] [--out FOLDER]
+//
+// --out keeps the last run's match.csv and match.pdf in FOLDER.
 #include <time.h>
 
 #include <algorithm>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -113,10 +116,12 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     int events = 20000, runs = 5;
+    QString out;
     for (int i = 1; i + 1 < argc; i += 2) {
         const QByteArray option = argv[i];
         if (option == "--events") events = std::atoi(argv[i + 1]);
         if (option == "--runs") runs = std::atoi(argv[i + 1]);
+        if (option == "--out") out = QString::fromLocal8Bit(argv[i + 1]);
     }
 
     QTemporaryDir dir;
@@ -159,11 +164,11 @@ int main(int argc, char** argv) {
             return 1;
         }
         t.restart();
-        window->exportCsv(dir.filePath("match.csv"));
+        window->exportCsv(QDir(out.isEmpty() ? dir.path() : out).filePath("match.csv"));
         csv.push_back(t.wallMs());
         csvCpu.push_back(t.cpuMs());
         t.restart();
-        window->exportPdf(dir.filePath("match.pdf"));
+        window->exportPdf(QDir(out.isEmpty() ? dir.path() : out).filePath("match.pdf"));
         pdf.push_back(t.wallMs());
         pdfCpu.push_back(t.cpuMs());
         delete window;
