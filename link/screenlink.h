@@ -62,11 +62,14 @@ public:
     // while SecondPlaceHeld).
     void PlayerWaiting();
 
-    // Runs one decoder on ResponseCode and shows the player it names. The
-    // wired decoders first read their second byte.
-    void runDecoder(Decoder decoder, const ScreenSettings& settings);
+    // Runs one decoder on ResponseCode and shows the player it names; false
+    // when it names nobody. The wired decoders first read their second byte.
+    bool runDecoder(Decoder decoder, const ScreenSettings& settings);
 
 private:
+    // Whether the screen's decoders would show a player for ResponseCode.
+    bool namesPlayer(const ScreenSettings& settings) const;
+
     LinkPort link() const { return LinkPort{port_, clock_, state_.PortAddress}; }
 
     ScreenPair screen_;
