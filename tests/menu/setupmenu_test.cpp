@@ -384,6 +384,8 @@ TEST(Activation, NothingTheOperatorDoesPutsTheMatchClockBack) {
         // Back and forth between the windows, twice.
         for (int round = 0; round < 2; ++round) {
             activate(menu);
+            // The menu shows the clock's time in its match box.
+            EXPECT_EQ(menu.Texttimer[6]->text(), QStringLiteral(" 14:55"));
             activate(p.options());
             activate(screen);
             EXPECT_EQ(screen.clocklabel->text(), QStringLiteral(" 14:55"));
