@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include "app/numbers.h"
 #include "app/program.h"
@@ -279,8 +280,20 @@ void SetupMenu::buildMenus() {
     mnuContactMarlowen =
         addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
 
+    buildOperatorAids();
     connectHandlers();
 }
+
+// Aids for the operator that the menu's own design has no place for: the
+// line at the foot of the window that says how the last buzz-in was decided.
+void SetupMenu::buildOperatorAids() {
+    decisionLine = new QLabel(this);
+    decisionLine->setObjectName(QStringLiteral("decisionLine"));
+    decisionLine->setText(program_.decision().text);
+    statusBar()->addWidget(decisionLine, 1);
+}
+
+void SetupMenu::showDecision(const QString& text) { decisionLine->setText(text); }
 
 void SetupMenu::connectHandlers() {
     connect(ComboTeams, &QComboBox::currentIndexChanged, this, [this] { ComboTeams_Click(); });

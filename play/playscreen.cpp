@@ -13,6 +13,7 @@
 #include "app/objecthost.h"
 #include "app/program.h"
 #include "app/usbhost.h"
+#include "check/decisionline.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/secondplace.h"
@@ -555,6 +556,7 @@ void PlayScreen::namelabel_MouseDown(Qt::MouseButton button) {
 }
 
 void PlayScreen::clearByMouse(Qt::MouseButton button) {
+    program_.clearDecision();
     if (button == Qt::LeftButton) {
         emptyDisplay();
         enable(porttimer);
@@ -574,6 +576,7 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
 }
 
 void PlayScreen::armForNewQuestion() {
+    program_.clearDecision();
     enable(porttimer);
     // A respondent still held for second place would otherwise swallow the
     // next buzz-in and leave the audience looking at an empty display.
@@ -828,6 +831,12 @@ buzzlink::ScreenSettings PlayScreen::settings() {
 }
 
 void PlayScreen::stopPolling() { porttimer->stop(); }
+
+void PlayScreen::reportDecision(const buzzlink::Decision& decision) {
+    const SetupMenu& m = menu();
+    const auto name = [&m](int player) { return m.playerNameBox(player)->text(); };
+    program_.showDecision(check::decisionNote(decision, name));
+}
 
 void PlayScreen::endProgram() { program_.endProgram(); }
 

@@ -241,6 +241,7 @@ private:
     buzzlink::ScreenSettings settings() override;
     void stopPolling() override;
     void endProgram() override;
+    void reportDecision(const buzzlink::Decision& decision) override;
 
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
