@@ -249,7 +249,9 @@ void ButtonCheckWindow::refresh() {
             std::find(stuckPlayers.begin(), stuckPlayers.end(), p) != stuckPlayers.end();
         QString text = playerName(p);
         text += count > 0 ? QStringLiteral("\nheard %1").arg(count) : QStringLiteral("\n-");
-        if (stuck) text += QStringLiteral("\nSTUCK");
+        // On the count's line: the tile keeps its two lines, so nothing is
+        // cut off in a window the operator has not enlarged.
+        if (stuck) text += QStringLiteral(" - STUCK");
         tiles_[p - 1]->setText(text);
         tiles_[p - 1]->setStyleSheet(tileStyle((p - 1) / n, count > 0, stuck));
     }
