@@ -298,11 +298,7 @@ int main(int argc, char* argv[]) {
     };
     QObject::connect(&pressTimer, &QTimer::timeout, [&] {
         current.player = anyone(rng);
-        int input = current.player;
-        if (box.isWiredBox()) {
-            const auto& table = model == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-            input = buzzlink::boxLineNumber(*buzzlink::lineOfPlayer(table, pair, current.player));
-        }
+        const int input = box.inputOfPlayer(pair, current.player);
         current.pressed = clock.now();
         box.press(input);
         box.release(input);
