@@ -82,6 +82,12 @@ public:
         std::printf("message: %s\n", qPrintable(text));
         return buttons == Buttons::RetryCancel ? Answer::Retry : Answer::Ok;
     }
+    int choose(const QString& text, const QString&, Icon, const QStringList&,
+               int escapeIndex) override {
+        ++shown;
+        std::printf("message: %s\n", qPrintable(text));
+        return escapeIndex;
+    }
     std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }

@@ -110,8 +110,13 @@ TEST_F(InstalledTree, EveryFileIsInItsUsualPlace) {
     ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
     const QList<QByteArray> entry = desktop.readAll().split('\n');
     EXPECT_EQ(entry.first(), "[Desktop Entry]");
-    for (const QByteArray& line : {QByteArray("Type=Application"), QByteArray("Exec=torvanel"),
-                                   QByteArray("Icon=torvanel")}) {
+    // The second action starts the simulation: the program never does on
+    // its own.
+    for (const QByteArray& line :
+         {QByteArray("Type=Application"), QByteArray("Exec=torvanel"), QByteArray("Icon=torvanel"),
+          QByteArray("Actions=practice;"), QByteArray("[Desktop Action practice]"),
+          QByteArray("Name=Practice without a lockout box"),
+          QByteArray("Exec=torvanel --interface sim")}) {
         EXPECT_TRUE(entry.contains(line)) << line.constData();
     }
 }
