@@ -98,6 +98,9 @@ TEST_F(InstalledTree, EveryFileIsInItsUsualPlace) {
         "share/icons/hicolor/scalable/apps/torvanel.svg",
         "lib/udev/rules.d/60-torvanel.rules",
         "lib/udev/rules.d/61-torvanel-uaccess.rules",
+        "share/metainfo/org.torvanel.Torvanel.metainfo.xml",
+        "share/doc/torvanel/copyright",
+        "share/doc/torvanel/COPYING",
     };
     for (const char* f : files)
         EXPECT_TRUE(QFileInfo(path(QString::fromLatin1(f))).isFile()) << f;
