@@ -49,7 +49,5 @@ struct LinkRig {
     int inputOf(int player) const { return box.inputOfPlayer(link.screen(), player); }
 
     // A player presses and lets go before the next tick.
-    void buzz(int player) {
-        box.buzzPlayer(link.screen(), player);
-    }
+    void buzz(int player) { box.buzzPlayer(link.screen(), player); }
 };

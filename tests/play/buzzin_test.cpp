@@ -64,9 +64,7 @@ struct Road {
 
     // The box input of player p on this model and screen.
     int inputOf(int player) const { return f.t.box.inputOfPlayer(s.screen(), player); }
-    void buzz(int player) {
-        f.t.box.buzzPlayer(s.screen(), player);
-    }
+    void buzz(int player) { f.t.box.buzzPlayer(s.screen(), player); }
     // A poll (the box listens from then on), the press, and the poll that
     // reads it; a locked screen polls neither time.
     void buzzIn(int player) {
