@@ -504,7 +504,8 @@ void PlayScreen::showMatchTime(const QString& text) {
     clockminutes = t.minutes;
     clockseconds = t.seconds;
     clocklabel->setText(text);
-    matchTimeRead_ = menu().matchTimeSerial();
+    // The menu's box was given the same time; the next activation reads it
+    // from there and shows it in the clock's own format.
 }
 
 // --- The set-up menu button ---------------------------------------------------
