@@ -32,6 +32,7 @@ void ScreenLink::porttimerTick() {
         if (!namesPlayer(settings)) return;
         if (secondplace::capture(state_, screen_, ResponseCode) == secondplace::Step::Held) {
             view_.stopPolling();
+            reportHeld(settings);
         }
         return;
     }
@@ -97,7 +98,30 @@ bool ScreenLink::runDecoder(Decoder decoder, const ScreenSettings& settings) {
     ResponderNumber = static_cast<std::int16_t>(found.player);
     view_.showResponder(
         responderActions(decoder, screen_, found.player, settings, state_.StopTimerOnBuzz));
+    if (found.pressed > 1) {
+        Decision tie;
+        for (int p = 1; p < 16; ++p) {
+            if (found.pressedPlayers & (1u << p)) tie.pressed.push_back(p);
+        }
+        tie.player = found.player;
+        view_.reportDecision(tie);
+    }
     return true;
+}
+
+void ScreenLink::reportHeld(const ScreenSettings& settings) {
+    Decision held;
+    held.kind = Decision::Kind::Waiting;
+    held.transmitter = state_.SecondResponder;
+    // Who the release will show: the held code through the release decoder
+    // (a wireless one, which draws nothing).
+    if (const std::optional<Decoder> decoder = releaseDecoder(state_.InterfaceModel, screen_)) {
+        Code code;
+        code.first = static_cast<std::uint8_t>(state_.SecondResponder & 0xFF);
+        const Decoded found = decode(*decoder, screen_, code, settings.extraTransmitter, random_);
+        if (found.isPlayer()) held.player = found.player;
+    }
+    view_.reportDecision(held);
 }
 
 }  // namespace buzzlink

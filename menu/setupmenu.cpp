@@ -3,10 +3,12 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include "app/numbers.h"
 #include "app/program.h"
 #include "app/titleform.h"
+#include "check/buttoncheckwindow.h"
 #include "menu/matchbox.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
@@ -279,8 +281,28 @@ void SetupMenu::buildMenus() {
     mnuContactMarlowen =
         addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
 
+    buildOperatorAids();
     connectHandlers();
 }
+
+// Aids for the operator that the menu's own design has no place for: the
+// button check in a menu of its own after the others, and the line at the
+// foot of the window that says how the last buzz-in was decided.
+void SetupMenu::buildOperatorAids() {
+    mnuMatch = menuBar()->addMenu(QStringLiteral("&Match"));
+    mnuMatch->setObjectName(QStringLiteral("mnuMatch"));
+    mnuCheckButtons =
+        addItem(mnuMatch, QStringLiteral("Check &Buttons..."), QStringLiteral("mnuCheckButtons"));
+    connect(mnuCheckButtons, &QAction::triggered, this,
+            [this] { ButtonCheckWindow::open(program_, *this); });
+
+    decisionLine = new QLabel(this);
+    decisionLine->setObjectName(QStringLiteral("decisionLine"));
+    decisionLine->setText(program_.decision().text);
+    statusBar()->addWidget(decisionLine, 1);
+}
+
+void SetupMenu::showDecision(const QString& text) { decisionLine->setText(text); }
 
 void SetupMenu::connectHandlers() {
     connect(ComboTeams, &QComboBox::currentIndexChanged, this, [this] { ComboTeams_Click(); });

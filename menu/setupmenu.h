@@ -164,6 +164,16 @@ public:
     void mnuContactMarlowen_Click();
     void mnuExit_Click();
 
+    // The operator's aids before and during a match.
+    QMenu* mnuMatch;
+    QAction* mnuCheckButtons;
+
+    // The line at the foot of the menu that says how the last buzz-in was
+    // decided (a tie drawn, a second respondent waiting); empty after a
+    // clear. Program::showDecision fills it on both menus.
+    QLabel* decisionLine;
+    void showDecision(const QString& text);
+
     // This menu's play screen for the current team count (TeamText).
     ScreenPair currentScreen() const;
 
@@ -194,6 +204,7 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void buildOperatorAids();
     void connectHandlers();
 
     SetupMenu& otherMenu() const;

@@ -13,6 +13,7 @@
 #include "app/objecthost.h"
 #include "app/program.h"
 #include "app/usbhost.h"
+#include "check/decisionline.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/secondplace.h"
@@ -556,6 +557,7 @@ void PlayScreen::namelabel_MouseDown(Qt::MouseButton button) {
 }
 
 void PlayScreen::clearByMouse(Qt::MouseButton button) {
+    program_.clearDecision();
     if (button == Qt::LeftButton) {
         emptyDisplay();
         enable(porttimer);
@@ -575,6 +577,7 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
 }
 
 void PlayScreen::armForNewQuestion() {
+    program_.clearDecision();
     enable(porttimer);
     // A respondent still held for second place would otherwise swallow the
     // next buzz-in and leave the audience looking at an empty display.
@@ -721,7 +724,7 @@ void PlayScreen::porttimer_Timer() {
     // The messages of a failed read are modal: porttimer keeps firing in
     // their event loop, and a poll then would talk to the box in the middle
     // of its recovery. One tick at a time.
-    if (inPortTick_) return;
+    if (inPortTick_ || linkPaused_) return;
     const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
         usbPoll();
@@ -741,7 +744,7 @@ std::int16_t portValue(const QVariant& result) {
 
 }  // namespace
 
-void PlayScreen::usbPoll() {
+std::int16_t PlayScreen::readUsbPort() {
     // The control is created once, at the first USB tick; without its
     // plugin there is none, every call below then does nothing and reads as
     // 0, and the screen goes on polling without buzz-ins.
@@ -752,7 +755,11 @@ void PlayScreen::usbPoll() {
     callMethod(usb_.get(), "RD_P0");
     // Searched on every tick, so a module plugged in late starts working.
     callMethod(usb_.get(), "Find_USB_Device");
-    const std::int16_t value = portValue(callMethod(usb_.get(), "RD_P0").result);
+    return portValue(callMethod(usb_.get(), "RD_P0").result);
+}
+
+void PlayScreen::usbPoll() {
+    const std::int16_t value = readUsbPort();
     Label1->setText(QString::number(value));
     // 255 is every line high (nobody pressing); 0 is no reading.
     if (value == 255 || value == 0) return;
@@ -829,6 +836,12 @@ buzzlink::ScreenSettings PlayScreen::settings() {
 }
 
 void PlayScreen::stopPolling() { porttimer->stop(); }
+
+void PlayScreen::reportDecision(const buzzlink::Decision& decision) {
+    const SetupMenu& m = menu();
+    const auto name = [&m](int player) { return m.playerNameBox(player)->text(); };
+    program_.showDecision(check::decisionNote(decision, name));
+}
 
 void PlayScreen::endProgram() { program_.endProgram(); }
 

@@ -399,6 +399,9 @@ bool ContestantPanel::handleKey(int key, Qt::KeyboardModifiers modifiers, bool d
 bool ContestantPanel::playScreenActive() const {
     const QWidget* active = QApplication::activeWindow();
     if (!active) return false;
+    // Windows that listen to the buttons the way a play screen does (the
+    // button check) take the contestants' keys too.
+    if (active->property("takesContestantKeys").toBool()) return true;
     for (ScreenPair s : kAllScreens) {
         if (program_.forms.isLoaded(s) && &program_.forms.playScreen(s) == active) return true;
     }

@@ -10,6 +10,7 @@
 #include <QEnterEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QStatusBar>
 
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
@@ -38,11 +39,14 @@ QStringList entries(const QComboBox* list) {
 }
 
 // The captions without a name of their own: the menu's row and box
-// captions, in the window's order.
+// captions, in the window's order. The status bar at the foot is no part of
+// the window's design.
 QStringList labelTexts(QWidget& window) {
     QStringList all;
-    for (const QLabel* label : window.findChildren<QLabel*>())
+    for (const QLabel* label : window.findChildren<QLabel*>()) {
+        if (qobject_cast<QStatusBar*>(label->parentWidget())) continue;
         all << label->text();
+    }
     return all;
 }
 
