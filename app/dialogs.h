@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 // Message boxes and the common file and colour dialogs. The windows ask
 // through this so that tests can answer instead of an operator.
@@ -20,6 +21,8 @@ public:
         QString fileName;       // preset name
         QString defaultSuffix;  // appended when the operator types none, e.g. "txt"
         bool confirmOverwrite = false;
+        // Folders offered in the dialog's side bar, one click away.
+        QStringList sidebar;
     };
 
     virtual ~Dialogs() = default;
@@ -27,6 +30,12 @@ public:
     // A modal message box. An empty title shows the program's name.
     virtual Answer message(const QString& text, const QString& title, Icon icon,
                            Buttons buttons) = 0;
+
+    // A modal message box whose buttons carry the program's own words
+    // (`buttons`, left to right). Returns the index of the button chosen;
+    // closing the box counts as choosing the one at `escapeIndex`.
+    virtual int choose(const QString& text, const QString& title, Icon icon,
+                       const QStringList& buttons, int escapeIndex) = 0;
 
     // Nothing when the operator cancels.
     virtual std::optional<QString> openFile(const FileRequest& request) = 0;

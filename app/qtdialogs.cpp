@@ -1,13 +1,16 @@
 #include "app/qtdialogs.h"
 
 #include <memory>
+#include <vector>
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
+#include <QUrl>
 
 QString qtFilterFrom(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split(u'|');
@@ -53,6 +56,33 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Ic
                                   : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
 }
 
+int QtDialogs::choose(const QString& text, const QString& title, Icon icon,
+                      const QStringList& buttons, int escapeIndex) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? programTitle() : title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    std::vector<QPushButton*> added;
+    for (const QString& label : buttons)
+        added.push_back(box.addButton(label, QMessageBox::ActionRole));
+    if (added.empty()) return escapeIndex;
+    box.setDefaultButton(added.front());
+    if (escapeIndex >= 0 && escapeIndex < static_cast<int>(added.size())) {
+        box.setEscapeButton(added[static_cast<std::size_t>(escapeIndex)]);
+    }
+    box.exec();
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        if (box.clickedButton() == added[i]) return static_cast<int>(i);
+    }
+    return escapeIndex;
+}
+
 namespace {
 QFileDialog* prepare(const Dialogs::FileRequest& request, QFileDialog::AcceptMode mode) {
     auto* dialog = new QFileDialog(QApplication::activeWindow());
@@ -67,6 +97,17 @@ QFileDialog* prepare(const Dialogs::FileRequest& request, QFileDialog::AcceptMod
     }
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                         : QFileDialog::AnyFile);
+    if (!request.sidebar.isEmpty()) {
+        // A desktop's own dialog keeps its own side bar; this one shows the
+        // folders asked for.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        QList<QUrl> places = dialog->sidebarUrls();
+        for (const QString& folder : request.sidebar) {
+            const QUrl place = QUrl::fromLocalFile(folder);
+            if (!places.contains(place)) places << place;
+        }
+        dialog->setSidebarUrls(places);
+    }
     return dialog;
 }
 

@@ -34,6 +34,9 @@ namespace {
 class NoDialogs final : public Dialogs {
 public:
     Answer message(const QString&, const QString&, Icon, Buttons) override { return Answer::Ok; }
+    int choose(const QString&, const QString&, Icon, const QStringList&, int escapeIndex) override {
+        return escapeIndex;
+    }
     std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }

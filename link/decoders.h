@@ -32,7 +32,8 @@ struct Decoded {
     // How many players' buttons were down (wired boxes; 1 for a wireless
     // player).
     int pressed = 0;
-    // Bit p set: player p's button was down (all of a tie's players).
+    // Bit p is set when player p's button was down (wired boxes): who took
+    // part in a tie.
     std::uint16_t pressedPlayers = 0;
 
     bool isPlayer() const { return kind == Kind::Player; }

@@ -13,6 +13,7 @@
 #include "app/objecthost.h"
 #include "app/program.h"
 #include "app/usbhost.h"
+#include "check/decisionline.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/secondplace.h"
@@ -476,21 +477,36 @@ void PlayScreen::changeEvent(QEvent* event) {
 
 void PlayScreen::Form_Activate() {
     Label1->setText(QStringLiteral("Naddress is:  ") + QString::number(program_.state.PortAddress));
-    // A running clock is the truth; the menu's copy of the match time is only
-    // where a stopped clock resumes from (the set-up menu button leaves it
-    // there).
-    if (!Timer2->isActive()) {
-        const countdown::ClockTime t = countdown::readMatchTime(menu().Texttimer[6]->text());
+    // The clock keeps its own time across every switch of windows; it takes
+    // the menu's match time only when that was given a new one (typed in
+    // the menu, or set by a setup file or an option).
+    const SetupMenu& m = menu();
+    if (m.matchTimeSerial() != matchTimeRead_) {
+        matchTimeRead_ = m.matchTimeSerial();
+        const countdown::ClockTime t = countdown::readMatchTime(m.Texttimer[6]->text());
         clockminutes = t.minutes;
         clockseconds = t.seconds;
-        clocklabel->setText(countdown::clockText(t));
-        setForeColour(clocklabel, greyTextColour());
+        // A stopped clock while the match timer is off keeps the blank the
+        // option gave it; F5 starts it from the time underneath.
+        const bool blank = !Timer2->isActive() &&
+                           checkValue(program_.forms.formOptions().CheckDisableMatchTimer) == 1;
+        if (!blank) clocklabel->setText(countdown::clockText(t));
     }
+    if (!Timer2->isActive()) setForeColour(clocklabel, greyTextColour());
     // The boards are where the scores last; another window may have written
     // one (switching sides exchanges them).
     for (int team = 0; team < variant_.teams; ++team) {
         if (auto value = numbers::textToInt16(scoreLabel(team)->text())) score(team) = *value;
     }
+}
+
+void PlayScreen::showMatchTime(const QString& text) {
+    const countdown::ClockTime t = countdown::readMatchTime(text);
+    clockminutes = t.minutes;
+    clockseconds = t.seconds;
+    clocklabel->setText(text);
+    // The menu's box was given the same time; the next activation reads it
+    // from there and shows it in the clock's own format.
 }
 
 // --- The set-up menu button ---------------------------------------------------
@@ -503,8 +519,8 @@ void PlayScreen::showMenu() {
 }
 
 void PlayScreen::Commandsetupmenu_MouseDown(Qt::MouseButton) {
-    // The next activation resumes the clock from what the audience saw.
-    menu().Texttimer[6]->setText(clocklabel->text());
+    // While the menu is up its match box shows the clock's time.
+    menu().parkClock(clocklabel->text());
     timeoutStart();
     showMenu();
 }
@@ -543,6 +559,7 @@ void PlayScreen::namelabel_MouseDown(Qt::MouseButton button) {
 
 void PlayScreen::clearByMouse(Qt::MouseButton button) {
     const QString shown = namelabel->text();
+    program_.clearDecision();
     if (button == Qt::LeftButton) {
         emptyDisplay();
         enable(porttimer);
@@ -562,23 +579,30 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
     enable(porttimer);
 }
 
+void PlayScreen::armForNewQuestion() {
+    program_.clearDecision();
+    enable(porttimer);
+    // A respondent still held for second place would otherwise swallow the
+    // next buzz-in and leave the audience looking at an empty display.
+    buzzlink::secondplace::startNewQuestion(program_.state);
+}
+
 void PlayScreen::namelabel_DblClick() {
     const QString shown = namelabel->text();
     emptyDisplay();
-    enable(porttimer);
+    armForNewQuestion();
     resetLamps();
     timerlabel->setText(QString());
     Labeltimerstate->setText(QString());
     Timer1->stop();
     resetScoreColours();
-    if (variant_.doubleClickDropsSecondPlace) program_.state.SecondPlaceHeld = false;
     recordClear("double-click", shown);
 }
 
 void PlayScreen::spacekey() {
     const QString shown = namelabel->text();
     emptyDisplay();
-    enable(porttimer);
+    armForNewQuestion();
     resetLamps();
     Labeltimerstate->setText(QString());
     resetScoreColours();
@@ -587,10 +611,6 @@ void PlayScreen::spacekey() {
         Timer1->stop();
     }
     topUpContinuingTimer();
-    // The space bar starts a new question: a respondent still held for
-    // second place would otherwise swallow the next buzz-in and leave the
-    // audience looking at an empty display.
-    buzzlink::secondplace::startNewQuestion(program_.state);
     recordClear("space", shown);
 }
 
@@ -611,7 +631,7 @@ void PlayScreen::bonusStart(bool fromTimerLabel) {
     const std::int16_t length = timerLength(8);
     Timer1->stop();
     if (program_.state.BuzzOnBonus) {
-        enable(porttimer);
+        armForNewQuestion();
         if (fromTimerLabel) outport(0);
     } else {
         porttimer->stop();
@@ -633,7 +653,7 @@ void PlayScreen::auxiliaryStart(std::int16_t length, const QString& caption) {
     timerlabel->setText(QString::number(ndigit1));
     Labeltimerstate->setText(caption);
     emptyDisplay();
-    enable(porttimer);
+    armForNewQuestion();
     resetScoreColours();
     Timer1->start();
     recordClear("auxiliary", shown);
@@ -724,7 +744,7 @@ void PlayScreen::porttimer_Timer() {
     // The messages of a failed read are modal: porttimer keeps firing in
     // their event loop, and a poll then would talk to the box in the middle
     // of its recovery. One tick at a time.
-    if (inPortTick_) return;
+    if (inPortTick_ || linkPaused_) return;
     const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
         usbPoll();
@@ -744,7 +764,7 @@ std::int16_t portValue(const QVariant& result) {
 
 }  // namespace
 
-void PlayScreen::usbPoll() {
+std::int16_t PlayScreen::readUsbPort() {
     // The control is created once, at the first USB tick; without its
     // plugin there is none, every call below then does nothing and reads as
     // 0, and the screen goes on polling without buzz-ins.
@@ -755,7 +775,11 @@ void PlayScreen::usbPoll() {
     callMethod(usb_.get(), "RD_P0");
     // Searched on every tick, so a module plugged in late starts working.
     callMethod(usb_.get(), "Find_USB_Device");
-    const std::int16_t value = portValue(callMethod(usb_.get(), "RD_P0").result);
+    return portValue(callMethod(usb_.get(), "RD_P0").result);
+}
+
+void PlayScreen::usbPoll() {
+    const std::int16_t value = readUsbPort();
     Label1->setText(QString::number(value));
     // 255 is every line high (nobody pressing); 0 is no reading.
     if (value == 255 || value == 0) return;
@@ -833,6 +857,12 @@ buzzlink::ScreenSettings PlayScreen::settings() {
 }
 
 void PlayScreen::stopPolling() { porttimer->stop(); }
+
+void PlayScreen::reportDecision(const buzzlink::Decision& decision) {
+    const SetupMenu& m = menu();
+    const auto name = [&m](int player) { return m.playerNameBox(player)->text(); };
+    program_.showDecision(check::decisionNote(decision, name));
+}
 
 void PlayScreen::endProgram() {
     recordEvent(record::EventKind::ProgramEnded,

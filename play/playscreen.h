@@ -68,6 +68,10 @@ public:
     void setScreenTextColour(const QColor& colour);
     QColor screenTextColour() const;
 
+    // A setup file or an option puts the match clock at a time, shown as
+    // given (the option's blank "0:00" only changes the display).
+    void showMatchTime(const QString& text);
+
     // --- Widgets ----------------------------------------------------------
     ScaledLabel* timerlabel;
     ScaledLabel* Label2;
@@ -160,6 +164,14 @@ public:
     // The USB module's control, once the first USB tick has asked for it;
     // nullptr before that and when its plugin is not installed.
     QObject* usbControl() const { return usb_.get(); }
+    // One reading of the USB module's port 0 as the USB tick takes it (the
+    // control is created at the first): 255 is nobody pressing, 0 no reading.
+    std::int16_t readUsbPort();
+
+    // While paused, porttimer's ticks leave the interface alone (the button
+    // check is talking to it); the timer itself runs or not as before.
+    void pauseLink(bool paused) { linkPaused_ = paused; }
+    bool linkPaused() const { return linkPaused_; }
 
     // --- Procedures of the operator keys ------------------------------------
     void spacekey();
@@ -238,6 +250,8 @@ private:
 
     // What the clears share.
     void emptyDisplay();
+    // Polling on for a new question, with no second respondent left held.
+    void armForNewQuestion();
     void resetLamps();
     void resetScoreColours();
     void topUpContinuingTimer();
@@ -283,10 +297,14 @@ private:
     buzzlink::ScreenSettings settings() override;
     void stopPolling() override;
     void endProgram() override;
+    void reportDecision(const buzzlink::Decision& decision) override;
 
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
+    // The menu's matchTimeSerial() when the clock last took its match time.
+    int matchTimeRead_ = -1;
     bool inPortTick_ = false;
+    bool linkPaused_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

@@ -386,7 +386,7 @@ void RecordWindow::exportCsvAsked() {
     const auto path = program_.dialogs.saveFile(
         {QStringLiteral("Export Match as CSV"), QDir::homePath(),
          QStringLiteral("CSV Files|*.csv|All Files|*.*"), baseName(shown_) + QStringLiteral(".csv"),
-         QStringLiteral("csv"), true});
+         QStringLiteral("csv"), true, QStringList()});
     if (path && !exportCsv(*path)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
                                 Dialogs::Icon::Warning);
@@ -397,7 +397,7 @@ void RecordWindow::exportPdfAsked() {
     const auto path = program_.dialogs.saveFile(
         {QStringLiteral("Export Match Report"), QDir::homePath(),
          QStringLiteral("PDF Files|*.pdf|All Files|*.*"), baseName(shown_) + QStringLiteral(".pdf"),
-         QStringLiteral("pdf"), true});
+         QStringLiteral("pdf"), true, QStringList()});
     if (path && !exportPdf(*path)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
                                 Dialogs::Icon::Warning);

@@ -61,10 +61,11 @@ TEST(MatchRecord, AShortMatchIsToldInTheOrderItWasPlayed) {
     r.f.menu.CommandSwitch_Click();
     PlayFixture::press(r.s.clocklabel, Qt::LeftButton);
 
-    EXPECT_EQ(r.rec.kinds(), QStringList({"clock-started", "cleared", "timer-started", "buzz-in",
-                                          "timer-stopped", "score-changed", "cleared", "buzz-in",
-                                          "tie", "score-changed", "score-changed", "score-changed",
-                                          "score-changed", "clock-stopped", "timer-started"}));
+    EXPECT_EQ(r.rec.kinds(),
+              QStringList({"clock-started", "cleared", "timer-started", "buzz-in", "timer-stopped",
+                           "score-changed", "cleared", "buzz-in", "tie", "decision",
+                           "score-changed", "score-changed", "score-changed", "score-changed",
+                           "clock-stopped", "timer-started"}));
 
     const auto buzzIns = r.rec.of(EventKind::BuzzIn);
     ASSERT_EQ(buzzIns.size(), 2u);
@@ -126,7 +127,7 @@ TEST(MatchRecord, TheHeldSecondPlaceIsReleasedAfterTheClearThatShowsIt) {
 
     EXPECT_EQ(r.rec.kinds(),
               QStringList({"cleared", "buzz-in", "second-place-captured", "second-place-captured",
-                           "cleared", "second-place-released"}));
+                           "decision", "cleared", "second-place-released"}));
     const auto captures = r.rec.of(EventKind::SecondPlaceCaptured);
     EXPECT_FALSE(captures[0]["held"].toBool());
     EXPECT_TRUE(captures[1]["held"].toBool());
