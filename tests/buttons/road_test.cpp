@@ -1,0 +1,153 @@
+// The whole road with buttons on input devices: the operator assigns them
+// in the window, the assignment is saved, and scripted presses reach the
+// play screen through the handshake-free poll, the bit-serial read, the
+// decoder and the second-place lock-up, as a name on the screen.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "app/controls.h"
+#include "app/program.h"
+#include "buttons/assignbuttons.h"
+#include "buttonsrig.h"
+#include "link/decoders.h"
+#include "menu/setupmenu.h"
+#include "options/formextrax.h"
+#include "options/formoptions.h"
+#include "play/playfixture.h"
+#include "play/playscreen.h"
+#include "support/recordingsound.h"
+#include "support/scripteddialogs.h"
+
+namespace {
+
+const QStringList kNames{"One", "Two", "Three", "Four", "Five", "Six", "Seven", "Eight"};
+
+// A program on the input box, 2 teams of 4, model 200.
+struct ButtonRoad {
+    ButtonRoad()
+        : program(rig.box, rig.clock, sound, dialogs, rig.random,
+                  ProgramPaths{programDir.path(), configDir.path()}),
+          screen((program.state.PortAddress = 888, program.state.InterfaceModel = 200,
+                  program.forms.playScreen(ScreenPair::P2_4))),
+          menu(program.forms.setupMenu(MenuKind::Players4)) {
+        rig.box.setAssignment({});
+        for (int p = 1; p <= 8; ++p)
+            menu.playerNameBox(p)->setText(kNames[p - 1]);
+        program.forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+    }
+    ~ButtonRoad() { program.forms.unloadAll(); }
+
+    void tick() {
+        if (screen.porttimer->isActive()) screen.porttimer_Timer();
+    }
+    void ticks(int n) {
+        for (int i = 0; i < n; ++i) {
+            rig.clock.advance(0.1);
+            tick();
+        }
+    }
+
+    ButtonsRig rig;
+    RecordingSound sound;
+    ScriptedDialogs dialogs;
+    QTemporaryDir programDir;
+    QTemporaryDir configDir;
+    Program program;
+    PlayScreen& screen;
+    SetupMenu& menu;
+};
+
+}  // namespace
+
+TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
+    ButtonRoad road;
+    auto& rig = road.rig;
+
+    // --- Assigning: each player by name, one press each -----------------
+    AssignButtons window(road.program, rig.box, ScreenPair::P2_4);
+    window.show();
+    EXPECT_EQ(window.Labelprompt->text(), QStringLiteral("press One's button"));
+    EXPECT_FALSE(rig.source.isGrabbed(ButtonsRig::kA)) << "assigning grabs nothing";
+    // Pad A's four buttons for One to Four, pad B's for Five to Eight;
+    // Six is skipped at first and redone at the end.
+    for (int p = 1; p <= 8; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_EQ(window.Labelprompt->text(),
+                  QStringLiteral("press %1's button").arg(kNames[p - 1]));
+        if (p == 6) {
+            window.CommandSkip->click();
+            continue;
+        }
+        rig.press(p, rig.now());
+        window.readPresses();
+    }
+    EXPECT_EQ(window.asking(), AssignButtons::kNobody);
+    window.Listbindings->setCurrentItem(window.Listbindings->topLevelItem(5));
+    EXPECT_EQ(window.Listbindings->currentItem()->text(1), QStringLiteral("(none)"));
+    window.CommandRedo->click();
+    EXPECT_EQ(window.Labelprompt->text(), QStringLiteral("press Six's button"));
+    rig.press(6, rig.now());
+    window.readPresses();
+    window.CommandExtra->click();
+    rig.source.key(ButtonsRig::kB, ButtonsRig::kKey0 + 4, rig.us(rig.now()));
+    window.readPresses();
+    EXPECT_EQ(window.Listbindings->topLevelItem(8)->text(1),
+              QStringLiteral("Buzzer pad 2, key 292"));
+    EXPECT_EQ(window.Listbindings->topLevelItemCount(), 9);
+    EXPECT_TRUE(rig.box.assignment().empty()) << "nothing counts until it is saved";
+    ASSERT_TRUE(window.save());
+    window.close();
+    QString error;
+    const auto saved =
+        buttons::ButtonAssignment::load(AssignButtons::filePath(road.program), &error);
+    ASSERT_TRUE(saved);
+    EXPECT_EQ(saved->bindings().size(), 9u);
+    EXPECT_TRUE(rig.source.isGrabbed(ButtonsRig::kB)) << "in the match the pads are ours alone";
+    EXPECT_TRUE(road.dialogs.messages.empty());
+
+    // --- A question: pad B is read first, pad A pressed first -------------
+    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
+    road.screen.spacekey();
+    road.tick();
+    const double armed = rig.now();
+    rig.press(6, armed + 0.030);  // Beta, third
+    rig.press(2, armed + 0.025);  // Alpha, second: Three's team mate
+    rig.press(3, armed + 0.020);  // Alpha, first
+    road.ticks(1);
+    EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Three"));
+    EXPECT_EQ(road.screen.ResponderNumber, 3);
+    // The screen keeps polling for second place: Two is passed over (same
+    // team), Six is held and the poll stops.
+    road.ticks(3);
+    EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Three"));
+    EXPECT_FALSE(road.screen.porttimer->isActive());
+    EXPECT_EQ(rig.box.buzzes().at(0).nextTransmitter, 2);
+    EXPECT_DOUBLE_EQ(rig.box.buzzes().at(0).nextAfterMs, 5.0);
+    // The operator clears with the mouse: the held player is shown.
+    rig.clock.advance(1.5);
+    PlayFixture::press(road.screen.namelabel, Qt::LeftButton);
+    EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Six"));
+
+    // --- Next question, lock-up off: the lock-out loses the late press ----
+    rig.clock.advance(3.0);
+    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 0);
+    road.screen.spacekey();
+    road.tick();
+    rig.press(8, rig.now() + 0.01);
+    rig.press(1, rig.now() + 0.02);
+    road.ticks(1);
+    EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Eight"));
+    EXPECT_FALSE(road.screen.porttimer->isActive());
+    rig.clock.advance(2.0);
+    road.screen.spacekey();
+    road.ticks(3);
+    EXPECT_TRUE(road.screen.namelabel->text().isEmpty()) << "One's press was in the lock-out";
+    EXPECT_TRUE(road.dialogs.messages.empty());
+}
