@@ -2,6 +2,7 @@
 //
 //   bench_buzzin_latency [--presses N] [--model M] [--screen 2_4|2_5|3_4|3_5]
 //                        [--min-delay MS] [--max-delay MS] [--idle S] [--seed N]
+//                        [--buttons]
 //
 // A real play screen (under Xvfb or with QT_QPA_PLATFORM=offscreen) polls
 // the simulated box from its own porttimer in the event loop. A timer in the
@@ -23,10 +24,15 @@
 // between the screen and the box that stamps every access, the drawing
 // through an event filter on namelabel. Nothing in the screen is changed
 // for it.
+//
+// With --buttons (models 170 and 200) the box is the input box, and each
+// press is a key event with the press's timestamp from a scripted input
+// device: the same presses at the same moments, through the button road.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
@@ -44,6 +50,8 @@
 #include "app/random.h"
 #include "app/soundoutput.h"
 #include "bench/windowbench.h"
+#include "buttons/inputbox.h"
+#include "buttons/scriptedpresssource.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
@@ -215,17 +223,37 @@ int main(int argc, char* argv[]) {
     const int maxDelay = argument(args, "--max-delay", "350").toInt();
     const int idle = argument(args, "--idle", "60").toInt();
     const unsigned seed = argument(args, "--seed", "1").toUInt();
-    if (!SimulatedInterface::isKnownModel(model) || model == 199) {
-        std::fprintf(stderr, "--model: 170, 180, 200 or 210\n");
+    const bool useButtons = args.contains(QStringLiteral("--buttons"));
+    if (!SimulatedInterface::isKnownModel(model) || model == 199 ||
+        (useButtons && !buttons::InputBox::isInputModel(model))) {
+        std::fprintf(stderr, "--model: 170, 180, 200 or 210 (170 or 200 with --buttons)\n");
         return 2;
     }
 
     SteadyClock clock;
-    SimulatedInterface box(model, clock);
+    SeededRandom random(seed);
+    // With --buttons: one pad whose key 288 + p - 1 is player p.
+    buttons::ScriptedPressSource pad;
+    buttons::DeviceInfo padInfo;
+    padInfo.id = 1;
+    padInfo.identity = {0x1209, 0x4d42, QStringLiteral("PAD"), QString()};
+    padInfo.name = QStringLiteral("Buzzer pad");
+    std::unique_ptr<SimulatedInterface> boxOwner;
+    if (useButtons) {
+        auto input = std::make_unique<buttons::InputBox>(model, clock, pad, random);
+        buttons::ButtonAssignment a;
+        for (int p = 1; p <= 15; ++p)
+            a.bind(padInfo.identity, padInfo.name, 287 + p, p);
+        input->setAssignment(a);
+        pad.plug(padInfo);
+        boxOwner = std::move(input);
+    } else {
+        boxOwner = std::make_unique<SimulatedInterface>(model, clock);
+    }
+    SimulatedInterface& box = *boxOwner;
     StampedPort port(box, clock);
     StampingSound sound(clock);
     CountingDialogs dialogs;
-    SeededRandom random(seed);
     QTemporaryDir programDir;
     QTemporaryDir configDir;
     Program program(port, clock, sound, dialogs, random,
@@ -245,9 +273,10 @@ int main(int argc, char* argv[]) {
     menu.ComboSound->setCurrentIndex(2);
     s.showScreen();
     QCoreApplication::processEvents();
-    std::printf("platform %s, %s %dx%d, model %d, %d presses %d-%d ms after each clear\n",
+    std::printf("platform %s, %s %dx%d, model %d%s, %d presses %d-%d ms after each clear\n",
                 qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
-                s.width(), s.height(), model, presses, minDelay, maxDelay);
+                s.width(), s.height(), model, useButtons ? " (input box)" : "", presses, minDelay,
+                maxDelay);
 
     std::vector<Press> done;
     done.reserve(static_cast<std::size_t>(presses));
@@ -304,8 +333,14 @@ int main(int argc, char* argv[]) {
             input = buzzlink::boxLineNumber(*buzzlink::lineOfPlayer(table, pair, current.player));
         }
         current.pressed = clock.now();
-        box.press(input);
-        box.release(input);
+        if (useButtons) {
+            const auto at = static_cast<std::int64_t>(std::llround(current.pressed * 1e6));
+            pad.key(padInfo.id, 287 + current.player, at, buttons::kKeyDown);
+            pad.key(padInfo.id, 287 + current.player, at + 80000, buttons::kKeyUp);
+        } else {
+            box.press(input);
+            box.release(input);
+        }
         giveUp.start();
     });
     // After the screen's own handler: the tick that read the code is over.
