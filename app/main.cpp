@@ -5,7 +5,10 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
+#include <QMessageBox>
 #include <QStandardPaths>
+#include <QTimer>
 
 #include "app/clock.h"
 #include "app/commandline.h"
@@ -17,6 +20,10 @@
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
 #include "app/titleform.h"
+#include "buttons/assignbuttons.h"
+#include "buttons/evdevpresssource.h"
+#include "buttons/inputbox.h"
+#include "menu/setupmenu.h"
 #include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
@@ -45,9 +52,11 @@ int main(int argc, char* argv[]) {
     parser.addVersionOption();
     QCommandLineOption interfaceOption(
         QStringLiteral("interface"),
-        QStringLiteral("The interface to use: sim, sim:MODEL (170, 180, 199, 200 or 210) or a "
-                       "parallel port device such as /dev/parport0. Without it, /dev/parport0 "
-                       "when the machine has one, else the simulated interface."),
+        QStringLiteral("The interface to use: sim, sim:MODEL (170, 180, 199, 200 or 210), "
+                       "input or input:MODEL (200 or 170; USB buttons, game controllers or "
+                       "keyboards as buzzers) or a parallel port device such as /dev/parport0. "
+                       "Without it, /dev/parport0 when the machine has one, else the simulated "
+                       "interface."),
         QStringLiteral("which"));
     parser.addOption(interfaceOption);
     parser.process(app);
@@ -71,9 +80,16 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<PortLibrary> port;
     PpdevPort* parport = nullptr;
     SimulatedInterface* simulated = nullptr;
+    std::unique_ptr<buttons::EvdevPressSource> inputDevices;
+    buttons::InputBox* inputBox = nullptr;
     if (choice.kind == InterfaceChoice::Kind::Simulated) {
         auto box = std::make_unique<SimulatedInterface>(choice.model, clock);
         simulated = box.get();
+        port = std::move(box);
+    } else if (choice.kind == InterfaceChoice::Kind::Input) {
+        inputDevices = std::make_unique<buttons::EvdevPressSource>();
+        auto box = std::make_unique<buttons::InputBox>(choice.model, clock, *inputDevices, random);
+        inputBox = box.get();
         port = std::move(box);
     } else {
         auto real = std::make_unique<PpdevPort>(choice.device);
@@ -109,8 +125,58 @@ int main(int argc, char* argv[]) {
         dialogs.message(parport->problem(), QString(), Dialogs::Icon::Critical,
                         Dialogs::Buttons::Ok);
     }
+    // Buttons on input devices: their assignment, the operator's notices,
+    // and the window that binds them.
+    std::unique_ptr<AssignButtons> assignWindow;
+    QTimer inputNotices;
+    auto openAssign = [&] {
+        if (!assignWindow) {
+            assignWindow = std::make_unique<AssignButtons>(program, *inputBox,
+                                                           AssignButtons::currentScreen(program));
+        }
+        assignWindow->show();
+        assignWindow->raise();
+    };
+    if (inputBox) {
+        QString error;
+        const auto saved =
+            buttons::ButtonAssignment::load(AssignButtons::filePath(program), &error);
+        if (saved) {
+            inputBox->setAssignment(*saved);
+        } else {
+            dialogs.message(QStringLiteral("The button assignment %1 could not be read: %2")
+                                .arg(AssignButtons::filePath(program), error),
+                            QString(), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+        }
+        inputBox->setNoticeListener([](buttons::InputBox::NoticeKind kind, const QString& text) {
+            std::fprintf(stderr, "torvanel: %s\n", qPrintable(text));
+            if (kind != buttons::InputBox::NoticeKind::Device) return;
+            // Never modal: the match goes on while the operator reads it.
+            auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text);
+            box->setAttribute(Qt::WA_DeleteOnClose);
+            box->setModal(false);
+            box->show();
+        });
+        // Between polls too, so that an unplugged device is named while the
+        // screen is locked out.
+        QObject::connect(&inputNotices, &QTimer::timeout, [inputBox] { inputBox->pump(); });
+        inputNotices.start(250);
+    }
+
     if (!program.forms.titleForm().startUp()) return 0;
     QApplication::setQuitOnLastWindowClosed(true);
+
+    if (inputBox) {
+        SetupMenu& menu = program.forms.setupMenu(menuOf(AssignButtons::currentScreen(program)));
+        QObject::connect(menu.mnuSetup->addAction(QStringLiteral("Assign &Buttons...")),
+                         &QAction::triggered, openAssign);
+        if (inputBox->assignment().empty() &&
+            dialogs.message(QStringLiteral("No buttons are assigned yet. Assign them now?"),
+                            QString(), Dialogs::Icon::Question,
+                            Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes) {
+            openAssign();
+        }
+    }
 
     // With the simulated box, the contestants press its buttons here (the
     // simulated USB module's for model 199).
