@@ -5,10 +5,7 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
-#include <QMenu>
-#include <QMessageBox>
 #include <QStandardPaths>
-#include <QTimer>
 
 #include "app/clock.h"
 #include "app/commandline.h"
@@ -20,10 +17,8 @@
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
 #include "app/titleform.h"
-#include "buttons/assignbuttons.h"
-#include "buttons/evdevpresssource.h"
 #include "buttons/inputbox.h"
-#include "menu/setupmenu.h"
+#include "buttons/inputbuttons.h"
 #include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
@@ -80,15 +75,13 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<PortLibrary> port;
     PpdevPort* parport = nullptr;
     SimulatedInterface* simulated = nullptr;
-    std::unique_ptr<buttons::EvdevPressSource> inputDevices;
     buttons::InputBox* inputBox = nullptr;
     if (choice.kind == InterfaceChoice::Kind::Simulated) {
         auto box = std::make_unique<SimulatedInterface>(choice.model, clock);
         simulated = box.get();
         port = std::move(box);
     } else if (choice.kind == InterfaceChoice::Kind::Input) {
-        inputDevices = std::make_unique<buttons::EvdevPressSource>();
-        auto box = std::make_unique<buttons::InputBox>(choice.model, clock, *inputDevices, random);
+        auto box = buttons::InputBox::onInputDevices(choice.model, clock);
         inputBox = box.get();
         port = std::move(box);
     } else {
@@ -127,56 +120,16 @@ int main(int argc, char* argv[]) {
     }
     // Buttons on input devices: their assignment, the operator's notices,
     // and the window that binds them.
-    std::unique_ptr<AssignButtons> assignWindow;
-    QTimer inputNotices;
-    auto openAssign = [&] {
-        if (!assignWindow) {
-            assignWindow = std::make_unique<AssignButtons>(program, *inputBox,
-                                                           AssignButtons::currentScreen(program));
-        }
-        assignWindow->show();
-        assignWindow->raise();
-    };
+    std::unique_ptr<InputButtons> inputButtons;
     if (inputBox) {
-        QString error;
-        const auto saved =
-            buttons::ButtonAssignment::load(AssignButtons::filePath(program), &error);
-        if (saved) {
-            inputBox->setAssignment(*saved);
-        } else {
-            dialogs.message(QStringLiteral("The button assignment %1 could not be read: %2")
-                                .arg(AssignButtons::filePath(program), error),
-                            QString(), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
-        }
-        inputBox->setNoticeListener([](buttons::InputBox::NoticeKind kind, const QString& text) {
-            std::fprintf(stderr, "torvanel: %s\n", qPrintable(text));
-            if (kind != buttons::InputBox::NoticeKind::Device) return;
-            // Never modal: the match goes on while the operator reads it.
-            auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text);
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setModal(false);
-            box->show();
-        });
-        // Between polls too, so that an unplugged device is named while the
-        // screen is locked out.
-        QObject::connect(&inputNotices, &QTimer::timeout, [inputBox] { inputBox->pump(); });
-        inputNotices.start(250);
+        inputButtons = std::make_unique<InputButtons>(program, *inputBox);
+        inputButtons->loadAssignment();
     }
 
     if (!program.forms.titleForm().startUp()) return 0;
     QApplication::setQuitOnLastWindowClosed(true);
 
-    if (inputBox) {
-        SetupMenu& menu = program.forms.setupMenu(menuOf(AssignButtons::currentScreen(program)));
-        QObject::connect(menu.mnuSetup->addAction(QStringLiteral("Assign &Buttons...")),
-                         &QAction::triggered, openAssign);
-        if (inputBox->assignment().empty() &&
-            dialogs.message(QStringLiteral("No buttons are assigned yet. Assign them now?"),
-                            QString(), Dialogs::Icon::Question,
-                            Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes) {
-            openAssign();
-        }
-    }
+    if (inputButtons) inputButtons->offerToAssign();
 
     // With the simulated box, the contestants press its buttons here (the
     // simulated USB module's for model 199).

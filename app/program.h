@@ -73,6 +73,14 @@ public:
     record::MatchRecorder& recorder() { return *recorder_; }
     void setRecorder(record::MatchRecorder& recorder) { recorder_ = &recorder; }
 
+    // When buttons on input devices are the interface: opens the window that
+    // assigns them to players. Unset with any other interface.
+    void setButtonAssigner(std::function<void()> open) { buttonAssigner_ = std::move(open); }
+    bool canAssignButtons() const { return static_cast<bool>(buttonAssigner_); }
+    void assignButtons() {
+        if (buttonAssigner_) buttonAssigner_();
+    }
+
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
     void endProgram();
@@ -93,4 +101,5 @@ private:
     QString interfaceDescription_;
     bool simulated_ = false;
     std::function<void()> endHandler_;
+    std::function<void()> buttonAssigner_;
 };

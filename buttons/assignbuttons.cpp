@@ -1,5 +1,6 @@
 #include "buttons/assignbuttons.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -62,7 +63,8 @@ AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPai
     connect(CommandClose, &QPushButton::clicked, this, &QWidget::close);
     readtimer->setInterval(kReadIntervalMs);
     connect(readtimer, &QTimer::timeout, this, &AssignButtons::readPresses);
-    ask(1);
+    // Opened again later: the first player still without a button.
+    askFrom(1);
 }
 
 AssignButtons::~AssignButtons() {
@@ -97,6 +99,19 @@ void AssignButtons::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
 }
 
+void AssignButtons::closeEvent(QCloseEvent* event) {
+    if (assignment_.toJson() != box_.assignment().toJson()) {
+        const Dialogs::Answer answer = program_.dialogs.message(
+            QStringLiteral("Save the buttons you assigned?"), QStringLiteral("Assign Buttons"),
+            Dialogs::Icon::Question, Dialogs::Buttons::YesNoCancel);
+        if (answer == Dialogs::Answer::Cancel || (answer == Dialogs::Answer::Yes && !save())) {
+            event->ignore();
+            return;
+        }
+    }
+    QWidget::closeEvent(event);
+}
+
 void AssignButtons::readPresses() { box_.pump(); }
 
 void AssignButtons::onPress(const buttons::DeviceInfo& device, int code) {
@@ -112,10 +127,13 @@ void AssignButtons::skip() {
 // The next player after `who` still without a button; after the extra
 // transmitter, nobody.
 void AssignButtons::askAfter(int who) {
-    if (who != ButtonAssignment::kExtra) {
-        for (int p = who + 1; p <= players(); ++p) {
-            if (!assignment_.bindingOf(p)) return ask(p);
-        }
+    if (who == ButtonAssignment::kExtra) return ask(kNobody);
+    askFrom(who + 1);
+}
+
+void AssignButtons::askFrom(int first) {
+    for (int p = first; p <= players(); ++p) {
+        if (!assignment_.bindingOf(p)) return ask(p);
     }
     ask(kNobody);
 }

@@ -59,11 +59,14 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    // Unsaved buttons are not thrown away unasked.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void onPress(const buttons::DeviceInfo& device, int code);
     void ask(int who);
     void askAfter(int who);
+    void askFrom(int first);
     void refresh();
     int players() const;
 

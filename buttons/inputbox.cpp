@@ -5,6 +5,8 @@
 
 #include <QStringList>
 
+#include "buttons/evdevpresssource.h"
+
 namespace buttons {
 
 namespace {
@@ -20,6 +22,15 @@ InputBox::InputBox(int model, Clock& clock, PressSource& source, Random& random,
       source_(source),
       random_(random) {
     applySelection();
+}
+
+std::unique_ptr<InputBox> InputBox::onInputDevices(int model, Clock& clock) {
+    auto source = std::make_unique<EvdevPressSource>();
+    auto random = std::make_unique<SeededRandom>();
+    auto box = std::make_unique<InputBox>(model, clock, *source, *random);
+    box->ownedSource_ = std::move(source);
+    box->ownedRandom_ = std::move(random);
+    return box;
 }
 
 void InputBox::setAssignment(ButtonAssignment assignment) {
@@ -215,6 +226,23 @@ void InputBox::noteRunnerUp(const Press& press) {
 
 void InputBox::notice(NoticeKind kind, const QString& text) {
     if (noticeListener_) noticeListener_(kind, text);
+}
+
+QString buzzNote(const InputBox::Buzz& buzz, const std::function<QString(int)>& name) {
+    QString first = name(buzz.transmitter);
+    if (!buzz.tiedWith.empty()) {
+        QStringList all{first};
+        for (int t : buzz.tiedWith)
+            all << name(t);
+        first = QStringLiteral("%1 (drawn at random from %2, pressed at the same instant)")
+                    .arg(first, all.join(QStringLiteral(", ")));
+    }
+    if (!buzz.nextTransmitter) return QStringLiteral("%1 first; nobody else has pressed.").arg(first);
+    const double ms = buzz.nextAfterMs;
+    const QString when = ms == 0.0 ? QStringLiteral("at the same instant")
+                                   : QStringLiteral("%1 ms later")
+                                         .arg(QString::number(ms, 'f', ms < 10.0 ? 1 : 0));
+    return QStringLiteral("%1 first; next %2, %3.").arg(first, name(*buzz.nextTransmitter), when);
 }
 
 }  // namespace buttons

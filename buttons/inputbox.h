@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <vector>
@@ -42,6 +43,10 @@ public:
 
     InputBox(int model, Clock& clock, PressSource& source, Random& random,
              std::uint16_t baseAddress = 888);
+
+    // The box on this machine's input devices (/dev/input), drawing its ties
+    // with a generator of its own, seeded afresh in every run.
+    static std::unique_ptr<InputBox> onInputDevices(int model, Clock& clock);
 
     // The buttons that count; the devices with none are let go.
     void setAssignment(ButtonAssignment assignment);
@@ -107,6 +112,11 @@ private:
     void notice(NoticeKind kind, const QString& text);
     std::int64_t nowUs();
 
+    // What the box was given to own (onInputDevices); the references below
+    // may point into them.
+    std::unique_ptr<PressSource> ownedSource_;
+    std::unique_ptr<Random> ownedRandom_;
+
     Clock& clock_;
     PressSource& source_;
     Random& random_;
@@ -134,5 +144,10 @@ private:
     std::vector<DeviceChange> changes_;
     std::vector<InputEvent> events_;
 };
+
+// The operator's line for one buzz-in: who was first (and that a tie was
+// drawn), who pressed next and how many milliseconds later. `name` names a
+// transmitter.
+QString buzzNote(const InputBox::Buzz& buzz, const std::function<QString(int)>& name);
 
 }  // namespace buttons

@@ -279,6 +279,7 @@ void SetupMenu::buildMenus() {
     mnuContactMarlowen =
         addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
 
+    buildMatchMenu();
     connectHandlers();
 }
 

@@ -127,6 +127,10 @@ public:
     QMenu* mnuHelp;
     QAction* mnuVersionInfo;
     QAction* mnuContactMarlowen;
+    // After the menus above: the match itself. Further match items are
+    // appended to it.
+    QMenu* mnuMatch;
+    QAction* mnuAssignButtons;
 
     // --- Event handlers ---------------------------------------------------
     //
@@ -163,6 +167,8 @@ public:
     void mnuVersionInfo_Click();
     void mnuContactMarlowen_Click();
     void mnuExit_Click();
+    // The "&Match" menu (menu/matchmenu.cpp).
+    void mnuAssignButtons_Click();
 
     // This menu's play screen for the current team count (TeamText).
     ScreenPair currentScreen() const;
@@ -185,6 +191,7 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
+    void buildMatchMenu();
     void connectHandlers();
 
     SetupMenu& otherMenu() const;

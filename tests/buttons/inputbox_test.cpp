@@ -244,3 +244,30 @@ TEST(InputBox, TheCommandLineChoosesAWirelessModelForButtons) {
         EXPECT_TRUE(InputBox::isInputModel(choice->model));
     }
 }
+
+TEST(InputBox, TheOperatorsLineSaysWhoWasFirstAndWhoCameNext) {
+    const auto name = [](int t) { return t == 0 ? QStringLiteral("Extra") : QString::number(t); };
+    InputBox::Buzz alone;
+    alone.transmitter = 3;
+    InputBox::Buzz close = alone;
+    close.nextTransmitter = 6;
+    close.nextAfterMs = 7.5;
+    InputBox::Buzz far = close;
+    far.nextTransmitter = 0;
+    far.nextAfterMs = 412.4;
+    InputBox::Buzz tie = alone;
+    tie.tiedWith = {2, 5};
+    tie.nextTransmitter = 2;
+    struct Case {
+        InputBox::Buzz buzz;
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{alone, "3 first; nobody else has pressed."},
+          Case{close, "3 first; next 6, 7.5 ms later."},
+          Case{far, "3 first; next Extra, 412 ms later."},
+          Case{tie, "3 (drawn at random from 3, 2, 5, pressed at the same instant) first; "
+                    "next 2, at the same instant."}}) {
+        EXPECT_EQ(buttons::buzzNote(c.buzz, name), QString::fromLatin1(c.line));
+    }
+}

@@ -8,13 +8,16 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "app/controls.h"
 #include "app/program.h"
+#include "app/titleform.h"
 #include "buttons/assignbuttons.h"
+#include "buttons/inputbuttons.h"
 #include "buttonsrig.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
@@ -150,4 +153,81 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
     road.ticks(3);
     EXPECT_TRUE(road.screen.namelabel->text().isEmpty()) << "One's press was in the lock-out";
     EXPECT_TRUE(road.dialogs.messages.empty());
+}
+
+TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
+    ButtonRoad road;
+    auto& rig = road.rig;
+    road.program.forms.titleForm().PlayerText->setText(QStringLiteral("4"));
+    SetupMenu& five = road.program.forms.setupMenu(MenuKind::Players5);
+    EXPECT_FALSE(road.menu.mnuAssignButtons->isEnabled()) << "not with a lockout box";
+
+    auto buttons = std::make_unique<InputButtons>(road.program, rig.box);
+    for (SetupMenu* m : {&road.menu, &five}) {
+        emit m->mnuMatch->aboutToShow();
+        EXPECT_TRUE(m->mnuAssignButtons->isEnabled());
+    }
+    // Nothing assigned yet: offered once start-up is over.
+    road.dialogs.answers = {Dialogs::Answer::Yes};
+    buttons->offerToAssign();
+    AssignButtons* window = buttons->assignWindow();
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_EQ(window->Labelprompt->text(), QStringLiteral("press One's button"));
+    rig.press(1, rig.now());
+    rig.press(2, rig.now() + 0.001);
+    window->readPresses();
+    // Closing asks about what is not saved: Cancel stays, Yes saves.
+    road.dialogs.answers = {Dialogs::Answer::Cancel};
+    window->close();
+    EXPECT_TRUE(window->isVisible());
+    road.dialogs.answers = {Dialogs::Answer::Yes};
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(rig.box.assignment().bindings().size(), 2u);
+    EXPECT_EQ(road.dialogs.messages.size(), 3u);
+
+    // The other menu's item opens the window afresh, already knowing them.
+    five.mnuAssignButtons->trigger();
+    ASSERT_TRUE(buttons->assignWindow()->isVisible());
+    EXPECT_EQ(buttons->assignWindow()->Labelprompt->text(), QStringLiteral("press Three's button"));
+    buttons->assignWindow()->close();
+    EXPECT_EQ(road.dialogs.messages.size(), 3u) << "nothing new, nothing asked";
+    buttons->offerToAssign();
+    EXPECT_EQ(road.dialogs.messages.size(), 3u) << "assigned: not offered again";
+
+    // A buzz-in: the operator's line says who pressed next and how much later.
+    QStringList lines;
+    QObject::connect(buttons.get(), &InputButtons::noted,
+                     [&](const QString& line) { lines << line; });
+    road.screen.spacekey();
+    road.tick();
+    rig.press(2, rig.now() + 0.0125);
+    rig.press(1, rig.now() + 0.010);
+    road.ticks(1);
+    EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("One"));
+    EXPECT_EQ(lines, QStringList{QStringLiteral("One first; next Two, 2.5 ms later.")});
+
+    // Pad A is pulled out: named once over the set-up menu, which keeps the
+    // focus and the match going.
+    rig.source.unplug(ButtonsRig::kA);
+    EXPECT_TRUE(buttons->pumpTimer.isActive()) << "read between polls too";
+    rig.box.pump();
+    rig.box.pump();
+    const auto notices = road.menu.findChildren<QMessageBox*>(QStringLiteral("buttonsNotice"));
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_TRUE(notices[0]->isVisible());
+    EXPECT_FALSE(notices[0]->isModal());
+    EXPECT_TRUE(notices[0]->text().contains(QStringLiteral("unplugged: Buzzer pad 1")));
+
+    // A broken file is named; the buttons in use stay.
+    QFile file(AssignButtons::filePath(road.program));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("{ not json");
+    file.close();
+    buttons->loadAssignment();
+    EXPECT_TRUE(road.dialogs.messages.back().text.contains(QStringLiteral("could not be read")));
+    EXPECT_EQ(rig.box.assignment().bindings().size(), 2u);
+
+    buttons.reset();
+    EXPECT_FALSE(road.program.canAssignButtons());
 }

@@ -1,0 +1,98 @@
+#include "buttons/inputbuttons.h"
+
+#include <cstdio>
+
+#include <QMessageBox>
+
+#include "app/program.h"
+#include "buttons/assignbuttons.h"
+#include "menu/setupmenu.h"
+
+namespace {
+// Often enough that a pulled plug is named within a moment.
+constexpr int kPumpIntervalMs = 250;
+}  // namespace
+
+InputButtons::InputButtons(Program& program, buttons::InputBox& box)
+    : program_(program), box_(box) {
+    box_.setNoticeListener(
+        [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
+    box_.setBuzzListener([this](const buttons::InputBox::Buzz& buzz) {
+        lastNote_ = buttons::buzzNote(buzz, [this](int t) { return transmitterName(t); });
+        emit noted(lastNote_);
+    });
+    program_.setButtonAssigner([this] { openAssign(); });
+    pumpTimer.setInterval(kPumpIntervalMs);
+    connect(&pumpTimer, &QTimer::timeout, this, [this] { box_.pump(); });
+    pumpTimer.start();
+}
+
+InputButtons::~InputButtons() {
+    program_.setButtonAssigner(nullptr);
+    box_.setNoticeListener(nullptr);
+    box_.setBuzzListener(nullptr);
+}
+
+void InputButtons::loadAssignment() {
+    const QString path = AssignButtons::filePath(program_);
+    QString error;
+    if (const auto saved = buttons::ButtonAssignment::load(path, &error)) {
+        box_.setAssignment(*saved);
+        return;
+    }
+    program_.dialogs.message(
+        QStringLiteral("The button assignment %1 could not be read: %2").arg(path, error),
+        QString(), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+}
+
+void InputButtons::offerToAssign() {
+    if (!box_.assignment().empty()) return;
+    if (program_.dialogs.message(QStringLiteral("No buttons are assigned yet. Assign them now?"),
+                                 QString(), Dialogs::Icon::Question,
+                                 Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes) {
+        openAssign();
+    }
+}
+
+void InputButtons::openAssign() {
+    // Made afresh unless it is up, so that it asks for the players of the
+    // screen pair chosen since.
+    if (!assignWindow_ || !assignWindow_->isVisible()) {
+        assignWindow_.reset();
+        assignWindow_ = std::make_unique<AssignButtons>(program_, box_,
+                                                        AssignButtons::currentScreen(program_));
+    }
+    assignWindow_->show();
+    assignWindow_->raise();
+    assignWindow_->activateWindow();
+}
+
+SetupMenu& InputButtons::operatorMenu() const {
+    return program_.forms.setupMenu(menuOf(AssignButtons::currentScreen(program_)));
+}
+
+QString InputButtons::transmitterName(int transmitter) const {
+    const ScreenPair screen = AssignButtons::currentScreen(program_);
+    if (transmitter >= 1 && transmitter <= teamsOf(screen) * playersPerTeamOf(screen)) {
+        const QString name = operatorMenu().playerNameBox(transmitter)->text();
+        if (!name.isEmpty()) return name;
+    }
+    if (transmitter == box_.extraTransmitter()) return QStringLiteral("the extra transmitter");
+    return QStringLiteral("transmitter %1").arg(transmitter);
+}
+
+void InputButtons::onNotice(buttons::InputBox::NoticeKind kind, const QString& text) {
+    std::fprintf(stderr, "torvanel: %s\n", qPrintable(text));
+    // A tie is told on the buzz-in's own line.
+    if (kind != buttons::InputBox::NoticeKind::Device) return;
+    // Over the set-up menu, on the operator's side, and never modal nor
+    // taking the focus: the match goes on, and the operator's keys still
+    // reach the play screen, while the message waits to be read.
+    auto* message = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok,
+                                    &operatorMenu());
+    message->setObjectName(QStringLiteral("buttonsNotice"));
+    message->setAttribute(Qt::WA_DeleteOnClose);
+    message->setAttribute(Qt::WA_ShowWithoutActivating);
+    message->setModal(false);
+    message->show();
+}

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <memory>
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+
+#include "buttons/inputbox.h"
+
+class AssignButtons;
+class Program;
+class SetupMenu;
+
+// Buttons on input devices as the program's interface, on the operator's
+// side: the saved assignment, the devices' notices, the Assign Buttons
+// window that the set-up menus open, and the line saying for each buzz-in
+// who pressed next and how much later. The audience screen sees none of it.
+class InputButtons final : public QObject {
+    Q_OBJECT
+public:
+    InputButtons(Program& program, buttons::InputBox& box);
+    ~InputButtons() override;
+
+    // The assignment saved in the configuration folder; a file that cannot
+    // be read is named, and the buttons start unassigned.
+    void loadAssignment();
+    // Once start-up is over: with no button assigned, offers to assign them.
+    void offerToAssign();
+    // The Assign Buttons window for the screen pair of the moment.
+    void openAssign();
+    AssignButtons* assignWindow() const { return assignWindow_.get(); }
+
+    // The line for the last buzz-in.
+    QString lastNote() const { return lastNote_; }
+    // A player's name, or what the extra transmitter is called.
+    QString transmitterName(int transmitter) const;
+
+    // Reads the devices between polls, so that an unplugged one is named
+    // while the screen is locked out.
+    QTimer pumpTimer;
+
+signals:
+    // A buzz-in was presented, or who came after it became known.
+    void noted(const QString& line);
+
+private:
+    void onNotice(buttons::InputBox::NoticeKind kind, const QString& text);
+    SetupMenu& operatorMenu() const;
+
+    Program& program_;
+    buttons::InputBox& box_;
+    std::unique_ptr<AssignButtons> assignWindow_;
+    QString lastNote_;
+};
