@@ -187,6 +187,7 @@ void InputBox::presentNext() {
     Buzz buzz;
     buzz.transmitter = waiting_[pick].transmitter;
     buzz.timeUs = first;
+    buzz.firstOfQuestion = presented_.empty();
     for (std::size_t i = 0; i < together; ++i) {
         if (i != pick) buzz.tiedWith.push_back(waiting_[i].transmitter);
     }

@@ -60,6 +60,9 @@ public:
     struct Buzz {
         int transmitter = 0;
         std::int64_t timeUs = 0;
+        // The first of its question; the others are offered to the
+        // second-place capture.
+        bool firstOfQuestion = true;
         // The others pressed at the very same instant, from which this one
         // was drawn.
         std::vector<int> tiedWith;

@@ -18,6 +18,9 @@ InputButtons::InputButtons(Program& program, buttons::InputBox& box)
     box_.setNoticeListener(
         [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
     box_.setBuzzListener([this](const buttons::InputBox::Buzz& buzz) {
+        // The line is about the buzz-in; what the second-place capture is
+        // offered after it has its own place.
+        if (!buzz.firstOfQuestion) return;
         lastNote_ = buttons::buzzNote(buzz, [this](int t) { return transmitterName(t); });
         emit noted(lastNote_);
     });

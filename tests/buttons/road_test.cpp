@@ -199,12 +199,16 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     QStringList lines;
     QObject::connect(buttons.get(), &InputButtons::noted,
                      [&](const QString& line) { lines << line; });
+    // Second place is held: Two is offered to the capture after One, which
+    // is not a buzz-in of its own.
+    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
     road.screen.spacekey();
     road.tick();
     rig.press(2, rig.now() + 0.0125);
     rig.press(1, rig.now() + 0.010);
-    road.ticks(1);
+    road.ticks(3);
     EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("One"));
+    EXPECT_EQ(rig.box.buzzes().size(), 2u);
     EXPECT_EQ(lines, QStringList{QStringLiteral("One first; next Two, 2.5 ms later.")});
 
     // Pad A is pulled out: named once over the set-up menu, which keeps the
