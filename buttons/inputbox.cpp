@@ -144,7 +144,6 @@ void InputBox::onWrite(std::uint8_t value) {
             runnerUpUntilUs_ = now;
             lost_ += static_cast<int>(waiting_.size());
             waiting_.clear();
-            presented_.clear();
         }
         listening_ = true;
     }
@@ -163,11 +162,17 @@ void InputBox::onPress(const Press& press) {
         ++lost_;
         return;
     }
-    // One press per player per question: pressing again changes nothing.
-    if (presented_.count(press.transmitter) > 0) return;
-    if (std::any_of(waiting_.begin(), waiting_.end(),
-                    [&](const Press& p) { return p.transmitter == press.transmitter; }))
-        return;
+    // A button pressed again before its code went out counts from its first
+    // press. Once it has gone out, a new press is a new code, as on a real
+    // box: the second-place capture passes over the first respondent's own
+    // team, and with the lock-up on the screen never stops polling, so the
+    // box cannot tell the next question from this one.
+    const auto same = std::find_if(waiting_.begin(), waiting_.end(),
+                                   [&](const Press& p) { return p.transmitter == press.transmitter; });
+    if (same != waiting_.end()) {
+        if (same->timeUs <= press.timeUs) return;
+        waiting_.erase(same);
+    }
     const auto at = std::upper_bound(waiting_.begin(), waiting_.end(), press.timeUs,
                                      [](std::int64_t t, const Press& p) { return t < p.timeUs; });
     waiting_.insert(at, press);
@@ -187,12 +192,10 @@ void InputBox::presentNext() {
     Buzz buzz;
     buzz.transmitter = waiting_[pick].transmitter;
     buzz.timeUs = first;
-    buzz.firstOfQuestion = presented_.empty();
     for (std::size_t i = 0; i < together; ++i) {
         if (i != pick) buzz.tiedWith.push_back(waiting_[i].transmitter);
     }
     waiting_.erase(waiting_.begin() + static_cast<std::ptrdiff_t>(pick));
-    presented_.insert(buzz.transmitter);
     runnerUpUntilUs_.reset();
     if (!waiting_.empty()) {
         buzz.nextTransmitter = waiting_.front().transmitter;
@@ -200,7 +203,7 @@ void InputBox::presentNext() {
     }
     press(buzz.transmitter);
     buzzes_.push_back(buzz);
-    if (buzzListener_) buzzListener_(buzz);
+    if (buzzListener_) buzzListener_(buzz, true);
     if (!buzz.tiedWith.empty()) {
         QStringList others;
         for (int t : buzz.tiedWith)
@@ -222,7 +225,7 @@ void InputBox::noteRunnerUp(const Press& press) {
     if (last.nextTransmitter && last.nextAfterMs <= after) return;
     last.nextTransmitter = press.transmitter;
     last.nextAfterMs = after;
-    if (buzzListener_) buzzListener_(last);
+    if (buzzListener_) buzzListener_(last, false);
 }
 
 void InputBox::notice(NoticeKind kind, const QString& text) {

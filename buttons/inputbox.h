@@ -60,9 +60,6 @@ public:
     struct Buzz {
         int transmitter = 0;
         std::int64_t timeUs = 0;
-        // The first of its question; the others are offered to the
-        // second-place capture.
-        bool firstOfQuestion = true;
         // The others pressed at the very same instant, from which this one
         // was drawn.
         std::vector<int> tiedWith;
@@ -71,8 +68,10 @@ public:
         double nextAfterMs = 0.0;
     };
     const std::vector<Buzz>& buzzes() const { return buzzes_; }
-    // Told when a buzz is presented and again when its runner-up is known.
-    void setBuzzListener(std::function<void(const Buzz&)> listener) {
+    // Told when a buzz is presented (`presented` true) and again when its
+    // runner-up is known.
+    using BuzzListener = std::function<void(const Buzz&, bool presented)>;
+    void setBuzzListener(BuzzListener listener) {
         buzzListener_ = std::move(listener);
     }
 
@@ -132,15 +131,14 @@ private:
     bool listening_ = false;
     std::int64_t sinceUs_ = 0;               // presses before this are lost
     std::optional<std::int64_t> fetchedUs_;  // when the last code was fetched
-    std::vector<Press> waiting_;             // in time order
-    std::set<int> presented_;                // transmitters presented this question
+    std::vector<Press> waiting_;             // in time order, one per transmitter
     // Until when a later press may be the last buzz's runner-up: the start
     // of the next question.
     std::optional<std::int64_t> runnerUpUntilUs_;
     int lost_ = 0;
 
     std::vector<Buzz> buzzes_;
-    std::function<void(const Buzz&)> buzzListener_;
+    BuzzListener buzzListener_;
     std::function<void(NoticeKind, const QString&)> noticeListener_;
     std::function<void(const DeviceInfo&, int)> captureListener_;
 

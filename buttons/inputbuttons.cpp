@@ -17,10 +17,19 @@ InputButtons::InputButtons(Program& program, buttons::InputBox& box)
     : program_(program), box_(box) {
     box_.setNoticeListener(
         [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
-    box_.setBuzzListener([this](const buttons::InputBox::Buzz& buzz) {
-        // The line is about the buzz-in; what the second-place capture is
-        // offered after it has its own place.
-        if (!buzz.firstOfQuestion) return;
+    box_.setBuzzListener([this](const buttons::InputBox::Buzz& buzz, bool presented) {
+        // The line is about the buzz-in the screen shows. A code the box
+        // presents while a first respondent is held goes to the second-place
+        // capture instead (the screen has not read it yet, so its state
+        // still says which it will be); who pressed after the buzz-in may
+        // become known later.
+        if (presented) {
+            if (program_.state.SecondPlaceHeld) return;
+            buzzIn_.emplace(buzz.transmitter, buzz.timeUs);
+        } else if (!buzzIn_ || buzzIn_->first != buzz.transmitter ||
+                   buzzIn_->second != buzz.timeUs) {
+            return;
+        }
         lastNote_ = buttons::buzzNote(buzz, [this](int t) { return transmitterName(t); });
         emit noted(lastNote_);
     });

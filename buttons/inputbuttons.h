@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <optional>
+#include <utility>
 
 #include <QObject>
 #include <QString>
@@ -52,4 +55,6 @@ private:
     buttons::InputBox& box_;
     std::unique_ptr<AssignButtons> assignWindow_;
     QString lastNote_;
+    // The buzz-in the line is about: transmitter and kernel time.
+    std::optional<std::pair<int, std::int64_t>> buzzIn_;
 };

@@ -71,7 +71,7 @@ TEST(InputBox, EachBuzzSaysWhoPressedNextAndHowMuchLater) {
     // still who came next, and a closer one replaces a later one.
     ButtonsRig late;
     std::vector<InputBox::Buzz> told;
-    late.box.setBuzzListener([&](const InputBox::Buzz& b) { told.push_back(b); });
+    late.box.setBuzzListener([&](const InputBox::Buzz& b, bool) { told.push_back(b); });
     late.poll();
     late.press(1, late.now() + 0.01);
     late.clock.advance(0.1);

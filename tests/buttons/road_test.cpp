@@ -235,3 +235,38 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     buttons.reset();
     EXPECT_FALSE(road.program.canAssignButtons());
 }
+
+TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFresh) {
+    // Nobody else presses after the first respondent, so the screen polls
+    // on through the operator's clear: the box cannot see the question
+    // end, and the same player must still buzz in the next one.
+    ButtonRoad road;
+    auto& rig = road.rig;
+    buttons::ButtonAssignment a;
+    for (int p = 1; p <= 8; ++p)
+        a.bind(rig.pad(p <= 4 ? 1 : 2).identity, "Buzzer pad", ButtonsRig::kKey0 + (p - 1) % 4, p);
+    rig.box.setAssignment(a);
+    InputButtons buttons(road.program, rig.box);
+    QStringList lines;
+    QObject::connect(&buttons, &InputButtons::noted, [&](const QString& line) { lines << line; });
+    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
+    for (int question = 0; question < 3; ++question) {
+        SCOPED_TRACE(question);
+        road.screen.spacekey();
+        road.tick();
+        rig.press(3, rig.now() + 0.01);
+        road.ticks(1);
+        EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Three"));
+        // Pressing again, and a team mate after: passed over by the capture.
+        rig.press(3, rig.now() + 0.05);
+        rig.press(4, rig.now() + 0.06);
+        road.ticks(30);
+        EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Three"));
+        EXPECT_TRUE(road.screen.porttimer->isActive());
+    }
+    // Each buzz-in's line, then again once Four is heard; none for the
+    // codes the capture passed over.
+    const QStringList each{QStringLiteral("Three first; nobody else has pressed."),
+                           QStringLiteral("Three first; next Four, 150 ms later.")};
+    EXPECT_EQ(lines, each + each + each);
+}
