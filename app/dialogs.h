@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <QString>
+#include <QStringList>
 
 // Message boxes and the common file and colour dialogs. The windows ask
 // through this so that tests can answer instead of an operator.
@@ -20,6 +21,8 @@ public:
         QString fileName;       // preset name
         QString defaultSuffix;  // appended when the operator types none, e.g. "txt"
         bool confirmOverwrite = false;
+        // Folders offered in the dialog's side bar, one click away.
+        QStringList sidebar;
     };
 
     virtual ~Dialogs() = default;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
+#include "app/applicationname.h"
 #include "app/clock.h"
 #include "app/commandline.h"
 #include "app/pluginobjecthost.h"
@@ -36,9 +37,7 @@ QString findConfigFolder() {
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("torvanel"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Torvanel"));
-    QApplication::setApplicationVersion(QStringLiteral(TORVANEL_VERSION));
+    nameApplication();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(

@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include "menu/setupmenu.h"
+
 Program::Program(PortLibrary& port_, Clock& clock_, SoundOutput& sound_, Dialogs& dialogs_,
                  Random& random_, ProgramPaths paths_)
     : port(port_),
@@ -28,6 +30,24 @@ QString Program::startupSetupFile() const {
 void Program::setInterfaceDescription(const QString& text, bool simulated) {
     interfaceDescription_ = text;
     simulated_ = simulated;
+}
+
+void Program::showDecision(const DecisionNote& note) {
+    decision_ = note;
+    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
+        if (forms.isLoaded(kind)) forms.setupMenu(kind).showDecision(note.text);
+    }
+    QJsonObject data = note.details;
+    data[QStringLiteral("text")] = note.text;
+    recorder().record(record::EventKind::Decision, data);
+}
+
+void Program::clearDecision() {
+    if (decision_ == DecisionNote{}) return;
+    decision_ = DecisionNote{};
+    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
+        if (forms.isLoaded(kind)) forms.setupMenu(kind).showDecision(QString());
+    }
 }
 
 void Program::endProgram() {

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "app/clock.h"
+#include "app/decisionnote.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
 #include "app/objecthost.h"
@@ -73,6 +74,15 @@ public:
     record::MatchRecorder& recorder() { return *recorder_; }
     void setRecorder(record::MatchRecorder& recorder) { recorder_ = &recorder; }
 
+    // The line at the foot of both set-up menus that says how the last
+    // buzz-in was decided. showDecision puts `note` there in place of the
+    // last one and records it as a Decision event; clearDecision empties the
+    // line (every clear of a play screen does). A set-up menu made later
+    // shows the current note.
+    void showDecision(const DecisionNote& note);
+    void clearDecision();
+    const DecisionNote& decision() const { return decision_; }
+
     // When buttons on input devices are the interface: opens the window that
     // assigns them to players. Unset with any other interface.
     void setButtonAssigner(std::function<void()> open) { buttonAssigner_ = std::move(open); }
@@ -100,6 +110,7 @@ public:
 private:
     QString interfaceDescription_;
     bool simulated_ = false;
+    DecisionNote decision_;
     std::function<void()> endHandler_;
     std::function<void()> buttonAssigner_;
 };

@@ -37,6 +37,10 @@ struct ProgramState {
     std::int16_t FirstResponderTeam = 0;
     std::int16_t SecondResponderTeam = 0;
     bool SecondPlaceHeld = false;
+
+    // The start-up sound test found no sound card: the sound source stays
+    // at the interface's speaker, locked, for the rest of the run.
+    bool soundCardMissing = false;
 };
 
 namespace model {

@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QStringList>
+#include <QUrl>
 
 QString qtFilterFrom(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split(u'|');
@@ -67,6 +68,17 @@ QFileDialog* prepare(const Dialogs::FileRequest& request, QFileDialog::AcceptMod
     }
     dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                         : QFileDialog::AnyFile);
+    if (!request.sidebar.isEmpty()) {
+        // A desktop's own dialog keeps its own side bar; this one shows the
+        // folders asked for.
+        dialog->setOption(QFileDialog::DontUseNativeDialog);
+        QList<QUrl> places = dialog->sidebarUrls();
+        for (const QString& folder : request.sidebar) {
+            const QUrl place = QUrl::fromLocalFile(folder);
+            if (!places.contains(place)) places << place;
+        }
+        dialog->setSidebarUrls(places);
+    }
     return dialog;
 }
 

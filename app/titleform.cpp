@@ -167,6 +167,7 @@ void TitleForm::SoundCardTest() {
         return;
     }
     program_.dialogs.inform(QStringLiteral("Sound card is not available."));
+    program_.state.soundCardMissing = true;
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
         SetupMenu& menu = program_.forms.setupMenu(m);
         menu.ComboSound->setCurrentIndex(0);
@@ -211,14 +212,21 @@ bool TitleForm::askRetry() {
 void showScreenPair(Program& program) {
     TitleForm& title = program.forms.titleForm();
     // A hand-edited file may say anything; the program must still end up
-    // with a play screen and a menu in front of the operator.
-    if (title.TeamText->text() != QLatin1String("2") &&
-        title.TeamText->text() != QLatin1String("3")) {
+    // with a play screen and a menu in front of the operator. Counts that no
+    // screen pair has give two teams of four, with the team lists and the
+    // Gamma boxes of both menus saying so.
+    const QString teams = title.TeamText->text();
+    const QString players = title.PlayerText->text();
+    const bool knownPair = (teams == QLatin1String("2") || teams == QLatin1String("3")) &&
+                           (players == QLatin1String("4") || players == QLatin1String("5"));
+    if (!knownPair) {
         title.TeamText->setText(QStringLiteral("2"));
-    }
-    if (title.PlayerText->text() != QLatin1String("4") &&
-        title.PlayerText->text() != QLatin1String("5")) {
         title.PlayerText->setText(QStringLiteral("4"));
+        for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+            SetupMenu& menu = program.forms.setupMenu(m);
+            menu.ComboTeams->setCurrentIndex(0);
+            menu.setGammaBoxesEnabled(false);
+        }
     }
     const ScreenPair pair =
         screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());

@@ -67,9 +67,10 @@ Decoded decodeWired(const WiredModel& model, ScreenPair screen, std::uint8_t fir
         const WiredLine& line = kWiredLines[i];
         if ((down[line.byte] & line.mask) == 0) continue;
         const int entry = map.lines[i];
-        if (entry == kDrop) return Decoded{Decoded::Kind::Dropped, 0, result.pressed};
+        if (entry == kDrop) return Decoded{Decoded::Kind::Dropped, 0, result.pressed, 0};
         if (entry == kIgnored) continue;
         pressed[entry] = true;
+        result.pressedPlayers |= static_cast<std::uint16_t>(1u << entry);
         result.player = entry;
         ++result.pressed;
     }
@@ -94,11 +95,12 @@ Decoded decodeWireless(const WirelessModel& model, ScreenPair screen, std::uint8
     int player = transmitter;
     const int extra = model[index(screen)];
     if (extra != kNoExtraTransmitter && transmitter == extra) {
-        if (extraTransmitterEntry == kExtraNotInUse) return Decoded{Decoded::Kind::Dropped, 0, 0};
+        if (extraTransmitterEntry == kExtraNotInUse) return Decoded{Decoded::Kind::Dropped, 0, 0, 0};
         player = extraTransmitterEntry + 1;
     }
-    if (player < 1 || player > playersOn(screen)) return Decoded{Decoded::Kind::Nobody, 0, 0};
-    return Decoded{Decoded::Kind::Player, player, 1};
+    if (player < 1 || player > playersOn(screen)) return Decoded{Decoded::Kind::Nobody, 0, 0, 0};
+    return Decoded{Decoded::Kind::Player, player, 1,
+                   static_cast<std::uint16_t>(1u << player)};
 }
 
 std::optional<int> extraTransmitterOf(Decoder decoder, ScreenPair screen) {

@@ -32,6 +32,9 @@ struct Decoded {
     // How many players' buttons were down (wired boxes; 1 for a wireless
     // player).
     int pressed = 0;
+    // Bit p is set when player p's button was down (wired boxes): who took
+    // part in a tie.
+    std::uint16_t pressedPlayers = 0;
 
     bool isPlayer() const { return kind == Kind::Player; }
 };

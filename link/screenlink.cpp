@@ -25,15 +25,40 @@ void ScreenLink::porttimerTick() {
     }
 
     const ScreenSettings settings = view_.settings();
-    switch (secondplace::onCodeRead(state_, screen_, lockUpOn(settings), ResponseCode)) {
-    case secondplace::Step::Decode: break;
-    case secondplace::Step::Captured: return;
-    case secondplace::Step::Held: view_.stopPolling(); return;
+    if (state_.SecondPlaceHeld) {
+        // A code that names nobody here (a transmitter the screen has no
+        // player for, the spare handset while unassigned) is no respondent:
+        // captured, it would hold nobody and shut out the real second.
+        if (!namesPlayer(settings)) return;
+        if (secondplace::capture(state_, screen_, ResponseCode) == secondplace::Step::Held) {
+            view_.stopPolling();
+            reportHeld(settings);
+        }
+        return;
     }
 
+    // The wired decoders read their second byte into ResponseCode; the
+    // first respondent is the code the poll read.
+    const std::int16_t first = ResponseCode;
+    bool shown = false;
     for (Decoder decoder : pollDecoders(state_.InterfaceModel, screen_)) {
-        runDecoder(decoder, settings);
+        shown = runDecoder(decoder, settings) || shown;
     }
+    if (shown && lockUpOn(settings)) secondplace::markFirst(state_, first);
+}
+
+bool ScreenLink::namesPlayer(const ScreenSettings& settings) const {
+    Code code;
+    code.first = static_cast<std::uint8_t>(ResponseCode & 0xFF);
+    for (Decoder decoder : pollDecoders(state_.InterfaceModel, screen_)) {
+        // A wired code cannot be judged without its second byte, which a
+        // capture does not read.
+        if (readsSecondByte(decoder)) return true;
+        if (decode(decoder, screen_, code, settings.extraTransmitter, random_).isPlayer()) {
+            return true;
+        }
+    }
+    return false;
 }
 
 bool ScreenLink::sdata() {
@@ -60,19 +85,43 @@ void ScreenLink::PlayerWaiting() {
     runDecoder(*decoder, view_.settings());
 }
 
-void ScreenLink::runDecoder(Decoder decoder, const ScreenSettings& settings) {
+bool ScreenLink::runDecoder(Decoder decoder, const ScreenSettings& settings) {
     Code code;
     code.first = static_cast<std::uint8_t>(ResponseCode & 0xFF);
     if (readsSecondByte(decoder)) {
         // A failed second read shows nothing; the poll goes on.
-        if (!sdata()) return;
+        if (!sdata()) return false;
         code.second = static_cast<std::uint8_t>(ResponseCode & 0xFF);
     }
     const Decoded found = decode(decoder, screen_, code, settings.extraTransmitter, random_);
-    if (!found.isPlayer()) return;
+    if (!found.isPlayer()) return false;
     ResponderNumber = static_cast<std::int16_t>(found.player);
     view_.showResponder(
         responderActions(decoder, screen_, found.player, settings, state_.StopTimerOnBuzz));
+    if (found.pressed > 1) {
+        Decision tie;
+        for (int p = 1; p < 16; ++p) {
+            if (found.pressedPlayers & (1u << p)) tie.pressed.push_back(p);
+        }
+        tie.player = found.player;
+        view_.reportDecision(tie);
+    }
+    return true;
+}
+
+void ScreenLink::reportHeld(const ScreenSettings& settings) {
+    Decision held;
+    held.kind = Decision::Kind::Waiting;
+    held.transmitter = state_.SecondResponder;
+    // Who the release will show: the held code through the release decoder
+    // (a wireless one, which draws nothing).
+    if (const std::optional<Decoder> decoder = releaseDecoder(state_.InterfaceModel, screen_)) {
+        Code code;
+        code.first = static_cast<std::uint8_t>(state_.SecondResponder & 0xFF);
+        const Decoded found = decode(*decoder, screen_, code, settings.extraTransmitter, random_);
+        if (found.isPlayer()) held.player = found.player;
+    }
+    view_.reportDecision(held);
 }
 
 }  // namespace buzzlink

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "app/clock.h"
 #include "app/portlibrary.h"
@@ -14,6 +15,23 @@
 
 namespace buzzlink {
 
+// How a buzz-in was decided, when more than a single press decided it: a
+// tie the wired decoder or the USB lockout broke at random, or a second
+// respondent held by the lock-up.
+struct Decision {
+    enum class Kind {
+        Tie,      // `pressed` were down together; `player` was drawn
+        Waiting,  // `player` (transmitter `transmitter`) is held for second place
+    };
+    Kind kind = Kind::Tie;
+    std::vector<int> pressed;
+    // The player drawn or held; 0 when the held transmitter is no player.
+    int player = 0;
+    int transmitter = 0;
+
+    bool operator==(const Decision&) const = default;
+};
+
 // The play screen as the buzz-in road sees it.
 class LinkView : public RecoveryView {
 public:
@@ -26,6 +44,8 @@ public:
     virtual void stopPolling() = 0;
     // The operator cancelled the recovery: the program ends at once.
     virtual void endProgram() = 0;
+    // Told after the screen has shown (or held) the respondent.
+    virtual void reportDecision(const Decision& decision) { (void)decision; }
 };
 
 // One play screen's end of the interface link: the poll tick, the
@@ -62,11 +82,16 @@ public:
     // while SecondPlaceHeld).
     void PlayerWaiting();
 
-    // Runs one decoder on ResponseCode and shows the player it names. The
-    // wired decoders first read their second byte.
-    void runDecoder(Decoder decoder, const ScreenSettings& settings);
+    // Runs one decoder on ResponseCode and shows the player it names; false
+    // when it names nobody. The wired decoders first read their second byte.
+    bool runDecoder(Decoder decoder, const ScreenSettings& settings);
 
 private:
+    // Whether the screen's decoders would show a player for ResponseCode.
+    bool namesPlayer(const ScreenSettings& settings) const;
+    // Tells the view who the lock-up has just held.
+    void reportHeld(const ScreenSettings& settings);
+
     LinkPort link() const { return LinkPort{port_, clock_, state_.PortAddress}; }
 
     ScreenPair screen_;

@@ -9,19 +9,16 @@ int teamOfTransmitter(ScreenPair screen, int transmitter) {
     return 3;
 }
 
-Step onCodeRead(ProgramState& state, ScreenPair screen, bool lockUpOn, std::int16_t code) {
-    if (!state.SecondPlaceHeld) {
-        if (lockUpOn) {
-            state.SecondPlaceHeld = true;
-            state.FirstResponder = code;
-            // A new question: nothing captured before it may come back.
-            state.SecondResponder = 0;
-            state.FirstResponderTeam = 0;
-            state.SecondResponderTeam = 0;
-        }
-        return Step::Decode;
-    }
+void markFirst(ProgramState& state, std::int16_t code) {
+    state.SecondPlaceHeld = true;
+    state.FirstResponder = code;
+    // A new question: nothing captured before it may come back.
+    state.SecondResponder = 0;
+    state.FirstResponderTeam = 0;
+    state.SecondResponderTeam = 0;
+}
 
+Step capture(ProgramState& state, ScreenPair screen, std::int16_t code) {
     state.SecondResponder = code;
     if (!model::isWireless(state.InterfaceModel)) return Step::Captured;
     state.FirstResponder = static_cast<std::int16_t>(state.FirstResponder & 0x0F);

@@ -18,16 +18,20 @@ namespace buzzlink::secondplace {
 int teamOfTransmitter(ScreenPair screen, int transmitter);
 
 enum class Step {
-    Decode,    // no respondent waiting: the decoder shows this code
     Captured,  // taken as a second respondent; the screen is not changed
     Held,      // captured from another team: hold it and stop polling
 };
 
-// A code was read by the poll. While nobody is waiting it is shown, and
-// with the lock-up on (`lockUpOn`) it becomes the first respondent. While a
-// first respondent is waiting it is captured instead; on a wireless model
-// a capture from another team than the first respondent's is held.
-Step onCodeRead(ProgramState& state, ScreenPair screen, bool lockUpOn, std::int16_t code);
+// A first respondent was shown while the lock-up is on: from now on the
+// poll captures instead of showing. Only a code that was shown as a player
+// may come here; a code that names nobody must leave the lock-up alone, or
+// the next real press would be swallowed.
+void markFirst(ProgramState& state, std::int16_t code);
+
+// A code naming a player was read while a first respondent is waiting
+// (SecondPlaceHeld). On a wireless model a capture from another team than
+// the first respondent's is held; a team mate is passed over.
+Step capture(ProgramState& state, ScreenPair screen, std::int16_t code);
 
 // The operator cleared with the mouse while SecondPlaceHeld: releases the
 // lock-up. Returns the code to show as a new buzz-in, or nothing when the
@@ -35,9 +39,10 @@ Step onCodeRead(ProgramState& state, ScreenPair screen, bool lockUpOn, std::int1
 // captured).
 std::optional<std::int16_t> release(ProgramState& state);
 
-// The space key starts a new question: any respondent held for second
-// place is dropped without being shown, and the next buzz-in is a new first
-// respondent.
+// The operator arms the system for a new question (the space bar, the
+// auxiliary and bonus starts, the full reset): any respondent held for
+// second place is dropped without being shown, and the next buzz-in is a new
+// first respondent.
 void startNewQuestion(ProgramState& state);
 
 }  // namespace buzzlink::secondplace

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QStatusBar>
 
 #include "app/numbers.h"
 #include "app/program.h"
@@ -279,15 +280,30 @@ void SetupMenu::buildMenus() {
     mnuContactMarlowen =
         addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
 
+    buildOperatorAids();
     buildMatchMenu();
     connectHandlers();
 }
+
+// Aids for the operator that the menu's own design has no place for: the
+// line at the foot of the window that says how the last buzz-in was decided.
+void SetupMenu::buildOperatorAids() {
+    decisionLine = new QLabel(this);
+    decisionLine->setObjectName(QStringLiteral("decisionLine"));
+    decisionLine->setText(program_.decision().text);
+    statusBar()->addWidget(decisionLine, 1);
+}
+
+void SetupMenu::showDecision(const QString& text) { decisionLine->setText(text); }
 
 void SetupMenu::connectHandlers() {
     connect(ComboTeams, &QComboBox::currentIndexChanged, this, [this] { ComboTeams_Click(); });
     // Emitted only for the operator's choice, after the change itself.
     connect(ComboTeams, &QComboBox::activated, this, [this] { ComboTeams_Chosen(); });
     connect(ComboSound, &QComboBox::currentIndexChanged, this, [this] { ComboSound_Click(); });
+    connect(Texttimer[6], &QLineEdit::textChanged, this, [this] {
+        if (!parking_) ++matchTimeSerial_;
+    });
     for (const auto& [index, box] : Text) {
         connect(box, &QLineEdit::textChanged, this, [this] { Text_Change(); });
     }
@@ -380,7 +396,7 @@ void SetupMenu::Form_Activate() {
     const QString team = title.TeamText->text();
     if (team == QLatin1String("2") || team == QLatin1String("3")) {
         const ScreenPair screen = team == QLatin1String("3") ? v.threeTeamScreen : v.twoTeamScreen;
-        Texttimer[6]->setText(forms.playScreen(screen).clocklabel->text());
+        parkClock(forms.playScreen(screen).clocklabel->text());
     }
 
     if (v.activationEnablesGamma && ComboTeams->currentIndex() == 1) setGammaBoxesEnabled(true);
@@ -412,6 +428,12 @@ ScreenPair SetupMenu::currentScreen() const {
     return threeTeams() ? variant_.threeTeamScreen : variant_.twoTeamScreen;
 }
 
+void SetupMenu::parkClock(const QString& shown) {
+    parking_ = true;
+    Texttimer[6]->setText(shown);
+    parking_ = false;
+}
+
 SetupMenu& SetupMenu::otherMenu() const { return program_.forms.setupMenu(variant_.otherMenu); }
 
 void SetupMenu::ComboTeams_Click() {
@@ -432,6 +454,12 @@ void SetupMenu::ComboTeams_Chosen() {
 }
 
 void SetupMenu::ComboSound_Click() {
+    // Without a sound card the interface's speaker is the only source,
+    // whoever asks for another (an option, a setup file, the USB lockout).
+    if (program_.state.soundCardMissing && ComboSound->currentIndex() != 0) {
+        ComboSound->setCurrentIndex(0);
+        return;
+    }
     // With the interface speaker alone there are no sound-card sounds to pick.
     mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
 }

@@ -170,8 +170,23 @@ public:
     // The "&Match" menu (menu/matchmenu.cpp).
     void mnuAssignButtons_Click();
 
+    // The line at the foot of the menu that says how the last buzz-in was
+    // decided (a tie drawn, a second respondent waiting); empty after a
+    // clear. Program::showDecision fills it on both menus.
+    QLabel* decisionLine;
+    void showDecision(const QString& text);
+
     // This menu's play screen for the current team count (TeamText).
     ScreenPair currentScreen() const;
+
+    // Counts the times the match box was given a new match time: typed by
+    // the operator, or set by a setup file or an option. A play screen takes
+    // the match time again only when this has moved since it last did, so
+    // that a clock never goes back to a time it has already counted past.
+    int matchTimeSerial() const { return matchTimeSerial_; }
+    // Keeps the clock's shown time in the match box while the menu is up (a
+    // save writes it). This is the clock's own time, not a new match time.
+    void parkClock(const QString& shown);
     // Gives one of this menu's screens the team names (a screen made afresh
     // carries its design captions).
     void updateTeamLabels(PlayScreen& screen) const;
@@ -192,6 +207,7 @@ private:
     void buildWidgets();
     void buildMenus();
     void buildMatchMenu();
+    void buildOperatorAids();
     void connectHandlers();
 
     SetupMenu& otherMenu() const;
@@ -208,4 +224,6 @@ private:
     Program& program_;
     const SetupMenuVariant& variant_;
     bool activating_ = false;
+    int matchTimeSerial_ = 0;
+    bool parking_ = false;
 };

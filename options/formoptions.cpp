@@ -200,9 +200,18 @@ void FormOptions::showMatchClocks() {
     const ProgramState& state = program_.state;
     const bool off = isSet(CheckDisableMatchTimer);
     for (ScreenPair s : kAllScreens) {
+        PlayScreen& screen = program_.forms.playScreen(s);
         const QString& saved =
             playersPerTeamOf(s) == 4 ? state.SavedMatchTime4 : state.SavedMatchTime5;
-        program_.forms.playScreen(s).clocklabel->setText(off ? QStringLiteral("0:00") : saved);
+        if (off) {
+            screen.clocklabel->setText(QStringLiteral("0:00"));
+        } else if (matchbox::hasMinutes(saved)) {
+            screen.showMatchTime(saved);
+        } else {
+            // Nothing saved yet: the menu's box was given the match length,
+            // which the screen takes when it is next activated.
+            screen.clocklabel->setText(saved);
+        }
     }
 }
 
@@ -217,7 +226,7 @@ void FormOptions::lockSoundSource(bool keepSelection) {
         } else if (!keepSelection) {
             list->setCurrentIndex(2);
         }
-        list->setEnabled(!locked);
+        list->setEnabled(!locked && !program_.state.soundCardMissing);
     }
 }
 
@@ -244,7 +253,11 @@ void FormOptions::ApplyOptions() {
     if (forms.playScreen(ScreenPair::P2_5).clocklabel->text() != QLatin1String("0:00")) {
         state.SavedMatchTime5 = forms.setupMenu(MenuKind::Players5).Texttimer[6]->text();
     }
-    showMatchClocks();
+    // The blank again while the match timer is off. With it on, each clock
+    // keeps the time it has counted down to: the menu is activated at every
+    // time-out and every visit, and a clock put back to the saved match time
+    // there would give the teams their time again.
+    if (isSet(CheckDisableMatchTimer)) showMatchClocks();
 
     // Without the lock-up the lists are only freed: the operator's sound
     // source (or the setup file's) stays as chosen.
@@ -282,16 +295,18 @@ void FormOptions::CheckDisableMatchTimer_Click() {
         if (matchbox::hasMinutes(box->text())) p.saved = box->text();
         if (!matchbox::hasMinutes(p.saved)) box->setText(state.MatchTime);
     }
-    showMatchClocks();
-    if (isSet(CheckDisableMatchTimer)) return;
-    // The play screen resumes its clock from the menu's match box, which
-    // held "0:00" while the clock was off; it takes the time shown again.
-    for (const Pair& p : pairs) {
-        QLineEdit* box = forms.setupMenu(p.menu).Texttimer[6];
-        if (matchbox::readsAsZero(box->text()) && matchbox::hasMinutes(p.saved)) {
-            box->setText(p.saved);
+    if (!isSet(CheckDisableMatchTimer)) {
+        // The menu's match box held "0:00" while the clock was off; it takes
+        // the time the clocks show again. Before the clocks are set, so that
+        // they keep that time rather than read it anew.
+        for (const Pair& p : pairs) {
+            QLineEdit* box = forms.setupMenu(p.menu).Texttimer[6];
+            if (matchbox::readsAsZero(box->text()) && matchbox::hasMinutes(p.saved)) {
+                box->setText(p.saved);
+            }
         }
     }
+    showMatchClocks();
 }
 
 void FormOptions::CommandOptions_Click() {

@@ -13,6 +13,7 @@
 #include "app/objecthost.h"
 #include "app/program.h"
 #include "app/usbhost.h"
+#include "check/decisionline.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/secondplace.h"
@@ -475,21 +476,35 @@ void PlayScreen::changeEvent(QEvent* event) {
 
 void PlayScreen::Form_Activate() {
     Label1->setText(QStringLiteral("Naddress is:  ") + QString::number(program_.state.PortAddress));
-    // A running clock is the truth; the menu's copy of the match time is only
-    // where a stopped clock resumes from (the set-up menu button leaves it
-    // there).
-    if (!Timer2->isActive()) {
-        const countdown::ClockTime t = countdown::readMatchTime(menu().Texttimer[6]->text());
+    // The clock keeps its own time across every switch of windows; it takes
+    // the menu's match time only when that was given a new one (typed in
+    // the menu, or set by a setup file or an option).
+    const SetupMenu& m = menu();
+    if (m.matchTimeSerial() != matchTimeRead_) {
+        matchTimeRead_ = m.matchTimeSerial();
+        const countdown::ClockTime t = countdown::readMatchTime(m.Texttimer[6]->text());
         clockminutes = t.minutes;
         clockseconds = t.seconds;
-        clocklabel->setText(countdown::clockText(t));
-        setForeColour(clocklabel, greyTextColour());
+        // A stopped clock while the match timer is off keeps the blank the
+        // option gave it; F5 starts it from the time underneath.
+        const bool blank = !Timer2->isActive() &&
+                           checkValue(program_.forms.formOptions().CheckDisableMatchTimer) == 1;
+        if (!blank) clocklabel->setText(countdown::clockText(t));
     }
+    if (!Timer2->isActive()) setForeColour(clocklabel, greyTextColour());
     // The boards are where the scores last; another window may have written
     // one (switching sides exchanges them).
     for (int team = 0; team < variant_.teams; ++team) {
         if (auto value = numbers::textToInt16(scoreLabel(team)->text())) score(team) = *value;
     }
+}
+
+void PlayScreen::showMatchTime(const QString& text) {
+    const countdown::ClockTime t = countdown::readMatchTime(text);
+    clockminutes = t.minutes;
+    clockseconds = t.seconds;
+    clocklabel->setText(text);
+    matchTimeRead_ = menu().matchTimeSerial();
 }
 
 // --- The set-up menu button ---------------------------------------------------
@@ -502,8 +517,8 @@ void PlayScreen::showMenu() {
 }
 
 void PlayScreen::Commandsetupmenu_MouseDown(Qt::MouseButton) {
-    // The next activation resumes the clock from what the audience saw.
-    menu().Texttimer[6]->setText(clocklabel->text());
+    // While the menu is up its match box shows the clock's time.
+    menu().parkClock(clocklabel->text());
     timeoutStart();
     showMenu();
 }
@@ -541,6 +556,7 @@ void PlayScreen::namelabel_MouseDown(Qt::MouseButton button) {
 }
 
 void PlayScreen::clearByMouse(Qt::MouseButton button) {
+    program_.clearDecision();
     if (button == Qt::LeftButton) {
         emptyDisplay();
         enable(porttimer);
@@ -559,20 +575,27 @@ void PlayScreen::clearByMouse(Qt::MouseButton button) {
     enable(porttimer);
 }
 
+void PlayScreen::armForNewQuestion() {
+    program_.clearDecision();
+    enable(porttimer);
+    // A respondent still held for second place would otherwise swallow the
+    // next buzz-in and leave the audience looking at an empty display.
+    buzzlink::secondplace::startNewQuestion(program_.state);
+}
+
 void PlayScreen::namelabel_DblClick() {
     emptyDisplay();
-    enable(porttimer);
+    armForNewQuestion();
     resetLamps();
     timerlabel->setText(QString());
     Labeltimerstate->setText(QString());
     Timer1->stop();
     resetScoreColours();
-    if (variant_.doubleClickDropsSecondPlace) program_.state.SecondPlaceHeld = false;
 }
 
 void PlayScreen::spacekey() {
     emptyDisplay();
-    enable(porttimer);
+    armForNewQuestion();
     resetLamps();
     Labeltimerstate->setText(QString());
     resetScoreColours();
@@ -581,10 +604,6 @@ void PlayScreen::spacekey() {
         Timer1->stop();
     }
     topUpContinuingTimer();
-    // The space bar starts a new question: a respondent still held for
-    // second place would otherwise swallow the next buzz-in and leave the
-    // audience looking at an empty display.
-    buzzlink::secondplace::startNewQuestion(program_.state);
 }
 
 // --- Response timer -----------------------------------------------------------
@@ -602,7 +621,7 @@ void PlayScreen::bonusStart(bool fromTimerLabel) {
     const std::int16_t length = timerLength(8);
     Timer1->stop();
     if (program_.state.BuzzOnBonus) {
-        enable(porttimer);
+        armForNewQuestion();
         if (fromTimerLabel) outport(0);
     } else {
         porttimer->stop();
@@ -621,7 +640,7 @@ void PlayScreen::auxiliaryStart(std::int16_t length, const QString& caption) {
     timerlabel->setText(QString::number(ndigit1));
     Labeltimerstate->setText(caption);
     emptyDisplay();
-    enable(porttimer);
+    armForNewQuestion();
     resetScoreColours();
     Timer1->start();
 }
@@ -812,6 +831,12 @@ buzzlink::ScreenSettings PlayScreen::settings() {
 }
 
 void PlayScreen::stopPolling() { porttimer->stop(); }
+
+void PlayScreen::reportDecision(const buzzlink::Decision& decision) {
+    const SetupMenu& m = menu();
+    const auto name = [&m](int player) { return m.playerNameBox(player)->text(); };
+    program_.showDecision(check::decisionNote(decision, name));
+}
 
 void PlayScreen::endProgram() { program_.endProgram(); }
 

@@ -64,6 +64,10 @@ public:
     void setScreenTextColour(const QColor& colour);
     QColor screenTextColour() const;
 
+    // A setup file or an option puts the match clock at a time, shown as
+    // given (the option's blank "0:00" only changes the display).
+    void showMatchTime(const QString& text);
+
     // --- Widgets ----------------------------------------------------------
     ScaledLabel* timerlabel;
     ScaledLabel* Label2;
@@ -209,6 +213,8 @@ private:
 
     // What the clears share.
     void emptyDisplay();
+    // Polling on for a new question, with no second respondent left held.
+    void armForNewQuestion();
     void resetLamps();
     void resetScoreColours();
     void topUpContinuingTimer();
@@ -235,9 +241,12 @@ private:
     buzzlink::ScreenSettings settings() override;
     void stopPolling() override;
     void endProgram() override;
+    void reportDecision(const buzzlink::Decision& decision) override;
 
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
+    // The menu's matchTimeSerial() when the clock last took its match time.
+    int matchTimeRead_ = -1;
     bool inPortTick_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;

@@ -94,8 +94,6 @@ struct PlayVariant {
     int lastFunctionKey;
     // With the USB interface a mouse clear on the name runs twice.
     bool usbDoubleClear;
-    // A double-click on the name also drops a held second responder.
-    bool doubleClickDropsSecondPlace;
     // F9 also shows "Toss Up".
     bool f9ShowsTossUp;
     // What the name display says when the match clock runs out.

@@ -19,10 +19,14 @@ const QString kOpenFailed = QStringLiteral(
 const QString kSaveFailed = QStringLiteral("File failed to save as expected.");
 const QString kNotSaved = QStringLiteral("File Not Saved!");
 
+// Both start at the start-up file, which lives in the configuration folder
+// (the shipped folder may not be writable, and a file saved there would never
+// be loaded); the shipped presets are one click away.
 void prepare(Dialogs::FileRequest& cd1test, const Program& program) {
     cd1test.filter = QStringLiteral("Setup Files|*.txt");
-    cd1test.folder = program.paths.programFolder;
+    cd1test.folder = program.paths.configFolder;
     cd1test.fileName = QStringLiteral("tvlsetup.txt");
+    cd1test.sidebar = {program.paths.configFolder, program.paths.programFolder};
 }
 
 // The dialog keeps the chosen file, so its next use starts there.

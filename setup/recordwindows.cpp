@@ -75,15 +75,15 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
         }
         return;
     }
-    if (n == line::MatchTime) {
-        state.MatchTime = text;
-        for (ScreenPair s : kAllScreens)
-            forms.playScreen(s).clocklabel->setText(text);
-    }
     if (n >= line::MatchTime && n <= line::Auxiliary) {
         const int index = 6 + (n - line::MatchTime);
         for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
             forms.setupMenu(m).Texttimer[index]->setText(text);
+        }
+        if (n == line::MatchTime) {
+            state.MatchTime = text;
+            for (ScreenPair s : kAllScreens)
+                forms.playScreen(s).showMatchTime(text);
         }
         return;
     }
@@ -120,7 +120,14 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
         return;
     }
     if (QCheckBox* box = optionBox(forms.formOptions(), n)) {
+        const int before = checkValue(box);
         setCheckValue(box, number);
+        // The clocks were just put at the file's match time; an option that
+        // was already on must still blank them, as it does when the file
+        // turns it on.
+        if (n == line::DisableMatchTimer && before == number) {
+            forms.formOptions().CheckDisableMatchTimer_Click();
+        }
         // Clearing these two options puts other settings to a default of
         // their own: the match boxes to a saved time, the sound source to
         // "Both". The file holds those settings on earlier lines, and what

@@ -2,12 +2,17 @@
 // scripted message boxes.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QGuiApplication>
+
+#include "app/applicationname.h"
 #include "app/controls.h"
 #include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
+#include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
 
 namespace {
@@ -84,7 +89,7 @@ TEST(StartUp, TheTeamAndPlayerCountsChooseTheScreenPair) {
         {"3", "5", ScreenPair::P3_5, MenuKind::Players5},
         // Counts no screen pair has: taken as 2 teams and 4 players each.
         {"4", "4", ScreenPair::P2_4, MenuKind::Players4},
-        {"3", "7", ScreenPair::P3_4, MenuKind::Players4},
+        {"3", "7", ScreenPair::P2_4, MenuKind::Players4},
         {"", "", ScreenPair::P2_4, MenuKind::Players4},
     };
     for (const Case& c : cases) {
@@ -168,6 +173,43 @@ TEST(StartUp, WithoutAnyAudioOutputTheInterfaceSpeakerIsForced) {
         EXPECT_FALSE(menu.mnuSounds->isEnabled()) << "no sound-card sounds to choose";
     }
     EXPECT_TRUE(t.sound.played.isEmpty());
+}
+
+TEST(StartUp, WithoutAnyAudioOutputNothingLaterBringsTheSoundCardBack) {
+    // Model 199's menu asks for the sound card at every activation.
+    for (int model : {170, 199}) {
+        SCOPED_TRACE(model);
+        TestProgram t(model);
+        t.sound.setAvailable(false);
+        ASSERT_TRUE(t.startUp());
+        FormOptions& options = t->forms.formOptions();
+        options.CheckPlayerWaiting->click();  // wants the sound card
+        options.CheckPlayerWaiting->click();  // wants "Both"
+        for (MenuKind m : {MenuKind::Players4, MenuKind::Players5})
+            t->forms.setupMenu(m).Form_Activate();
+        // A setup file asking for both, with the lock-up on.
+        QStringList lines = setuptest::validLines();
+        lines[34] = QStringLiteral(" 2 ");
+        lines[40] = QStringLiteral(" 1 ");
+        const QString path = QDir(t.configDir.path()).filePath(QStringLiteral("both.txt"));
+        setuptest::writeBytes(path, setuptest::crlf(lines));
+        t.dialogs.openAnswers = {path};
+        t->forms.setupMenu(MenuKind::Players4).mnuOpen->trigger();
+        t->forms.setupMenu(MenuKind::Players4).Form_Activate();
+
+        for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+            SetupMenu& menu = t->forms.setupMenu(m);
+            EXPECT_EQ(menu.ComboSound->currentIndex(), 0) << menuName(m).toStdString();
+            EXPECT_FALSE(menu.ComboSound->isEnabled()) << menuName(m).toStdString();
+        }
+    }
+}
+
+TEST(StartUp, WindowTitlesAreTheCaptionsAlone) {
+    nameApplication();
+    // Qt adds a display name, once one is given, to every window's title.
+    EXPECT_EQ(QGuiApplication::applicationDisplayName(), QCoreApplication::applicationName());
+    EXPECT_EQ(QCoreApplication::applicationName(), QStringLiteral("torvanel"));
 }
 
 TEST(StartUp, CancelWhenNoInterfaceAnswersEndsTheProgram) {

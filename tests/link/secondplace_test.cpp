@@ -188,10 +188,64 @@ TEST(SecondPlace, ACaptureOnAWiredModelChangesNothingOnTheScreen) {
     // set anyway, a capture records the code and nothing else.
     ProgramState state;
     state.InterfaceModel = 180;
-    EXPECT_EQ(sp::onCodeRead(state, ScreenPair::P2_4, true, 0xEF), sp::Step::Decode);
-    EXPECT_EQ(sp::onCodeRead(state, ScreenPair::P2_4, true, 0xFE), sp::Step::Captured);
+    sp::markFirst(state, 0xEF);
+    EXPECT_EQ(sp::capture(state, ScreenPair::P2_4, 0xFE), sp::Step::Captured);
     EXPECT_EQ(state.SecondResponder, 0xFE);
     EXPECT_EQ(state.FirstResponder, 0xEF) << "only the wireless models reduce the codes";
     EXPECT_FALSE(sp::release(state).has_value()) << "no teams were worked out";
     EXPECT_FALSE(state.SecondPlaceHeld);
+}
+
+TEST(SecondPlace, ACodeThatNamesNobodyLeavesTheLockUpAsItWas) {
+    // A box input that no player of the screen owns, then a real first
+    // respondent and (wireless) another team's player to hold; the nobody
+    // comes again while the first respondent waits.
+    struct Case {
+        const char* what;
+        int model;
+        ScreenPair screen;
+        int nobody;  // transmitter number, or wired box line
+        int first, second;
+    };
+    const Case cases[] = {
+        {"transmitter 9 with two teams of four", 170, ScreenPair::P2_4, 9, 1, 8},
+        {"unassigned spare handset, first series", 170, ScreenPair::P3_4, 14, 1, 12},
+        {"unassigned spare handset, second series", 200, ScreenPair::P2_4, 0, 8, 1},
+        {"wired button the screen ignores", 180, ScreenPair::P2_4, 8, 1, 0},
+        {"wired button the screen throws away", 210, ScreenPair::P2_4, 12, 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LockUpRig rig(c.model, c.screen);
+        rig.view.screenSettings.extraTransmitter = buzzlink::kExtraNotInUse;
+        auto nobodyPresses = [&] {
+            rig.tick();
+            rig.box.press(c.nobody);
+            rig.tick();
+            rig.box.release(c.nobody);
+        };
+
+        nobodyPresses();
+        EXPECT_TRUE(rig.view.shown.empty());
+        EXPECT_FALSE(rig.state.SecondPlaceHeld);
+        EXPECT_TRUE(rig.porttimer);
+
+        rig.tick();
+        rig.buzz(c.first);
+        rig.tick();
+        ASSERT_EQ(rig.view.shownPlayers(), std::vector<int>{c.first}) << "the next press is shown";
+        EXPECT_TRUE(rig.state.SecondPlaceHeld);
+        if (c.second == 0) continue;  // a wired box stops polling at once
+        EXPECT_EQ(rig.state.FirstResponder, c.first);
+
+        nobodyPresses();
+        EXPECT_TRUE(rig.porttimer) << "nobody is held";
+        EXPECT_EQ(rig.state.SecondResponder, 0);
+        rig.tick();
+        rig.buzz(c.second);
+        rig.tick();
+        EXPECT_FALSE(rig.porttimer) << "the real second respondent is held";
+        mouseClear(rig);
+        EXPECT_EQ(rig.view.shownPlayers(), (std::vector<int>{c.first, c.second}));
+    }
 }

@@ -324,6 +324,87 @@ TEST(Activation, TheRemainingMatchTimeGoesToTheMenuAndBack) {
     }
 }
 
+namespace {
+
+// The window becomes the active one, as when the operator clicks it.
+void activate(QWidget& window) {
+    window.show();
+    window.activateWindow();
+    QApplication::setActiveWindow(&window);
+    QApplication::processEvents();
+}
+
+void operatorKey(QWidget& window, int key) {
+    QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(&window, &down);
+    QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+    QApplication::sendEvent(&window, &up);
+}
+
+void typeInto(QLineEdit* box, const QString& text) {
+    box->selectAll();
+    for (QChar c : text) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+        QApplication::sendEvent(box, &key);
+    }
+}
+
+void mouseDown(QWidget* widget) {
+    QMouseEvent e(QEvent::MouseButtonPress, QPointF(2, 2), widget->mapToGlobal(QPointF(2, 2)),
+                  Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(widget, &e);
+}
+
+}  // namespace
+
+TEST(Activation, NothingTheOperatorDoesPutsTheMatchClockBack) {
+    struct Way {
+        const char* name;
+        void (*run)(PlayScreen&);
+    };
+    const Way ways[] = {
+        {"F8", [](PlayScreen& s) { operatorKey(s, Qt::Key_F8); }},
+        {"F6", [](PlayScreen& s) { operatorKey(s, Qt::Key_F6); }},
+        {"click on the clock", [](PlayScreen& s) { mouseDown(s.clocklabel); }},
+        {"set-up menu button", [](PlayScreen& s) { mouseDown(s.Commandsetupmenu); }},
+        {"clock left running", [](PlayScreen&) {}},
+    };
+    for (const Way& way : ways) {
+        SCOPED_TRACE(way.name);
+        StartedProgram p;
+        PlayScreen& screen = p.screen(ScreenPair::P2_4);
+        SetupMenu& menu = p.menu4();
+        activate(screen);
+        ASSERT_EQ(screen.clocklabel->text(), QStringLiteral(" 15:00"));
+        operatorKey(screen, Qt::Key_F5);
+        for (int i = 0; i < 5; ++i)
+            screen.Timer2_Timer();
+
+        way.run(screen);
+        // Back and forth between the windows, twice.
+        for (int round = 0; round < 2; ++round) {
+            activate(menu);
+            // The menu shows the clock's time in its match box.
+            EXPECT_EQ(menu.Texttimer[6]->text(), QStringLiteral(" 14:55"));
+            activate(p.options());
+            activate(screen);
+            EXPECT_EQ(screen.clocklabel->text(), QStringLiteral(" 14:55"));
+            EXPECT_EQ(screen.clockminutes * 60 + screen.clockseconds, 14 * 60 + 55);
+        }
+        operatorKey(screen, Qt::Key_F5);
+        screen.Timer2_Timer();
+        EXPECT_EQ(screen.clocklabel->text(), QStringLiteral(" 14:54"));
+
+        // A match time the operator types in the menu is the clock's new
+        // time once the play screen is back.
+        operatorKey(screen, Qt::Key_F6);
+        activate(menu);
+        typeInto(menu.Texttimer[6], QStringLiteral("10:00"));
+        activate(screen);
+        EXPECT_EQ(screen.clocklabel->text(), QStringLiteral(" 10:00"));
+    }
+}
+
 TEST(Activation, AMatchBoxThatReadsAsZeroGoesBackToTheMatchLength) {
     struct Case {
         MenuKind activated;

@@ -462,6 +462,41 @@ TEST(SecondPlace, TheSpaceBarStartsANewQuestion) {
     r.expectEmpty();
 }
 
+TEST(SecondPlace, EveryWayOfArmingForANewQuestionDropsAHeldRespondent) {
+    struct Arming {
+        const char* name;
+        void (*run)(Road&);
+    };
+    const Arming ways[] = {
+        {"F7", [](Road& r) { r.f.key(Qt::Key_F7); }},
+        {"A tab", [](Road& r) { PlayFixture::press(r.s.CommandA, Qt::LeftButton); }},
+        {"20 tab", [](Road& r) { PlayFixture::press(r.s.Command20, Qt::LeftButton); }},
+        {"bonus with buzz-in allowed",
+         [](Road& r) {
+             setCheckValue(r.f.options.CheckBuzzonBonus, 1);
+             r.f.key(Qt::Key_F10);
+         }},
+    };
+    for (const Arming& way : ways) {
+        for (ScreenPair screen : {ScreenPair::P2_4, ScreenPair::P3_5}) {
+            SCOPED_TRACE(testing::Message() << way.name << " " << screenName(screen).toStdString());
+            Road r(screen, kWireless2);
+            r.setLockUp(true);
+            r.arm();
+            r.buzzIn(2);
+            r.buzzIn(r.players());  // another team: held
+            ASSERT_FALSE(r.s.porttimer->isActive());
+
+            way.run(r);
+            EXPECT_TRUE(r.s.porttimer->isActive());
+            EXPECT_FALSE(r.f.t->state.SecondPlaceHeld);
+            // The next question's first press is shown, not swallowed.
+            r.buzzIn(r.players() - 1);
+            EXPECT_EQ(r.s.namelabel->text(), playerName(r.players() - 1));
+        }
+    }
+}
+
 TEST(SecondPlace, AWiredBoxNeverHoldsAnyone) {
     Road r(ScreenPair::P2_5, kWired);
     r.setLockUp(true);

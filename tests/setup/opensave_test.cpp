@@ -95,8 +95,10 @@ TEST(OpenSetupFile, AThreeTeamFivePlayerFileBringsUpItsScreenPair) {
     const Dialogs::FileRequest& asked = t.dialogs.openRequests[0];
     EXPECT_EQ(asked.title, "Open Set-up Prefences");
     EXPECT_EQ(asked.filter, "Setup Files|*.txt");
-    EXPECT_EQ(asked.folder, t.programDir.path());
-    EXPECT_EQ(asked.fileName, "tvlsetup.txt");
+    // It starts where the start-up file is, with the shipped presets one
+    // click away.
+    EXPECT_EQ(QDir(asked.folder).filePath(asked.fileName), t->startupSetupFile());
+    EXPECT_TRUE(asked.sidebar.contains(t.programDir.path()));
     EXPECT_EQ(asked.defaultSuffix, "txt");
     EXPECT_EQ(menu4(t).cd1test.fileName, path);
     EXPECT_EQ(menu5(t).cd1test.fileName, "tvlsetup.txt") << "the other menu's dialog is its own";
@@ -186,8 +188,8 @@ TEST(SaveSetupFile, SaveWritesTheStartupFileAndSaveAsTheNamedOne) {
     const Dialogs::FileRequest& asked = t.dialogs.saveRequests[0];
     EXPECT_EQ(asked.title, "Open Set-up Prefences");
     EXPECT_EQ(asked.filter, "Setup Files|*.txt");
-    EXPECT_EQ(asked.folder, t.programDir.path());
-    EXPECT_EQ(asked.fileName, "tvlsetup.txt");
+    EXPECT_EQ(QDir(asked.folder).filePath(asked.fileName), t->startupSetupFile());
+    EXPECT_TRUE(asked.sidebar.contains(t.programDir.path()));
     EXPECT_TRUE(asked.confirmOverwrite);
     EXPECT_EQ(splitLines(readBytes(fileIn(t.configDir, "regional.txt"))).size(), 45);
     EXPECT_FALSE(QFileInfo::exists(fileIn(t.configDir, "regional")));
@@ -269,5 +271,64 @@ TEST(OpenSetupFile, TurningOptionsOffKeepsTheFilesOwnSoundSourceAndMatchTime) {
         EXPECT_EQ(menu.ComboSound->currentIndex(), 0) << menuName(m).toStdString();
         EXPECT_TRUE(menu.ComboSound->isEnabled());
         EXPECT_EQ(menu.Texttimer[6]->text(), "0:00") << menuName(m).toStdString();
+    }
+}
+
+TEST(OpenSetupFile, AMatchTimerAlreadyOffStaysBlankWhenTheFileTurnsItOff) {
+    TestProgram t;
+    showScreenPair(*t);
+    FormOptions& options = t->forms.formOptions();
+    setCheckValue(options.CheckDisableMatchTimer, 1);
+
+    QStringList lines = validLines();
+    lines[21] = "20:00";
+    lines[39] = " 1 ";  // Disable Match Timer, already on
+    const QString path = fileIn(t.programDir, "no-clock.txt");
+    writeBytes(path, crlf(lines));
+    t.dialogs.openAnswers = {path};
+    menu4(t).mnuOpen->trigger();
+    ASSERT_TRUE(t.dialogs.messages.empty());
+
+    PlayScreen& shown = t->forms.playScreen(ScreenPair::P2_4);
+    shown.Form_Activate();
+    for (ScreenPair s : kAllScreens) {
+        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text(), "0:00") << screenName(s).toStdString();
+    }
+    // Turned on again, the clocks have the file's match time.
+    options.CheckDisableMatchTimer->click();
+    for (ScreenPair s : kAllScreens) {
+        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text(), "20:00")
+            << screenName(s).toStdString();
+    }
+}
+
+TEST(OpenSetupFile, CountsNoScreenPairHasGiveTwoTeamsOfFourInBothMenus) {
+    // Through the start-up file and through Open, from three teams of five.
+    for (bool opened : {false, true}) {
+        SCOPED_TRACE(opened ? "opened" : "start-up");
+        TestProgram t;
+        QStringList lines = validLines();
+        lines[1] = "3";
+        lines[2] = "7";
+        if (opened) {
+            writeBytes(t->startupSetupFile(), crlf(threeTeamsOfFive()));
+            ASSERT_TRUE(t.startUp());
+            const QString path = fileIn(t.programDir, "seven.txt");
+            writeBytes(path, crlf(lines));
+            t.dialogs.openAnswers = {path};
+            menu5(t).mnuOpen->trigger();
+        } else {
+            writeBytes(t->startupSetupFile(), crlf(lines));
+            ASSERT_TRUE(t.startUp());
+        }
+        EXPECT_TRUE(visibleWindows(*t).contains("PlayScreen2_4"));
+        for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+            SetupMenu& menu = t->forms.setupMenu(m);
+            EXPECT_EQ(menu.ComboTeams->currentText(), "2 Teams") << menuName(m).toStdString();
+            const int gamma = 2 * menu.stride();
+            for (int i = gamma; i < gamma + menu.stride(); ++i) {
+                EXPECT_FALSE(menu.Text[i]->isEnabled()) << menuName(m).toStdString() << " " << i;
+            }
+        }
     }
 }

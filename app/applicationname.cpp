@@ -1,0 +1,8 @@
+#include "app/applicationname.h"
+
+#include <QCoreApplication>
+
+void nameApplication() {
+    QCoreApplication::setApplicationName(QStringLiteral("torvanel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(TORVANEL_VERSION));
+}
