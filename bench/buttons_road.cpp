@@ -138,8 +138,9 @@ int main(int argc, char* argv[]) {
         watch.stop();
         // A moment for the runner-up and for the drawing.
         QTimer::singleShot(700, [&] {
-            std::printf("on the play screen: %s\noperator's line: %s\nready\n",
-                        qPrintable(screen.namelabel->text()), qPrintable(inputButtons.lastNote()));
+            std::printf("on the play screen: %s\nset-up menu's line: %s\nready\n",
+                        qPrintable(screen.namelabel->text()),
+                        qPrintable(menu.decisionLine->text()));
             std::fflush(stdout);
             if (!shot.isEmpty()) QGuiApplication::primaryScreen()->grabWindow(0).save(shot);
             QTimer::singleShot(hold * 1000, &app, &QApplication::quit);

@@ -233,20 +233,24 @@ void InputBox::notice(NoticeKind kind, const QString& text) {
 }
 
 QString buzzNote(const InputBox::Buzz& buzz, const std::function<QString(int)>& name) {
-    QString first = name(buzz.transmitter);
-    if (!buzz.tiedWith.empty()) {
-        QStringList all{first};
+    QString line;
+    if (buzz.tiedWith.empty()) {
+        line = QStringLiteral("%1 first").arg(name(buzz.transmitter));
+    } else {
+        QStringList together{name(buzz.transmitter)};
         for (int t : buzz.tiedWith)
-            all << name(t);
-        first = QStringLiteral("%1 (drawn at random from %2, pressed at the same instant)")
-                    .arg(first, all.join(QStringLiteral(", ")));
+            together << name(t);
+        line = QStringLiteral("Tie: %1 pressed together; %2 was drawn")
+                   .arg(together.join(QStringLiteral(", ")), name(buzz.transmitter));
     }
-    if (!buzz.nextTransmitter) return QStringLiteral("%1 first; nobody else has pressed.").arg(first);
+    // After a tie the next press worth telling is the first after it.
+    if (!buzz.nextTransmitter || (!buzz.tiedWith.empty() && buzz.nextAfterMs == 0.0)) {
+        return line + (buzz.tiedWith.empty() ? QStringLiteral("; nobody else has pressed.")
+                                             : QStringLiteral("."));
+    }
     const double ms = buzz.nextAfterMs;
-    const QString when = ms == 0.0 ? QStringLiteral("at the same instant")
-                                   : QStringLiteral("%1 ms later")
-                                         .arg(QString::number(ms, 'f', ms < 10.0 ? 1 : 0));
-    return QStringLiteral("%1 first; next %2, %3.").arg(first, name(*buzz.nextTransmitter), when);
+    return QStringLiteral("%1; next %2, %3 ms later.")
+        .arg(line, name(*buzz.nextTransmitter), QString::number(ms, 'f', ms < 10.0 ? 1 : 0));
 }
 
 }  // namespace buttons

@@ -18,20 +18,7 @@ InputButtons::InputButtons(Program& program, buttons::InputBox& box)
     box_.setNoticeListener(
         [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
     box_.setBuzzListener([this](const buttons::InputBox::Buzz& buzz, bool presented) {
-        // The line is about the buzz-in the screen shows. A code the box
-        // presents while a first respondent is held goes to the second-place
-        // capture instead (the screen has not read it yet, so its state
-        // still says which it will be); who pressed after the buzz-in may
-        // become known later.
-        if (presented) {
-            if (program_.state.SecondPlaceHeld) return;
-            buzzIn_.emplace(buzz.transmitter, buzz.timeUs);
-        } else if (!buzzIn_ || buzzIn_->first != buzz.transmitter ||
-                   buzzIn_->second != buzz.timeUs) {
-            return;
-        }
-        lastNote_ = buttons::buzzNote(buzz, [this](int t) { return transmitterName(t); });
-        emit noted(lastNote_);
+        onBuzz(buzz, presented);
     });
     program_.setButtonAssigner([this] { openAssign(); });
     pumpTimer.setInterval(kPumpIntervalMs);
@@ -91,6 +78,55 @@ QString InputButtons::transmitterName(int transmitter) const {
     }
     if (transmitter == box_.extraTransmitter()) return QStringLiteral("the extra transmitter");
     return QStringLiteral("transmitter %1").arg(transmitter);
+}
+
+// The line is about the buzz-in the screen shows. A code the box presents
+// while a first respondent is held goes to the second-place capture instead
+// (the screen has not read it yet, so its state still says which it will
+// be); who pressed after the buzz-in may become known later, until the next
+// clear.
+void InputButtons::onBuzz(const buttons::InputBox::Buzz& buzz, bool presented) {
+    const bool buzzIn = presented && !program_.state.SecondPlaceHeld;
+    if (buzzIn) {
+        buzzIn_.emplace(buzz.transmitter, buzz.timeUs);
+        other_.clear();
+        shown_.clear();
+        details_ = QJsonObject{{QStringLiteral("kind"), QStringLiteral("buttons")},
+                               {QStringLiteral("transmitter"), buzz.transmitter}};
+    }
+    if (!buzzIn_) return;
+    const bool ours = buzzIn_->first == buzz.transmitter && buzzIn_->second == buzz.timeUs;
+    if (ours) {
+        // Cleared since: the runner-up is old news.
+        if (!buzzIn && !shown_.isEmpty() && program_.decision().text.isEmpty()) return;
+        lastNote_ = buttons::buzzNote(buzz, [this](int t) { return transmitterName(t); });
+        if (buzz.nextTransmitter) {
+            details_[QStringLiteral("next")] = *buzz.nextTransmitter;
+            details_[QStringLiteral("nextAfterMs")] = buzz.nextAfterMs;
+        }
+        emit noted(lastNote_);
+    }
+    // After the poll's tick: the screen then has shown the code, and may
+    // have put its own note on the line (a second respondent held).
+    if (!linePending_) {
+        linePending_ = true;
+        QTimer::singleShot(0, this, [this] { putOnLine(); });
+    }
+}
+
+// Our note goes first; what the screen said since about the same buzz-in
+// stays after it.
+void InputButtons::putOnLine() {
+    linePending_ = false;
+    if (!buzzIn_) return;
+    const QString current = program_.decision().text;
+    if (current.isEmpty() && !shown_.isEmpty()) return;  // cleared: a new question
+    if (!current.isEmpty() && current != shown_) other_ = current;
+    const QString text =
+        other_.isEmpty() ? lastNote_ : lastNote_ + QStringLiteral(" ") + other_;
+    if (text == current) return;
+    shown_ = text;
+    program_.showDecision(DecisionNote{text, details_});
 }
 
 void InputButtons::onNotice(buttons::InputBox::NoticeKind kind, const QString& text) {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include <QJsonObject>
 #include <QObject>
 #include <QString>
 #include <QTimer>
@@ -17,8 +18,9 @@ class SetupMenu;
 
 // Buttons on input devices as the program's interface, on the operator's
 // side: the saved assignment, the devices' notices, the Assign Buttons
-// window that the set-up menus open, and the line saying for each buzz-in
-// who pressed next and how much later. The audience screen sees none of it.
+// window that the set-up menus open, and, on the set-up menus' decision
+// line, for each buzz-in who pressed next and how much later (and a tie the
+// box drew). The audience screen sees none of it.
 class InputButtons final : public QObject {
     Q_OBJECT
 public:
@@ -34,7 +36,7 @@ public:
     void openAssign();
     AssignButtons* assignWindow() const { return assignWindow_.get(); }
 
-    // The line for the last buzz-in.
+    // Our note on the last buzz-in.
     QString lastNote() const { return lastNote_; }
     // A player's name, or what the extra transmitter is called.
     QString transmitterName(int transmitter) const;
@@ -44,17 +46,26 @@ public:
     QTimer pumpTimer;
 
 signals:
-    // A buzz-in was presented, or who came after it became known.
+    // A buzz-in was presented, or who came after it became known: our
+    // note, before it goes on the line.
     void noted(const QString& line);
 
 private:
     void onNotice(buttons::InputBox::NoticeKind kind, const QString& text);
+    void onBuzz(const buttons::InputBox::Buzz& buzz, bool presented);
+    void putOnLine();
     SetupMenu& operatorMenu() const;
 
     Program& program_;
     buttons::InputBox& box_;
     std::unique_ptr<AssignButtons> assignWindow_;
     QString lastNote_;
+    QJsonObject details_;
+    // What we last put on the set-up menus' line, and what the screen put
+    // there since about the same buzz-in.
+    QString shown_;
+    QString other_;
+    bool linePending_ = false;
     // The buzz-in the line is about: transmitter and kernel time.
     std::optional<std::pair<int, std::int64_t>> buzzIn_;
 };

@@ -4,6 +4,7 @@
 // decoder and the second-place lock-up, as a name on the screen.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -116,6 +117,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
     EXPECT_TRUE(road.dialogs.messages.empty());
 
     // --- A question: pad B is read first, pad A pressed first -------------
+    InputButtons operatorSide(road.program, rig.box);
     setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
     road.screen.spacekey();
     road.tick();
@@ -133,10 +135,17 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
     EXPECT_FALSE(road.screen.porttimer->isActive());
     EXPECT_EQ(rig.box.buzzes().at(0).nextTransmitter, 2);
     EXPECT_DOUBLE_EQ(rig.box.buzzes().at(0).nextAfterMs, 5.0);
+    // The operator's line: who came next, then the screen's own word on the
+    // held respondent.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(road.menu.decisionLine->text(),
+              QStringLiteral("Three first; next Two, 5.0 ms later. Second place: Six is waiting."));
     // The operator clears with the mouse: the held player is shown.
     rig.clock.advance(1.5);
     PlayFixture::press(road.screen.namelabel, Qt::LeftButton);
     EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Six"));
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(road.menu.decisionLine->text().isEmpty()) << "cleared with the screen";
 
     // --- Next question, lock-up off: the lock-out loses the late press ----
     rig.clock.advance(3.0);
@@ -148,6 +157,9 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
     road.ticks(1);
     EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("Eight"));
     EXPECT_FALSE(road.screen.porttimer->isActive());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(road.menu.decisionLine->text(),
+              QStringLiteral("Eight first; next One, 10 ms later."));
     rig.clock.advance(2.0);
     road.screen.spacekey();
     road.ticks(3);
@@ -210,6 +222,9 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     EXPECT_EQ(road.screen.namelabel->text(), QStringLiteral("One"));
     EXPECT_EQ(rig.box.buzzes().size(), 2u);
     EXPECT_EQ(lines, QStringList{QStringLiteral("One first; next Two, 2.5 ms later.")});
+    QCoreApplication::processEvents();
+    for (SetupMenu* m : {&road.menu, &five})
+        EXPECT_EQ(m->decisionLine->text(), lines.back());
 
     // Pad A is pulled out: named once over the set-up menu, which keeps the
     // focus and the match going.
