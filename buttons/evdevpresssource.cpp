@@ -122,6 +122,8 @@ void EvdevPressSource::rescan(std::vector<DeviceChange>& changes) {
                     libevdev_grab(it->second.dev,
                                   selection_.grab ? LIBEVDEV_GRAB : LIBEVDEV_UNGRAB) == 0 &&
                     selection_.grab;
+                if (selection_.grab && !it->second.grabbed)
+                    changes.push_back({DeviceChange::Kind::NotGrabbed, it->second.info});
             }
             ++it;
             continue;
@@ -189,6 +191,8 @@ void EvdevPressSource::openNode(const QString& node, const DeviceInfo& described
     if (const char* name = libevdev_get_name(dev)) open.info.name = QString::fromUtf8(name);
     if (selection_.grab) open.grabbed = libevdev_grab(dev, LIBEVDEV_GRAB) == 0;
     changes.push_back({DeviceChange::Kind::Added, open.info});
+    if (selection_.grab && !open.grabbed)
+        changes.push_back({DeviceChange::Kind::NotGrabbed, open.info});
     open_.emplace(node, open);
 }
 

@@ -104,6 +104,7 @@ void InputBox::onChange(const DeviceChange& change) {
         break;
     case DeviceChange::Kind::Removed:
         devices_.erase(d.id);
+        shared_.erase(d.identity.key());
         // A device let go because it has no buttons any more is no news.
         if (assignment_.hasDevice(d.identity) && unplugged_.insert(d.identity.key()).second) {
             notice(NoticeKind::Device,
@@ -111,6 +112,14 @@ void InputBox::onChange(const DeviceChange& change) {
                                   "is plugged back in.")
                        .arg(who));
         }
+        break;
+    case DeviceChange::Kind::NotGrabbed:
+        if (!shared_.insert(d.identity.key()).second) break;
+        notice(NoticeKind::Device,
+               QStringLiteral("%1 is held by another program as well: its buttons count, but "
+                              "they may also reach that program (a keyboard may type into "
+                              "other windows).")
+                   .arg(who));
         break;
     case DeviceChange::Kind::PermissionDenied:
         if (denied_.insert(d.path).second) {
@@ -167,8 +176,9 @@ void InputBox::onPress(const Press& press) {
     // box: the second-place capture passes over the first respondent's own
     // team, and with the lock-up on the screen never stops polling, so the
     // box cannot tell the next question from this one.
-    const auto same = std::find_if(waiting_.begin(), waiting_.end(),
-                                   [&](const Press& p) { return p.transmitter == press.transmitter; });
+    const auto same = std::find_if(waiting_.begin(), waiting_.end(), [&](const Press& p) {
+        return p.transmitter == press.transmitter;
+    });
     if (same != waiting_.end()) {
         if (same->timeUs <= press.timeUs) return;
         waiting_.erase(same);

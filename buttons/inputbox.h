@@ -71,13 +71,12 @@ public:
     // Told when a buzz is presented (`presented` true) and again when its
     // runner-up is known.
     using BuzzListener = std::function<void(const Buzz&, bool presented)>;
-    void setBuzzListener(BuzzListener listener) {
-        buzzListener_ = std::move(listener);
-    }
+    void setBuzzListener(BuzzListener listener) { buzzListener_ = std::move(listener); }
 
     // Things the operator should read: a device unplugged or back, a device
-    // we may not open and the fix (Device); a tie drawn (Tie), which belongs
-    // beside the buzz-in rather than in a window of its own.
+    // we may not open and the fix, a device another program holds too
+    // (Device); a tie drawn (Tie), which belongs beside the buzz-in rather
+    // than in a window of its own.
     enum class NoticeKind { Device, Tie };
     void setNoticeListener(std::function<void(NoticeKind, const QString&)> listener) {
         noticeListener_ = std::move(listener);
@@ -127,6 +126,7 @@ private:
     std::map<int, DeviceInfo> devices_;
     std::set<QString> unplugged_;  // identities named as gone
     std::set<QString> denied_;     // paths named as not ours to open
+    std::set<QString> shared_;     // identities named as grabbed by another program
 
     bool listening_ = false;
     std::int64_t sinceUs_ = 0;               // presses before this are lost

@@ -17,9 +17,8 @@ InputButtons::InputButtons(Program& program, buttons::InputBox& box)
     : program_(program), box_(box) {
     box_.setNoticeListener(
         [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
-    box_.setBuzzListener([this](const buttons::InputBox::Buzz& buzz, bool presented) {
-        onBuzz(buzz, presented);
-    });
+    box_.setBuzzListener(
+        [this](const buttons::InputBox::Buzz& buzz, bool presented) { onBuzz(buzz, presented); });
     program_.setButtonAssigner([this] { openAssign(); });
     pumpTimer.setInterval(kPumpIntervalMs);
     connect(&pumpTimer, &QTimer::timeout, this, [this] { box_.pump(); });
@@ -58,8 +57,8 @@ void InputButtons::openAssign() {
     // screen pair chosen since.
     if (!assignWindow_ || !assignWindow_->isVisible()) {
         assignWindow_.reset();
-        assignWindow_ = std::make_unique<AssignButtons>(program_, box_,
-                                                        AssignButtons::currentScreen(program_));
+        assignWindow_ =
+            std::make_unique<AssignButtons>(program_, box_, AssignButtons::currentScreen(program_));
     }
     assignWindow_->show();
     assignWindow_->raise();
@@ -122,8 +121,7 @@ void InputButtons::putOnLine() {
     const QString current = program_.decision().text;
     if (current.isEmpty() && !shown_.isEmpty()) return;  // cleared: a new question
     if (!current.isEmpty() && current != shown_) other_ = current;
-    const QString text =
-        other_.isEmpty() ? lastNote_ : lastNote_ + QStringLiteral(" ") + other_;
+    const QString text = other_.isEmpty() ? lastNote_ : lastNote_ + QStringLiteral(" ") + other_;
     if (text == current) return;
     shown_ = text;
     program_.showDecision(DecisionNote{text, details_});

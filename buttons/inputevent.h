@@ -52,6 +52,7 @@ struct DeviceChange {
         Added,             // opened (and grabbed, when asked)
         Removed,           // gone: unplugged, or no longer wanted
         PermissionDenied,  // wanted, but the node cannot be opened
+        NotGrabbed,        // opened, but another program holds it too
     };
     Kind kind = Kind::Added;
     DeviceInfo device;

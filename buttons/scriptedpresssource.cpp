@@ -22,7 +22,11 @@ void ScriptedPressSource::apply() {
             d.open = false;
             changes_.push_back({DeviceChange::Kind::Removed, d.info});
         }
-        d.grabbed = d.open && selection_.grab;
+        const bool grab = d.open && selection_.grab;
+        if (grab && !d.grabAsked && d.busy)
+            changes_.push_back({DeviceChange::Kind::NotGrabbed, d.info});
+        d.grabAsked = grab;
+        d.grabbed = grab && !d.busy;
     }
 }
 
@@ -41,6 +45,13 @@ void ScriptedPressSource::plug(const DeviceInfo& device) {
 
 void ScriptedPressSource::plugDenied(const DeviceInfo& device) {
     devices_[device.id] = Device{device, true};
+    apply();
+}
+
+void ScriptedPressSource::plugBusy(const DeviceInfo& device) {
+    Device d{device};
+    d.busy = true;
+    devices_[device.id] = d;
     apply();
 }
 

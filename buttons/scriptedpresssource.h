@@ -20,6 +20,9 @@ public:
     void plug(const DeviceInfo& device);
     // Its node reads as not ours to open (as before a udev rule is in place).
     void plugDenied(const DeviceInfo& device);
+    // Another program has grabbed it already: it opens, but cannot be ours
+    // alone.
+    void plugBusy(const DeviceInfo& device);
     void unplug(int id);
 
     // A key event; events read in one drain come out in the order given,
@@ -35,6 +38,8 @@ private:
     struct Device {
         DeviceInfo info;
         bool denied = false;
+        bool busy = false;
+        bool grabAsked = false;
         bool open = false;
         bool grabbed = false;
     };

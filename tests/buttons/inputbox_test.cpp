@@ -203,6 +203,23 @@ TEST(InputBox, DevicesComeAndGoAndOnlyThoseWithButtonsAreRead) {
     EXPECT_TRUE(rig.notices[2].contains(QStringLiteral("input group")));
     EXPECT_TRUE(rig.notices[2].contains(locked.path));
 
+    // A pad another program has grabbed: its buttons count, and the
+    // operator hears, once, that they may reach that program too.
+    auto shared = device(5, QStringLiteral("PAD5"));
+    a.bind(shared.identity, shared.name, 288, 3);
+    rig.box.setAssignment(a);
+    rig.source.plugBusy(shared);
+    rig.box.pump();
+    rig.box.setAssignment(a);
+    rig.box.pump();
+    ASSERT_EQ(rig.notices.size(), 4);
+    EXPECT_TRUE(rig.notices[3].contains(QStringLiteral("held by another program")));
+    rig.clock.advance(3.0);
+    rig.poll();
+    rig.source.key(shared.id, 288, rig.us(rig.now()));
+    rig.clock.advance(0.1);
+    EXPECT_EQ(rig.poll(), 3);
+
     // While assigning, every device is read and none is grabbed; presses
     // go to the window, not to the lockout.
     std::vector<std::pair<int, int>> captured;
@@ -262,11 +279,10 @@ TEST(InputBox, TheOperatorsLineSaysWhoWasFirstAndWhoCameNext) {
         InputBox::Buzz buzz;
         const char* line;
     };
-    for (const Case& c :
-         {Case{alone, "3 first; nobody else has pressed."},
-          Case{close, "3 first; next 6, 7.5 ms later."},
-          Case{far, "3 first; next Extra, 412 ms later."},
-          Case{tie, "Tie: 3, 2, 5 pressed together; 3 was drawn."}}) {
+    for (const Case& c : {Case{alone, "3 first; nobody else has pressed."},
+                          Case{close, "3 first; next 6, 7.5 ms later."},
+                          Case{far, "3 first; next Extra, 412 ms later."},
+                          Case{tie, "Tie: 3, 2, 5 pressed together; 3 was drawn."}}) {
         EXPECT_EQ(buttons::buzzNote(c.buzz, name), QString::fromLatin1(c.line));
     }
 }
