@@ -107,10 +107,14 @@ void InputBox::onChange(const DeviceChange& change) {
         shared_.erase(d.identity.key());
         // A device let go because it has no buttons any more is no news.
         if (assignment_.hasDevice(d.identity) && unplugged_.insert(d.identity.key()).second) {
+            // Without a serial number the device is known by its USB port.
+            const QString where = d.identity.serial.isEmpty()
+                                      ? QStringLiteral(" into the same USB port")
+                                      : QString();
             notice(NoticeKind::Device,
                    QStringLiteral("Buttons unplugged: %1. Its buttons work again as soon as it "
-                                  "is plugged back in.")
-                       .arg(who));
+                                  "is plugged back in%2.")
+                       .arg(who, where));
         }
         break;
     case DeviceChange::Kind::NotGrabbed:
