@@ -1,5 +1,8 @@
 #include "buttons/assignbuttons.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QCloseEvent>
 #include <QDir>
 #include <QHBoxLayout>
@@ -114,8 +117,19 @@ void AssignButtons::closeEvent(QCloseEvent* event) {
 
 void AssignButtons::readPresses() { box_.pump(); }
 
+// The keys an operator works this window with from the keyboard: Tab,
+// Enter, Escape and the modifiers of its shortcuts (linux/input-event-codes.h).
+// Every keyboard is read while assigning, the operator's own too, so these
+// never become anybody's button.
+bool AssignButtons::isOperatorKey(int code) {
+    // Esc, Tab, Enter, left Ctrl, left and right Shift, left Alt, keypad
+    // Enter, right Ctrl, right Alt, left and right Meta.
+    static constexpr int kKeys[] = {1, 15, 28, 29, 42, 54, 56, 96, 97, 100, 125, 126};
+    return std::find(std::begin(kKeys), std::end(kKeys), code) != std::end(kKeys);
+}
+
 void AssignButtons::onPress(const buttons::DeviceInfo& device, int code) {
-    if (asking_ == kNobody) return;
+    if (asking_ == kNobody || isOperatorKey(code)) return;
     assignment_.bind(device.identity, device.name, code, asking_);
     askAfter(asking_);
 }

@@ -44,6 +44,10 @@ public:
     int asking() const { return asking_; }
     const buttons::ButtonAssignment& assignment() const { return assignment_; }
 
+    // A key the operator uses on this window (Tab, Enter, Escape, the
+    // modifiers), which no press binds.
+    static bool isOperatorKey(int code);
+
     // The player's name as the set-up menu has it.
     QString playerName(int player) const;
 

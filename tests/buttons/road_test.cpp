@@ -185,6 +185,11 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     AssignButtons* window = buttons->assignWindow();
     ASSERT_TRUE(window && window->isVisible());
     EXPECT_EQ(window->Labelprompt->text(), QStringLiteral("press One's button"));
+    // The operator's Tab and Alt on any keyboard are not buttons.
+    rig.source.key(ButtonsRig::kA, 15, rig.us(rig.now()));
+    rig.source.key(ButtonsRig::kA, 56, rig.us(rig.now()));
+    window->readPresses();
+    EXPECT_EQ(window->asking(), 1);
     rig.press(1, rig.now());
     rig.press(2, rig.now() + 0.001);
     window->readPresses();
