@@ -45,6 +45,7 @@ AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPai
     QFont big = Labelprompt->font();
     big.setPointSize(big.pointSize() * 2);
     Labelprompt->setFont(big);
+    Labelprompt->setWordWrap(true);
     Listbindings->setColumnCount(2);
     Listbindings->setHeaderLabels({QStringLiteral("Player"), QStringLiteral("Button")});
     Listbindings->setRootIsDecorated(false);
@@ -178,7 +179,8 @@ void AssignButtons::ask(int who) {
     asking_ = who;
     if (who == kNobody) {
         Labelprompt->setText(
-            QStringLiteral("Every player has had a turn. Save keeps the buttons."));
+            QStringLiteral("Every player has had a turn. Save keeps the buttons; they buzz in "
+                           "once this window is closed."));
     } else if (who == ButtonAssignment::kExtra) {
         Labelprompt->setText(QStringLiteral("press the extra transmitter's button"));
     } else {
