@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <unistd.h>
+
 #include "buttons/evdevpresssource.h"
 
 namespace {
@@ -56,4 +58,34 @@ TEST(EvdevPressSource, AnInputNodeIsKnownBySysfsAndNothingButADeviceIsRead) {
     EXPECT_EQ(asked, 3) << "the new node was noticed and both were looked at again";
     EXPECT_TRUE(changes.empty());
     EXPECT_TRUE(events.empty());
+}
+
+TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may open any node";
+    QTemporaryDir sys;
+    QTemporaryDir dev;
+    write(sys.path() + "/event9/device/name", "Arcade Encoder\n");
+    const QString node = dev.path() + "/event9";
+    write(node, "");
+    ASSERT_TRUE(QFile::setPermissions(node, QFileDevice::Permissions{}));
+
+    buttons::EvdevPressSource source(dev.path(), sys.path());
+    source.setSelection({[](const buttons::DeviceIdentity&) { return true; }, true});
+    std::vector<buttons::DeviceChange> changes;
+    std::vector<buttons::InputEvent> events;
+    // There at start-up: udev had long given it its permissions, so the
+    // refusal is named at once, and only once.
+    source.drain(changes, events);
+    source.drain(changes, events);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, buttons::DeviceChange::Kind::PermissionDenied);
+    EXPECT_EQ(changes[0].device.path, node);
+    EXPECT_EQ(changes[0].device.name, QStringLiteral("Arcade Encoder"));
+
+    // A node that appears later is given udev's moment before it is named.
+    write(sys.path() + "/event10/device/name", "Game Pad\n");
+    write(dev.path() + "/event10", "");
+    ASSERT_TRUE(QFile::setPermissions(dev.path() + "/event10", QFileDevice::Permissions{}));
+    source.drain(changes, events);
+    EXPECT_EQ(changes.size(), 1u);
 }
