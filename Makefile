@@ -1,6 +1,6 @@
 # The two commands of the quick start:
-#   make run    build and start Torvanel (the simulated interface when the
-#               machine has no parallel port)
+#   make run    build and start Torvanel on the simulated interface (a real
+#               box: make run ARGS=, or ARGS="--interface /dev/parport1")
 #   make test   build and run every test
 # Both first install the Debian packages the build needs when any is missing.
 
@@ -8,12 +8,14 @@ BUILD_DIR  ?= build
 BUILD_TYPE ?= RelWithDebInfo
 SANITIZE   ?= OFF
 JOBS       ?= 2
-# Extra arguments for the program, e.g. make run ARGS="--interface sim:210"
-ARGS       ?=
+# The program's arguments: the simulated interface unless ARGS says
+# otherwise, e.g. make run ARGS="--interface sim:210"; ARGS= runs on the
+# machine's first parallel port.
+ARGS       ?= --interface sim
 
 DEBIAN_PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev \
-	libhidapi-dev libevdev-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2
+	libhidapi-dev libevdev-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 appstream
 # What make fuzz and make lint need on top: clang with libFuzzer and the
 # sanitizer runtimes, clang-tidy and clang-format, Python for the seed
 # inputs.

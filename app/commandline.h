@@ -1,11 +1,14 @@
 #pragma once
 
 #include <optional>
+#include <span>
 
 #include <QString>
+#include <QStringList>
 
 // Which interface backend to run on: the port layer's own configuration,
-// chosen on the command line, not a setting of the program.
+// chosen on the command line (or, when none is there, by start-up), not a
+// setting of the program.
 struct InterfaceChoice {
     // Input: the simulated box driven by buttons on Linux input devices.
     enum class Kind { Simulated, Parport, Input } kind = Kind::Simulated;
@@ -13,14 +16,34 @@ struct InterfaceChoice {
     QString device;   // for a real port, e.g. /dev/parport0
 };
 
-// Parses the value of --interface: "sim", "sim:MODEL", "input",
-// "input:MODEL" or a device path.
-// On a bad value, nothing and `error` says why.
+// One form the value of --interface can take. A new kind of interface is one
+// more entry in interfaceForms().
+struct InterfaceForm {
+    const char* usage;  // how it is written, for --help and error messages
+    const char* help;   // what it runs on
+    // Nothing when `value` is not of this form; nothing with `error` set
+    // when it is, but wrongly so.
+    std::optional<InterfaceChoice> (*parse)(const QString& value, QString* error);
+};
+std::span<const InterfaceForm> interfaceForms();
+
+// The text --help gives for --interface.
+QString interfaceOptionHelp();
+
+// Parses the value of --interface by the first form that takes it. On a bad
+// value, nothing and `error` says why.
 std::optional<InterfaceChoice> parseInterfaceOption(const QString& value, QString* error);
 
-// With no option: the first parallel port when the machine has one, else the
-// simulated box with the wireless model.
-InterfaceChoice defaultInterface(bool firstPortExists);
+// The parallel ports of this machine: the /dev/parportN devices in
+// `devFolder`, lowest number first.
+QStringList parallelPortDevices(const QString& devFolder = QStringLiteral("/dev"));
+
+// With no option: the first of `ports`; nothing when there is none (the
+// simulation runs only when asked for).
+std::optional<InterfaceChoice> defaultInterface(const QStringList& ports);
+
+// The simulated box chosen for practice when no interface can be used.
+InterfaceChoice practiceInterface();
 
 // A line for the title screen and the terminal saying what is in use.
 QString describe(const InterfaceChoice& choice);

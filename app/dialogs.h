@@ -31,6 +31,12 @@ public:
     virtual Answer message(const QString& text, const QString& title, Icon icon,
                            Buttons buttons) = 0;
 
+    // A modal message box whose buttons carry the program's own words
+    // (`buttons`, left to right). Returns the index of the button chosen;
+    // closing the box counts as choosing the one at `escapeIndex`.
+    virtual int choose(const QString& text, const QString& title, Icon icon,
+                       const QStringList& buttons, int escapeIndex) = 0;
+
     // Nothing when the operator cancels.
     virtual std::optional<QString> openFile(const FileRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileRequest& request) = 0;

@@ -62,15 +62,14 @@ bool PpdevPort::tryOpen() {
             problem_ = QStringLiteral(
                            "Torvanel may not use the parallel port %1 (permission denied).\n\n"
                            "Add your user to the \"lp\" group (sudo adduser $USER lp), log out "
-                           "and back in, then start Torvanel again. To practise without the "
-                           "interface, start it with --interface sim.")
+                           "and back in, then start Torvanel again.")
                            .arg(path_);
             state_ = clip(shortName + QStringLiteral(": join group lp"));
         } else if (err == ENOENT || err == ENXIO || err == ENODEV) {
             problem_ = QStringLiteral(
                            "There is no parallel port %1 on this computer.\n\n"
                            "Check that the port is enabled and the ppdev driver is loaded "
-                           "(sudo modprobe ppdev), or start Torvanel with --interface sim.")
+                           "(sudo modprobe ppdev).")
                            .arg(path_);
             state_ = clip(shortName + QStringLiteral(": no such port"));
         } else {
@@ -81,22 +80,93 @@ bool PpdevPort::tryOpen() {
         }
         return false;
     }
-    // Exclusive access must be asked for before the claim.
-    if (calls_.ioctl(fd, PPEXCL, nullptr) < 0 || calls_.ioctl(fd, PPCLAIM, nullptr) < 0) {
+
+    // A claim waits, without a time limit, for whoever holds the port to let
+    // go of it; when another program holds it, say so instead of hanging.
+    const QString holder = activeHolder();
+    if (!holder.isEmpty()) {
+        calls_.close(fd);
+        setInUse(holder);
+        return false;
+    }
+
+    // No PPEXCL: it fails whenever any other driver is registered on the
+    // port, and the printer driver lp nearly always is. A plain claim gives
+    // us sole use of the lines while we hold it all the same; lp only takes
+    // the port for the moment it prints.
+    if (calls_.ioctl(fd, PPCLAIM, nullptr) < 0) {
         const int err = errno;
         calls_.close(fd);
-        problem_ = QStringLiteral(
-                       "The parallel port %1 is in use by another program (%2).\n\n"
-                       "Stop the printer service or unload the lp driver (sudo rmmod lp), "
-                       "then start Torvanel again.")
-                       .arg(path_, QString::fromLocal8Bit(std::strerror(err)));
-        state_ = clip(shortName + QStringLiteral(": port busy"));
+        setClaimProblem(err);
+        return false;
+    }
+    // A port left in reverse mode (by a scanner driver, say) would not drive
+    // the data lines, and the interface would never hear a request.
+    int forward = 0;
+    if (calls_.ioctl(fd, PPDATADIR, &forward) < 0) {
+        const int err = errno;
+        calls_.ioctl(fd, PPRELEASE, nullptr);
+        calls_.close(fd);
+        setClaimProblem(err);
         return false;
     }
     fd_ = fd;
     problem_.clear();
     state_ = clip(QStringLiteral("claimed ") + path_);
     return true;
+}
+
+QString PpdevPort::activeHolder() const {
+    // /proc/sys/dev/parport/parportN/devices/active names the device that
+    // holds the port now, "none" when it is free.
+    const QString name = QFileInfo(path_).fileName();
+    QFile file(procRoot_ + u'/' + name + QStringLiteral("/devices/active"));
+    if (!file.open(QIODevice::ReadOnly)) return QString();
+    const QString holder = QString::fromLocal8Bit(file.readAll()).trimmed();
+    return holder == QLatin1String("none") ? QString() : holder;
+}
+
+void PpdevPort::setInUse(const QString& holder) {
+    problem_ = QStringLiteral(
+                   "The parallel port %1 is in use by %2.\n\n"
+                   "Close the other program that uses the port (another Torvanel, a "
+                   "printer or scanner program), then choose Retry.")
+                   .arg(path_, holder.isEmpty() ? QStringLiteral("another program") : holder);
+    state_ = clip(QFileInfo(path_).fileName() + QStringLiteral(": port busy"));
+}
+
+void PpdevPort::setClaimProblem(int err) {
+    const QString shortName = QFileInfo(path_).fileName();
+    switch (err) {
+    case ENOTTY:
+    case EINVAL:
+    case ENOSYS:
+    case EOPNOTSUPP:
+        // The device answers, but not to the parallel-port requests: a USB
+        // printer cable (/dev/usb/lp0) and the like, which only pass whole
+        // print jobs and cannot set the lines one by one.
+        problem_ = QStringLiteral(
+                       "%1 is not a parallel port Torvanel can use.\n\n"
+                       "Torvanel sets the port's lines one by one, which needs a real "
+                       "parallel port (on the main board or a PCI or PCIe card, seen as "
+                       "/dev/parport0, /dev/parport1, ...). A USB printer cable cannot do "
+                       "that.")
+                       .arg(path_);
+        state_ = clip(shortName + QStringLiteral(": not a parallel port"));
+        return;
+    case EBUSY:
+    case EAGAIN:
+    case EINTR:
+    case ENXIO:  // another program registered for sole use of the port
+        setInUse(QString());
+        return;
+    default:
+        problem_ = QStringLiteral("Torvanel cannot claim the parallel port %1: %2.")
+                       .arg(path_, QString::fromLocal8Bit(std::strerror(err)));
+        state_ =
+            clip(shortName + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(err)));
+        return;
+    }
 }
 
 int PpdevPort::version() {

@@ -18,11 +18,14 @@ struct PpdevCalls {
 
 // A real parallel port through the Linux ppdev driver (/dev/parportN).
 //
-// The device is opened and claimed exclusively, so no printer driver writes
-// to the interface behind our back. The data register is written with
-// PPWDATA, the status register read with PPRSTATUS. The port answers at the
-// base address the kernel reports for it; any other address reaches nothing
-// (writes are dropped, reads return 0xFF as a bus with nothing on it does).
+// The device is claimed for as long as it is open (the kernel then lets no
+// other driver near the lines) and its data lines are set to drive. When it
+// cannot be used, problem() says why: no such port, no permission, a device
+// that is not a parallel port, or a port another program holds. The data
+// register is written with PPWDATA, the status register read with
+// PPRSTATUS. The port answers at the base address the kernel reports for
+// it; any other address reaches nothing (writes are dropped, reads return
+// 0xFF as a bus with nothing on it does).
 class PpdevPort final : public PortLibrary {
 public:
     explicit PpdevPort(QString devicePath,
@@ -53,6 +56,9 @@ public:
 private:
     bool tryOpen();
     void readBaseAddress();
+    QString activeHolder() const;
+    void setInUse(const QString& holder);
+    void setClaimProblem(int err);
 
     QString path_;
     QString procRoot_;

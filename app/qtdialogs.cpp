@@ -1,12 +1,14 @@
 #include "app/qtdialogs.h"
 
 #include <memory>
+#include <vector>
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QUrl>
 
@@ -52,6 +54,33 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Ic
     // Closing the box with Escape or its close button counts as its way out.
     return buttons == Buttons::Ok ? Answer::Ok
                                   : (buttons == Buttons::YesNo ? Answer::No : Answer::Cancel);
+}
+
+int QtDialogs::choose(const QString& text, const QString& title, Icon icon,
+                      const QStringList& buttons, int escapeIndex) {
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title.isEmpty() ? programTitle() : title);
+    box.setText(text);
+    switch (icon) {
+    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
+    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case Icon::Question: box.setIcon(QMessageBox::Question); break;
+    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
+    case Icon::Information: box.setIcon(QMessageBox::Information); break;
+    }
+    std::vector<QPushButton*> added;
+    for (const QString& label : buttons)
+        added.push_back(box.addButton(label, QMessageBox::ActionRole));
+    if (added.empty()) return escapeIndex;
+    box.setDefaultButton(added.front());
+    if (escapeIndex >= 0 && escapeIndex < static_cast<int>(added.size())) {
+        box.setEscapeButton(added[static_cast<std::size_t>(escapeIndex)]);
+    }
+    box.exec();
+    for (std::size_t i = 0; i < added.size(); ++i) {
+        if (box.clickedButton() == added[i]) return static_cast<int>(i);
+    }
+    return escapeIndex;
 }
 
 namespace {

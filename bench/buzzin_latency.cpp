@@ -90,6 +90,12 @@ public:
         std::printf("message: %s\n", qPrintable(text));
         return buttons == Buttons::RetryCancel ? Answer::Retry : Answer::Ok;
     }
+    int choose(const QString& text, const QString&, Icon, const QStringList&,
+               int escapeIndex) override {
+        ++shown;
+        std::printf("message: %s\n", qPrintable(text));
+        return escapeIndex;
+    }
     std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }
@@ -327,11 +333,7 @@ int main(int argc, char* argv[]) {
     };
     QObject::connect(&pressTimer, &QTimer::timeout, [&] {
         current.player = anyone(rng);
-        int input = current.player;
-        if (box.isWiredBox()) {
-            const auto& table = model == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-            input = buzzlink::boxLineNumber(*buzzlink::lineOfPlayer(table, pair, current.player));
-        }
+        const int input = box.inputOfPlayer(pair, current.player);
         current.pressed = clock.now();
         if (useButtons) {
             const auto at = static_cast<std::int64_t>(std::llround(current.pressed * 1e6));

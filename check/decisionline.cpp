@@ -5,8 +5,7 @@
 
 namespace check {
 
-QString decisionText(const buzzlink::Decision& decision,
-                     const std::function<QString(int)>& name) {
+QString decisionText(const buzzlink::Decision& decision, const std::function<QString(int)>& name) {
     if (decision.kind == buzzlink::Decision::Kind::Waiting) {
         if (decision.player > 0) {
             return QStringLiteral("Second place: %1 is waiting.").arg(name(decision.player));

@@ -13,8 +13,7 @@ namespace check {
 
 // "Tie: A, B pressed together; B was drawn." or "Second place: C is
 // waiting." `name` gives a player's name.
-QString decisionText(const buzzlink::Decision& decision,
-                     const std::function<QString(int)>& name);
+QString decisionText(const buzzlink::Decision& decision, const std::function<QString(int)>& name);
 
 // The decision as the operator is told of it: that line, and its parts for
 // the match record.

@@ -95,12 +95,12 @@ Decoded decodeWireless(const WirelessModel& model, ScreenPair screen, std::uint8
     int player = transmitter;
     const int extra = model[index(screen)];
     if (extra != kNoExtraTransmitter && transmitter == extra) {
-        if (extraTransmitterEntry == kExtraNotInUse) return Decoded{Decoded::Kind::Dropped, 0, 0, 0};
+        if (extraTransmitterEntry == kExtraNotInUse)
+            return Decoded{Decoded::Kind::Dropped, 0, 0, 0};
         player = extraTransmitterEntry + 1;
     }
     if (player < 1 || player > playersOn(screen)) return Decoded{Decoded::Kind::Nobody, 0, 0, 0};
-    return Decoded{Decoded::Kind::Player, player, 1,
-                   static_cast<std::uint16_t>(1u << player)};
+    return Decoded{Decoded::Kind::Player, player, 1, static_cast<std::uint16_t>(1u << player)};
 }
 
 std::optional<int> extraTransmitterOf(Decoder decoder, ScreenPair screen) {

@@ -8,6 +8,7 @@
 #include "app/numbers.h"
 #include "app/program.h"
 #include "app/titleform.h"
+#include "check/buttoncheckwindow.h"
 #include "menu/matchbox.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
@@ -286,8 +287,16 @@ void SetupMenu::buildMenus() {
 }
 
 // Aids for the operator that the menu's own design has no place for: the
-// line at the foot of the window that says how the last buzz-in was decided.
+// button check in a menu of its own after the others, and the line at the
+// foot of the window that says how the last buzz-in was decided.
 void SetupMenu::buildOperatorAids() {
+    mnuMatch = menuBar()->addMenu(QStringLiteral("&Match"));
+    mnuMatch->setObjectName(QStringLiteral("mnuMatch"));
+    mnuCheckButtons =
+        addItem(mnuMatch, QStringLiteral("Check &Buttons..."), QStringLiteral("mnuCheckButtons"));
+    connect(mnuCheckButtons, &QAction::triggered, this,
+            [this] { ButtonCheckWindow::open(program_, *this); });
+
     decisionLine = new QLabel(this);
     decisionLine->setObjectName(QStringLiteral("decisionLine"));
     decisionLine->setText(program_.decision().text);

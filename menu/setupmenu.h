@@ -170,6 +170,10 @@ public:
     // The "&Match" menu (menu/matchmenu.cpp).
     void mnuAssignButtons_Click();
 
+    // The operator's aids before and during a match.
+    QMenu* mnuMatch;
+    QAction* mnuCheckButtons;
+
     // The line at the foot of the menu that says how the last buzz-in was
     // decided (a tie drawn, a second respondent waiting); empty after a
     // clear. Program::showDecision fills it on both menus.

@@ -504,7 +504,8 @@ void PlayScreen::showMatchTime(const QString& text) {
     clockminutes = t.minutes;
     clockseconds = t.seconds;
     clocklabel->setText(text);
-    matchTimeRead_ = menu().matchTimeSerial();
+    // The menu's box was given the same time; the next activation reads it
+    // from there and shows it in the clock's own format.
 }
 
 // --- The set-up menu button ---------------------------------------------------
@@ -723,7 +724,7 @@ void PlayScreen::porttimer_Timer() {
     // The messages of a failed read are modal: porttimer keeps firing in
     // their event loop, and a poll then would talk to the box in the middle
     // of its recovery. One tick at a time.
-    if (inPortTick_) return;
+    if (inPortTick_ || linkPaused_) return;
     const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
         usbPoll();
@@ -743,7 +744,7 @@ std::int16_t portValue(const QVariant& result) {
 
 }  // namespace
 
-void PlayScreen::usbPoll() {
+std::int16_t PlayScreen::readUsbPort() {
     // The control is created once, at the first USB tick; without its
     // plugin there is none, every call below then does nothing and reads as
     // 0, and the screen goes on polling without buzz-ins.
@@ -754,7 +755,11 @@ void PlayScreen::usbPoll() {
     callMethod(usb_.get(), "RD_P0");
     // Searched on every tick, so a module plugged in late starts working.
     callMethod(usb_.get(), "Find_USB_Device");
-    const std::int16_t value = portValue(callMethod(usb_.get(), "RD_P0").result);
+    return portValue(callMethod(usb_.get(), "RD_P0").result);
+}
+
+void PlayScreen::usbPoll() {
+    const std::int16_t value = readUsbPort();
     Label1->setText(QString::number(value));
     // 255 is every line high (nobody pressing); 0 is no reading.
     if (value == 255 || value == 0) return;

@@ -160,6 +160,14 @@ public:
     // The USB module's control, once the first USB tick has asked for it;
     // nullptr before that and when its plugin is not installed.
     QObject* usbControl() const { return usb_.get(); }
+    // One reading of the USB module's port 0 as the USB tick takes it (the
+    // control is created at the first): 255 is nobody pressing, 0 no reading.
+    std::int16_t readUsbPort();
+
+    // While paused, porttimer's ticks leave the interface alone (the button
+    // check is talking to it); the timer itself runs or not as before.
+    void pauseLink(bool paused) { linkPaused_ = paused; }
+    bool linkPaused() const { return linkPaused_; }
 
     // --- Procedures of the operator keys ------------------------------------
     void spacekey();
@@ -248,6 +256,7 @@ private:
     // The menu's matchTimeSerial() when the clock last took its match time.
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;
+    bool linkPaused_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

@@ -251,10 +251,7 @@ void ContestantPanel::rebuild() {
 
     // The spare handset exists on the wireless boxes, except where its
     // number is an ordinary player's.
-    const buzzlink::Decoder decoder =
-        box_.model() == 200 ? buzzlink::Decoder::Wireless200 : buzzlink::Decoder::Wireless;
-    extraButton_->setVisible(box_.isWirelessBox() &&
-                             buzzlink::extraTransmitterOf(decoder, screen_).has_value());
+    extraButton_->setVisible(box_.spareHandset(screen_).has_value());
     showGathered();
     adjustSize();
 }
@@ -266,11 +263,7 @@ SimulatedUsbModule* ContestantPanel::usbModule() const {
 
 int ContestantPanel::inputOf(int player) const {
     if (player == kExtra) return box_.extraTransmitter();
-    if (box_.isWirelessBox()) return player;
-    if (!box_.isWiredBox()) return -1;
-    const auto& table = box_.model() == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-    const auto line = buzzlink::lineOfPlayer(table, screen_, player);
-    return line ? buzzlink::boxLineNumber(*line) : -1;
+    return box_.inputOfPlayer(screen_, player);
 }
 
 int ContestantPanel::playerOfKey(int key) const {
@@ -406,6 +399,9 @@ bool ContestantPanel::handleKey(int key, Qt::KeyboardModifiers modifiers, bool d
 bool ContestantPanel::playScreenActive() const {
     const QWidget* active = QApplication::activeWindow();
     if (!active) return false;
+    // Windows that listen to the buttons the way a play screen does (the
+    // button check) take the contestants' keys too.
+    if (active->property("takesContestantKeys").toBool()) return true;
     for (ScreenPair s : kAllScreens) {
         if (program_.forms.isLoaded(s) && &program_.forms.playScreen(s) == active) return true;
     }

@@ -210,6 +210,39 @@ int SimulatedInterface::extraTransmitter() const {
     return -1;
 }
 
+int SimulatedInterface::inputOfPlayer(ScreenPair screen, int player) const {
+    const int perTeam = playersPerTeamOf(screen);
+    if (player < 1 || player > teamsOf(screen) * perTeam) return -1;
+    if (isWirelessBox()) return player;
+    if (model_ == 180) {
+        static constexpr int kLine180[] = {4, 5, 6, 7, 0, 1, 2, 3, 8, 9, 10, 11, 12, 13, 14};
+        return kLine180[player - 1];
+    }
+    if (model_ == 210) {
+        // Per team, Alpha, Beta, Gamma: where its first seat starts, and its
+        // fifth seat's line.
+        static constexpr int kFirstSeat[] = {4, 0, 8};
+        static constexpr int kFifthSeat[] = {14, 12, 13};
+        const int team = (player - 1) / perTeam;
+        const int seat = (player - 1) % perTeam;
+        return seat < 4 ? kFirstSeat[team] + seat : kFifthSeat[team];
+    }
+    return -1;
+}
+
+std::optional<int> SimulatedInterface::spareHandset(ScreenPair screen) const {
+    const int spare = extraTransmitter();
+    if (spare < 0) return std::nullopt;
+    if (spare >= 1 && spare <= teamsOf(screen) * playersPerTeamOf(screen)) return std::nullopt;
+    return spare;
+}
+
+void SimulatedInterface::buzzPlayer(ScreenPair screen, int player) {
+    const int input = inputOfPlayer(screen, player);
+    press(input);
+    release(input);
+}
+
 std::vector<std::uint8_t> SimulatedInterface::wiredMap(std::uint16_t lines) {
     // Active low: a line held down reads 0.
     return {static_cast<std::uint8_t>(~lines & 0xFF), static_cast<std::uint8_t>(~lines >> 8)};

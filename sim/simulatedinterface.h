@@ -10,6 +10,7 @@
 
 #include "app/clock.h"
 #include "app/portlibrary.h"
+#include "app/screenpair.h"
 
 // The lockout interface box, simulated on its side of the parallel port.
 //
@@ -113,6 +114,26 @@ public:
     bool isWirelessBox() const;
     // The spare handset's transmitter number (14 on 170, 0 on 200), or -1.
     int extraTransmitter() const;
+
+    // Players by their number on a play screen (Alpha 1 to N, Beta N+1 to
+    // 2N, Gamma 2N+1 to 3N), mapped to inputs the way the boxes are cabled,
+    // and not from the program's decoders, so that a press reaches the
+    // program exactly as a contestant's does:
+    //   - model 180 numbers its buttons straight through: players 1 to 4 on
+    //     lines 4 to 7, players 5 to 8 on lines 0 to 3, players 9 to 15 on
+    //     lines 8 to 14, on every screen;
+    //   - model 210 has a seat per team position: the first four seats of
+    //     Alpha on lines 4 to 7, of Beta on lines 0 to 3, of Gamma on lines
+    //     8 to 11; the fifth seats on line 14 (Alpha), 12 (Beta), 13 (Gamma);
+    //   - a wireless box hears transmitter p from player p.
+    // The input of player p on this screen; -1 when the screen has no such
+    // player or the box no input for him.
+    int inputOfPlayer(ScreenPair screen, int player) const;
+    // The spare handset's number where it is not also a player's own
+    // transmitter on this screen.
+    std::optional<int> spareHandset(ScreenPair screen) const;
+    // Player p presses and lets go at once.
+    void buzzPlayer(ScreenPair screen, int player);
 
     // A button goes down (a wired button stays down until released; a
     // transmitter sends once).

@@ -1,7 +1,9 @@
 #include "sim/simulatedusbmodule.h"
 
 #include <algorithm>
+#include <chrono>
 #include <deque>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -14,8 +16,13 @@ constexpr std::size_t kQueueDepth = 64;
 }  // namespace
 
 struct SimulatedUsbModule::Board {
+    using Time = std::chrono::steady_clock::time_point;
+    struct Report {
+        std::vector<std::uint8_t> bytes;
+        Time arrives;  // before then the host cannot see it
+    };
     struct Queue {
-        std::deque<std::vector<std::uint8_t>> reports;
+        std::deque<Report> reports;
         bool dead = false;  // opened before the module was unplugged
     };
 
@@ -29,13 +36,16 @@ struct SimulatedUsbModule::Board {
     std::vector<Queue*> queues;  // one per open handle
     int commands = 0;
     int portReads = 0;
+    std::chrono::microseconds answerDelay{0};
 
     void answer(std::uint8_t command, std::uint8_t value) {
         std::vector<std::uint8_t> report(kReportLength, 0);
         report[1] = command;
         report[2] = value;
+        const Time arrives = std::chrono::steady_clock::now() + answerDelay;
         for (Queue* q : queues) {
-            if (!q->dead && q->reports.size() < kQueueDepth) q->reports.push_back(report);
+            if (!q->dead && q->reports.size() < kQueueDepth)
+                q->reports.push_back({report, arrives});
         }
     }
 
@@ -93,17 +103,30 @@ public:
     }
 
     int readReport(std::span<std::uint8_t> buffer, int timeoutMs) override {
-        (void)timeoutMs;  // the simulated module answers at once or never
         if (queue_.dead) return -1;
+        // Nothing asked for means nothing comes: no wait for it.
         if (queue_.reports.empty()) return 0;
-        const std::vector<std::uint8_t> report = std::move(queue_.reports.front());
+        // An answer on its way is waited for, as long as the caller would.
+        const auto now = std::chrono::steady_clock::now();
+        const auto arrives = queue_.reports.front().arrives;
+        if (arrives > now) {
+            const auto limit = now + std::chrono::milliseconds(std::max(timeoutMs, 0));
+            std::this_thread::sleep_until(std::min(arrives, limit));
+            if (arrives > limit) return 0;
+        }
+        const std::vector<std::uint8_t> report = std::move(queue_.reports.front().bytes);
         queue_.reports.pop_front();
         const std::size_t n = std::min(buffer.size(), report.size());
         std::copy_n(report.begin(), n, buffer.begin());
         return static_cast<int>(n);
     }
 
-    void discardQueuedReports() override { queue_.reports.clear(); }
+    void discardQueuedReports() override {
+        // Only what has arrived can be dropped.
+        const auto now = std::chrono::steady_clock::now();
+        while (!queue_.reports.empty() && queue_.reports.front().arrives <= now)
+            queue_.reports.pop_front();
+    }
 
     std::vector<std::uint8_t> reportDescriptor() override {
         return SimulatedUsbModule::descriptor();
@@ -164,6 +187,10 @@ void SimulatedUsbModule::setAttached(bool attached) {
 }
 
 bool SimulatedUsbModule::attached() const { return board_->attached; }
+
+void SimulatedUsbModule::setAnswerDelay(std::chrono::microseconds delay) {
+    board_->answerDelay = delay;
+}
 
 void SimulatedUsbModule::setPort0Lines(std::uint8_t lines) { board_->port0Lines = lines; }
 std::uint8_t SimulatedUsbModule::port0Lines() const { return board_->port0Lines; }

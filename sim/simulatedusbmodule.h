@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -52,6 +53,11 @@ public:
     // enumeration until it is plugged in again.
     void setAttached(bool attached);
     bool attached() const;
+
+    // How long after a port-read command its answer reaches the host; until
+    // then a read waits for it (within its time limit). 0, the default,
+    // answers at once.
+    void setAnswerDelay(std::chrono::microseconds delay);
 
     // Port 0's input lines: 0xFF when nothing pulls any low.
     void setPort0Lines(std::uint8_t lines);

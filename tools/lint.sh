@@ -14,9 +14,9 @@ build=$1
 jobs=$2
 shift 2
 
-dirs="app setup link sim usb play menu options bench fuzz
+dirs="app setup link sim usb play menu options check bench fuzz
       tests/support tests/app tests/link tests/setup tests/sim tests/usb tests/play tests/menu
-      tests/options"
+      tests/options tests/check"
 
 skipped() {
     for s in $skip; do

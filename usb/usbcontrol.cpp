@@ -48,6 +48,7 @@ void UsbControl::release() {
     inputLength_ = 0;
     outputLength_ = 0;
     deviceFound_ = false;
+    ioFailed_ = false;
 }
 
 bool UsbControl::useTransport(QObject* object) {
@@ -68,18 +69,31 @@ bool UsbControl::useTransport(QObject* object) {
 }
 
 qint16 UsbControl::Find_USB_Device() {
-    // A new search replaces the module found before, so the handles of
-    // searches made on every poll never pile up.
-    release();
     lastError_.clear();
-
     usbio::HidTransport* hid = transport();
     if (!hid) {
+        release();
         lastError_ = QStringLiteral("no HID transport");
         return 0;
     }
+    const std::vector<usbio::HidDeviceInfo> devices = hid->enumerate(kVendorId);
+
+    // The lockout searches on every poll. Opening a hidraw node whose last
+    // handle was closed makes the kernel wait for the device (some 50 ms),
+    // so the module in use keeps its handles for as long as the search
+    // finds it where it was and nothing has failed on them.
+    if (deviceFound_ && !ioFailed_ &&
+        std::ranges::any_of(devices, [this](const usbio::HidDeviceInfo& device) {
+            return isModule(device) && device.path == path_;
+        })) {
+        return -1;
+    }
+    // Otherwise the module found before is replaced, so the handles of
+    // searches made on every poll never pile up.
+    release();
+
     QString problem;
-    for (const usbio::HidDeviceInfo& device : hid->enumerate(kVendorId)) {
+    for (const usbio::HidDeviceInfo& device : devices) {
         if (!isModule(device)) continue;
         // Like a device that cannot be opened, one that does not fit the
         // commands is passed over for the next match.
@@ -133,9 +147,11 @@ void UsbControl::sendCommand(std::uint8_t command, std::uint8_t data) {
     std::vector<std::uint8_t> report(static_cast<std::size_t>(outputLength_), 0);
     report[1] = command;
     report[2] = data;
-    // A failed write (a module pulled out) is not acted on: the read that
-    // follows then gets nothing and gives 0.
+    // A failed write (a module pulled out) is not acted on here: the read
+    // that follows then gets nothing and gives 0. The next search opens the
+    // module afresh.
     lastResult_ = writer_->writeReport(report);
+    if (lastResult_ < 0) ioFailed_ = true;
 }
 
 std::uint8_t UsbControl::readValue() {
@@ -144,6 +160,7 @@ std::uint8_t UsbControl::readValue() {
     std::vector<std::uint8_t> buffer(
         static_cast<std::size_t>(std::max<int>(inputLength_, kValueByte + 1)), 0);
     const int got = reader_->readReport(buffer, kReadTimeoutMs);
+    if (got < 0) ioFailed_ = true;
     // A read the module did not answer returns what its fresh buffer held.
     if (got <= static_cast<int>(kValueByte)) return 0;
     return buffer[kValueByte];

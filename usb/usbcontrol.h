@@ -27,8 +27,11 @@ class QDialog;
 // "not found" result without talking to the module, even when that search
 // succeeded: only the next call exchanges reports.
 //
-// One instance holds all its state; it owns the handles it opens and
-// releases them when it searches again or is destroyed. It is used from one
+// One instance holds all its state; it owns the handles it opens. A search
+// that finds the module where it was keeps them; they are released when a
+// search finds it gone, or after a report could not be written or read
+// (the search then opens the module afresh), and when the control is
+// destroyed. It is used from one
 // thread only, and its methods block for their pauses and report exchanges.
 class UsbControl : public QObject {
     Q_OBJECT
@@ -75,8 +78,10 @@ public:
 
     // Searches the HID devices for the module (vendor 3250, product 1 or
     // 19) and opens the first one found twice, for writing and for reading.
-    // Whatever an earlier search opened is released first. -1 when the
-    // module was found and opened, 0 otherwise (nothing is then left open).
+    // A module already open is kept when the search lists it at the same
+    // path and no report to or from it has failed since; otherwise what an
+    // earlier search opened is released first. -1 when the module was found
+    // and is open, 0 otherwise (nothing is then left open).
     Q_INVOKABLE qint16 Find_USB_Device();
 
     // Port P0's value, 0 to 255, in a QVariant; an empty QVariant while the
@@ -143,6 +148,8 @@ private:
     AboutPresenter presenter_;
 
     bool deviceFound_ = false;
+    // A report could not be written or read since the module was opened.
+    bool ioFailed_ = false;
     std::unique_ptr<usbio::HidHandle> writer_;
     std::unique_ptr<usbio::HidHandle> reader_;
     std::string path_;

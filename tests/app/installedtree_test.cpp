@@ -98,6 +98,9 @@ TEST_F(InstalledTree, EveryFileIsInItsUsualPlace) {
         "share/icons/hicolor/scalable/apps/torvanel.svg",
         "lib/udev/rules.d/60-torvanel.rules",
         "lib/udev/rules.d/61-torvanel-uaccess.rules",
+        "share/metainfo/org.torvanel.Torvanel.metainfo.xml",
+        "share/doc/torvanel/copyright",
+        "share/doc/torvanel/COPYING",
     };
     for (const char* f : files)
         EXPECT_TRUE(QFileInfo(path(QString::fromLatin1(f))).isFile()) << f;
@@ -110,8 +113,13 @@ TEST_F(InstalledTree, EveryFileIsInItsUsualPlace) {
     ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
     const QList<QByteArray> entry = desktop.readAll().split('\n');
     EXPECT_EQ(entry.first(), "[Desktop Entry]");
-    for (const QByteArray& line : {QByteArray("Type=Application"), QByteArray("Exec=torvanel"),
-                                   QByteArray("Icon=torvanel")}) {
+    // The second action starts the simulation: the program never does on
+    // its own.
+    for (const QByteArray& line :
+         {QByteArray("Type=Application"), QByteArray("Exec=torvanel"), QByteArray("Icon=torvanel"),
+          QByteArray("Actions=practice;"), QByteArray("[Desktop Action practice]"),
+          QByteArray("Name=Practice without a lockout box"),
+          QByteArray("Exec=torvanel --interface sim")}) {
         EXPECT_TRUE(entry.contains(line)) << line.constData();
     }
 }

@@ -3,70 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <linux/ppdev.h>
-#include <sys/ioctl.h>
-#include <cerrno>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "app/ppdevport.h"
+#include "fakeppdev.h"
 
 namespace {
-
-struct Kernel {
-    int openErrno = 0;   // 0: open succeeds
-    int claimErrno = 0;  // 0: PPEXCL/PPCLAIM succeed
-    std::uint8_t status = 0x7F;
-    std::vector<std::string> calls;
-    std::vector<int> dataWritten;
-    std::string openedPath;
-    int openFlags = 0;
-    int closes = 0;
-};
-Kernel* kernel = nullptr;
-
-int fakeOpen(const char* path, int flags) {
-    kernel->calls.push_back("open");
-    kernel->openedPath = path;
-    kernel->openFlags = flags;
-    if (kernel->openErrno) {
-        errno = kernel->openErrno;
-        return -1;
-    }
-    return 42;
-}
-
-int fakeIoctl(int fd, unsigned long request, void* arg) {
-    EXPECT_EQ(fd, 42);
-    switch (request) {
-    case PPEXCL: kernel->calls.push_back("PPEXCL"); break;
-    case PPCLAIM: kernel->calls.push_back("PPCLAIM"); break;
-    case PPRELEASE: kernel->calls.push_back("PPRELEASE"); return 0;
-    case PPWDATA:
-        kernel->calls.push_back("PPWDATA");
-        kernel->dataWritten.push_back(*static_cast<unsigned char*>(arg));
-        return 0;
-    case PPRSTATUS:
-        kernel->calls.push_back("PPRSTATUS");
-        *static_cast<unsigned char*>(arg) = kernel->status;
-        return 0;
-    default: kernel->calls.push_back("other"); return 0;
-    }
-    if (kernel->claimErrno) {
-        errno = kernel->claimErrno;
-        return -1;
-    }
-    return 0;
-}
-
-int fakeClose(int fd) {
-    EXPECT_EQ(fd, 42);
-    ++kernel->closes;
-    kernel->calls.push_back("close");
-    return 0;
-}
 
 class PpdevPortTest : public ::testing::Test {
 protected:
@@ -84,19 +29,21 @@ protected:
 
     Kernel k;
     QTemporaryDir proc;
-    PpdevCalls calls{&fakeOpen, &fakeIoctl, &fakeClose};
+    PpdevCalls calls = fakePpdevCalls();
 };
 
 }  // namespace
 
-TEST_F(PpdevPortTest, ClaimsThePortExclusivelyAndReleasesItAtTheEnd) {
+TEST_F(PpdevPortTest, ClaimsThePortSetsItsDataLinesToDriveAndReleasesItAtTheEnd) {
     {
         PpdevPort port(QStringLiteral("/dev/parport0"), procWithBase("956\t1980\n"), calls);
         EXPECT_TRUE(port.isOpen());
         EXPECT_TRUE(port.problem().isEmpty());
         EXPECT_EQ(k.openedPath, "/dev/parport0");
         EXPECT_EQ(k.openFlags & O_ACCMODE, O_RDWR);
-        EXPECT_EQ(k.calls, (std::vector<std::string>{"open", "PPEXCL", "PPCLAIM"}));
+        // No PPEXCL: with the printer driver loaded it would fail.
+        EXPECT_EQ(k.calls, (std::vector<std::string>{"open", "PPCLAIM", "PPDATADIR"}));
+        EXPECT_EQ(k.directions, std::vector<int>{0});
         EXPECT_EQ(port.lptPortAddress(1), 956);
         EXPECT_LE(port.lastState().size(), 30);
         EXPECT_TRUE(port.lastState().contains(QStringLiteral("parport0")));
@@ -163,5 +110,54 @@ TEST_F(PpdevPortTest, AMissingDeviceSaysSo) {
     PpdevPort port(QStringLiteral("/dev/parport3"), proc.path(), calls);
     EXPECT_FALSE(port.isOpen());
     EXPECT_TRUE(port.problem().contains(QStringLiteral("no parallel port")));
-    EXPECT_TRUE(port.problem().contains(QStringLiteral("--interface sim")));
+    EXPECT_TRUE(port.problem().contains(QStringLiteral("modprobe ppdev")));
+}
+
+TEST_F(PpdevPortTest, AClaimThatFailsSaysWhetherTheDeviceIsNoParallelPortOrInUse) {
+    struct Case {
+        const char* device;
+        int claimErrno;
+        int dataDirErrno;
+        const char* holder;  // the port's active device in /proc, if any
+        const char* says;
+        std::vector<std::string> calls;
+    };
+    const std::vector<std::string> claimed = {"open", "PPCLAIM", "close"};
+    const Case cases[] = {
+        // A USB printer cable opens, but knows nothing of the port requests.
+        {"/dev/usb/lp0", ENOTTY, 0, nullptr, "is not a parallel port", claimed},
+        {"/dev/usb/lp0", EINVAL, 0, nullptr, "is not a parallel port", claimed},
+        {"/dev/parport0",
+         0,
+         ENOTTY,
+         nullptr,
+         "is not a parallel port",
+         {"open", "PPCLAIM", "PPDATADIR", "PPRELEASE", "close"}},
+        {"/dev/parport0", EBUSY, 0, nullptr, "is in use", claimed},
+        {"/dev/parport0", ENXIO, 0, nullptr, "is in use", claimed},
+        // Held by another program: a claim would wait for it without end,
+        // so none is made.
+        {"/dev/parport0", 0, 0, "ppdev0", "is in use by ppdev0", {"open", "close"}},
+        {"/dev/parport0", EIO, 0, nullptr, "cannot claim", claimed},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.device) + " " + c.says);
+        k = Kernel{};
+        k.claimErrno = c.claimErrno;
+        k.dataDirErrno = c.dataDirErrno;
+        QTemporaryDir root;
+        QDir(root.path()).mkpath(QStringLiteral("parport0/devices"));
+        QFile active(root.path() + QStringLiteral("/parport0/devices/active"));
+        ASSERT_TRUE(active.open(QIODevice::WriteOnly));
+        active.write(c.holder ? QByteArray(c.holder) + '\n' : QByteArray("none\n"));
+        active.close();
+
+        PpdevPort port(QString::fromLatin1(c.device), root.path(), calls);
+        EXPECT_FALSE(port.isOpen());
+        EXPECT_EQ(k.calls, c.calls);
+        EXPECT_TRUE(port.problem().contains(QLatin1String(c.says))) << port.problem().toStdString();
+        EXPECT_TRUE(port.problem().contains(QString::fromLatin1(c.device)));
+        EXPECT_LE(port.lastState().size(), 30);
+        EXPECT_EQ(port.inport(889), 0xFF);
+    }
 }

@@ -4,6 +4,7 @@
 
 #include "app/objecthost.h"
 #include "app/usbhost.h"
+#include "check/buttoncheckwindow.h"
 #include "link/decoders.h"
 #include "options/formextrax.h"
 #include "play/playfixture.h"

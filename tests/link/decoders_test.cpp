@@ -7,8 +7,11 @@
 #include <set>
 #include <vector>
 
+#include "app/clock.h"
 #include "app/random.h"
 #include "link/decoders.h"
+#include "sim/simulatedinterface.h"
+#include "sim/simulatedusbmodule.h"
 
 using buzzlink::Decoded;
 
@@ -395,4 +398,54 @@ TEST(WirelessDecoders, ExtraTransmitterNumbers) {
     EXPECT_EQ(buzzlink::extraTransmitterOf(Decoder::Wireless, ScreenPair::P2_4), 14);
     EXPECT_EQ(buzzlink::extraTransmitterOf(Decoder::Wireless, ScreenPair::P3_4), 14);
     EXPECT_FALSE(buzzlink::extraTransmitterOf(Decoder::Wireless, ScreenPair::P3_5));
+}
+
+TEST(TieBreak, TheTieSizePerModelAndScreen) {
+    // Players 1 and P (the screen's last) press together, cabled as the box
+    // is. A draw starting the scan at 2 to P gives P, any other gives 1; so
+    // over draws spread evenly across [0, 1), P wins (P - 1) / S of them.
+    // 120 draws divide evenly for every S in use.
+    struct Case {
+        int model;
+        ScreenPair screen;
+        int tieSize;
+    };
+    const Case cases[] = {
+        {180, ScreenPair::P2_4, 8},  {180, ScreenPair::P2_5, 10}, {180, ScreenPair::P3_4, 12},
+        {180, ScreenPair::P3_5, 15}, {210, ScreenPair::P2_4, 8},  {210, ScreenPair::P2_5, 15},
+        {210, ScreenPair::P3_4, 15}, {210, ScreenPair::P3_5, 15}, {199, ScreenPair::P2_4, 8},
+    };
+    constexpr int kDraws = 120;
+    ManualClock clock;
+    for (const Case& c : cases) {
+        const int last = c.model == 199 ? 8 : players(c.screen);
+        SCOPED_TRACE(std::to_string(c.model) + " with " + std::to_string(last) + " players");
+        buzzlink::Code code;
+        if (c.model == 199) {
+            for (int p : {1, last})
+                code.first &=
+                    static_cast<std::uint8_t>(~(1u << SimulatedUsbModule::lineOfPlayer(p)));
+        } else {
+            const SimulatedInterface box(c.model, clock);
+            const auto lines = static_cast<std::uint16_t>(
+                (1u << box.inputOfPlayer(c.screen, 1)) | (1u << box.inputOfPlayer(c.screen, last)));
+            const std::vector<std::uint8_t> bytes = SimulatedInterface::wiredMap(lines);
+            code = {bytes.at(0), bytes.at(1)};
+        }
+        const buzzlink::Decoder decoder = c.model == 180   ? buzzlink::Decoder::Wired
+                                          : c.model == 210 ? buzzlink::Decoder::Wired210
+                                                           : buzzlink::Decoder::UsbWired;
+        int lastWins = 0;
+        for (int k = 0; k < kDraws; ++k) {
+            ScriptedRandom random;
+            random.values = {(k + 0.5) / kDraws};
+            const Decoded d =
+                buzzlink::decode(decoder, c.screen, code, buzzlink::kExtraNotInUse, random);
+            ASSERT_TRUE(d.player == 1 || d.player == last) << d.player;
+            lastWins += d.player == last ? 1 : 0;
+        }
+        ASSERT_GT(lastWins, 0);
+        EXPECT_EQ(kDraws * (last - 1) % lastWins, 0) << lastWins << " wins";
+        EXPECT_EQ(kDraws * (last - 1) / lastWins, c.tieSize) << lastWins << " wins";
+    }
 }

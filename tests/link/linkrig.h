@@ -44,20 +44,10 @@ struct LinkRig {
     // The operator clears: polling resumes.
     void clear() { porttimer = true; }
 
-    // The box input that is player p's on this model and screen.
-    int inputOf(int player) const {
-        const int model = state.InterfaceModel;
-        if (model == 180 || model == 210) {
-            const auto& table = model == 180 ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-            const auto line = buzzlink::lineOfPlayer(table, link.screen(), player);
-            return line ? buzzlink::boxLineNumber(*line) : -1;
-        }
-        return player;
-    }
+    // The box input that is player p's on this model and screen, as the
+    // box is cabled (not as the decoders read it).
+    int inputOf(int player) const { return box.inputOfPlayer(link.screen(), player); }
 
     // A player presses and lets go before the next tick.
-    void buzz(int player) {
-        box.press(inputOf(player));
-        box.release(inputOf(player));
-    }
+    void buzz(int player) { box.buzzPlayer(link.screen(), player); }
 };

@@ -63,19 +63,8 @@ struct Road {
     }
 
     // The box input of player p on this model and screen.
-    int inputOf(int player) const {
-        if (model() == kWired || model() == kWired2) {
-            const auto& table =
-                model() == kWired ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-            const auto line = buzzlink::lineOfPlayer(table, s.screen(), player);
-            return line ? buzzlink::boxLineNumber(*line) : -1;
-        }
-        return player;
-    }
-    void buzz(int player) {
-        f.t.box.press(inputOf(player));
-        f.t.box.release(inputOf(player));
-    }
+    int inputOf(int player) const { return f.t.box.inputOfPlayer(s.screen(), player); }
+    void buzz(int player) { f.t.box.buzzPlayer(s.screen(), player); }
     // A poll (the box listens from then on), the press, and the poll that
     // reads it; a locked screen polls neither time.
     void buzzIn(int player) {

@@ -307,14 +307,9 @@ private:
     }
 
     int inputOf(int player) {
-        if (wired()) {
-            const auto& table =
-                model() == kWired ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-            const auto line = buzzlink::lineOfPlayer(table, pair(), player);
-            EXPECT_TRUE(line) << player;
-            return line ? buzzlink::boxLineNumber(*line) : -1;
-        }
-        return player;
+        const int input = t.box.inputOfPlayer(pair(), player);
+        EXPECT_GE(input, 0) << player;
+        return input;
     }
 
     void press(const std::vector<int>& who) {
@@ -484,9 +479,7 @@ private:
     }
 
     void extraTransmitter() {
-        const std::optional<int> extra = buzzlink::extraTransmitterOf(
-            model() == kWireless ? buzzlink::Decoder::Wireless : buzzlink::Decoder::Wireless200,
-            pair());
+        const std::optional<int> extra = t.box.spareHandset(pair());
         if (!wireless() || !extra) {
             singleBuzzIn();
             return;

@@ -16,7 +16,7 @@ std::optional<T> takeFront(std::deque<std::optional<T>>& queue) {
 
 Dialogs::Answer ScriptedDialogs::message(const QString& text, const QString& title, Icon icon,
                                          Buttons buttons) {
-    messages.push_back({text, title, icon, buttons});
+    messages.push_back({text, title, icon, buttons, {}});
     if (onMessage) onMessage(messages.back());
     if (!answers.empty()) {
         const Answer a = answers.front();
@@ -28,6 +28,16 @@ Dialogs::Answer ScriptedDialogs::message(const QString& text, const QString& tit
     case Buttons::YesNo: return Answer::No;
     default: return Answer::Cancel;
     }
+}
+
+int ScriptedDialogs::choose(const QString& text, const QString& title, Icon icon,
+                            const QStringList& buttons, int escapeIndex) {
+    messages.push_back({text, title, icon, Buttons::Ok, buttons});
+    if (onMessage) onMessage(messages.back());
+    if (choices.empty()) return escapeIndex;
+    const int chosen = choices.front();
+    choices.pop_front();
+    return chosen;
 }
 
 std::optional<QString> ScriptedDialogs::openFile(const FileRequest& request) {

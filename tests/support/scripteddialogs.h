@@ -17,15 +17,22 @@ public:
         QString title;
         Icon icon;
         Buttons buttons;
+        // The buttons of a choose() box, whose `buttons` then reads Ok.
+        QStringList choices;
     };
 
     Answer message(const QString& text, const QString& title, Icon icon, Buttons buttons) override;
+    int choose(const QString& text, const QString& title, Icon icon, const QStringList& buttons,
+               int escapeIndex) override;
     std::optional<QString> openFile(const FileRequest& request) override;
     std::optional<QString> saveFile(const FileRequest& request) override;
     std::optional<QColor> chooseColour(const QColor& initial) override;
 
     // Scripted answers, used in order.
     std::deque<Answer> answers;
+    // For choose(): the index of the button to choose; without one, the
+    // box's way out.
+    std::deque<int> choices;
     std::deque<std::optional<QString>> openAnswers;
     std::deque<std::optional<QString>> saveAnswers;
     std::deque<std::optional<QColor>> colourAnswers;

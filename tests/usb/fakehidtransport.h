@@ -34,6 +34,7 @@ struct FakeModule {
     // Bytes of an input report, the identifier byte included.
     std::size_t answerLength = 9;
     bool unplugged = false;  // handles fail, as after the cable was pulled
+    bool ioFails = false;    // handles fail while the module stays listed
     std::uint8_t p0 = 0xFF;
     std::uint8_t p1 = 0x00;
 
@@ -100,7 +101,7 @@ public:
     int writeReport(std::span<const std::uint8_t> report) override {
         hid_->events.push_back("write " + std::to_string(report.size() > 1 ? report[1] : -1) + " " +
                                std::to_string(report.size() > 2 ? report[2] : -1));
-        if (module_->unplugged) return -1;
+        if (module_->unplugged || module_->ioFails) return -1;
         module_->reports.emplace_back(report.begin(), report.end());
         if (report.size() > 2) {
             const std::uint8_t command = report[1];
@@ -120,7 +121,7 @@ public:
     int readReport(std::span<std::uint8_t> buffer, int timeoutMs) override {
         hid_->events.push_back("read");
         hid_->readTimeouts.push_back(timeoutMs);
-        if (module_->unplugged) return -1;
+        if (module_->unplugged || module_->ioFails) return -1;
         if (module_->answer == FakeModule::Answer::Immediately) module_->deliver();
         if (module_->queue.empty()) {
             // A late answer arrives once the read has been given up.

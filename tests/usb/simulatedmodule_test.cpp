@@ -2,6 +2,8 @@
 // USB lockout runs it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "sim/simulatedusbmodule.h"
 #include "usb/usbcontrol.h"
 
@@ -127,6 +129,18 @@ TEST(SimulatedModule, TheModuleIsListedOnlyForItsVendorAndOpensOnlyByItsPath) {
     EXPECT_EQ(module.commands(), 0);
     handle.reset();
     EXPECT_EQ(module.openHandles(), 0);
+}
+
+TEST(SimulatedModule, AnAnswerOnItsWayIsWaitedForOnlyWithinTheReadsTimeLimit) {
+    Rig rig;
+    rig.module.pressPlayer(3, true);
+    rig.control.Find_USB_Device();
+    // The control's own pause is skipped here, so the read itself waits.
+    rig.module.setAnswerDelay(std::chrono::milliseconds(5));
+    EXPECT_EQ(rig.control.RD_P0().toInt(), 0xBF);
+    // Later than the read waits for: nothing is read.
+    rig.module.setAnswerDelay(std::chrono::milliseconds(UsbControl::kReadTimeoutMs * 3));
+    EXPECT_EQ(rig.control.RD_P0().toInt(), 0);
 }
 
 TEST(SimulatedModule, AHandleMayOutliveTheModule) {

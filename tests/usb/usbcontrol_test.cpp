@@ -315,6 +315,53 @@ TEST(UsbControl, RepeatedSearchesKeepExactlyOnePairOfHandlesOpen) {
     EXPECT_FALSE(rig.control->deviceFound());
 }
 
+TEST(UsbControl, TheModuleKeepsItsHandlesUntilItIsGoneOrAReportFails) {
+    Rig rig;
+    auto module = rig.hid->add("/dev/hidraw4");
+    const auto opens = [&] { return rig.hid->only("open").size(); };
+    ASSERT_EQ(rig.control->Find_USB_Device(), -1);
+    ASSERT_EQ(opens(), 2u);
+
+    // The poll's pattern, tick after tick: nothing is opened again.
+    for (int i = 0; i < 100; ++i) {
+        rig.control->RD_P0();
+        ASSERT_EQ(rig.control->Find_USB_Device(), -1);
+        rig.control->RD_P0();
+    }
+    EXPECT_EQ(opens(), 2u);
+    // Another module listed ahead of it does not take its place.
+    rig.hid->add("/dev/hidraw1", 3250, 19);
+    std::swap(rig.hid->devices.front(), rig.hid->devices.back());
+    EXPECT_EQ(rig.control->Find_USB_Device(), -1);
+    EXPECT_EQ(rig.control->devicePath(), "/dev/hidraw4");
+    EXPECT_EQ(opens(), 2u);
+    rig.hid->devices.erase(rig.hid->devices.begin());
+
+    // A read that fails: the next search opens the module afresh and the
+    // failed handles are closed.
+    module->ioFails = true;
+    EXPECT_EQ(shortOf(rig.control->RD_P0()), 0);
+    module->ioFails = false;
+    EXPECT_EQ(rig.control->Find_USB_Device(), -1);
+    EXPECT_EQ(opens(), 4u);
+    EXPECT_EQ(rig.hid->openHandles, 2);
+    module->p0 = 0xEF;
+    EXPECT_EQ(shortOf(rig.control->RD_P0()), 0xEF);
+    // A write that fails likewise.
+    module->ioFails = true;
+    rig.control->WR_P1(1);
+    module->ioFails = false;
+    EXPECT_EQ(rig.control->Find_USB_Device(), -1);
+    EXPECT_EQ(opens(), 6u);
+
+    // Plugged in again, it comes back under a new node: that one is opened.
+    module->path = "/dev/hidraw7";
+    EXPECT_EQ(rig.control->Find_USB_Device(), -1);
+    EXPECT_EQ(rig.control->devicePath(), "/dev/hidraw7");
+    EXPECT_EQ(rig.hid->openHandles, 2);
+    EXPECT_EQ(rig.hid->only("open").back(), "open /dev/hidraw7");
+}
+
 TEST(UsbControl, DestroyingTheControlReleasesItsHandles) {
     Rig rig;
     rig.hid->add("/dev/hidraw0");

@@ -1,0 +1,298 @@
+#include "check/buttoncheckwindow.h"
+
+#include <algorithm>
+
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QVBoxLayout>
+
+#include "app/program.h"
+#include "link/dispatch.h"
+#include "link/rehandshake.h"
+#include "link/responder.h"
+#include "menu/setupmenu.h"
+#include "options/formextrax.h"
+#include "play/playscreen.h"
+
+namespace {
+
+// Each team's colour: a pale shade for a player not heard yet, the full one
+// once heard.
+struct TeamColours {
+    const char* full;
+    const char* pale;
+};
+constexpr TeamColours kTeamColours[] = {
+    {"#b03020", "#f4d8d4"},  // Alpha, red
+    {"#2050b0", "#d6e0f4"},  // Beta, blue
+    {"#207838", "#d4ecd9"},  // Gamma, green
+};
+
+QString tileStyle(int team, bool heard, bool stuck) {
+    const TeamColours& c = kTeamColours[team];
+    QString style = heard
+                        ? QStringLiteral(
+                              "QLabel { background: %1; color: white; "
+                              "font-weight: bold; padding: 6px; ")
+                              .arg(QLatin1String(c.full))
+                        : QStringLiteral("QLabel { background: %1; color: #505050; padding: 6px; ")
+                              .arg(QLatin1String(c.pale));
+    style += stuck ? QStringLiteral("border: 3px dashed #ff2000; }")
+                   : QStringLiteral("border: 1px solid %1; }").arg(QLatin1String(c.full));
+    return style;
+}
+
+}  // namespace
+
+ButtonCheckWindow* ButtonCheckWindow::find(Program& program) {
+    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
+        if (!program.forms.isLoaded(kind)) continue;
+        for (auto* w : program.forms.setupMenu(kind).findChildren<ButtonCheckWindow*>(
+                 Qt::FindDirectChildrenOnly)) {
+            if (!w->restored_) return w;
+        }
+    }
+    return nullptr;
+}
+
+ButtonCheckWindow* ButtonCheckWindow::open(Program& program, SetupMenu& menu) {
+    ButtonCheckWindow* window = find(program);
+    if (!window) {
+        PlayScreen& screen = program.forms.playScreen(menu.currentScreen());
+        window = new ButtonCheckWindow(program, menu, screen);
+        window->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+ButtonCheckWindow::ButtonCheckWindow(Program& program, SetupMenu& menu, PlayScreen& screen)
+    : QWidget(&menu, Qt::Window), program_(program), menu_(&menu), screen_(&screen) {
+    setObjectName(QStringLiteral("FormCheckButtons"));
+    setWindowTitle(QStringLiteral("Check Buttons"));
+    // The contestant panel of the simulated interface takes its keys while
+    // this window is in front, as it does with a play screen.
+    setProperty("takesContestantKeys", true);
+
+    const int model = program_.state.InterfaceModel;
+    check_ = std::make_unique<check::ButtonCheck>(model, screen.screen(),
+                                                  buzzlink::usesUsbPoll(model, screen.screen()));
+    buildTiles();
+
+    // The play screen's own poll and clocks wait while the check talks to
+    // the interface; the check hands them back as they were.
+    screen.pauseLink(true);
+    timer1Was_ = screen.Timer1->isActive();
+    timer2Was_ = screen.Timer2->isActive();
+    screen.Timer1->stop();
+    screen.Timer2->stop();
+
+    speakerOff_ = new QTimer(this);
+    speakerOff_->setSingleShot(true);
+    speakerOff_->setInterval(100);
+    connect(speakerOff_, &QTimer::timeout, this, [this] {
+        const int source = menu_ ? menu_->ComboSound->currentIndex() : 0;
+        if (buzzlink::soundtimerWritesOff(check_->screen(), source)) {
+            program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
+        }
+    });
+
+    pollTimer_ = new QTimer(this);
+    pollTimer_->setObjectName(QStringLiteral("checktimer"));
+    pollTimer_->setInterval(100);
+    // As play's poll: a coarse timer would stretch it.
+    pollTimer_->setTimerType(Qt::PreciseTimer);
+    connect(pollTimer_, &QTimer::timeout, this, &ButtonCheckWindow::pollTick);
+    pollTimer_->start();
+    refresh();
+}
+
+ButtonCheckWindow::~ButtonCheckWindow() { restoreScreen(); }
+
+void ButtonCheckWindow::buildTiles() {
+    auto* column = new QVBoxLayout(this);
+    auto* intro = new QLabel(
+        QStringLiteral("Have every player press their button once. Nothing is locked out "
+                       "and no score changes while this window is open."),
+        this);
+    intro->setWordWrap(true);
+    column->addWidget(intro);
+
+    const ScreenPair screen = check_->screen();
+    const int n = playersPerTeamOf(screen);
+    auto* teams = new QHBoxLayout;
+    for (int t = 0; t < teamsOf(screen); ++t) {
+        QString teamName = menu_ ? menu_->teamNameBox(t)->text() : QString();
+        if (teamName.isEmpty()) teamName = QStringList{"Alpha", "Beta", "Gamma"}[t];
+        auto* box = new QGroupBox(teamName, this);
+        box->setObjectName(QStringLiteral("team%1").arg(t));
+        box->setStyleSheet(QStringLiteral("QGroupBox { color: %1; font-weight: bold; }")
+                               .arg(QLatin1String(kTeamColours[t].full)));
+        auto* players = new QVBoxLayout(box);
+        for (int i = 0; i < n; ++i) {
+            const int p = t * n + i + 1;
+            auto* tile = new QLabel(box);
+            tile->setObjectName(QStringLiteral("tile%1").arg(p));
+            tile->setAlignment(Qt::AlignCenter);
+            tile->setMinimumWidth(170);
+            players->addWidget(tile);
+            tiles_.push_back(tile);
+        }
+        teams->addWidget(box);
+    }
+    column->addLayout(teams);
+
+    notHeard_ = new QLabel(this);
+    notHeard_->setObjectName(QStringLiteral("notHeard"));
+    notHeard_->setWordWrap(true);
+    column->addWidget(notHeard_);
+    findings_ = new QLabel(this);
+    findings_->setObjectName(QStringLiteral("findings"));
+    findings_->setWordWrap(true);
+    findings_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
+    column->addWidget(findings_);
+
+    auto* foot = new QHBoxLayout;
+    sound_ = new QCheckBox(QStringLiteral("Sound"), this);
+    sound_->setObjectName(QStringLiteral("CheckSound"));
+    sound_->setToolTip(QStringLiteral("Sound each press as a buzz-in would."));
+    foot->addWidget(sound_);
+    diagnostic_ = new QLabel(this);
+    diagnostic_->setObjectName(QStringLiteral("diagnostic"));
+    foot->addWidget(diagnostic_, 1, Qt::AlignRight);
+    auto* close = new QPushButton(QStringLiteral("Close"), this);
+    connect(close, &QPushButton::clicked, this, &QWidget::close);
+    foot->addWidget(close);
+    column->addLayout(foot);
+}
+
+QLabel* ButtonCheckWindow::tile(int player) const {
+    if (player < 1 || player > static_cast<int>(tiles_.size())) return nullptr;
+    return tiles_[player - 1];
+}
+
+QString ButtonCheckWindow::playerName(int player) const {
+    QString name;
+    if (menu_ && player >= 1 && player <= check_->players()) {
+        name = menu_->playerNameBox(player)->text();
+    }
+    return name.isEmpty() ? QStringLiteral("Player %1").arg(player) : name;
+}
+
+int ButtonCheckWindow::extraTransmitterEntry() const {
+    return program_.forms.formextrax().Comboxmitter->currentIndex();
+}
+
+void ButtonCheckWindow::pollTick() {
+    // The recovery's messages are modal and the timer goes on firing in
+    // their event loop: one tick at a time.
+    if (inTick_ || restored_ || !screen_) return;
+    const QScopedValueRollback<bool> inTick(inTick_, true);
+    const int model = program_.state.InterfaceModel;
+    if (check_->usb()) {
+        const int value = screen_->readUsbPort();
+        diagnostic_->setText(QString::number(value));
+        const auto stuckBefore = check_->stuckLines();
+        const std::vector<int> heard = check_->hearUsb(value, program_.clock.now());
+        if (!heard.empty() || check_->stuckLines() != stuckBefore) hear(heard);
+        return;
+    }
+    const std::span<const buzzlink::Decoder> decoders =
+        buzzlink::pollDecoders(model, check_->screen());
+    const bool secondByte = !decoders.empty() && buzzlink::readsSecondByte(decoders.front());
+    const buzzlink::LinkPort link{program_.port, program_.clock, program_.state.PortAddress};
+    const std::optional<buzzlink::Code> code =
+        check::pollForCheck(link, check_->screen(), secondByte, *this);
+    if (!code || restored_) return;
+    hear(check_->hearCode(*code, extraTransmitterEntry(), program_.clock.now()));
+}
+
+void ButtonCheckWindow::hear(const std::vector<int>& players) {
+    if (!players.empty() && sound_->isChecked()) sound(players.front());
+    refresh();
+}
+
+void ButtonCheckWindow::sound(int player) {
+    if (!menu_) return;
+    const int model = program_.state.InterfaceModel;
+    const std::span<const buzzlink::Decoder> decoders =
+        buzzlink::pollDecoders(model, check_->screen());
+    const buzzlink::Decoder decoder =
+        check_->usb() || decoders.empty() ? buzzlink::Decoder::UsbWired : decoders.front();
+    buzzlink::ScreenSettings settings;
+    settings.soundSource = menu_->ComboSound->currentIndex();
+    const buzzlink::Responder r =
+        buzzlink::responderActions(decoder, check_->screen(), player, settings, false);
+    if (r.playTeamSound) {
+        const ProgramState& s = program_.state;
+        const QString* sounds[] = {&s.AlphaSound, &s.BetaSound, &s.GammaSound};
+        program_.sound.play(*sounds[static_cast<int>(r.team)]);
+    }
+    for (std::uint8_t byte : r.speakerBytes)
+        program_.port.outport(program_.state.PortAddress, byte);
+    if (!r.speakerBytes.empty()) speakerOff_->start();
+}
+
+void ButtonCheckWindow::refresh() {
+    const auto name = [this](int p) { return playerName(p); };
+    std::vector<int> stuckPlayers;
+    for (const check::ButtonCheck::Line& line : check_->stuckLines())
+        stuckPlayers.push_back(line.player);
+    const int n = playersPerTeamOf(check_->screen());
+    for (int p = 1; p <= static_cast<int>(tiles_.size()); ++p) {
+        const int count = check_->count(p);
+        const bool stuck =
+            std::find(stuckPlayers.begin(), stuckPlayers.end(), p) != stuckPlayers.end();
+        QString text = playerName(p);
+        text += count > 0 ? QStringLiteral("\nheard %1").arg(count) : QStringLiteral("\n-");
+        // On the count's line: the tile keeps its two lines, so nothing is
+        // cut off in a window the operator has not enlarged.
+        if (stuck) text += QStringLiteral(" - STUCK");
+        tiles_[p - 1]->setText(text);
+        tiles_[p - 1]->setStyleSheet(tileStyle((p - 1) / n, count > 0, stuck));
+    }
+    notHeard_->setText(check_->notHeardText(name));
+    findings_->setText(check_->findings(name, extraTransmitterEntry()).join(QLatin1Char('\n')));
+}
+
+void ButtonCheckWindow::restoreScreen() {
+    if (restored_) return;
+    restored_ = true;
+    pollTimer_->stop();
+    if (speakerOff_->isActive()) {
+        speakerOff_->stop();
+        program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
+    }
+    if (!screen_) return;
+    screen_->pauseLink(false);
+    if (timer1Was_) screen_->Timer1->start();
+    if (timer2Was_) screen_->Timer2->start();
+}
+
+void ButtonCheckWindow::closeEvent(QCloseEvent* event) {
+    restoreScreen();
+    event->accept();
+}
+
+void ButtonCheckWindow::showDiagnostic(int value) { diagnostic_->setText(QString::number(value)); }
+
+void ButtonCheckWindow::reportCommunicationProblem() {
+    program_.dialogs.message(buzzlink::communicationProblemText(),
+                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
+                             Dialogs::Buttons::Ok);
+}
+
+bool ButtonCheckWindow::askRetry() {
+    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
+                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
+                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
+}
+
+void ButtonCheckWindow::endProgram() {
+    restoreScreen();
+    program_.endProgram();
+}

@@ -1,0 +1,212 @@
+// Which interface the program runs on, and what the operator is told when
+// there is none it can use: with the machine's ports and ppdev devices
+// stood in for, and scripted message boxes.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <optional>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include "app/clock.h"
+#include "app/interfacestart.h"
+#include "app/ppdevport.h"
+#include "fakeppdev.h"
+#include "sim/simulatedinterface.h"
+#include "sim/simulatedusbmodule.h"
+#include "support/scripteddialogs.h"
+
+namespace {
+
+// The no-interface message's buttons, by their place.
+constexpr int kRetry = 0;
+constexpr int kPractice = 2;
+
+TEST(InterfaceStart, ParallelPortsAreListedLowestNumberFirst) {
+    QTemporaryDir dev;
+    for (const char* name : {"parport10", "parport2", "parport", "parportx", "lp0", "parport0"}) {
+        QFile f(dev.filePath(QLatin1String(name)));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    }
+    EXPECT_EQ(parallelPortDevices(dev.path()),
+              QStringList({dev.filePath(QStringLiteral("parport0")),
+                           dev.filePath(QStringLiteral("parport2")),
+                           dev.filePath(QStringLiteral("parport10"))}));
+    EXPECT_TRUE(parallelPortDevices(dev.filePath(QStringLiteral("none"))).isEmpty());
+}
+
+TEST(InterfaceStart, TheOptionTakesASimulatedModelOrADeviceAndSaysWhatIsWrongWithTheRest) {
+    struct Case {
+        const char* value;
+        std::optional<InterfaceChoice::Kind> kind;  // nothing: refused
+        int model;
+        const char* errorNames;  // for a refused value, a part of the error
+    };
+    using Kind = InterfaceChoice::Kind;
+    const Case cases[] = {
+        {"sim", Kind::Simulated, 170, nullptr},
+        {"sim:199", Kind::Simulated, 199, nullptr},
+        {"/dev/parport2", Kind::Parport, 0, nullptr},
+        {"sim:171", std::nullopt, 0, "\"171\""},
+        {"sim:", std::nullopt, 0, "unknown interface model"},
+        {"simulated", std::nullopt, 0, "/dev/parportN"},
+        {"parport0", std::nullopt, 0, "sim[:MODEL]"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        QString error;
+        const auto choice = parseInterfaceOption(QString::fromLatin1(c.value), &error);
+        ASSERT_EQ(choice.has_value(), c.kind.has_value()) << error.toStdString();
+        if (!choice) {
+            EXPECT_TRUE(error.contains(QLatin1String(c.errorNames))) << error.toStdString();
+            continue;
+        }
+        EXPECT_EQ(choice->kind, *c.kind);
+        if (choice->kind == Kind::Simulated) {
+            EXPECT_EQ(choice->model, c.model);
+        } else {
+            EXPECT_EQ(choice->device, QLatin1String(c.value));
+        }
+    }
+}
+
+TEST(InterfaceStart, TheSimulationRunsOnlyWhenAskedForAndAMissingPortIsExplained) {
+    struct Case {
+        const char* name;
+        const char* option;                 // --interface, or none
+        std::vector<QStringList> listings;  // what each look for ports finds
+        int openErrno;                      // for every port opened
+        std::deque<int> answers;            // to the no-interface message
+        // Expected:
+        bool runs;
+        const char* device;             // a real port opened, or nullptr for the simulation
+        int model;                      // of the simulation
+        std::vector<const char*> told;  // a part of each message shown, in order
+    };
+    const QString p0 = QStringLiteral("/dev/parport0");
+    const QString p1 = QStringLiteral("/dev/parport1");
+    const Case cases[] = {
+        {"the first port there is",
+         nullptr,
+         {{p1, QStringLiteral("/dev/parport3")}},
+         0,
+         {},
+         true,
+         "/dev/parport1",
+         0,
+         {}},
+        {"no port, the operator quits",
+         nullptr,
+         {{}},
+         0,
+         {},
+         false,
+         nullptr,
+         0,
+         {"modprobe ppdev"}},
+        {"no port, practice",
+         nullptr,
+         {{}},
+         0,
+         {kPractice},
+         true,
+         nullptr,
+         170,
+         {"modprobe ppdev"}},
+        {"no port, driver loaded meanwhile",
+         nullptr,
+         {{}, {p0}},
+         0,
+         {kRetry},
+         true,
+         "/dev/parport0",
+         0,
+         {"modprobe ppdev"}},
+        {"no permission",
+         nullptr,
+         {{p0}, {p0}},
+         EACCES,
+         {kRetry},
+         false,
+         nullptr,
+         0,
+         {"\"lp\" group", "\"lp\" group"}},
+        {"asked port missing, practice",
+         "/dev/parport1",
+         {},
+         ENOENT,
+         {kPractice},
+         true,
+         nullptr,
+         170,
+         {"modprobe ppdev"}},
+        {"asked port", "/dev/parport1", {}, 0, {}, true, "/dev/parport1", 0, {}},
+        {"asked simulation", "sim:210", {}, 0, {}, true, nullptr, 210, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Kernel k;
+        k.openErrno = c.openErrno;
+        kernel = &k;
+        QTemporaryDir proc;
+        std::size_t looks = 0;
+        PortAccess access{
+            [&] {
+                EXPECT_LT(looks, c.listings.size()) << "looked for ports again";
+                return looks < c.listings.size() ? c.listings[looks++] : QStringList();
+            },
+            [&](const QString& device) {
+                return std::make_unique<PpdevPort>(device, proc.path(), fakePpdevCalls());
+            }};
+        ScriptedDialogs dialogs;
+        dialogs.choices = c.answers;
+        ManualClock clock;
+        std::optional<InterfaceChoice> asked;
+        if (c.option) asked = parseInterfaceOption(QString::fromLatin1(c.option), nullptr);
+
+        const std::optional<InterfaceBackend> backend =
+            startInterface(asked, dialogs, clock, access);
+        ASSERT_EQ(backend.has_value(), c.runs);
+        ASSERT_EQ(dialogs.messages.size(), c.told.size());
+        for (std::size_t i = 0; i < c.told.size(); ++i) {
+            const ScriptedDialogs::Shown& shown = dialogs.messages[i];
+            EXPECT_TRUE(shown.text.contains(QLatin1String(c.told[i]))) << shown.text.toStdString();
+            // Never the box's power and cable: the box was not even asked.
+            EXPECT_FALSE(shown.text.contains(QStringLiteral("cable"))) << shown.text.toStdString();
+            EXPECT_EQ(shown.choices,
+                      QStringList({QStringLiteral("Retry"), QStringLiteral("Quit"),
+                                   QStringLiteral("Practice without a lockout box")}));
+            EXPECT_EQ(shown.icon, Dialogs::Icon::Critical);
+        }
+        if (!backend) continue;
+        if (c.device) {
+            ASSERT_NE(backend->parport, nullptr);
+            EXPECT_TRUE(backend->parport->isOpen());
+            EXPECT_EQ(backend->parport->devicePath(), QLatin1String(c.device));
+            EXPECT_FALSE(backend->isSimulated());
+            EXPECT_EQ(k.openedPath, c.device);
+        } else {
+            ASSERT_TRUE(backend->isSimulated());
+            EXPECT_EQ(backend->parport, nullptr);
+            EXPECT_EQ(backend->simulated->model(), c.model);
+            EXPECT_TRUE(describe(backend->choice).contains(QStringLiteral("Simulated")));
+        }
+        EXPECT_EQ(backend->port.get(),
+                  c.device ? static_cast<PortLibrary*>(backend->parport) : backend->simulated);
+    }
+    kernel = nullptr;
+}
+
+TEST(InterfaceStart, TheSimulatedUsbLockoutComesWithItsModule) {
+    ManualClock clock;
+    for (int model : {170, 180, 199, 200, 210}) {
+        InterfaceChoice choice;
+        choice.model = model;
+        const InterfaceBackend backend = makeBackend(choice, clock, PortAccess{});
+        EXPECT_EQ(backend.usbModule != nullptr, model == 199) << model;
+    }
+}
+
+}  // namespace
