@@ -43,6 +43,10 @@ public:
         std::printf("message: %s\n", qPrintable(text));
         return buttons == Buttons::Ok ? Answer::Ok : Answer::Yes;
     }
+    int choose(const QString& text, const QString&, Icon, const QStringList&, int) override {
+        std::printf("message: %s\n", qPrintable(text));
+        return 0;
+    }
     std::optional<QString> openFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QString> saveFile(const FileRequest&) override { return std::nullopt; }
     std::optional<QColor> chooseColour(const QColor&) override { return std::nullopt; }

@@ -127,10 +127,6 @@ public:
     QMenu* mnuHelp;
     QAction* mnuVersionInfo;
     QAction* mnuContactMarlowen;
-    // After the menus above: the match itself. Further match items are
-    // appended to it.
-    QMenu* mnuMatch;
-    QAction* mnuAssignButtons;
 
     // --- Event handlers ---------------------------------------------------
     //
@@ -167,12 +163,14 @@ public:
     void mnuVersionInfo_Click();
     void mnuContactMarlowen_Click();
     void mnuExit_Click();
-    // The "&Match" menu (menu/matchmenu.cpp).
-    void mnuAssignButtons_Click();
 
     // The operator's aids before and during a match.
     QMenu* mnuMatch;
     QAction* mnuCheckButtons;
+    // Binds buttons on input devices to players; enabled only when they are
+    // the interface.
+    QAction* mnuAssignButtons;
+    void mnuAssignButtons_Click();
 
     // The line at the foot of the menu that says how the last buzz-in was
     // decided (a tie drawn, a second respondent waiting); empty after a
@@ -210,7 +208,6 @@ protected:
 private:
     void buildWidgets();
     void buildMenus();
-    void buildMatchMenu();
     void buildOperatorAids();
     void connectHandlers();
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/commandline.h"
+#include "app/interfacestart.h"
 #include "buttonsrig.h"
 
 using buttons::InputBox;
@@ -258,7 +259,15 @@ TEST(InputBox, TheCommandLineChoosesAWirelessModelForButtons) {
         ASSERT_TRUE(choice) << error.toStdString();
         EXPECT_EQ(choice->kind, InterfaceChoice::Kind::Input);
         EXPECT_EQ(choice->model, c.model);
-        EXPECT_TRUE(InputBox::isInputModel(choice->model));
+        // The box on this machine's input devices, with nothing assigned:
+        // it opens none of them.
+        ManualClock clock;
+        const InterfaceBackend backend = makeBackend(*choice, clock, PortAccess::system());
+        ASSERT_NE(backend.input, nullptr);
+        EXPECT_EQ(backend.port.get(), backend.input);
+        EXPECT_EQ(backend.input->model(), c.model);
+        EXPECT_TRUE(backend.input->devices().empty());
+        EXPECT_FALSE(backend.isSimulated()) << "no contestant panel for real buttons";
     }
 }
 
