@@ -20,6 +20,8 @@
 #include "buttons/assignbuttons.h"
 #include "buttons/inputbuttons.h"
 #include "buttonsrig.h"
+#include "check/buttoncheck.h"
+#include "check/buttoncheckwindow.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
@@ -289,4 +291,26 @@ TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFres
     const QStringList each{QStringLiteral("Three first; nobody else has pressed."),
                            QStringLiteral("Three first; next Four, 150 ms later.")};
     EXPECT_EQ(lines, each + each + each);
+}
+
+TEST(ButtonRoad, CheckButtonsHearsEveryButtonPressedOverAndOver) {
+    ButtonRoad road;
+    auto& rig = road.rig;
+    buttons::ButtonAssignment a;
+    for (int p = 1; p <= 8; ++p)
+        a.bind(rig.pad(p <= 4 ? 1 : 2).identity, "Buzzer pad", ButtonsRig::kKey0 + (p - 1) % 4, p);
+    rig.box.setAssignment(a);
+    ButtonCheckWindow check(road.program, road.menu, road.screen);
+    check.pollTick();  // polling from the moment the window is up
+    for (int p : {1, 2, 1, 6, 1}) {
+        rig.press(p, rig.now() + 0.01);
+        for (int i = 0; i < 3; ++i) {
+            rig.clock.advance(0.1);
+            check.pollTick();
+        }
+    }
+    EXPECT_EQ(check.results().count(1), 3);
+    EXPECT_EQ(check.results().count(2), 1);
+    EXPECT_EQ(check.results().count(6), 1);
+    EXPECT_EQ(check.results().notHeard(), (std::vector<int>{3, 4, 5, 7, 8}));
 }
