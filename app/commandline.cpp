@@ -32,6 +32,29 @@ std::optional<InterfaceChoice> parseSimulated(const QString& value, QString* err
     return choice;
 }
 
+std::optional<InterfaceChoice> parseInput(const QString& value, QString* error) {
+    if (value != QLatin1String("input") && !value.startsWith(QLatin1String("input:")))
+        return std::nullopt;
+    InterfaceChoice choice;
+    choice.kind = InterfaceChoice::Kind::Input;
+    // Model 200: each code names one player and the second place can be
+    // held.
+    choice.model = 200;
+    if (value.size() > 5) {
+        bool ok = false;
+        const int model = value.mid(6).toInt(&ok);
+        if (!ok || (model != 170 && model != 200)) {
+            if (error) {
+                *error = QStringLiteral("input buttons work as model 200 or 170, not \"%1\"")
+                             .arg(value.mid(6));
+            }
+            return std::nullopt;
+        }
+        choice.model = model;
+    }
+    return choice;
+}
+
 std::optional<InterfaceChoice> parseDevice(const QString& value, QString*) {
     if (!value.startsWith(u'/')) return std::nullopt;
     InterfaceChoice choice;
@@ -43,6 +66,9 @@ std::optional<InterfaceChoice> parseDevice(const QString& value, QString*) {
 constexpr InterfaceForm kForms[] = {
     {"sim[:MODEL]", "the simulated box of that model: 170 when none is given, 180, 199, 200 or 210",
      &parseSimulated},
+    {"input[:MODEL]",
+     "USB buttons, game controllers or keyboards as buzzers, read as model 200 or 170",
+     &parseInput},
     {"/dev/parportN", "a parallel port device such as /dev/parport1", &parseDevice},
 };
 
@@ -114,6 +140,9 @@ QString describe(const InterfaceChoice& choice) {
     if (choice.kind == InterfaceChoice::Kind::Simulated) {
         return QStringLiteral("Simulated interface, model %1 (no hardware in use)")
             .arg(choice.model);
+    }
+    if (choice.kind == InterfaceChoice::Kind::Input) {
+        return QStringLiteral("Buttons on input devices, as model %1").arg(choice.model);
     }
     return QStringLiteral("Parallel port %1").arg(choice.device);
 }

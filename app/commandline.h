@@ -10,8 +10,9 @@
 // chosen on the command line (or, when none is there, by start-up), not a
 // setting of the program.
 struct InterfaceChoice {
-    enum class Kind { Simulated, Parport } kind = Kind::Simulated;
-    int model = 170;  // for the simulated box
+    // Input: the simulated box driven by buttons on Linux input devices.
+    enum class Kind { Simulated, Parport, Input } kind = Kind::Simulated;
+    int model = 170;  // for the simulated box (200 by default for Input)
     QString device;   // for a real port, e.g. /dev/parport0
 };
 

@@ -4,6 +4,7 @@
 
 #include "app/dialogs.h"
 #include "app/ppdevport.h"
+#include "buttons/inputbox.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
 
@@ -30,6 +31,14 @@ InterfaceBackend makeBackend(const InterfaceChoice& choice, Clock& clock,
         if (choice.model == 199) backend.usbModule = std::make_unique<SimulatedUsbModule>();
         break;
     }
+    case InterfaceChoice::Kind::Input: {
+        // The simulated box, fed by buttons on this machine's input devices.
+        std::unique_ptr<buttons::InputBox> box =
+            buttons::InputBox::onInputDevices(choice.model, clock);
+        backend.input = box.get();
+        backend.port = std::move(box);
+        break;
+    }
     case InterfaceChoice::Kind::Parport: {
         std::unique_ptr<PpdevPort> port = access.open(choice.device);
         backend.parport = port.get();
@@ -46,6 +55,8 @@ std::vector<NoInterfaceChoice> noInterfaceChoices() {
         {Action::Retry, QStringLiteral("Retry"), {}},
         {Action::Quit, QStringLiteral("Quit"), {}},
         {Action::Use, QStringLiteral("Practice without a lockout box"), practiceInterface()},
+        {Action::Use, QStringLiteral("Use USB buttons"),
+         InterfaceChoice{InterfaceChoice::Kind::Input, 200, {}}},
     };
 }
 
@@ -71,7 +82,8 @@ namespace {
 QString practiceHint() {
     return QStringLiteral(
         "\n\nTo practise without the interface, choose \"Practice without a lockout box\": "
-        "Torvanel then runs on a simulated interface.");
+        "Torvanel then runs on a simulated interface. To play with USB buttons, game "
+        "controllers or keyboards as buzzers, choose \"Use USB buttons\".");
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ class PortLibrary;
 class PpdevPort;
 class SimulatedInterface;
 class SimulatedUsbModule;
+namespace buttons {
+class InputBox;
+}
 
 // What the program runs on: the port it talks through and, for the
 // simulated interface, the box (and model 199's USB module) that the
@@ -30,6 +33,7 @@ struct InterfaceBackend {
     std::unique_ptr<PortLibrary> port;
     PpdevPort* parport = nullptr;             // when `port` is a real port
     SimulatedInterface* simulated = nullptr;  // when `port` is the simulated box
+    buttons::InputBox* input = nullptr;       // when `port` is the box on input devices
     std::unique_ptr<SimulatedUsbModule> usbModule;
 
     bool isSimulated() const { return simulated != nullptr; }

@@ -18,6 +18,8 @@
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
 #include "app/titleform.h"
+#include "buttons/inputbox.h"
+#include "buttons/inputbuttons.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
 #include "sim/contestantpanel.h"
@@ -106,9 +108,19 @@ int main(int argc, char* argv[]) {
         std::_Exit(0);
     });
 
+    // Buttons on input devices: their assignment, the operator's notices,
+    // and the window that binds them.
+    std::unique_ptr<InputButtons> inputButtons;
+    if (backend->input) {
+        inputButtons = std::make_unique<InputButtons>(program, *backend->input);
+        inputButtons->loadAssignment();
+    }
+
     if (!program.forms.titleForm().startUp()) return 0;
     record::offerResume(program);
     QApplication::setQuitOnLastWindowClosed(true);
+
+    if (inputButtons) inputButtons->offerToAssign();
 
     // With the simulated box, the contestants press its buttons here (the
     // simulated USB module's for model 199).

@@ -83,6 +83,14 @@ public:
     void clearDecision();
     const DecisionNote& decision() const { return decision_; }
 
+    // When buttons on input devices are the interface: opens the window that
+    // assigns them to players. Unset with any other interface.
+    void setButtonAssigner(std::function<void()> open) { buttonAssigner_ = std::move(open); }
+    bool canAssignButtons() const { return static_cast<bool>(buttonAssigner_); }
+    void assignButtons() {
+        if (buttonAssigner_) buttonAssigner_();
+    }
+
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
     void endProgram();
@@ -104,4 +112,5 @@ private:
     bool simulated_ = false;
     DecisionNote decision_;
     std::function<void()> endHandler_;
+    std::function<void()> buttonAssigner_;
 };

@@ -2,7 +2,7 @@
 //
 //   bench_buzzin_latency [--presses N] [--model M] [--screen 2_4|2_5|3_4|3_5]
 //                        [--min-delay MS] [--max-delay MS] [--idle S] [--seed N]
-//                        [--record]
+//                        [--record] [--buttons]
 //
 // A real play screen (under Xvfb or with QT_QPA_PLATFORM=offscreen) polls
 // the simulated box from its own porttimer in the event loop. A timer in the
@@ -31,10 +31,15 @@
 // thread, as the program runs it). The figures are given for each,
 // and the screen's own part of the road (from the poll's tick to the name
 // painted) compared.
+//
+// With --buttons (models 170 and 200) the box is the input box, and each
+// press is a key event with the press's timestamp from a scripted input
+// device: the same presses at the same moments, through the button road.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <random>
 #include <vector>
@@ -53,6 +58,8 @@
 #include "app/random.h"
 #include "app/soundoutput.h"
 #include "bench/windowbench.h"
+#include "buttons/inputbox.h"
+#include "buttons/scriptedpresssource.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
@@ -233,17 +240,37 @@ int main(int argc, char* argv[]) {
     const int idle = argument(args, "--idle", "60").toInt();
     const unsigned seed = argument(args, "--seed", "1").toUInt();
     const bool recordSwitch = args.contains(QStringLiteral("--record"));
-    if (!SimulatedInterface::isKnownModel(model) || model == 199) {
-        std::fprintf(stderr, "--model: 170, 180, 200 or 210\n");
+    const bool useButtons = args.contains(QStringLiteral("--buttons"));
+    if (!SimulatedInterface::isKnownModel(model) || model == 199 ||
+        (useButtons && !buttons::InputBox::isInputModel(model))) {
+        std::fprintf(stderr, "--model: 170, 180, 200 or 210 (170 or 200 with --buttons)\n");
         return 2;
     }
 
     SteadyClock clock;
-    SimulatedInterface box(model, clock);
+    SeededRandom random(seed);
+    // With --buttons: one pad whose key 288 + p - 1 is player p.
+    buttons::ScriptedPressSource pad;
+    buttons::DeviceInfo padInfo;
+    padInfo.id = 1;
+    padInfo.identity = {0x1209, 0x4d42, QStringLiteral("PAD"), QString()};
+    padInfo.name = QStringLiteral("Buzzer pad");
+    std::unique_ptr<SimulatedInterface> boxOwner;
+    if (useButtons) {
+        auto input = std::make_unique<buttons::InputBox>(model, clock, pad, random);
+        buttons::ButtonAssignment a;
+        for (int p = 1; p <= 15; ++p)
+            a.bind(padInfo.identity, padInfo.name, 287 + p, p);
+        input->setAssignment(a);
+        pad.plug(padInfo);
+        boxOwner = std::move(input);
+    } else {
+        boxOwner = std::make_unique<SimulatedInterface>(model, clock);
+    }
+    SimulatedInterface& box = *boxOwner;
     StampedPort port(box, clock);
     StampingSound sound(clock);
     CountingDialogs dialogs;
-    SeededRandom random(seed);
     QTemporaryDir programDir;
     QTemporaryDir configDir;
     // Before the program: recorders outlive the windows.
@@ -267,10 +294,10 @@ int main(int argc, char* argv[]) {
     menu.ComboSound->setCurrentIndex(2);
     s.showScreen();
     QCoreApplication::processEvents();
-    std::printf("platform %s, %s %dx%d, model %d, %d presses %d-%d ms after each clear%s\n",
+    std::printf("platform %s, %s %dx%d, model %d%s, %d presses %d-%d ms after each clear%s\n",
                 qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
-                s.width(), s.height(), model, presses, minDelay, maxDelay,
-                recordSwitch ? ", each with the record off and on" : "");
+                s.width(), s.height(), model, useButtons ? " (input box)" : "", presses, minDelay,
+                maxDelay, recordSwitch ? ", each with the record off and on" : "");
 
     if (recordSwitch) {
         // The record holds a match from here on, as after the program's start.
@@ -349,8 +376,14 @@ int main(int argc, char* argv[]) {
     QObject::connect(&pressTimer, &QTimer::timeout, [&] {
         const int input = box.inputOfPlayer(pair, current.player);
         current.pressed = clock.now();
-        box.press(input);
-        box.release(input);
+        if (useButtons) {
+            const auto at = static_cast<std::int64_t>(std::llround(current.pressed * 1e6));
+            pad.key(padInfo.id, 287 + current.player, at, buttons::kKeyDown);
+            pad.key(padInfo.id, 287 + current.player, at + 80000, buttons::kKeyUp);
+        } else {
+            box.press(input);
+            box.release(input);
+        }
         giveUp.start();
     });
     // After the screen's own handler: the tick that read the code is over.

@@ -295,6 +295,17 @@ void SetupMenu::buildOperatorAids() {
         addItem(mnuMatch, QStringLiteral("Check &Buttons..."), QStringLiteral("mnuCheckButtons"));
     connect(mnuCheckButtons, &QAction::triggered, this,
             [this] { ButtonCheckWindow::open(program_, *this); });
+    mnuAssignButtons =
+        addItem(mnuMatch, QStringLiteral("Assign &Buttons..."), QStringLiteral("mnuAssignButtons"));
+    // Only buttons on input devices are assigned here; a lockout box's
+    // transmitters come with their numbers.
+    mnuAssignButtons->setStatusTip(
+        QStringLiteral("USB buttons, game controllers or keyboards as buzzers "
+                       "(torvanel --interface input)"));
+    auto followInterface = [this] { mnuAssignButtons->setEnabled(program_.canAssignButtons()); };
+    followInterface();
+    connect(mnuMatch, &QMenu::aboutToShow, this, followInterface);
+    connect(mnuAssignButtons, &QAction::triggered, this, [this] { mnuAssignButtons_Click(); });
 
     decisionLine = new QLabel(this);
     decisionLine->setObjectName(QStringLiteral("decisionLine"));
@@ -303,6 +314,8 @@ void SetupMenu::buildOperatorAids() {
 }
 
 void SetupMenu::showDecision(const QString& text) { decisionLine->setText(text); }
+
+void SetupMenu::mnuAssignButtons_Click() { program_.assignButtons(); }
 
 void SetupMenu::connectHandlers() {
     connect(ComboTeams, &QComboBox::currentIndexChanged, this, [this] { ComboTeams_Click(); });

@@ -178,6 +178,10 @@ public:
 
     // The operator's aids before and during a match, in the Match menu.
     QAction* mnuCheckButtons;
+    // Binds buttons on input devices to players; enabled only when they are
+    // the interface.
+    QAction* mnuAssignButtons;
+    void mnuAssignButtons_Click();
 
     // The line at the foot of the menu that says how the last buzz-in was
     // decided (a tie drawn, a second respondent waiting); empty after a

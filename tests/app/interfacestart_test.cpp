@@ -177,7 +177,8 @@ TEST(InterfaceStart, TheSimulationRunsOnlyWhenAskedForAndAMissingPortIsExplained
             EXPECT_FALSE(shown.text.contains(QStringLiteral("cable"))) << shown.text.toStdString();
             EXPECT_EQ(shown.choices,
                       QStringList({QStringLiteral("Retry"), QStringLiteral("Quit"),
-                                   QStringLiteral("Practice without a lockout box")}));
+                                   QStringLiteral("Practice without a lockout box"),
+                                   QStringLiteral("Use USB buttons")}));
             EXPECT_EQ(shown.icon, Dialogs::Icon::Critical);
         }
         if (!backend) continue;
@@ -197,6 +198,8 @@ TEST(InterfaceStart, TheSimulationRunsOnlyWhenAskedForAndAMissingPortIsExplained
                   c.device ? static_cast<PortLibrary*>(backend->parport) : backend->simulated);
     }
     kernel = nullptr;
+    // The last button runs the box on this machine's input devices.
+    EXPECT_EQ(noInterfaceChoices().back().use.kind, InterfaceChoice::Kind::Input);
 }
 
 TEST(InterfaceStart, TheSimulatedUsbLockoutComesWithItsModule) {

@@ -1,0 +1,91 @@
+// The real source without a kernel device: who a device is comes from
+// sysfs, and nodes that are no input device, or that nobody wants, give
+// nothing.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include "buttons/evdevpresssource.h"
+
+namespace {
+
+void write(const QString& path, const QByteArray& text) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+}
+
+}  // namespace
+
+TEST(EvdevPressSource, AnInputNodeIsKnownBySysfsAndNothingButADeviceIsRead) {
+    QTemporaryDir sys;
+    QTemporaryDir dev;
+    const QString base = sys.path() + QStringLiteral("/event7/device/");
+    write(base + "name", "Arcade Encoder\n");
+    write(base + "id/vendor", "0079\n");
+    write(base + "id/product", "0006\n");
+    write(base + "uniq", "\n");
+    write(base + "phys", "usb-0000:00:14.0-2/input0\n");
+
+    const buttons::DeviceInfo info = buttons::EvdevPressSource::describe(sys.path(), "event7");
+    EXPECT_EQ(info.name, QStringLiteral("Arcade Encoder"));
+    EXPECT_EQ(info.identity.vendor, 0x0079);
+    EXPECT_EQ(info.identity.product, 0x0006);
+    EXPECT_TRUE(info.identity.serial.isEmpty());
+    EXPECT_EQ(info.identity.key(), QStringLiteral("0079:0006 at usb-0000:00:14.0-2/input0"));
+
+    // A plain file where a node should be: opened (it is wanted) but no
+    // input device, so nothing is added; later files are seen by the watch.
+    write(dev.path() + "/event7", "");
+    buttons::EvdevPressSource source(dev.path(), sys.path());
+    int asked = 0;
+    source.setSelection({[&](const buttons::DeviceIdentity& d) {
+                             ++asked;
+                             return d.vendor == 0x0079;
+                         },
+                         true});
+    std::vector<buttons::DeviceChange> changes;
+    std::vector<buttons::InputEvent> events;
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 1);
+    write(dev.path() + "/event8", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 3) << "the new node was noticed and both were looked at again";
+    EXPECT_TRUE(changes.empty());
+    EXPECT_TRUE(events.empty());
+}
+
+TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
+    if (geteuid() == 0) GTEST_SKIP() << "root may open any node";
+    QTemporaryDir sys;
+    QTemporaryDir dev;
+    write(sys.path() + "/event9/device/name", "Arcade Encoder\n");
+    const QString node = dev.path() + "/event9";
+    write(node, "");
+    ASSERT_TRUE(QFile::setPermissions(node, QFileDevice::Permissions{}));
+
+    buttons::EvdevPressSource source(dev.path(), sys.path());
+    source.setSelection({[](const buttons::DeviceIdentity&) { return true; }, true});
+    std::vector<buttons::DeviceChange> changes;
+    std::vector<buttons::InputEvent> events;
+    // There at start-up: udev had long given it its permissions, so the
+    // refusal is named at once, and only once.
+    source.drain(changes, events);
+    source.drain(changes, events);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, buttons::DeviceChange::Kind::PermissionDenied);
+    EXPECT_EQ(changes[0].device.path, node);
+    EXPECT_EQ(changes[0].device.name, QStringLiteral("Arcade Encoder"));
+
+    // A node that appears later is given udev's moment before it is named.
+    write(sys.path() + "/event10/device/name", "Game Pad\n");
+    write(dev.path() + "/event10", "");
+    ASSERT_TRUE(QFile::setPermissions(dev.path() + "/event10", QFileDevice::Permissions{}));
+    source.drain(changes, events);
+    EXPECT_EQ(changes.size(), 1u);
+}
