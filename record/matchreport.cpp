@@ -78,14 +78,7 @@ bool writeMatchReport(const QString& path, const QString& heading,
         text(bold, cols[c] * width, headers[c]);
     y += lineOf(bold);
     for (const PlayerLine& pl : stats.players) {
-        const QString team =
-            pl.team < stats.teams.size() ? stats.teams[pl.team] : QString::number(pl.team + 1);
-        const QString cells[] = {pl.name.isEmpty() ? QStringLiteral("#%1").arg(pl.player) : pl.name,
-                                 team,
-                                 QString::number(pl.buzzIns),
-                                 QString::number(pl.tiesIn),
-                                 QString::number(pl.tiesWon),
-                                 QString::number(pl.points)};
+        const QStringList cells = playerCells(stats, pl);
         for (int c = 0; c < 6; ++c)
             text(body, cols[c] * width, cells[c]);
         y += lineOf(body);

@@ -235,4 +235,15 @@ QByteArray toCsv(const std::vector<RecordedEvent>& events) {
     return out;
 }
 
+QStringList playerCells(const MatchStats& stats, const PlayerLine& line) {
+    const QString team =
+        line.team < stats.teams.size() ? stats.teams[line.team] : QString::number(line.team + 1);
+    return {line.name.isEmpty() ? QStringLiteral("#%1").arg(line.player) : line.name,
+            team,
+            QString::number(line.buzzIns),
+            QString::number(line.tiesIn),
+            QString::number(line.tiesWon),
+            QString::number(line.points)};
+}
+
 }  // namespace record

@@ -37,6 +37,10 @@ struct MatchStats {
 // from the buzz-in to the next clear (or re-arm, or a new start).
 MatchStats computeStats(const std::vector<RecordedEvent>& events);
 
+// A player's line as shown: name (or number), team, buzz-ins, ties drawn
+// for, ties won, points on the floor.
+QStringList playerCells(const MatchStats& stats, const PlayerLine& line);
+
 // One line in words, such as "Anna (Beta) buzzed in" or "Beta 10 -> 20 (F3)".
 QString describe(const RecordedEvent& event, const QStringList& teams);
 

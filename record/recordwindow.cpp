@@ -328,14 +328,7 @@ void RecordWindow::updateStats() {
     playerTable->setRowCount(int(stats_.players.size()));
     int row = 0;
     for (const PlayerLine& p : stats_.players) {
-        const QString team =
-            p.team < stats_.teams.size() ? stats_.teams[p.team] : QString::number(p.team + 1);
-        const QString cells[] = {p.name.isEmpty() ? QStringLiteral("#%1").arg(p.player) : p.name,
-                                 team,
-                                 QString::number(p.buzzIns),
-                                 QString::number(p.tiesIn),
-                                 QString::number(p.tiesWon),
-                                 QString::number(p.points)};
+        const QStringList cells = playerCells(stats_, p);
         for (int c = 0; c < 6; ++c)
             playerTable->setItem(row, c, new QTableWidgetItem(cells[c]));
         ++row;
