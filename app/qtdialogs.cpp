@@ -21,9 +21,10 @@ QString qtFilterFrom(const QString& pipeFilter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Icon icon,
-                                   Buttons buttons) {
-    QMessageBox box(QApplication::activeWindow());
+// A box over the active window; without a title of its own it carries the
+// program's name.
+static void prepare(QMessageBox& box, const QString& text, const QString& title, Dialogs::Icon icon) {
+    using Icon = Dialogs::Icon;
     box.setWindowTitle(title.isEmpty() ? programTitle() : title);
     box.setText(text);
     switch (icon) {
@@ -33,6 +34,12 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Ic
     case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
     case Icon::Information: box.setIcon(QMessageBox::Information); break;
     }
+}
+
+Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Icon icon,
+                                   Buttons buttons) {
+    QMessageBox box(QApplication::activeWindow());
+    prepare(box, text, title, icon);
     switch (buttons) {
     case Buttons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
     case Buttons::OkCancel: box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel); break;
@@ -59,15 +66,7 @@ Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Ic
 int QtDialogs::choose(const QString& text, const QString& title, Icon icon,
                       const QStringList& buttons, int escapeIndex) {
     QMessageBox box(QApplication::activeWindow());
-    box.setWindowTitle(title.isEmpty() ? programTitle() : title);
-    box.setText(text);
-    switch (icon) {
-    case Icon::None: box.setIcon(QMessageBox::NoIcon); break;
-    case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case Icon::Question: box.setIcon(QMessageBox::Question); break;
-    case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Icon::Information: box.setIcon(QMessageBox::Information); break;
-    }
+    prepare(box, text, title, icon);
     std::vector<QPushButton*> added;
     for (const QString& label : buttons)
         added.push_back(box.addButton(label, QMessageBox::ActionRole));
