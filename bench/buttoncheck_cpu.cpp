@@ -33,16 +33,9 @@ int main(int argc, char** argv) {
         if (screenName(s).endsWith(screenArg)) pair = s;
     }
 
-    SteadyClock clock;
-    SimulatedInterface box{model, clock};
-    windowbench::Silence sound;
-    QtDialogs dialogs;
-    SeededRandom random{1};
-    QTemporaryDir programDir;
-    QTemporaryDir configDir;
-    Program program{box,     clock,  sound,
-                    dialogs, random, ProgramPaths{programDir.path(), configDir.path()}};
-    program.state.PortAddress = 888;
+    windowbench::QuietProgram quiet(model);
+    SimulatedInterface& box = quiet.box;
+    Program& program = quiet.program;
     program.state.InterfaceModel = static_cast<std::int16_t>(model);
 
     PlayScreen& screen = program.forms.playScreen(pair);
