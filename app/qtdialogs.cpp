@@ -23,7 +23,8 @@ QString qtFilterFrom(const QString& pipeFilter) {
 
 // A box over the active window; without a title of its own it carries the
 // program's name.
-static void prepare(QMessageBox& box, const QString& text, const QString& title, Dialogs::Icon icon) {
+static void prepare(QMessageBox& box, const QString& text, const QString& title,
+                    Dialogs::Icon icon) {
     using Icon = Dialogs::Icon;
     box.setWindowTitle(title.isEmpty() ? programTitle() : title);
     box.setText(text);

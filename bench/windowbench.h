@@ -59,9 +59,7 @@ struct QuietProgram {
     Program program{box,     clock,  sound,
                     dialogs, random, ProgramPaths{programDir.path(), configDir.path()}};
 
-    explicit QuietProgram(int model = 180) : box{model, clock} {
-        program.state.PortAddress = 888;
-    }
+    explicit QuietProgram(int model = 180) : box{model, clock} { program.state.PortAddress = 888; }
 };
 
 }  // namespace windowbench
