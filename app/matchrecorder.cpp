@@ -1,55 +1,26 @@
-#include "record/matchrecorder.h"
-
-#include <array>
-#include <utility>
+#include "app/matchrecorder.h"
 
 namespace record {
 
-namespace {
-
-constexpr std::array<std::pair<EventKind, const char*>, 25> kNames{{
-    {EventKind::ProgramStarted, "program-started"},
-    {EventKind::ProgramEnded, "program-ended"},
-    {EventKind::MatchStarted, "match-started"},
-    {EventKind::Cleared, "cleared"},
-    {EventKind::Armed, "armed"},
-    {EventKind::BuzzIn, "buzz-in"},
-    {EventKind::Tie, "tie"},
-    {EventKind::SecondPlaceCaptured, "second-place-captured"},
-    {EventKind::SecondPlaceReleased, "second-place-released"},
-    {EventKind::TimerStarted, "timer-started"},
-    {EventKind::TimerStopped, "timer-stopped"},
-    {EventKind::TimerExpired, "timer-expired"},
-    {EventKind::ClockStarted, "clock-started"},
-    {EventKind::ClockStopped, "clock-stopped"},
-    {EventKind::ClockExpired, "clock-expired"},
-    {EventKind::ScoreChanged, "score-changed"},
-    {EventKind::ScoreUndone, "score-undone"},
-    {EventKind::ScoreRedone, "score-redone"},
-    {EventKind::SetupOpened, "setup-opened"},
-    {EventKind::SetupSaved, "setup-saved"},
-    {EventKind::CommFailed, "comm-failed"},
-    {EventKind::CommRecovered, "comm-recovered"},
-    {EventKind::OptionChanged, "option-changed"},
-    {EventKind::Decision, "decision"},
-    {EventKind::MatchResumed, "match-resumed"},
-}};
-
-}  // namespace
-
 QString kindName(EventKind kind) {
-    for (const auto& [k, name] : kNames)
-        if (k == kind) return QString::fromLatin1(name);
+    for (const KindFormat& f : kKindFormats)
+        if (f.kind == kind) return QString::fromLatin1(f.name);
     return {};
 }
 
 bool kindFromName(const QString& name, EventKind& kind) {
-    for (const auto& [k, n] : kNames)
-        if (name == QLatin1String(n)) {
-            kind = k;
+    for (const KindFormat& f : kKindFormats)
+        if (name == QLatin1String(f.name)) {
+            kind = f.kind;
             return true;
         }
     return false;
+}
+
+QStringList kindKeys(EventKind kind) {
+    for (const KindFormat& f : kKindFormats)
+        if (f.kind == kind) return QString::fromLatin1(f.keys).split(u' ', Qt::SkipEmptyParts);
+    return {};
 }
 
 }  // namespace record
