@@ -83,13 +83,9 @@ ButtonCheckWindow::ButtonCheckWindow(Program& program, SetupMenu& menu, PlayScre
                                                   buzzlink::usesUsbPoll(model, screen.screen()));
     buildTiles();
 
-    // The play screen's own poll and clocks wait while the check talks to
-    // the interface; the check hands them back as they were.
-    screen.pauseLink(true);
-    timer1Was_ = screen.Timer1->isActive();
-    timer2Was_ = screen.Timer2->isActive();
-    screen.Timer1->stop();
-    screen.Timer2->stop();
+    // Only the check talks to the interface while it is open; the clocks
+    // are the operator's and go on as they were.
+    pauseScreens(true);
 
     speakerOff_ = new QTimer(this);
     speakerOff_->setSingleShot(true);
@@ -192,6 +188,8 @@ void ButtonCheckWindow::pollTick() {
     // their event loop: one tick at a time.
     if (inTick_ || restored_ || !screen_) return;
     const QScopedValueRollback<bool> inTick(inTick_, true);
+    // A screen shown since (the team count changed) waits too.
+    pauseScreens(true);
     const int model = program_.state.InterfaceModel;
     if (check_->usb()) {
         const int value = screen_->readUsbPort();
@@ -267,11 +265,83 @@ void ButtonCheckWindow::restoreScreen() {
         speakerOff_->stop();
         program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
     }
-    if (!screen_) return;
-    screen_->pauseLink(false);
-    if (timer1Was_) screen_->Timer1->start();
-    if (timer2Was_) screen_->Timer2->start();
+    pauseScreens(false);
+    // The check's last poll left the box listening. A screen that is not
+    // polling now would see a press made from here on as a buzz-in at its
+    // next clear, where without the check the press is lost: the box is
+    // drained until a screen polls it again.
+    if (!check_->usb() && menu_ && !anyScreenPolling(program_)) {
+        const std::span<const buzzlink::Decoder> decoders =
+            buzzlink::pollDecoders(program_.state.InterfaceModel, check_->screen());
+        const bool secondByte = !decoders.empty() && buzzlink::readsSecondByte(decoders.front());
+        new check::CheckDrain(program_, *menu_, check_->screen(), secondByte);
+    }
 }
+
+void ButtonCheckWindow::pauseScreens(bool paused) {
+    for (ScreenPair s : kAllScreens) {
+        if (program_.forms.isLoaded(s)) program_.forms.playScreen(s).pauseLink(paused);
+    }
+}
+
+bool ButtonCheckWindow::anyScreenPolling(Program& program) {
+    for (ScreenPair s : kAllScreens) {
+        if (!program.forms.isLoaded(s)) continue;
+        const PlayScreen& screen = program.forms.playScreen(s);
+        if (screen.porttimer->isActive() && !screen.linkPaused()) return true;
+    }
+    return false;
+}
+
+namespace check {
+
+CheckDrain::CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte)
+    : QObject(&owner), program_(program), screen_(screen), secondByte_(secondByte) {
+    setObjectName(QStringLiteral("checkdrain"));
+    auto* timer = new QTimer(this);
+    timer->setInterval(100);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, &CheckDrain::tick);
+    timer->start();
+}
+
+void CheckDrain::tick() {
+    if (inTick_ || done_) return;
+    const QScopedValueRollback<bool> inTick(inTick_, true);
+    // A screen polls again: from here on a press is its buzz-in.
+    if (ButtonCheckWindow::anyScreenPolling(program_) || ButtonCheckWindow::find(program_)) {
+        finish();
+        return;
+    }
+    const buzzlink::LinkPort link{program_.port, program_.clock, program_.state.PortAddress};
+    // A code fetched leaves the box deaf until the next poll, as after a
+    // buzz-in: nothing more to drain.
+    if (pollForCheck(link, screen_, secondByte_, *this)) finish();
+}
+
+void CheckDrain::finish() {
+    done_ = true;
+    deleteLater();
+}
+
+void CheckDrain::reportCommunicationProblem() {
+    program_.dialogs.message(buzzlink::communicationProblemText(),
+                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
+                             Dialogs::Buttons::Ok);
+}
+
+bool CheckDrain::askRetry() {
+    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
+                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
+                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
+}
+
+void CheckDrain::endProgram() {
+    finish();
+    program_.endProgram();
+}
+
+}  // namespace check
 
 void ButtonCheckWindow::closeEvent(QCloseEvent* event) {
     restoreScreen();
