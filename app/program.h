@@ -73,6 +73,9 @@ public:
     // recorder that keeps nothing; the recorder must outlive the windows.
     record::MatchRecorder& recorder() { return *recorder_; }
     void setRecorder(record::MatchRecorder& recorder) { recorder_ = &recorder; }
+    // The team and player names the record last heard ({"teams", "players"}),
+    // so that a change of names is told once.
+    QJsonObject recordedNames;
 
     // The line at the foot of both set-up menus that says how the last
     // buzz-in was decided. showDecision puts `note` there in place of the

@@ -48,7 +48,9 @@ enum class EventKind {
     OptionChanged,        // {"option": name, "value": ...}
     Decision,             // how a buzz-in was decided: {"text": line shown to the operator, ...}
     MatchResumed,         // an interrupted match put back on the boards: {"from": match id,
-                          //  "scores": [n...], "clock": seconds left}
+                          //  "scores": [n...], "clock": seconds left, "teams", "players"}
+    NamesChanged,         // the names in use from now on: {"screen": "2_4", "teams": [names],
+                          //  "players": [[names]...]}
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

@@ -114,6 +114,16 @@ bool offerResume(Program& program) {
     }
 
     PlayScreen& screen = program.forms.playScreen(currentPair(program));
+    // The names first: the boards then read as the question did.
+    SetupMenu& menu = screen.menu();
+    const int perTeam = playersPerTeamOf(screen.screen());
+    for (int t = 0; t < screen.variant().teams && t < m.state.teams.size(); ++t) {
+        menu.teamNameBox(t)->setText(m.state.teams[t]);
+        if (std::size_t(t) >= m.state.players.size()) continue;
+        const QStringList& players = m.state.players[std::size_t(t)];
+        for (int i = 0; i < perTeam && i < players.size(); ++i)
+            menu.playerNameBox(t * perTeam + i + 1)->setText(players[i]);
+    }
     QJsonArray scores;
     for (int t = 0; t < screen.variant().teams; ++t) {
         const int value = std::clamp(m.state.score(t), -32768, 32767);
@@ -128,8 +138,14 @@ bool offerResume(Program& program) {
     screen.Timer2->stop();
     screen.menu().Texttimer[6]->setText(countdown::clockText(left));
     screen.Form_Activate();
-    program.recorder().record(EventKind::MatchResumed,
-                              {{"from", m.match.id}, {"scores", scores}, {"clock", m.clockLeft}});
+    QJsonObject resumed = screen.namesInUse();
+    resumed.insert(QStringLiteral("from"), m.match.id);
+    resumed.insert(QStringLiteral("scores"), scores);
+    resumed.insert(QStringLiteral("clock"), m.clockLeft);
+    // The names go back with the match; the record has heard them.
+    program.recordedNames = screen.namesInUse();
+    // The match goes on as the same match (m is gone once it does).
+    program.recorder().record(EventKind::MatchResumed, resumed);
     return true;
 }
 
