@@ -221,9 +221,7 @@ TEST(Options, ASetupFileWithTheMatchTimerOnKeepsAShortMatchTime) {
     setuptest::writeBytes(t->startupSetupFile(), setuptest::crlf(lines));
     ASSERT_TRUE(t.startUp());
     for (ScreenPair s : kAllScreens) {
-        PlayScreen& screen = t->forms.playScreen(s);
-        screen.Form_Activate();
-        EXPECT_EQ(screen.clocklabel->text().trimmed(), QStringLiteral("0:30"))
+        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text().trimmed(), QStringLiteral("0:30"))
             << screenName(s).toStdString();
     }
 }
