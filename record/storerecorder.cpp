@@ -200,14 +200,15 @@ void StoreRecorder::keep() {
 void StoreRecorder::continueInterrupted(double now) {
     // The match started in this run had nothing played in it and takes no
     // number; its other events (the program starting, options) go on in
-    // the interrupted match, whose time goes on from where it had got to.
+    // the interrupted match, at the time it had got to, and its time goes
+    // on from there.
     const InterruptedMatch& m = *interrupted_;
     nextId_ = match_;
     const double start = now - m.reached;
     std::vector<RecordedEvent> carried;
     for (RecordedEvent e : current_) {
         if (e.kind == EventKind::MatchStarted) continue;
-        e.matchTime = matchStart_ + e.matchTime - start;
+        e.matchTime = m.reached;
         carried.push_back(e);
     }
     match_ = m.match.id;
