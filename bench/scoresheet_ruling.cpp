@@ -3,7 +3,10 @@
 // table told. Matches of 30 toss-ups under the 20-toss-up rules on a real
 // play screen with the record on disk. Needs a display (offscreen will do).
 //
-//   bench_scoresheet_ruling [--matches M]
+//   bench_scoresheet_ruling [--matches M] [--look FILE.png]
+//
+// --look then plays a short match with a neg, a dead toss-up, a substitution
+// and a correction, and saves a picture of the window as it stands.
 #include <time.h>
 
 #include <algorithm>
@@ -101,6 +104,34 @@ int main(int argc, char** argv) {
     std::printf("boards %d : %d, sheet %d : %d\n", screen.ascore, screen.bscore,
                 scoresheet::teamTotal(sheet.model().sheet(), 0),
                 scoresheet::teamTotal(sheet.model().sheet(), 1));
+    const QString look = windowbench::argument(app.arguments(), "--look", "");
+    if (!look.isEmpty()) {
+        screen.newMatch();
+        scoresheet::SheetModel& model = sheet.model();
+        model.chooseRules(scoresheet::timedRules());
+        auto buzz = [&](int player) {
+            program.recorder().record(record::EventKind::BuzzIn,
+                                      {{"player", player}, {"team", (player - 1) / 4}});
+        };
+        // 1 to 11: a match under way.
+        const char* script = "3C12 _ 6N _ 2C3 _ T 8P _ 5C123 _ 1N _ 7C2 _ 4C13 _ T 6C1 _ 2W _ 7C";
+        for (const char* c = script; *c; ++c) {
+            if (*c >= '1' && *c <= '8' && (c == script || c[-1] == ' '))
+                buzz(*c - '0');
+            else if (*c >= '1' && *c <= '9')
+                model.key(Qt::Key_1 + (*c - '1'), 0);
+            else if (*c == '_')
+                screen.spacekey();
+            else if (*c != ' ')
+                model.key(*c, 0);
+        }
+        model.setLineup(1, {"One", "Two", "Three", "Four", "Sub Five"}, {4, 1, 2, 3});
+        model.correctBuzz(5, 0, 0, 0);  // toss-up 6: no penalty after all
+        sheet.window()->resize(1100, 520);
+        app.processEvents();
+        sheet.window()->grab().save(look);
+        std::printf("window saved in %s\n", qPrintable(look));
+    }
     store.flush();
     return 0;
 }

@@ -21,15 +21,19 @@ std::optional<SheetKey> sheetKeyFor(int key, int modifiers) {
 
 std::vector<KeyHelp> sheetKeyHelp() {
     return {
-        {QStringLiteral("P"),
+        {QStringLiteral("P"), QStringLiteral("power"),
          QStringLiteral("Power: the buzz was right, early enough for a power")},
-        {QStringLiteral("C"), QStringLiteral("Correct: the buzz was right")},
-        {QStringLiteral("N"), QStringLiteral("Neg: wrong, while the question was still read")},
-        {QStringLiteral("W"), QStringLiteral("Wrong, no penalty")},
-        {QStringLiteral("1 to 9"),
+        {QStringLiteral("C"), QStringLiteral("correct"),
+         QStringLiteral("Correct: the buzz was right")},
+        {QStringLiteral("N"), QStringLiteral("neg"),
+         QStringLiteral("Neg: wrong, while the question was still read")},
+        {QStringLiteral("W"), QStringLiteral("wrong, no penalty"),
+         QStringLiteral("Wrong, no penalty")},
+        {QStringLiteral("1 to 9"), QStringLiteral("bonus parts"),
          QStringLiteral("Bonus part 1, 2, ...: converted, or not (press again)")},
-        {QStringLiteral("T"), QStringLiteral("Next toss-up (a dead toss-up: nobody answered)")},
-        {QStringLiteral("Space"),
+        {QStringLiteral("T"), QStringLiteral("next toss-up"),
+         QStringLiteral("Next toss-up (a dead toss-up: nobody answered)")},
+        {QStringLiteral("Space"), QStringLiteral("clear"),
          QStringLiteral("After a right answer or every team's buzz: the next toss-up begins; "
                         "after a neg the same toss-up goes on for the other team")},
     };

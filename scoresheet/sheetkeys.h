@@ -24,6 +24,7 @@ std::optional<SheetKey> sheetKeyFor(int key, int modifiers);
 // The keys as Help lists them: the key and what it does.
 struct KeyHelp {
     QString key;
+    QString brief;  // a word or two, for a legend
     QString does;
 };
 std::vector<KeyHelp> sheetKeyHelp();

@@ -211,7 +211,7 @@ SheetWindow::SheetWindow(SheetModel& model, std::function<void(const ScoringRule
 
     QStringList keys;
     for (const KeyHelp& k : sheetKeyHelp())
-        keys << QStringLiteral("<b>%1</b> %2").arg(k.key, k.does.section(QLatin1Char(':'), 0, 0));
+        keys << QStringLiteral("<b>%1</b> %2").arg(k.key, k.brief);
     keysLabel = new QLabel(keys.join(QStringLiteral(" &nbsp;·&nbsp; ")), this);
     keysLabel->setWordWrap(true);
 
@@ -272,6 +272,7 @@ void SheetWindow::refresh() {
         parts << text;
     }
     totalsLabel->setText(parts.join(QStringLiteral("   —   ")));
+    if (rulesBox->currentText() != model_.chosenRules().name) fillRules();
     undoButton->setEnabled(model_.canUndo());
     nextButton->setEnabled(!s.rules.plain());
     lineupButton->setEnabled(!s.rules.plain() && !s.teams.empty());
@@ -388,6 +389,36 @@ void SheetWindow::showEvent(QShowEvent* event) {
     shownRows_ = -1;
     refresh();
     QWidget::showEvent(event);
+}
+
+QWidget* openSheetKeys(QWidget* parent) {
+    auto* w = new QWidget(parent, Qt::Window);
+    w->setObjectName(QStringLiteral("SheetKeys"));
+    w->setAttribute(Qt::WA_DeleteOnClose);
+    w->setWindowTitle(QStringLiteral("Scoresheet Keys"));
+    QString html = QStringLiteral(
+        "<p>Under scoring rules other than <i>Plain</i> (chosen in the Scoresheet window), these "
+        "keys work on the play screen and in the Scoresheet window. A buzz-in goes on the "
+        "scoresheet by itself; the operator rules it:</p><table cellspacing=6>");
+    for (const KeyHelp& k : sheetKeyHelp())
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>")
+                    .arg(k.key.toHtmlEscaped(), k.does.toHtmlEscaped());
+    html += QStringLiteral(
+        "</table><p>A ruling moves the team's board by its points, as F1 to F4 do; F1 to F4 "
+        "stay as they were, and Undo Score Change takes back a board's last change. A click on a "
+        "cell of the scoresheet corrects it; Undo Sheet Change takes back the sheet's last "
+        "ruling, bonus part or correction, boards included.</p>");
+    auto* text = new QLabel(html, w);
+    text->setWordWrap(true);
+    text->setTextFormat(Qt::RichText);
+    auto* close = new QDialogButtonBox(QDialogButtonBox::Close, w);
+    QObject::connect(close, &QDialogButtonBox::rejected, w, &QWidget::close);
+    auto* layout = new QVBoxLayout(w);
+    layout->addWidget(text);
+    layout->addWidget(close);
+    w->resize(560, w->sizeHint().height());
+    w->show();
+    return w;
 }
 
 }  // namespace scoresheet

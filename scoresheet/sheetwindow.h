@@ -87,4 +87,8 @@ private:
     int shownRows_ = -1;
 };
 
+// Help's list of the scoresheet's keys: a window of its own, closed with the
+// usual button; deleted when closed.
+QWidget* openSheetKeys(QWidget* parent);
+
 }  // namespace scoresheet
