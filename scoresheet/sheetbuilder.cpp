@@ -100,7 +100,10 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         if (sheet_.rules.plain()) return false;
         startTossup(when);
         return true;
-    case EventKind::BuzzIn: return enterBuzz(data, when);
+    // A respondent held for second place is shown at the clear after a
+    // wrong answer: the other team's buzz on the same toss-up.
+    case EventKind::BuzzIn:
+    case EventKind::SecondPlaceReleased: return enterBuzz(data, when);
     case EventKind::Ruling: {
         Tossup* t = tossupFor(data);
         Buzz* b = t ? buzzOf(*t, field(data, "team")) : nullptr;

@@ -19,9 +19,9 @@
 //   SheetCorrected {"tossup": n, "team": t, ["player": p, "value": v] | ["bonus": [v...]],
 //                   "before": {the cell as it was}, ["undo": true]}
 //   LineupChanged {"team": t, "tossup": n, "roster": [names], "seats": [roster index...]}
-// and it reads MatchStarted (teams, players, boards), BuzzIn (the buzzer goes
-// into the current toss-up), the boards' changes, and ties and second places
-// (kept as lockout notes).
+// and it reads MatchStarted (teams, players, boards), BuzzIn and
+// SecondPlaceReleased (the buzzer goes into the current toss-up), the boards' changes, and ties and
+// second places (kept as lockout notes).
 namespace scoresheet {
 
 // The buzz of a team on a toss-up, if it buzzed.

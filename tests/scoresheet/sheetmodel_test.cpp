@@ -98,13 +98,14 @@ TEST(SheetModel, AMatchUnderTwentyTossupRulesKeepsTheFieldsScoresheetAndTheBoard
     EXPECT_TRUE(m.model.key(Qt::Key_3, 0));
     EXPECT_FALSE(m.model.key(Qt::Key_4, 0));
     // 2: Fay negs, the clear re-arms for Red on the same toss-up, Blue's
-    // second press on it is not another buzz, Cal answers.
+    // second press on it is not another buzz, Cal (held in second place)
+    // answers.
     m.buzz(6);
     EXPECT_TRUE(m.model.key(Qt::Key_N, 0));
     m.clear();
     ASSERT_EQ(m.model.sheet().tossups.size(), 2u);
     m.buzz(7);
-    m.buzz(3);
+    m.record(EventKind::SecondPlaceReleased, {{"player", 3}, {"team", 0}});
     m.record(EventKind::Tie, {{"pressed", QJsonArray{3, 8}}, {"drawn", 3}});
     EXPECT_TRUE(m.model.key(Qt::Key_C, Qt::ShiftModifier));
     EXPECT_TRUE(m.model.key(Qt::Key_2, 0));
