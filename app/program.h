@@ -12,6 +12,7 @@
 #include "app/portlibrary.h"
 #include "app/programstate.h"
 #include "app/random.h"
+#include "app/scoreboard.h"
 #include "app/soundoutput.h"
 #include "record/matchrecorder.h"
 
@@ -91,6 +92,20 @@ public:
         if (buttonAssigner_) buttonAssigner_();
     }
 
+    // The boards of the play screen in use, for scoring beside the
+    // operator's keys. Until the windows set theirs, boards that move nothing.
+    ScoreBoard& scoreBoard() { return *scoreBoard_; }
+    void setScoreBoard(ScoreBoard& board) { scoreBoard_ = &board; }
+
+    // Keys the play screen has no use for (a Qt::Key with its modifiers) go
+    // to the handler a capability set; true when it took the key.
+    void setOperatorKeyHandler(std::function<bool(int key, int modifiers)> handler) {
+        operatorKeys_ = std::move(handler);
+    }
+    bool operatorKey(int key, int modifiers) {
+        return operatorKeys_ && operatorKeys_(key, modifiers);
+    }
+
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
     void endProgram();
@@ -102,6 +117,9 @@ private:
     QObject* usbTransport_ = nullptr;
     record::NoRecorder noRecorder_;
     record::MatchRecorder* recorder_ = &noRecorder_;
+    NoScoreBoard noBoard_;
+    ScoreBoard* scoreBoard_ = &noBoard_;
+    std::function<bool(int, int)> operatorKeys_;
 
 public:
     // Declared last: the windows refer to everything above while they live.

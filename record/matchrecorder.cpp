@@ -7,7 +7,7 @@ namespace record {
 
 namespace {
 
-constexpr std::array<std::pair<EventKind, const char*>, 25> kNames{{
+constexpr std::array<std::pair<EventKind, const char*>, 31> kNames{{
     {EventKind::ProgramStarted, "program-started"},
     {EventKind::ProgramEnded, "program-ended"},
     {EventKind::MatchStarted, "match-started"},
@@ -33,6 +33,12 @@ constexpr std::array<std::pair<EventKind, const char*>, 25> kNames{{
     {EventKind::OptionChanged, "option-changed"},
     {EventKind::Decision, "decision"},
     {EventKind::MatchResumed, "match-resumed"},
+    {EventKind::RulesChosen, "rules-chosen"},
+    {EventKind::TossupStarted, "tossup-started"},
+    {EventKind::Ruling, "ruling"},
+    {EventKind::BonusPart, "bonus-part"},
+    {EventKind::SheetCorrected, "sheet-corrected"},
+    {EventKind::LineupChanged, "lineup-changed"},
 }};
 
 }  // namespace

@@ -49,6 +49,13 @@ enum class EventKind {
     Decision,             // how a buzz-in was decided: {"text": line shown to the operator, ...}
     MatchResumed,         // an interrupted match put back on the boards: {"from": match id,
                           //  "scores": [n...], "clock": seconds left}
+    // The scoresheet's (their data: scoresheet/sheetbuilder.h).
+    RulesChosen,     // the scoring rules the match is played under
+    TossupStarted,   // the next toss-up is read
+    Ruling,          // a buzz ruled: power, correct, neg, no penalty
+    BonusPart,       // a bonus part converted or not
+    SheetCorrected,  // a cell of the scoresheet put right afterwards
+    LineupChanged,   // players in and out of a team's lineup
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

@@ -116,7 +116,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     heading->setFont(f);
     kindFilter = new QComboBox(this);
     kindFilter->addItem(QStringLiteral("All events"));
-    for (int k = 0; k <= int(EventKind::MatchResumed); ++k)
+    for (int k = 0; k <= int(EventKind::LineupChanged); ++k)
         kindFilter->addItem(kindName(EventKind(k)), k);
 
     model_ = new EventModel(this);
