@@ -17,7 +17,7 @@
 #include <QElapsedTimer>
 #include <QTableView>
 
-#include "app/titleform.h"
+#include "title/titleform.h"
 #include "bench/windowbench.h"
 #include "play/currentboard.h"
 #include "play/playscreen.h"

@@ -1,7 +1,7 @@
 #include "play/currentboard.h"
 
 #include "app/program.h"
-#include "app/titleform.h"
+#include "title/titleform.h"
 #include "play/playscreen.h"
 
 void CurrentBoard::moveScore(int team, int points, const QString& how) {

@@ -12,15 +12,14 @@ Scoresheet::Scoresheet(Program& program)
       boards_(program),
       model_(std::make_unique<SheetModel>(recorder_, boards_,
                                           loadRulesChoice(program.paths.configFolder))) {
-    tee_ = std::make_unique<Tee>(recorder_, *model_);
-    program_.setRecorder(*tee_);
+    program_.addMatchObserver(*model_);
     program_.setOperatorKeyHandler(
         [this](int key, int modifiers) { return model_->key(key, modifiers); });
 }
 
 Scoresheet::~Scoresheet() {
     program_.setOperatorKeyHandler({});
-    program_.setRecorder(recorder_);
+    program_.removeMatchObserver(*model_);
 }
 
 void Scoresheet::Boards::moveScore(int team, int points, const QString& how) {

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 #include "scoresheet/sheetmodel.h"
 
 class Program;
@@ -34,21 +34,6 @@ public:
     void chooseRules(const ScoringRules& rules);
 
 private:
-    // Hands each event to the recorder the program had and then to the sheet.
-    class Tee final : public record::MatchRecorder {
-    public:
-        Tee(record::MatchRecorder& first, record::MatchRecorder& second)
-            : first_(first), second_(second) {}
-        void record(record::EventKind kind, const QJsonObject& data) override {
-            first_.record(kind, data);
-            second_.record(kind, data);
-        }
-
-    private:
-        record::MatchRecorder& first_;
-        record::MatchRecorder& second_;
-    };
-
     // The boards of whichever screen is in use when a ruling is made.
     class Boards final : public ScoreBoard {
     public:
@@ -63,7 +48,6 @@ private:
     record::MatchRecorder& recorder_;
     Boards boards_;
     std::unique_ptr<SheetModel> model_;
-    std::unique_ptr<Tee> tee_;
     std::unique_ptr<SheetWindow> window_;
 };
 

@@ -7,7 +7,7 @@
 #include <QJsonObject>
 
 #include "app/scoreboard.h"
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 #include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetkeys.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/titleform.h"
+#include "title/titleform.h"
 #include "link/decoders.h"
 #include "options/formextrax.h"
 #include "play/currentboard.h"
