@@ -9,6 +9,7 @@
 #include "app/decisionnote.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
+#include "app/matchextras.h"
 #include "app/matchrecorder.h"
 #include "app/objecthost.h"
 #include "app/operatorwindows.h"
@@ -98,6 +99,9 @@ public:
     // The operator windows the capabilities offer in the "&Match" menu.
     OperatorWindows& operatorWindows() { return operatorWindows_; }
 
+    // What the capabilities add to the record window for a recorded match.
+    MatchExtras& matchExtras() { return matchExtras_; }
+
     // The boards of the play screen in use, for scoring beside the
     // operator's keys. Until the windows set theirs, boards that move nothing.
     ScoreBoard& scoreBoard() { return *scoreBoard_; }
@@ -136,6 +140,7 @@ private:
     NoScoreBoard noBoard_;
     ScoreBoard* scoreBoard_ = &noBoard_;
     std::function<bool(int, int)> operatorKeys_;
+    MatchExtras matchExtras_;
 
 public:
     // Declared last: the windows refer to everything above while they live.

@@ -6,8 +6,8 @@
 
 #include <QJsonObject>
 
-#include "app/scoreboard.h"
 #include "app/matchrecorder.h"
+#include "app/scoreboard.h"
 #include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetkeys.h"
 
