@@ -11,8 +11,8 @@
 #include <QTemporaryDir>
 
 #include "app/clock.h"
+#include "app/fakeppdev.h"
 #include "app/ppdevport.h"
-#include "fakeppdev.h"
 #include "shell/interfacestart.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
