@@ -103,7 +103,13 @@ void ResultsDesk::record(EventKind kind, const QJsonObject& data) {
         // After the match's start has reached everyone who watches it.
         QMetaObject::invokeMethod(this, &ResultsDesk::matchBegun, Qt::QueuedConnection);
     }
-    const bool changed = builder_.apply(kind, data, QDateTime::currentDateTime());
+    const QDateTime now = QDateTime::currentDateTime();
+    bool changed = builder_.apply(kind, data, now);
+    if (kind == EventKind::RulesChosen) lastRules_ = data;
+    // The scoresheet records the rules as it hears of the match's start, so
+    // an observer after it hears them first; they hold for the new match.
+    if (kind == EventKind::MatchStarted && lastRules_)
+        changed = builder_.apply(EventKind::RulesChosen, *lastRules_, now) || changed;
     if (kind == EventKind::ProgramEnded) {
         if (hasPlay() && !ended_) files_.matchEnded(sheet());
         ended_ = true;
@@ -135,16 +141,20 @@ void ResultsDesk::matchBegun() {
         if (roster == rosters_.end()) continue;
         QStringList names = roster->players;
         QJsonArray seats;
+        // Every button keeps its seat; a name not on the roster (or none)
+        // joins it, so the bench is what is left over.
+        int bench = static_cast<int>(names.size());
         for (const QString& seated : team.players) {
-            if (seated.trimmed().isEmpty()) continue;
-            qsizetype at = names.indexOf(seated.trimmed());
+            qsizetype at = seated.trimmed().isEmpty() ? -1 : names.indexOf(seated.trimmed());
             if (at < 0) {
                 names << seated.trimmed();
                 at = names.size() - 1;
+            } else {
+                --bench;
             }
             seats.append(static_cast<int>(at));
         }
-        if (names.size() <= seats.size()) continue;  // no one on the bench
+        if (bench <= 0) continue;
         program_.recorder().record(
             EventKind::LineupChanged,
             {{QStringLiteral("team"), t},

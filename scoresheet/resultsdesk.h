@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QObject>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "app/matchrecorder.h"
@@ -61,6 +62,7 @@ private:
     ResultFiles files_;
     SheetBuilder builder_;
     std::vector<RosterTeam> rosters_;
+    std::optional<QJsonObject> lastRules_;
     bool ended_ = false;
 };
 
