@@ -17,7 +17,6 @@
 #include <QElapsedTimer>
 #include <QTableView>
 
-#include "title/titleform.h"
 #include "bench/windowbench.h"
 #include "play/currentboard.h"
 #include "play/playscreen.h"
@@ -25,6 +24,7 @@
 #include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetwindow.h"
+#include "title/titleform.h"
 
 namespace {
 

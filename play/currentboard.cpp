@@ -1,8 +1,8 @@
 #include "play/currentboard.h"
 
 #include "app/program.h"
-#include "title/titleform.h"
 #include "play/playscreen.h"
+#include "title/titleform.h"
 
 void CurrentBoard::moveScore(int team, int points, const QString& how) {
     // The title form's hidden boxes say which screen pair is in use.

@@ -6,7 +6,6 @@
 #include <QPushButton>
 #include <QTableView>
 
-#include "title/titleform.h"
 #include "link/decoders.h"
 #include "options/formextrax.h"
 #include "play/currentboard.h"
@@ -15,6 +14,7 @@
 #include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetwindow.h"
 #include "support/memoryrecorder.h"
+#include "title/titleform.h"
 
 using record::EventKind;
 using namespace scoresheet;
