@@ -45,6 +45,13 @@ enum class EventKind {
     Decision,
     MatchResumed,
     NamesChanged,
+    // The scoresheet's (their data: scoresheet/sheetbuilder.h).
+    RulesChosen,     // the scoring rules the match is played under
+    TossupStarted,   // the next toss-up is read
+    Ruling,          // a buzz ruled: power, correct, neg, no penalty
+    BonusPart,       // a bonus part converted or not
+    SheetCorrected,  // a cell of the scoresheet put right afterwards
+    LineupChanged,   // players in and out of a team's lineup
 };
 
 // The record's stored format. Each event is kept as its kind's name, the
@@ -130,6 +137,21 @@ inline constexpr KindFormat kKindFormats[] = {
     // The names in use from now on (a name box was changed): screen as in
     // match-started; teams: names; players: per team, names.
     {EventKind::NamesChanged, "names-changed", "screen teams players"},
+    // rules: the scoring rules as JSON.
+    {EventKind::RulesChosen, "rules-chosen", "rules"},
+    // tossup: its number, from 1.
+    {EventKind::TossupStarted, "tossup-started", "tossup"},
+    // tossup; team: 0 Alpha; player: roster index; value: points; ruling:
+    // "power", "correct", "neg", "no-penalty".
+    {EventKind::Ruling, "ruling", "tossup team player value ruling"},
+    // tossup; team; part: from 0; points.
+    {EventKind::BonusPart, "bonus-part", "tossup team part points"},
+    // tossup; team; player and value (a buzz cell) or bonus (the parts);
+    // before: the cell as it was; undo: true when it takes a change back.
+    {EventKind::SheetCorrected, "sheet-corrected", "tossup team player value bonus before undo"},
+    // team; tossup: the first it holds for; roster: names; seats: the roster
+    // index at each button.
+    {EventKind::LineupChanged, "lineup-changed", "team tossup roster seats"},
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

@@ -9,6 +9,7 @@
 #include "app/decisionnote.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
+#include "app/matchextras.h"
 #include "app/matchrecorder.h"
 #include "app/objecthost.h"
 #include "app/operatorwindows.h"
@@ -16,6 +17,7 @@
 #include "app/programnotifier.h"
 #include "app/programstate.h"
 #include "app/random.h"
+#include "app/scoreboard.h"
 #include "app/soundoutput.h"
 
 // Where the program finds its files.
@@ -100,6 +102,23 @@ public:
     // The operator windows the capabilities offer in the "&Match" menu.
     OperatorWindows& operatorWindows() { return operatorWindows_; }
 
+    // What the capabilities add to the record window for a recorded match.
+    MatchExtras& matchExtras() { return matchExtras_; }
+
+    // The boards of the play screen in use, for scoring beside the
+    // operator's keys. Until the windows set theirs, boards that move nothing.
+    ScoreBoard& scoreBoard() { return *scoreBoard_; }
+    void setScoreBoard(ScoreBoard& board) { scoreBoard_ = &board; }
+
+    // Keys the play screen has no use for (a Qt::Key with its modifiers) go
+    // to the handler a capability set; true when it took the key.
+    void setOperatorKeyHandler(std::function<bool(int key, int modifiers)> handler) {
+        operatorKeys_ = std::move(handler);
+    }
+    bool operatorKey(int key, int modifiers) {
+        return operatorKeys_ && operatorKeys_(key, modifiers);
+    }
+
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
     void endProgram();
@@ -121,6 +140,10 @@ private:
     MatchEvents events_;
     ProgramNotifier notifier_;
     OperatorWindows operatorWindows_;
+    NoScoreBoard noBoard_;
+    ScoreBoard* scoreBoard_ = &noBoard_;
+    std::function<bool(int, int)> operatorKeys_;
+    MatchExtras matchExtras_;
 
 public:
     // Declared last: the windows refer to everything above while they live.

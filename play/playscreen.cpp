@@ -933,12 +933,21 @@ void PlayScreen::scoreKey(int team, int sign) {
     if (team >= variant_.teams) return;
     // The step typed in the menu now, as a click on the board would use.
     increment = readIncrement();
+    static const char* const keys[3][2] = {{"F1", "F2"}, {"F3", "F4"}, {"F11", "F12"}};
+    moveBoard(team, static_cast<long long>(sign) * increment, keys[team][sign > 0 ? 0 : 1]);
+}
+
+void PlayScreen::moveBoard(int team, long long step, const char* how) {
     std::int16_t& s = score(team);
     const std::int16_t before = s;
-    s = numbers::saturatingAdd(s, static_cast<long long>(sign) * increment);
+    s = numbers::saturatingAdd(s, step);
     scoreLabel(team)->setText(QString::number(s));
-    static const char* const keys[3][2] = {{"F1", "F2"}, {"F3", "F4"}, {"F11", "F12"}};
-    recordScore(team, before, keys[team][sign > 0 ? 0 : 1], Qt::NoButton, 1);
+    recordScore(team, before, how, Qt::NoButton, 1);
+}
+
+void PlayScreen::moveScore(int team, int points, const QString& how) {
+    if (team < 0 || team >= variant_.teams) return;
+    moveBoard(team, points, how.toLatin1().constData());
 }
 
 // --- Keys -----------------------------------------------------------------------
@@ -954,7 +963,11 @@ bool PlayScreen::operatorKey(QKeyEvent* event) {
         return true;
     }
     const int code = keyCodeOf(event);
-    return code >= 0 && Form_KeyDown(code);
+    if (code >= 0 && Form_KeyDown(code)) return true;
+    // A key the screen has no use for may be a capability's (the
+    // scoresheet's rulings); it is not repeated by holding it down.
+    if (event->type() != QEvent::KeyPress || event->isAutoRepeat()) return false;
+    return program_.operatorKey(event->key(), static_cast<int>(event->modifiers()));
 }
 
 bool PlayScreen::handlesKey(int keyCode) const {

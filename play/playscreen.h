@@ -244,6 +244,10 @@ public:
     // order, what the boards held): the history follows the teams.
     void sidesSwitched(const std::array<std::int16_t, 3>& before);
     QAction* undoScoreAction() const { return undoAction_; }
+    // Moves a team's board by `points` the way F1 to F4 do, for what scores
+    // beside the operator's keys (the scoresheet's rulings): recorded as a
+    // score change `how`, taken back by Undo Score Change.
+    void moveScore(int team, int points, const QString& how);
     QAction* redoScoreAction() const { return redoAction_; }
 
     // Lays the widgets out for the window's present size.
@@ -276,6 +280,7 @@ private:
     void resetScoreColours();
     void topUpContinuingTimer();
     void scoreKey(int team, int sign);
+    void moveBoard(int team, long long step, const char* how);
     void showMenu();
 
     std::int16_t readIncrement() const;

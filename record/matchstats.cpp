@@ -222,6 +222,33 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
         }
         return QStringLiteral("Names now: %1").arg(parts.join(QStringLiteral("; ")));
     }
+    case EventKind::RulesChosen:
+        return QStringLiteral("Scoring rules: %1")
+            .arg(
+                d.value(QLatin1String("rules")).toObject().value(QLatin1String("name")).toString());
+    case EventKind::TossupStarted: return QStringLiteral("Toss-up %1").arg(intOf(d, "tossup"));
+    case EventKind::Ruling:
+        return QStringLiteral("Toss-up %1: %2 ruled %3 (%4)")
+            .arg(intOf(d, "tossup"))
+            .arg(teamName(teams, intOf(d, "team", -1)))
+            .arg(intOf(d, "value"))
+            .arg(textOf(d, "ruling"));
+    case EventKind::BonusPart:
+        return QStringLiteral("Toss-up %1: %2 bonus part %3, %4")
+            .arg(intOf(d, "tossup"))
+            .arg(teamName(teams, intOf(d, "team", -1)))
+            .arg(intOf(d, "part") + 1)
+            .arg(intOf(d, "points"));
+    case EventKind::SheetCorrected:
+        return QStringLiteral("Toss-up %1: %2 %3")
+            .arg(intOf(d, "tossup"))
+            .arg(teamName(teams, intOf(d, "team", -1)))
+            .arg(d.value(QLatin1String("undo")).toBool() ? QStringLiteral("taken back")
+                                                         : QStringLiteral("corrected"));
+    case EventKind::LineupChanged:
+        return QStringLiteral("%1 lineup from toss-up %2")
+            .arg(teamName(teams, intOf(d, "team", -1)))
+            .arg(intOf(d, "tossup"));
     }
     return kindName(e.kind);
 }

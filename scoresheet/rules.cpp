@@ -1,0 +1,124 @@
+#include "scoresheet/rules.h"
+
+#include <algorithm>
+
+#include <QDir>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSaveFile>
+
+namespace scoresheet {
+
+ScoringRules plainRules() {
+    ScoringRules r;
+    r.name = QStringLiteral("Plain");
+    return r;
+}
+
+ScoringRules timedRules() {
+    ScoringRules r;
+    r.name = QStringLiteral("Timed, powers and negs");
+    r.answerValues = {15, 10, -5};
+    r.timed = true;
+    r.bonusParts = 3;
+    r.pointsPerBonusPart = 10;
+    return r;
+}
+
+ScoringRules twentyTossupRules() {
+    ScoringRules r;
+    r.name = QStringLiteral("20 toss-ups, 10 / -5");
+    r.answerValues = {10, -5};
+    r.regulationTossups = 20;
+    r.bonusParts = 3;
+    r.pointsPerBonusPart = 10;
+    r.minimumOvertimeTossups = 1;
+    return r;
+}
+
+std::vector<ScoringRules> presetRules() {
+    return {plainRules(), timedRules(), twentyTossupRules()};
+}
+
+QJsonObject rulesToJson(const ScoringRules& r) {
+    QJsonArray values;
+    for (int v : r.answerValues)
+        values.append(v);
+    return {{QStringLiteral("name"), r.name},
+            {QStringLiteral("answerValues"), values},
+            {QStringLiteral("regulationTossups"), r.regulationTossups},
+            {QStringLiteral("timed"), r.timed},
+            {QStringLiteral("bonusParts"), r.bonusParts},
+            {QStringLiteral("pointsPerBonusPart"), r.pointsPerBonusPart},
+            {QStringLiteral("bonusesBounceBack"), r.bonusesBounceBack},
+            {QStringLiteral("minimumOvertimeTossups"), r.minimumOvertimeTossups},
+            {QStringLiteral("overtimeIncludesBonuses"), r.overtimeIncludesBonuses}};
+}
+
+ScoringRules rulesFromJson(const QJsonObject& json) {
+    ScoringRules r = plainRules();
+    if (json.value(QStringLiteral("name")).isString())
+        r.name = json.value(QStringLiteral("name")).toString();
+    for (const QJsonValue v : json.value(QStringLiteral("answerValues")).toArray()) {
+        const int value = v.toInt();
+        if (value != 0 &&
+            std::find(r.answerValues.begin(), r.answerValues.end(), value) == r.answerValues.end())
+            r.answerValues.push_back(value);
+    }
+    std::sort(r.answerValues.begin(), r.answerValues.end(), std::greater<>());
+    auto count = [&json](const char* key, int most) {
+        return std::clamp(json.value(QLatin1String(key)).toInt(), 0, most);
+    };
+    r.regulationTossups = count("regulationTossups", 999);
+    r.timed = json.value(QStringLiteral("timed")).toBool();
+    r.bonusParts = count("bonusParts", 9);  // one key per part: 1 to 9
+    r.pointsPerBonusPart = count("pointsPerBonusPart", 1000);
+    if (r.pointsPerBonusPart == 0) r.bonusParts = 0;
+    r.bonusesBounceBack = json.value(QStringLiteral("bonusesBounceBack")).toBool();
+    r.minimumOvertimeTossups = count("minimumOvertimeTossups", 99);
+    r.overtimeIncludesBonuses = json.value(QStringLiteral("overtimeIncludesBonuses")).toBool();
+    return r;
+}
+
+QString rulesFileName() { return QStringLiteral("scoring-rules.json"); }
+
+ScoringRules loadRulesChoice(const QString& folder) {
+    QFile file(QDir(folder).filePath(rulesFileName()));
+    if (!file.open(QIODevice::ReadOnly)) return plainRules();
+    const QJsonDocument doc = QJsonDocument::fromJson(file.read(1 << 16));
+    if (!doc.isObject()) return plainRules();
+    return rulesFromJson(doc.object());
+}
+
+bool saveRulesChoice(const QString& folder, const ScoringRules& rules) {
+    QDir().mkpath(folder);
+    QSaveFile file(QDir(folder).filePath(rulesFileName()));
+    if (!file.open(QIODevice::WriteOnly)) return false;
+    file.write(QJsonDocument(rulesToJson(rules)).toJson());
+    return file.commit();
+}
+
+std::optional<int> powerValue(const ScoringRules& r) {
+    // A power is worth more than the plain correct answer, so there are two
+    // positive values.
+    const long positives =
+        std::count_if(r.answerValues.begin(), r.answerValues.end(), [](int v) { return v > 0; });
+    if (positives < 2) return std::nullopt;
+    return r.answerValues.front();
+}
+
+std::optional<int> correctValue(const ScoringRules& r) {
+    // The smallest positive value: answerValues are highest first.
+    for (auto it = r.answerValues.rbegin(); it != r.answerValues.rend(); ++it)
+        if (*it > 0) return *it;
+    return std::nullopt;
+}
+
+std::optional<int> negValue(const ScoringRules& r) {
+    for (int v : r.answerValues)
+        if (v < 0) return v;
+    return std::nullopt;
+}
+
+}  // namespace scoresheet

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <memory>
+
+#include "app/matchrecorder.h"
+#include "scoresheet/sheetmodel.h"
+
+class Program;
+class QWidget;
+
+namespace scoresheet {
+
+class SheetWindow;
+
+// The scoresheet in the running program: the sheet of the match being
+// played, kept from what the program records; the ruling keys on the play
+// screen; the operator's choice of rules; the window.
+class Scoresheet {
+public:
+    explicit Scoresheet(Program& program);
+    ~Scoresheet();
+
+    Scoresheet(const Scoresheet&) = delete;
+    Scoresheet& operator=(const Scoresheet&) = delete;
+
+    SheetModel& model() { return *model_; }
+    // Opens the window (made on first use) and brings it forward.
+    void openWindow(QWidget* parent = nullptr);
+    SheetWindow* window() const { return window_.get(); }
+
+    // The operator's choice from the window: kept for the next start, and
+    // played from now on. Changing the rules of a match with buzzes on the
+    // sheet is asked first.
+    void chooseRules(const ScoringRules& rules);
+
+private:
+    // The boards of whichever screen is in use when a ruling is made.
+    class Boards final : public ScoreBoard {
+    public:
+        explicit Boards(Program& program) : program_(program) {}
+        void moveScore(int team, int points, const QString& how) override;
+
+    private:
+        Program& program_;
+    };
+
+    Program& program_;
+    record::MatchRecorder& recorder_;
+    Boards boards_;
+    std::unique_ptr<SheetModel> model_;
+    std::unique_ptr<SheetWindow> window_;
+};
+
+}  // namespace scoresheet

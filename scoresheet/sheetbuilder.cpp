@@ -1,0 +1,294 @@
+#include "scoresheet/sheetbuilder.h"
+
+#include <algorithm>
+
+#include <QJsonArray>
+
+#include "scoresheet/rules.h"
+
+using record::EventKind;
+
+namespace scoresheet {
+
+namespace {
+
+int field(const QJsonObject& data, const char* key, int fallback = -1) {
+    const QJsonValue v = data.value(QLatin1String(key));
+    return v.isDouble() ? v.toInt() : fallback;
+}
+
+}  // namespace
+
+const Buzz* buzzOf(const Tossup& tossup, int team) {
+    for (const Buzz& b : tossup.buzzes)
+        if (b.team == team) return &b;
+    return nullptr;
+}
+
+Buzz* buzzOf(Tossup& tossup, int team) {
+    return const_cast<Buzz*>(buzzOf(std::as_const(tossup), team));
+}
+
+int bonusPoints(const Tossup& tossup, int team) {
+    if (tossup.bonusTeam != team) return 0;
+    int sum = 0;
+    for (int p : tossup.bonusParts)
+        sum += p;
+    return sum;
+}
+
+int tossupPoints(const Tossup& tossup, int team) {
+    const Buzz* b = buzzOf(tossup, team);
+    return (b ? b->value.value_or(0) : 0) + bonusPoints(tossup, team);
+}
+
+int teamTotal(const Sheet& sheet, int team) {
+    if (sheet.rules.plain()) {
+        return team >= 0 && team < int(sheet.teams.size()) ? sheet.teams[std::size_t(team)].points
+                                                           : 0;
+    }
+    int sum = 0;
+    for (const Tossup& t : sheet.tossups)
+        sum += tossupPoints(t, team);
+    return sum;
+}
+
+bool tossupDone(const Tossup& tossup, int teams) {
+    int ruled = 0;
+    for (const Buzz& b : tossup.buzzes) {
+        if (!b.value) return false;
+        if (*b.value > 0) return true;
+        ++ruled;
+    }
+    return teams > 0 && ruled >= teams;
+}
+
+const std::vector<int>& SheetBuilder::seats(int team) const {
+    static const std::vector<int> none;
+    return team >= 0 && team < int(seats_.size()) ? seats_[std::size_t(team)] : none;
+}
+
+int SheetBuilder::tossupIndex(int number) const {
+    // Toss-ups are numbered 1, 2, ... in order, and never taken out.
+    return number >= 1 && number <= int(sheet_.tossups.size()) ? number - 1 : -1;
+}
+
+QString SheetBuilder::playerName(int playerNumber) const {
+    if (perTeam_ <= 0 || playerNumber < 1) return {};
+    const int team = (playerNumber - 1) / perTeam_;
+    const int seat = (playerNumber - 1) % perTeam_;
+    if (team >= int(sheet_.teams.size()) || seat >= int(seats(team).size())) return {};
+    const int rosterIndex = seats(team)[std::size_t(seat)];
+    const QStringList& roster = sheet_.teams[std::size_t(team)].players;
+    return rosterIndex < roster.size() ? roster[rosterIndex] : QString();
+}
+
+Tossup* SheetBuilder::tossupFor(const QJsonObject& data) {
+    const int i = tossupIndex(field(data, "tossup"));
+    return i < 0 ? nullptr : &sheet_.tossups[std::size_t(i)];
+}
+
+bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTime& when) {
+    const int teams = int(sheet_.teams.size());
+    switch (kind) {
+    case EventKind::MatchStarted: matchStarted(data, when); return true;
+    case EventKind::RulesChosen:
+        sheet_.rules = rulesFromJson(data.value(QStringLiteral("rules")).toObject());
+        if (!sheet_.rules.plain() && sheet_.tossups.empty()) startTossup(when);
+        return true;
+    case EventKind::TossupStarted:
+        if (sheet_.rules.plain()) return false;
+        startTossup(when);
+        return true;
+    // A respondent held for second place is shown at the clear after a
+    // wrong answer: the other team's buzz on the same toss-up.
+    case EventKind::BuzzIn:
+    case EventKind::SecondPlaceReleased: return enterBuzz(data, when);
+    case EventKind::Ruling: {
+        Tossup* t = tossupFor(data);
+        Buzz* b = t ? buzzOf(*t, field(data, "team")) : nullptr;
+        if (!b) return false;
+        b->value = field(data, "value", 0);
+        settleBonus(*t, when);
+        return true;
+    }
+    case EventKind::BonusPart: {
+        Tossup* t = tossupFor(data);
+        const int part = field(data, "part");
+        if (!t || !t->bonusTeam || part < 0 || part >= int(t->bonusParts.size())) return false;
+        t->bonusParts[std::size_t(part)] = field(data, "points", 0);
+        return true;
+    }
+    case EventKind::SheetCorrected: {
+        Tossup* t = tossupFor(data);
+        const int team = field(data, "team");
+        if (!t || team < 0 || team >= teams || !correct(*t, team, data)) return false;
+        settleBonus(*t, when);
+        return true;
+    }
+    case EventKind::LineupChanged: {
+        const int team = field(data, "team");
+        if (team < 0 || team >= teams) return false;
+        QStringList roster;
+        for (const QJsonValue v : data.value(QStringLiteral("roster")).toArray())
+            roster.append(v.toString());
+        std::vector<int> seats;
+        for (const QJsonValue v : data.value(QStringLiteral("seats")).toArray()) {
+            const int i = v.toInt(-1);
+            if (i < 0 || i >= roster.size()) return false;
+            seats.push_back(i);
+        }
+        sheet_.teams[std::size_t(team)].players = roster;
+        seats_[std::size_t(team)] = seats;
+        // From the toss-up it names: the current one, or the next.
+        if (!sheet_.tossups.empty() && field(data, "tossup") == sheet_.tossups.back().number)
+            sheet_.tossups.back().lineups[std::size_t(team)] = seats;
+        return true;
+    }
+    case EventKind::ScoreChanged:
+    case EventKind::ScoreUndone:
+    case EventKind::ScoreRedone: setBoard(data); return true;
+    case EventKind::MatchResumed: {
+        const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
+        for (int team = 0; team < teams && team < scores.size(); ++team)
+            sheet_.teams[std::size_t(team)].points = scores[team].toInt();
+        return true;
+    }
+    case EventKind::Tie: {
+        QStringList names;
+        for (const QJsonValue v : data.value(QStringLiteral("pressed")).toArray())
+            names.append(playerName(v.toInt()));
+        const QString where =
+            sheet_.tossups.empty()
+                ? QString()
+                : QStringLiteral("Toss-up %1: ").arg(sheet_.tossups.back().number);
+        sheet_.lockoutNotes.append(
+            QStringLiteral("%1%2 pressed together; %3 drawn at random")
+                .arg(where, names.join(QStringLiteral(", ")), playerName(field(data, "drawn"))));
+        return true;
+    }
+    case EventKind::SecondPlaceCaptured: {
+        const QString who = data.value(QStringLiteral("name")).toString();
+        const QString where =
+            sheet_.tossups.empty()
+                ? QString()
+                : QStringLiteral("Toss-up %1: ").arg(sheet_.tossups.back().number);
+        sheet_.lockoutNotes.append(
+            QStringLiteral("%1%2 held in second place")
+                .arg(where, who.isEmpty() ? QStringLiteral("a player") : who));
+        return true;
+    }
+    default: return false;
+    }
+}
+
+void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) {
+    // A new match: the rules go back to plain until the match says otherwise.
+    sheet_ = Sheet{};
+    sheet_.started = when;
+    const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
+    const QJsonArray players = data.value(QStringLiteral("players")).toArray();
+    const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
+    perTeam_ = 0;
+    seats_.clear();
+    for (int t = 0; t < teams.size(); ++t) {
+        SheetTeam team;
+        team.name = teams[t].toString();
+        for (const QJsonValue p : players[t].toArray())
+            team.players.append(p.toString());
+        team.points = scores[t].toInt();
+        perTeam_ = std::max(perTeam_, int(team.players.size()));
+        std::vector<int> seats(std::size_t(team.players.size()));
+        for (std::size_t i = 0; i < seats.size(); ++i)
+            seats[i] = int(i);
+        seats_.push_back(seats);
+        sheet_.teams.push_back(team);
+    }
+}
+
+void SheetBuilder::startTossup(const QDateTime& when) {
+    Tossup t;
+    t.number = int(sheet_.tossups.size()) + 1;
+    t.startTime = when;
+    t.lineups = seats_;
+    sheet_.tossups.push_back(std::move(t));
+}
+
+bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
+    if (sheet_.rules.plain() || sheet_.tossups.empty() || perTeam_ <= 0) return false;
+    const int player = field(data, "player");
+    const int team = field(data, "team");
+    if (player < 1 || team < 0 || team >= int(sheet_.teams.size())) return false;
+    const int seat = (player - 1) % perTeam_;
+    if (seat >= int(seats(team).size())) return false;
+    Tossup& t = sheet_.tossups.back();
+    // A toss-up takes one buzz per team; one already answered takes no more
+    // (a buzz during the bonus is not an answer to the toss-up).
+    if (buzzOf(t, team)) return false;
+    for (const Buzz& b : t.buzzes)
+        if (b.value.value_or(0) > 0) return false;
+    t.buzzes.push_back({team, seats(team)[std::size_t(seat)], when, std::nullopt});
+    return true;
+}
+
+bool SheetBuilder::correct(Tossup& t, int team, const QJsonObject& data) {
+    if (data.contains(QStringLiteral("bonus"))) {
+        if (t.bonusTeam != team) return false;
+        std::vector<int> parts;
+        for (const QJsonValue v : data.value(QStringLiteral("bonus")).toArray())
+            parts.push_back(v.toInt());
+        if (parts.size() != t.bonusParts.size()) return false;
+        t.bonusParts = parts;
+        return true;
+    }
+    const auto old = std::find_if(t.buzzes.begin(), t.buzzes.end(),
+                                  [team](const Buzz& b) { return b.team == team; });
+    const int player = field(data, "player");
+    if (player < 0) {
+        // No buzz from this team after all.
+        if (old == t.buzzes.end()) return false;
+        t.buzzes.erase(old);
+        return true;
+    }
+    if (player >= sheet_.teams[std::size_t(team)].players.size()) return false;
+    Buzz b{team, player, t.startTime, std::nullopt};
+    if (data.value(QStringLiteral("value")).isDouble()) b.value = field(data, "value", 0);
+    if (old != t.buzzes.end()) {
+        // The press itself happened when it happened, whoever it is put down to.
+        b.time = old->time;
+        *old = b;
+    } else {
+        t.buzzes.push_back(b);
+    }
+    return true;
+}
+
+void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
+    // The bonus goes with the toss-up's correct answer, so a ruling or a
+    // correction that moves the answer moves the bonus with it.
+    std::optional<int> answered;
+    for (const Buzz& b : t.buzzes)
+        if (b.value.value_or(0) > 0) {
+            answered = b.team;
+            break;
+        }
+    if (!answered || sheet_.rules.bonusParts <= 0) {
+        t.bonusTeam.reset();
+        t.bonusParts.clear();
+        return;
+    }
+    if (t.bonusTeam == answered) return;
+    if (!t.bonusTeam) {
+        t.bonusParts.assign(std::size_t(sheet_.rules.bonusParts), 0);
+        t.bonusStartTime = when;
+    }
+    t.bonusTeam = answered;
+}
+
+void SheetBuilder::setBoard(const QJsonObject& data) {
+    const int team = field(data, "team");
+    if (team < 0 || team >= int(sheet_.teams.size())) return;
+    sheet_.teams[std::size_t(team)].points = field(data, "after", 0);
+}
+
+}  // namespace scoresheet
