@@ -1,17 +1,20 @@
 #include "record/matchreport.h"
 
-#include <QFile>
+#include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
+
+#include "setup/savefile.h"
 
 #include "record/scorechart.h"
 
 namespace record {
 
-bool writeMatchReport(const QString& path, const QString& heading,
-                      const std::vector<RecordedEvent>& events, const MatchStats& stats) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+namespace {
+
+// The report as PDF bytes; false when the painter would not draw.
+bool paintReport(QIODevice& file, const QString& heading, const std::vector<RecordedEvent>& events,
+                 const MatchStats& stats) {
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -110,7 +113,29 @@ bool writeMatchReport(const QString& path, const QString& heading,
         y += line;
     }
     finishPage();
-    return p.end() && file.error() == QFileDevice::NoError;
+    return p.end();
+}
+
+}  // namespace
+
+bool writeMatchReport(const QString& path, const QString& heading,
+                      const std::vector<RecordedEvent>& events, const MatchStats& stats,
+                      QString* error) {
+    // Drawn in memory, then saved whole: a full disk never leaves half a
+    // report, nor costs an older one of the same name.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!paintReport(buffer, heading, events, stats)) {
+        if (error) *error = QStringLiteral("the report could not be drawn");
+        return false;
+    }
+    buffer.close();
+    if (const auto failure = setup::saveAtomically(path, bytes)) {
+        if (error) *error = *failure;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace record
