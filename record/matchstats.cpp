@@ -210,8 +210,7 @@ QByteArray csvField(const QString& text) {
     // spreadsheet program would take "=1+2" or "@SUM(...)" for a formula,
     // so such a cell starts with an apostrophe, which those programs show
     // as text.
-    if (!utf8.isEmpty() && QByteArrayLiteral("=+-@\t\r").contains(utf8.front()))
-        utf8.prepend('\'');
+    if (!utf8.isEmpty() && QByteArrayLiteral("=+-@\t\r").contains(utf8.front())) utf8.prepend('\'');
     if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r')) {
         utf8.replace("\"", "\"\"");
         utf8 = '"' + utf8 + '"';

@@ -95,10 +95,9 @@ void showRecordProblem(Program& program, const QString& text, std::function<void
     box->setAttribute(Qt::WA_ShowWithoutActivating);
     if (retry) {
         box->addButton(QMessageBox::Retry);
-        QObject::connect(box, &QMessageBox::buttonClicked, box,
-                         [box, retry](QAbstractButton* b) {
-                             if (box->standardButton(b) == QMessageBox::Retry) retry();
-                         });
+        QObject::connect(box, &QMessageBox::buttonClicked, box, [box, retry](QAbstractButton* b) {
+            if (box->standardButton(b) == QMessageBox::Retry) retry();
+        });
     }
     box->show();
 }
@@ -107,9 +106,10 @@ bool runWithoutRecord(Dialogs& dialogs, const StoreRecorder& store) {
     if (!store.heldBy()) return true;
     const RecordHolder& holder = *store.heldBy();
     const QString text =
-        QStringLiteral("Torvanel is already running (process %1, since %2) and keeps the match "
-                       "record. Two copies cannot keep one record.\n\nQuit this copy, or run it "
-                       "without a record of its matches?")
+        QStringLiteral(
+            "Torvanel is already running (process %1, since %2) and keeps the match "
+            "record. Two copies cannot keep one record.\n\nQuit this copy, or run it "
+            "without a record of its matches?")
             .arg(holder.pid)
             .arg(holder.since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
     return dialogs.choose(text, programTitle(), Dialogs::Icon::Warning,
@@ -191,8 +191,9 @@ bool offerResume(Program& program) {
     const QString asOf =
         QDateTime::fromMSecsSinceEpoch(m.lastHeardMs).toString(QStringLiteral("HH:mm:ss"));
     const QString text =
-        QStringLiteral("The match started %1 did not end properly. As the record last had it, "
-                       "as of %4:\n\n%2\nMatch clock: %3\n\nResume this match?")
+        QStringLiteral(
+            "The match started %1 did not end properly. As the record last had it, "
+            "as of %4:\n\n%2\nMatch clock: %3\n\nResume this match?")
             .arg(started, lines.join(u'\n'), clockText(m.clockLeft), asOf);
     if (program.dialogs.message(text, QStringLiteral("Resume Match"), Dialogs::Icon::Question,
                                 Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
@@ -226,8 +227,7 @@ bool offerResume(Program& program) {
 void endRecord(Program& program, const QString& how) {
     StoreRecorder* store = storeOf(program);
     if (!store) return;
-    if (store->matchOn())
-        program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
+    if (store->matchOn()) program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
     store->flush();
 }
 

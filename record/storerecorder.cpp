@@ -255,9 +255,8 @@ void StoreRecorder::flush() {
     const qint64 failed = failedTries_;
     hurry_ = true;
     wake_.notify_one();
-    written_.wait(lock, [&] {
-        return done_ >= target || failedTries_ > failed || stopped_ || broken_;
-    });
+    written_.wait(lock,
+                  [&] { return done_ >= target || failedTries_ > failed || stopped_ || broken_; });
 }
 
 void StoreRecorder::writerLoop() {
@@ -279,11 +278,9 @@ void StoreRecorder::writerLoop() {
     for (;;) {
         const bool waiting = failing && !stopped_;
         // A failing batch is retried at its time; new events join it then.
-        wake_.wait_until(lock, waiting ? nextTry : SteadyClock::now() + std::chrono::seconds(1),
-                         [&] {
-                             return stop_ || hurry_ || retryAsked_ ||
-                                    (!queue_.empty() && !failing);
-                         });
+        wake_.wait_until(
+            lock, waiting ? nextTry : SteadyClock::now() + std::chrono::seconds(1),
+            [&] { return stop_ || hurry_ || retryAsked_ || (!queue_.empty() && !failing); });
         if (!queue_.empty() && !stop_ && !hurry_ && !failing) {
             // Gather what follows closely, so a burst is one commit.
             wake_.wait_for(lock, std::chrono::milliseconds(options_.batchMs),

@@ -25,7 +25,7 @@ namespace record {
 struct InterruptedMatch {
     MatchSummary match;
     MatchState state;
-    int clockLeft = 0;  // whole seconds, as the clock had shown when the program died
+    int clockLeft = 0;       // whole seconds, as the clock had shown when the program died
     qint64 lastHeardMs = 0;  // wall clock of the last the record heard of the match
 };
 
