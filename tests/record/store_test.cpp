@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
@@ -47,13 +48,20 @@ struct Problems {
 
 // A whole run: what came before the match belongs to it, times are counted
 // from its start, the data comes back as it went in, and an Exit ends it
-// cleanly so the next run offers nothing back.
+// cleanly so the next run offers nothing back. The folders made for the
+// record are the user's alone.
 TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
-    QTemporaryDir dir;
+    QTemporaryDir top;
+    const QString folder = top.filePath(QStringLiteral("share/torvanel"));
     ManualClock clock(500.0);
     {
-        StoreRecorder recorder(clock, {dir.path()});
+        StoreRecorder recorder(clock, {folder});
         EXPECT_TRUE(recorder.problem().isEmpty());
+        for (const QString& made : {folder, top.filePath(QStringLiteral("share"))}) {
+            EXPECT_EQ(QFileInfo(made).permissions() & 0x7077,
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+                << made.toStdString();
+        }
         recorder.record(EventKind::ProgramStarted, {{"interface", "sim:180"}, {"simulated", true}});
         clock.advance(2.0);
         recorder.record(
@@ -67,7 +75,7 @@ TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
     }
 
     RecordStore store;
-    ASSERT_TRUE(store.open(recordFile(dir.path())));
+    ASSERT_TRUE(store.open(recordFile(folder)));
     const auto matches = store.matches();
     ASSERT_EQ(matches.size(), 1u);
     EXPECT_TRUE(matches[0].endedMs.has_value());
@@ -88,7 +96,7 @@ TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
     EXPECT_EQ(events[0].data.value("interface").toString(), "sim:180");
     store.close();
 
-    StoreRecorder next(clock, {dir.path()});
+    StoreRecorder next(clock, {folder});
     EXPECT_FALSE(next.interrupted().has_value());
 }
 
