@@ -24,7 +24,7 @@ TOOL_PACKAGES := clang libclang-rt-14-dev clang-tidy clang-format python3
 # make fuzz: each fuzz target runs this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR     ?= build-fuzz
-FUZZ_TARGETS := setupreader serialread screenlink
+FUZZ_TARGETS := setupreader serialread screenlink buttonassignment recordfile
 
 # make lint: the compile commands come from a build folder configured with
 # clang, the fuzz targets included, in which only moc has run (for the

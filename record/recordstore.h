@@ -67,6 +67,9 @@ public:
     bool open(const QString& path, int busyMs = 1000, bool check = false);
     void close();
     bool isOpen() const { return db_ != nullptr; }
+    // Reads the whole open file through once; false (and failure() says
+    // Corrupt) when damage is found, or when the check could not be run.
+    bool check() { return quickCheck(); }
 
     StoreFailure failure() const { return failure_; }
     // The reason in words, for the operator.

@@ -120,21 +120,27 @@ bool runWithoutRecord(Dialogs& dialogs, const StoreRecorder& store) {
 void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
     program.setRecorder(store);
     QPointer<QObject> context = &contextObject;
-    if (!store.movedAside().isEmpty()) {
-        tellWhenMenuIsUp(
-            program, context,
-            store.movedForeign()
-                ? QStringLiteral("The file %1 is not a Torvanel match record; it belongs to "
-                                 "some other program. It has been put aside, unchanged, as %2 "
-                                 "and a new record started.")
-                      .arg(store.filePath(), store.movedAside())
-                : QStringLiteral("The match record file was damaged. It has been put "
-                                 "aside as %1 and a new record started.")
-                      .arg(store.movedAside()));
-    }
+    StoreRecorder* recorder = &store;
+    store.setMovedAsideHandler([&program, context, recorder] {
+        if (!context) return;
+        QMetaObject::invokeMethod(
+            context,
+            [&program, context, recorder] {
+                tellWhenMenuIsUp(
+                    program, context,
+                    recorder->movedForeign()
+                        ? QStringLiteral("The file %1 is not a Torvanel match record; it belongs "
+                                         "to some other program. It has been put aside, "
+                                         "unchanged, as %2 and a new record started.")
+                              .arg(recorder->filePath(), recorder->movedAside())
+                        : QStringLiteral("The match record file was damaged. It has been put "
+                                         "aside as %1 and a new record started.")
+                              .arg(recorder->movedAside()));
+            },
+            Qt::QueuedConnection);
+    });
     // The writer thread finds the problem; the box goes up on the window
     // thread.
-    StoreRecorder* recorder = &store;
     store.setProblemHandler([&program, context, recorder](const QString& problem) {
         if (!context) return;
         QMetaObject::invokeMethod(

@@ -50,7 +50,10 @@ StoreRecorder::StoreRecorder(Clock& clock, StoreOptions options)
         reported_ = true;
         problem_ = QStringLiteral("another copy of the program (process %1) keeps the record.")
                        .arg(heldBy_->pid);
-    } else if (store_.open(path_, options_.busyMs, true)) {
+    } else if (store_.open(path_, options_.busyMs, false)) {
+        // Reading a large file through takes seconds: the writer does it,
+        // while the windows come up and the first events wait for it.
+        checkPending_ = true;
         movedAside_ = store_.movedAside();
         movedForeign_ = store_.movedForeign();
         if (options_.maxPageCount > 0) store_.setMaxPageCount(options_.maxPageCount);
@@ -134,6 +137,57 @@ void StoreRecorder::setProblemHandler(std::function<void(const QString&)> handle
     if (!now.isEmpty()) handler_(now);
 }
 
+QString StoreRecorder::movedAside() const {
+    std::lock_guard lock(mutex_);
+    return movedAside_;
+}
+
+bool StoreRecorder::movedForeign() const {
+    std::lock_guard lock(mutex_);
+    return movedForeign_;
+}
+
+void StoreRecorder::setMovedAsideHandler(std::function<void()> handler) {
+    bool now = false;
+    {
+        std::lock_guard lock(mutex_);
+        movedAsideHandler_ = std::move(handler);
+        now = !movedAside_.isEmpty();
+    }
+    if (now && movedAsideHandler_) movedAsideHandler_();
+}
+
+// On the writer thread, before its first write: damage inside the file is
+// found now rather than by the first write that touches it, and the file is
+// then moved aside and a fresh one started.
+void StoreRecorder::checkInBackground() {
+    if (store_.check() || store_.failure() != StoreFailure::Corrupt) return;
+    store_.close();
+    const bool reopened = store_.open(path_, options_.busyMs, true);
+    std::function<void()> handler;
+    std::function<void(const QString&)> problemHandler;
+    const QString problem = store_.problem();
+    {
+        std::lock_guard lock(mutex_);
+        if (reopened) {
+            movedAside_ = store_.movedAside();
+            movedForeign_ = store_.movedForeign();
+            handler = movedAsideHandler_;
+        } else {
+            // As when the file cannot be opened at start.
+            broken_ = true;
+            problem_ = problem;
+            if (!reported_ && handler_) {
+                reported_ = true;
+                problemHandler = handler_;
+            }
+        }
+    }
+    if (reopened && options_.maxPageCount > 0) store_.setMaxPageCount(options_.maxPageCount);
+    if (handler) handler();
+    if (problemHandler) problemHandler(problem);
+}
+
 void StoreRecorder::setRecoveryHandler(std::function<void(const QString&, double)> handler) {
     std::lock_guard lock(mutex_);
     recovered_ = std::move(handler);
@@ -141,7 +195,7 @@ void StoreRecorder::setRecoveryHandler(std::function<void(const QString&, double
 
 bool StoreRecorder::canRetry() const {
     std::lock_guard lock(mutex_);
-    return stopped_;
+    return stopped_ && !broken_;
 }
 
 void StoreRecorder::retry() {
@@ -273,6 +327,7 @@ void StoreRecorder::writerLoop() {
     auto nextTry = SteadyClock::now();
     int pause = 0;
     QString lastProblem;
+    if (checkPending_) checkInBackground();
 
     std::unique_lock lock(mutex_);
     for (;;) {

@@ -75,10 +75,15 @@ public:
     QString filePath() const { return path_; }
     // Empty while the record is kept; else why it is not.
     QString problem() const;
-    // When a damaged file was moved aside at start: where it went.
-    QString movedAside() const { return movedAside_; }
+    // When the file was moved aside (damaged, or another program's
+    // database): where it went. Damage inside a sound file is found by the
+    // writer, a moment after start.
+    QString movedAside() const;
     // Whether the store was another program's database, moved aside.
-    bool movedForeign() const { return movedForeign_; }
+    bool movedForeign() const;
+    // Called once the file has been moved aside (at once if it already
+    // was), from whichever thread moved it.
+    void setMovedAsideHandler(std::function<void()> handler);
     // Set when another copy of the program keeps this record: nothing was
     // read from it and nothing is written to it.
     const std::optional<RecordHolder>& heldBy() const { return heldBy_; }
@@ -126,6 +131,7 @@ private:
     };
 
     bool takeLock();
+    void checkInBackground();
     void findInterrupted();
     void enqueue(Op op, bool alive = false);
     void writerLoop();
@@ -168,6 +174,8 @@ private:
     bool reported_ = false;
     std::function<void(const QString&)> handler_;
     std::function<void(const QString&, double)> recovered_;
+    std::function<void()> movedAsideHandler_;
+    bool checkPending_ = false;
     std::map<qint64, qint64> ids_;  // this run's match numbers to the file's
     // The last stamp: the match, its match time and when it was taken, so
     // the writer can note how long the program has been seen running.
