@@ -1,5 +1,7 @@
 #include "record/matchreport.h"
 
+#include <algorithm>
+
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
@@ -11,6 +13,24 @@
 namespace record {
 
 namespace {
+
+// A name in right-to-left script keeps its own direction inside a line of
+// left-to-right text: isolated, the numbers and brackets that follow it are
+// not drawn as part of it.
+QString isolated(const QString& name) {
+    const bool rtl = std::any_of(name.begin(), name.end(), [](QChar c) {
+        return c.direction() == QChar::DirR || c.direction() == QChar::DirAL;
+    });
+    return rtl ? QChar(0x2068) + name + QChar(0x2069) : name;
+}
+
+RecordedEvent withIsolatedNames(RecordedEvent e) {
+    if (e.data.contains(QLatin1String("name"))) {
+        e.data.insert(QLatin1String("name"),
+                      isolated(e.data.value(QLatin1String("name")).toString()));
+    }
+    return e;
+}
 
 // The report as PDF bytes; false when the painter would not draw.
 bool paintReport(QIODevice& file, const QString& heading, const std::vector<RecordedEvent>& events,
@@ -62,8 +82,9 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
     for (std::size_t t = 0; t < stats.series.size(); ++t) {
         const QString name = int(t) < stats.teams.size() ? stats.teams[int(t)]
                                                          : QStringLiteral("Team %1").arg(t + 1);
-        finals << QStringLiteral("%1  %2").arg(name).arg(
-            stats.series[t].empty() ? 0 : stats.series[t].back().score);
+        finals << QStringLiteral("%1  %2")
+                      .arg(isolated(name))
+                      .arg(stats.series[t].empty() ? 0 : stats.series[t].back().score);
     }
     text(big, 0, finals.join(QStringLiteral("        ")));
     y += lineOf(big) * 1.5;
@@ -98,7 +119,7 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
         if (e.kind == EventKind::MatchStarted) {
             teams.clear();
             for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
-                teams << v.toString();
+                teams << isolated(v.toString());
         }
         if (y + line > page.height() - footer) {
             finishPage();
@@ -109,7 +130,7 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
         p.drawText(QRectF(0, y, 0.12 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
                    matchTimeText(e.matchTime));
         p.drawText(QRectF(0.12 * width, y, 0.88 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
-                   describe(e, teams));
+                   describe(withIsolatedNames(e), teams));
         y += line;
     }
     finishPage();
