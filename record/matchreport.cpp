@@ -6,9 +6,9 @@
 #include <QPainter>
 #include <QPdfWriter>
 
-#include "setup/savefile.h"
-
+#include "record/matchstate.h"
 #include "record/scorechart.h"
+#include "setup/savefile.h"
 
 namespace record {
 
@@ -116,10 +116,11 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
     p.setFont(body);
     QStringList teams;
     for (const RecordedEvent& e : events) {
-        if (e.kind == EventKind::MatchStarted) {
-            teams.clear();
-            for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
-                teams << isolated(v.toString());
+        // Each event under the names in use when it happened, each kept in
+        // its own direction.
+        if (followNames(teams, nullptr, e)) {
+            for (QString& t : teams)
+                t = isolated(t);
         }
         if (y + line > page.height() - footer) {
             finishPage();

@@ -13,7 +13,7 @@
 #include <QDateTime>
 
 #include "app/clock.h"
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 #include "record/matchstate.h"
 #include "record/recordstore.h"
 
@@ -27,6 +27,9 @@ struct InterruptedMatch {
     MatchState state;
     int clockLeft = 0;       // whole seconds, as the clock had shown when the program died
     qint64 lastHeardMs = 0;  // wall clock of the last the record heard of the match
+    std::vector<RecordedEvent> events;
+    // The match time it had got to: a resumed match goes on from here.
+    double reached = 0.0;
 };
 
 struct StoreOptions {
@@ -110,7 +113,10 @@ public:
 
     // The current match, on the recording thread: its number in the file
     // (0 before the first MatchStarted, and until the file has it) and its
-    // events so far.
+    // events so far. It is written to the file only once something has been
+    // played in it; a resume of the interrupted match (MatchResumed from it)
+    // makes that match the current one again, under its own number, its
+    // earlier events included.
     bool matchOn() const { return match_ != 0; }
     qint64 currentMatch() const;
     const std::vector<RecordedEvent>& currentEvents() const { return current_; }
@@ -133,6 +139,11 @@ private:
     bool takeLock();
     void checkInBackground();
     void findInterrupted();
+    // The current match has had play: its row and its events so far go to
+    // the file (a start with no play never does).
+    void keep();
+    // Puts the interrupted match back as the current one.
+    void continueInterrupted(double now);
     void enqueue(Op op, bool alive = false);
     void writerLoop();
     bool write(const std::deque<Op>& batch, qint64 aliveMatch, double aliveTime);
@@ -152,7 +163,11 @@ private:
     // run, which the writer turns into the file's number.
     qint64 nextKey_ = 1;
     qint64 match_ = 0;
+    bool kept_ = false;  // the current match is in the file
     double matchStart_ = 0.0;
+    QString matchScreen_;
+    QStringList matchTeams_;
+    qint64 matchStartedMs_ = 0;
     std::vector<std::pair<double, RecordedEvent>> beforeMatch_;  // clock time, event
     std::vector<RecordedEvent> current_;
     std::function<void(const RecordedEvent&)> listener_;
@@ -176,6 +191,7 @@ private:
     std::function<void(const QString&, double)> recovered_;
     std::function<void()> movedAsideHandler_;
     bool checkPending_ = false;
+    bool interruptedGone_ = false;  // the file it was in was moved aside
     std::map<qint64, qint64> ids_;  // this run's match numbers to the file's
     // The last stamp: the match, its match time and when it was taken, so
     // the writer can note how long the program has been seen running.

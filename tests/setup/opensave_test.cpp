@@ -7,13 +7,13 @@
 #include <QDir>
 
 #include "app/controls.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
 #include "support/filesizelimit.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace setuptest;
 
