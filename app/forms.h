@@ -39,6 +39,9 @@ public:
     // that none of them reads another's widgets:
     // the screen pair the title form's team and player counts select;
     ScreenPair currentScreen();
+    // brings that screen pair up, as the team and player counts chosen for
+    // it would, so that every team of a match played on it has a board;
+    void bringUpScreen(ScreenPair screen);
     // a play screen, as such a window may use it;
     MatchScreen& matchScreen(ScreenPair screen);
     // a set-up menu's window;

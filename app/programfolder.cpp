@@ -12,3 +12,12 @@ QString findProgramFolder(const QString& executableFolder, const QString& builtF
         return exeDir.absolutePath();
     return builtForDataFolder;
 }
+
+bool makePrivateFolder(const QString& folder) {
+    const QString path = QDir::cleanPath(QDir(folder).absolutePath());
+    if (QFileInfo(path).isDir()) return true;
+    const QString parent = QFileInfo(path).absolutePath();
+    if (parent == path || !makePrivateFolder(parent)) return false;
+    QDir().mkdir(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return QFileInfo(path).isDir();
+}

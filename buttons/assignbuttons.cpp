@@ -158,7 +158,16 @@ void AssignButtons::askExtra() { ask(ButtonAssignment::kExtra); }
 
 bool AssignButtons::save() {
     QString error;
-    if (!assignment_.save(filePath(program_), &error)) {
+    QString aside;
+    const bool saved = assignment_.save(filePath(program_), &error, &aside);
+    if (!aside.isEmpty()) {
+        program_.dialogs.message(
+            QStringLiteral("The earlier button assignment in %1 could not be read; it has been "
+                           "kept as %2.")
+                .arg(filePath(program_), aside),
+            QString(), Dialogs::Icon::Information, Dialogs::Buttons::Ok);
+    }
+    if (!saved) {
         program_.dialogs.message(QStringLiteral("The buttons could not be saved to %1: %2")
                                      .arg(filePath(program_), error),
                                  QString(), Dialogs::Icon::Critical, Dialogs::Buttons::Ok);

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include <QDateTime>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+
+#include "setup/savefile.h"
 
 namespace buttons {
 
@@ -86,8 +90,12 @@ std::optional<ButtonAssignment> ButtonAssignment::fromJson(const QByteArray& jso
     if (version < 1 || version > kVersion)
         return fail(QStringLiteral("version %1 is not one this program reads").arg(version));
 
+    // An empty list is an assignment; no list at all is a damaged file,
+    // which must not pass for one that binds nothing.
+    const QJsonValue bindings = root.value(QStringLiteral("bindings"));
+    if (!bindings.isArray()) return fail(QStringLiteral("it has no list of bindings"));
     ButtonAssignment result;
-    for (const QJsonValue& value : root.value(QStringLiteral("bindings")).toArray()) {
+    for (const QJsonValue& value : bindings.toArray()) {
         const QJsonObject entry = value.toObject();
         const QJsonObject device = entry.value(QStringLiteral("device")).toObject();
         bool vendorOk = false;
@@ -111,10 +119,29 @@ std::optional<ButtonAssignment> ButtonAssignment::fromJson(const QByteArray& jso
     return result;
 }
 
-bool ButtonAssignment::save(const QString& path, QString* error) const {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(toJson()) < 0 || !file.commit()) {
-        if (error) *error = file.errorString();
+bool ButtonAssignment::save(const QString& path, QString* error, QString* movedAside) const {
+    // A file this program cannot read (damaged, or from a newer version)
+    // may still be worth something to someone: it is kept under another
+    // name rather than written over.
+    QString unreadable;
+    if (QFileInfo::exists(path) && !load(path, &unreadable)) {
+        const QFileInfo info(path);
+        const QString aside = info.dir().filePath(
+            QStringLiteral("%1-unreadable-%2.%3")
+                .arg(info.completeBaseName(),
+                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
+                     info.suffix()));
+        if (!QFile::rename(path, aside)) {
+            if (error) {
+                *error = QStringLiteral("the unreadable file there (%1) could not be put aside")
+                             .arg(unreadable);
+            }
+            return false;
+        }
+        if (movedAside) *movedAside = aside;
+    }
+    if (const auto failure = setup::saveAtomically(path, toJson())) {
+        if (error) *error = *failure;
         return false;
     }
     return true;

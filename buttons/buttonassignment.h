@@ -59,7 +59,10 @@ public:
     // is of a newer version.
     static std::optional<ButtonAssignment> fromJson(const QByteArray& json, QString* error);
 
-    bool save(const QString& path, QString* error) const;
+    // Whole or not at all: a failed save leaves the old file, and `error`
+    // says why. An old file that cannot be read is first renamed beside it
+    // (`movedAside` then names it).
+    bool save(const QString& path, QString* error, QString* movedAside = nullptr) const;
     // A missing file is an empty assignment; a broken one is an error.
     static std::optional<ButtonAssignment> load(const QString& path, QString* error);
 

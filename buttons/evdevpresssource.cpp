@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <ctime>
+#include <utility>
 
 #include <fcntl.h>
 #include <libevdev/libevdev.h>
@@ -46,9 +47,13 @@ EvdevPressSource::~EvdevPressSource() {
 
 void EvdevPressSource::watch() {
     inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (inotify_ < 0) return;
+    if (inotify_ < 0) {
+        watchProblem_ = qt_error_string(errno);
+        return;
+    }
     const QByteArray folder = QFile::encodeName(deviceFolder_);
     if (inotify_add_watch(inotify_, folder.constData(), IN_CREATE | IN_DELETE | IN_ATTRIB) < 0) {
+        watchProblem_ = qt_error_string(errno);
         ::close(inotify_);
         inotify_ = -1;
     }
@@ -85,6 +90,13 @@ bool EvdevPressSource::readWatch() {
 }
 
 void EvdevPressSource::drain(std::vector<DeviceChange>& changes, std::vector<InputEvent>& events) {
+    if (!watchProblem_.isEmpty()) {
+        // Said once: the devices there now still work.
+        DeviceInfo folder;
+        folder.path = deviceFolder_;
+        folder.name = std::exchange(watchProblem_, QString());
+        changes.push_back({DeviceChange::Kind::NoHotPlug, folder});
+    }
     if (readWatch()) rescan_ = true;
     // A refused node is tried again until it opens or we have said so.
     if (denied_.size() > namedDenied_.size()) rescan_ = true;

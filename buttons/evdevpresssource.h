@@ -51,6 +51,7 @@ private:
     QString sysfsFolder_;
     Selection selection_;
     int inotify_ = -1;
+    QString watchProblem_;  // why there is no watch, until it is said
     bool rescan_ = true;
     bool started_ = false;          // the first scan is done
     std::map<QString, Open> open_;  // by node name, e.g. event3

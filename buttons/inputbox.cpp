@@ -134,6 +134,12 @@ void InputBox::onChange(const DeviceChange& change) {
                        .arg(who, d.path));
         }
         break;
+    case DeviceChange::Kind::NoHotPlug:
+        notice(NoticeKind::Device,
+               QStringLiteral("Buttons plugged in from now on will not be noticed: %1 cannot be "
+                              "watched (%2). Plug them in before starting the program.")
+                   .arg(d.path, d.name));
+        break;
     }
 }
 

@@ -53,6 +53,9 @@ struct DeviceChange {
         Removed,           // gone: unplugged, or no longer wanted
         PermissionDenied,  // wanted, but the node cannot be opened
         NotGrabbed,        // opened, but another program holds it too
+        NoHotPlug,         // devices plugged in later will not be seen: the
+                           // device folder (path) cannot be watched (name
+                           // says why)
     };
     Kind kind = Kind::Added;
     DeviceInfo device;

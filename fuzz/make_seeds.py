@@ -7,11 +7,16 @@ OUTDIR/setupreader gets the shipped presets, the test data's setup files
 and setup files made here to reach the reader's corners (UTF-8 with and
 without a byte-order mark, lone LFs, a file cut short, one running past
 line 44, numbers out of range); OUTDIR/serialread and OUTDIR/screenlink get
-well-behaved and misbehaving boxes in the input layout of those targets.
+well-behaved and misbehaving boxes in the input layout of those targets;
+OUTDIR/buttonassignment button files and OUTDIR/recordfile record files,
+sound, refused and damaged.
 The output is the same on every run.
 """
+import json
 import shutil
+import sqlite3
 import sys
+import tempfile
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
@@ -145,6 +150,76 @@ def screenlink_seeds():
     return seeds
 
 
+def button_seeds():
+    device = {"vendor": "1209", "product": "4d42", "serial": "S1",
+              "phys": "usb-0000:00:14.0-2/input0", "name": "Encoder"}
+    bindings = [{"device": device, "code": 287 + p, "player": p} for p in range(1, 16)]
+    bindings.append({"device": device, "code": 320, "extra": True})
+    doc = {"format": "torvanel-buttons", "version": 1, "bindings": bindings}
+    return {
+        "full": json.dumps(doc, indent=4).encode(),
+        "empty": b'{"format":"torvanel-buttons","version":1,"bindings":[]}',
+        "newer": b'{"format":"torvanel-buttons","version":2,"bindings":[]}',
+        "no-bindings": b'{"format":"torvanel-buttons","version":1}',
+        "twice": json.dumps({"format": "torvanel-buttons", "version": 1,
+                             "bindings": bindings[:2] + bindings[:2]}).encode(),
+    }
+
+
+# The schema the program writes, version 1 (the migration in
+# record/recordstore.cpp).
+RECORD_SCHEMA = """
+CREATE TABLE matches (id INTEGER PRIMARY KEY, started INTEGER NOT NULL, ended INTEGER,
+  end_how TEXT NOT NULL DEFAULT '', screen TEXT NOT NULL DEFAULT '',
+  teams TEXT NOT NULL DEFAULT '[]', last_alive REAL NOT NULL DEFAULT 0);
+CREATE TABLE events (id INTEGER PRIMARY KEY, match_id INTEGER NOT NULL,
+  match_time REAL NOT NULL, wall INTEGER NOT NULL, kind TEXT NOT NULL,
+  data TEXT NOT NULL DEFAULT '{}');
+CREATE INDEX events_by_match ON events (match_id, id);
+"""
+
+
+def database(statements):
+    with tempfile.TemporaryDirectory() as folder:
+        path = Path(folder) / "record.sqlite"
+        db = sqlite3.connect(path)
+        db.executescript(statements)
+        db.commit()
+        db.close()
+        return path.read_bytes()
+
+
+def record_seeds():
+    teams = json.dumps(["Alpha", "Beta", "Gamma"])
+    events = "".join(
+        f"INSERT INTO events (match_id, match_time, wall, kind, data) VALUES "
+        f"(2, {t}, {1765200000000 + t * 1000}, '{kind}', '{data}');"
+        for t, kind, data in [
+            (0, "match-started", json.dumps({"screen": "3_4", "teams": json.loads(teams),
+                                              "scores": [0, 0, 0], "clock": 900})),
+            (5, "clock-started", json.dumps({"left": 900})),
+            (9, "score-changed", json.dumps({"team": 2, "before": 0, "after": 40})),
+            (12, "unknown-kind", "{}"),
+        ])
+    valid = database(RECORD_SCHEMA + "PRAGMA user_version=1;"
+                     f"INSERT INTO matches (id, started, ended, end_how, teams) "
+                     f"VALUES (1, 1765100000000, 1765100900000, 'exit', '{teams}');"
+                     f"INSERT INTO matches (id, started, screen, teams, last_alive) "
+                     f"VALUES (2, 1765200000000, '3_4', '{teams}', 30.5);" + events)
+    return {
+        "valid": valid,
+        "empty-schema": database(RECORD_SCHEMA + "PRAGMA user_version=1;"),
+        "newer": database(RECORD_SCHEMA + "PRAGMA user_version=7;"),
+        "foreign": database("CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('x');"),
+        "bad-json": database(RECORD_SCHEMA + "PRAGMA user_version=1;"
+                             "INSERT INTO matches (id, started, teams) VALUES (1, 0, '{[');"
+                             "INSERT INTO events (match_id, match_time, wall, kind, data) "
+                             "VALUES (1, 0, 0, 'score-changed', 'not json');"),
+        "truncated": valid[: len(valid) // 2],
+        "empty": b"",
+    }
+
+
 def write(folder, seeds):
     folder.mkdir(parents=True, exist_ok=True)
     for name, data in seeds.items():
@@ -163,6 +238,8 @@ def main():
         shutil.copyfile(data, setup / ("test-" + data.name))
     write(out / "serialread", serial_seeds())
     write(out / "screenlink", screenlink_seeds())
+    write(out / "buttonassignment", button_seeds())
+    write(out / "recordfile", record_seeds())
 
 
 if __name__ == "__main__":

@@ -1,19 +1,40 @@
 #include "record/matchreport.h"
 
-#include <QFile>
+#include <algorithm>
+
+#include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
 
 #include "record/matchstate.h"
 #include "record/scorechart.h"
+#include "setup/savefile.h"
 
 namespace record {
 
-bool writeMatchReport(const QString& path, const QString& heading,
-                      const std::vector<RecordedEvent>& events, const MatchStats& stats,
-                      const std::vector<ReportPage>& pages) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+namespace {
+
+// A name in right-to-left script keeps its own direction inside a line of
+// left-to-right text: isolated, the numbers and brackets that follow it are
+// not drawn as part of it.
+QString isolated(const QString& name) {
+    const bool rtl = std::any_of(name.begin(), name.end(), [](QChar c) {
+        return c.direction() == QChar::DirR || c.direction() == QChar::DirAL;
+    });
+    return rtl ? QChar(0x2068) + name + QChar(0x2069) : name;
+}
+
+RecordedEvent withIsolatedNames(RecordedEvent e) {
+    if (e.data.contains(QLatin1String("name"))) {
+        e.data.insert(QLatin1String("name"),
+                      isolated(e.data.value(QLatin1String("name")).toString()));
+    }
+    return e;
+}
+
+// The report as PDF bytes; false when the painter would not draw.
+bool paintReport(QIODevice& file, const QString& heading, const std::vector<RecordedEvent>& events,
+                 const MatchStats& stats, const std::vector<ReportPage>& pages) {
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -61,8 +82,9 @@ bool writeMatchReport(const QString& path, const QString& heading,
     for (std::size_t t = 0; t < stats.series.size(); ++t) {
         const QString name = int(t) < stats.teams.size() ? stats.teams[int(t)]
                                                          : QStringLiteral("Team %1").arg(t + 1);
-        finals << QStringLiteral("%1  %2").arg(name).arg(
-            stats.series[t].empty() ? 0 : stats.series[t].back().score);
+        finals << QStringLiteral("%1  %2")
+                      .arg(isolated(name))
+                      .arg(stats.series[t].empty() ? 0 : stats.series[t].back().score);
     }
     text(big, 0, finals.join(QStringLiteral("        ")));
     y += lineOf(big) * 1.5;
@@ -94,8 +116,12 @@ bool writeMatchReport(const QString& path, const QString& heading,
     p.setFont(body);
     QStringList teams;
     for (const RecordedEvent& e : events) {
-        // Each event under the names in use when it happened.
-        followNames(teams, nullptr, e);
+        // Each event under the names in use when it happened, each kept in
+        // its own direction.
+        if (followNames(teams, nullptr, e)) {
+            for (QString& t : teams)
+                t = isolated(t);
+        }
         if (y + line > page.height() - footer) {
             finishPage();
             if (!pdf.newPage()) return false;
@@ -105,7 +131,7 @@ bool writeMatchReport(const QString& path, const QString& heading,
         p.drawText(QRectF(0, y, 0.12 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
                    matchTimeText(e.matchTime));
         p.drawText(QRectF(0.12 * width, y, 0.88 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
-                   describe(e, teams));
+                   describe(withIsolatedNames(e), teams));
         y += line;
     }
     finishPage();
@@ -117,7 +143,29 @@ bool writeMatchReport(const QString& path, const QString& heading,
         p.restore();
         finishPage();
     }
-    return p.end() && file.error() == QFileDevice::NoError;
+    return p.end();
+}
+
+}  // namespace
+
+bool writeMatchReport(const QString& path, const QString& heading,
+                      const std::vector<RecordedEvent>& events, const MatchStats& stats,
+                      const std::vector<ReportPage>& pages, QString* error) {
+    // Drawn in memory, then saved whole: a full disk never leaves half a
+    // report, nor costs an older one of the same name.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!paintReport(buffer, heading, events, stats, pages)) {
+        if (error) *error = QStringLiteral("the report could not be drawn");
+        return false;
+    }
+    buffer.close();
+    if (const auto failure = setup::saveAtomically(path, bytes)) {
+        if (error) *error = *failure;
+        return false;
+    }
+    return true;
 }
 
 }  // namespace record

@@ -19,10 +19,11 @@ namespace record {
 using ReportPage = std::function<void(QPainter&, QPagedPaintDevice&, const QRectF&)>;
 
 // A printable match report as PDF: the heading, the teams and the final
-// score, the chart, the player table and every event, then `pages`. False
-// when the file cannot be written.
+// score, the chart, the player table and every event, then `pages`. False,
+// and `error` says why, when the file cannot be written; an older file there
+// is then left as it was.
 bool writeMatchReport(const QString& path, const QString& heading,
                       const std::vector<RecordedEvent>& events, const MatchStats& stats,
-                      const std::vector<ReportPage>& pages = {});
+                      const std::vector<ReportPage>& pages = {}, QString* error = nullptr);
 
 }  // namespace record

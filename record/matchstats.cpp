@@ -257,6 +257,11 @@ namespace {
 
 QByteArray csvField(const QString& text) {
     QByteArray utf8 = text.toUtf8();
+    // Names are the operator's to type, and they begin descriptions: a
+    // spreadsheet program would take "=1+2" or "@SUM(...)" for a formula,
+    // so such a cell starts with an apostrophe, which those programs show
+    // as text.
+    if (!utf8.isEmpty() && QByteArrayLiteral("=+-@\t\r").contains(utf8.front())) utf8.prepend('\'');
     if (utf8.contains(',') || utf8.contains('"') || utf8.contains('\n') || utf8.contains('\r')) {
         utf8.replace("\"", "\"\"");
         utf8 = '"' + utf8 + '"';
@@ -267,7 +272,9 @@ QByteArray csvField(const QString& text) {
 }  // namespace
 
 QByteArray toCsv(const std::vector<RecordedEvent>& events) {
-    QByteArray out = "number,match_time_s,wall_clock,kind,description,data\r\n";
+    // The byte order mark tells spreadsheet programs the file is UTF-8, so
+    // that accented names come out right.
+    QByteArray out = "\xEF\xBB\xBFnumber,match_time_s,wall_clock,kind,description,data\r\n";
     out.reserve(qsizetype(events.size()) * 120);
     QStringList teams;
     int number = 0;

@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 
+#include "app/programfolder.h"
+
 namespace record {
 
 namespace {
@@ -88,10 +90,10 @@ QStringList stringsFrom(const QString& json) {
 
 }  // namespace
 
-QString asideName(const QString& path, const QDateTime& when) {
+QString asideName(const QString& path, const QDateTime& when, const QString& why) {
     const QFileInfo info(path);
-    return info.dir().filePath(QStringLiteral("%1-damaged-%2.%3")
-                                   .arg(info.completeBaseName(),
+    return info.dir().filePath(QStringLiteral("%1-%2-%3.%4")
+                                   .arg(info.completeBaseName(), why,
                                         when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
                                         info.suffix()));
 }
@@ -155,14 +157,48 @@ bool RecordStore::openFile(const QString& path, int busyMs, bool check, bool& co
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, busyMs);
-    // A full commit syncs the log, so what is committed survives a power
-    // cut as well as a killed process.
-    if (exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") && migrate() &&
-        (!check || quickCheck())) {
+    // Whose the file is and which version it has are settled before
+    // anything in it changes: a newer program's file or another program's
+    // database is left exactly as it was. A full commit syncs the log, so
+    // what is committed survives a power cut as well as a killed process.
+    if (checkOwner() && exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
+        migrate() && (!check || quickCheck())) {
         return true;
     }
-    corrupt = failure_ == StoreFailure::Corrupt;
+    corrupt = failure_ == StoreFailure::Corrupt || failure_ == StoreFailure::Foreign;
     close();
+    return false;
+}
+
+bool RecordStore::checkOwner() {
+    int version = 0;
+    {
+        Statement s(db_, "PRAGMA user_version");
+        if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Reading the version"));
+        const int rc = s.step();
+        if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the version"));
+        version = int(s.integer(0));
+    }
+    // Every version of the record has had both tables; a file of version
+    // 0 is ours only while it is empty, since the first step creates them
+    // and sets the version in one transaction.
+    Statement s(db_,
+                "SELECT count(*), sum(name IN ('matches', 'events') AND type = 'table')"
+                " FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
+    if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Reading the tables"));
+    const int rc = s.step();
+    if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the tables"));
+    const qint64 objects = s.integer(0);
+    const qint64 ours = s.integer(1);
+    if (version == 0 ? objects == 0 : ours == 2) {
+        if (version <= kSchemaVersion) return true;
+        failure_ = StoreFailure::TooNew;
+        problem_ =
+            QStringLiteral("the file %1 was written by a newer version of the program.").arg(path_);
+        return false;
+    }
+    failure_ = StoreFailure::Foreign;
+    problem_ = QStringLiteral("the file %1 is not a Torvanel match record.").arg(path_);
     return false;
 }
 
@@ -181,9 +217,10 @@ bool RecordStore::open(const QString& path, int busyMs, bool check) {
     failure_ = StoreFailure::None;
     problem_.clear();
     movedAside_.clear();
+    movedForeign_ = false;
 
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder) || !QFileInfo(folder).isDir()) {
+    if (!makePrivateFolder(folder)) {
         failure_ = StoreFailure::Unwritable;
         problem_ = QStringLiteral("the folder %1 cannot be created.").arg(folder);
         return false;
@@ -192,16 +229,25 @@ bool RecordStore::open(const QString& path, int busyMs, bool check) {
     if (openFile(path, busyMs, check, corrupt)) return true;
     if (!corrupt) return false;
 
-    // Keep the damaged file for whoever wants to look into it, and start
-    // afresh; its log files belong to it and are of no use to a new file.
-    const QString aside = asideName(path, QDateTime::currentDateTime());
+    // Keep the file for whoever wants to look into it, and start afresh. A
+    // damaged file's log files are of no use to a new one; another
+    // program's database keeps its log, or it would lose what is in it.
+    const bool foreign = failure_ == StoreFailure::Foreign;
+    const QString aside = asideName(path, QDateTime::currentDateTime(),
+                                    foreign ? QStringLiteral("other") : QStringLiteral("damaged"));
     if (!QFile::rename(path, aside)) return false;
-    QFile::remove(path + QStringLiteral("-wal"));
-    QFile::remove(path + QStringLiteral("-shm"));
+    for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
+        if (foreign) {
+            QFile::rename(path + suffix, aside + suffix);
+        } else {
+            QFile::remove(path + suffix);
+        }
+    }
     failure_ = StoreFailure::None;
     problem_.clear();
     if (!openFile(path, busyMs, check, corrupt)) return false;
     movedAside_ = aside;
+    movedForeign_ = foreign;
     return true;
 }
 
@@ -213,12 +259,6 @@ bool RecordStore::migrate() {
         const int rc = s.step();
         if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the version"));
         version = int(s.integer(0));
-    }
-    if (version > kSchemaVersion) {
-        failure_ = StoreFailure::TooNew;
-        problem_ =
-            QStringLiteral("the file %1 was written by a newer version of the program.").arg(path_);
-        return false;
     }
     if (version == kSchemaVersion) return true;
     if (!exec("BEGIN IMMEDIATE")) return false;
@@ -248,15 +288,19 @@ void RecordStore::rollback() {
         sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-bool RecordStore::insertMatch(qint64 id, qint64 startedMs, const QString& screen,
-                              const QStringList& teams) {
-    Statement s(db_, "INSERT INTO matches (id, started, screen, teams) VALUES (?, ?, ?, ?)");
-    s.bind(1, id);
-    s.bind(2, startedMs);
-    s.bind(3, screen);
-    s.bind(4, compact(teams));
+qint64 RecordStore::insertMatch(qint64 startedMs, const QString& screen, const QStringList& teams) {
+    // The file gives the number, inside the writing transaction, so it is
+    // never one that some other connection has given already.
+    Statement s(db_, "INSERT INTO matches (started, screen, teams) VALUES (?, ?, ?)");
+    s.bind(1, startedMs);
+    s.bind(2, screen);
+    s.bind(3, compact(teams));
     const int rc = s.step();
-    return rc == SQLITE_DONE || fail(rc, QStringLiteral("Adding a match"));
+    if (rc != SQLITE_DONE) {
+        fail(rc, QStringLiteral("Adding a match"));
+        return 0;
+    }
+    return sqlite3_last_insert_rowid(db_);
 }
 
 bool RecordStore::insertEvent(qint64 matchId, const RecordedEvent& e) {
@@ -358,12 +402,6 @@ std::vector<RecordedEvent> RecordStore::events(qint64 matchId) {
         out.push_back(std::move(e));
     }
     return out;
-}
-
-qint64 RecordStore::maxMatchId() {
-    if (!db_) return 0;
-    Statement s(db_, "SELECT coalesce(max(id), 0) FROM matches");
-    return s.step() == SQLITE_ROW ? s.integer(0) : 0;
 }
 
 }  // namespace record

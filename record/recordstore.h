@@ -39,7 +39,7 @@ struct MatchSummary {
 };
 
 // Why the store cannot be used.
-enum class StoreFailure { None, Unwritable, Locked, Corrupt, Full, TooNew, Other };
+enum class StoreFailure { None, Unwritable, Locked, Corrupt, Full, TooNew, Foreign, Other };
 
 // The record file: SQLite, one row per match and one per event, the schema
 // version in PRAGMA user_version, write-ahead logging. One object is one
@@ -56,8 +56,10 @@ public:
     RecordStore& operator=(const RecordStore&) = delete;
 
     // Opens (creating when missing) and migrates the file. A file that is
-    // not a database, or is damaged, is moved aside under a dated name and
-    // a fresh one started (movedAside() then says where the old one went).
+    // not a database, is damaged, or is another program's database is moved
+    // aside under a dated name and a fresh one started (movedAside() then
+    // says where the old one went). A newer program's file is refused
+    // unchanged.
     // busyMs is how long to wait for another program's lock. With `check`
     // the whole file is read through once (SQLite's quick check), so that
     // damage inside a file whose header is sound is found now rather than
@@ -65,11 +67,17 @@ public:
     bool open(const QString& path, int busyMs = 1000, bool check = false);
     void close();
     bool isOpen() const { return db_ != nullptr; }
+    // Reads the whole open file through once; false (and failure() says
+    // Corrupt) when damage is found, or when the check could not be run.
+    bool check() { return quickCheck(); }
 
     StoreFailure failure() const { return failure_; }
     // The reason in words, for the operator.
     QString problem() const { return problem_; }
     QString movedAside() const { return movedAside_; }
+    // Whether what was moved aside was another program's database rather
+    // than a damaged record.
+    bool movedForeign() const { return movedForeign_; }
     QString path() const { return path_; }
 
     // Caps the file's size in pages: the disk runs full there.
@@ -79,7 +87,8 @@ public:
     bool begin();
     bool commit();
     void rollback();
-    bool insertMatch(qint64 id, qint64 startedMs, const QString& screen, const QStringList& teams);
+    // The new match's number, or 0 when it could not be added.
+    qint64 insertMatch(qint64 startedMs, const QString& screen, const QStringList& teams);
     bool insertEvent(qint64 matchId, const RecordedEvent& event);
     bool endMatch(qint64 id, qint64 endedMs, const QString& how);
     bool setLastAlive(qint64 id, double matchTime);
@@ -89,10 +98,10 @@ public:
     std::vector<MatchSummary> matches();
     std::optional<MatchSummary> match(qint64 id);
     std::vector<RecordedEvent> events(qint64 matchId);
-    qint64 maxMatchId();
 
 private:
     bool exec(const char* sql);
+    bool checkOwner();
     bool migrate();
     bool fail(int code, const QString& what);
     bool openFile(const QString& path, int busyMs, bool check, bool& corrupt);
@@ -103,11 +112,13 @@ private:
     QString path_;
     QString problem_;
     QString movedAside_;
+    bool movedForeign_ = false;
     StoreFailure failure_ = StoreFailure::None;
 };
 
 // "record-damaged-2026-12-08-125230.sqlite" beside the file, for the given
-// local time.
-QString asideName(const QString& path, const QDateTime& when);
+// local time and the word for why it was put aside.
+QString asideName(const QString& path, const QDateTime& when,
+                  const QString& why = QStringLiteral("damaged"));
 
 }  // namespace record

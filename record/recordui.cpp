@@ -1,11 +1,14 @@
 #include "record/recordui.h"
 
 #include <map>
+#include <optional>
 #include <vector>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QDateTime>
 #include <QJsonArray>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
@@ -24,6 +27,17 @@ namespace {
 std::map<const Program*, StoreRecorder*>& stores() {
     static std::map<const Program*, StoreRecorder*> map;
     return map;
+}
+
+// The screen pair a match was played on ("3_4"), or nothing for a code
+// this program does not have.
+std::optional<ScreenPair> pairOf(const QString& code) {
+    const QStringList parts = code.split(u'_');
+    if (parts.size() != 2) return std::nullopt;
+    const int teams = parts[0].toInt();
+    const int players = parts[1].toInt();
+    if ((teams != 2 && teams != 3) || (players != 4 && players != 5)) return std::nullopt;
+    return screenFor(teams, players);
 }
 
 StoreRecorder* storeOf(const Program& program) {
@@ -45,9 +59,41 @@ void tellWhenMenuIsUp(Program& program, QPointer<QObject> context, const QString
 
 }  // namespace
 
-void showRecordProblem(Program& program, const QString& text) {
-    program.dialogs.notice(text, Dialogs::Icon::Warning, program.forms.visibleMenu(),
-                           QLatin1String(kProblemBoxName));
+void showRecordProblem(Program& program, const QString& text, std::function<void()> retry) {
+    if (!retry) {
+        program.dialogs.notice(text, Dialogs::Icon::Warning, program.forms.visibleMenu(),
+                               QLatin1String(kProblemBoxName));
+        return;
+    }
+    // As the notice, with a Retry button.
+    auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok,
+                                program.forms.visibleMenu());
+    box->setObjectName(QLatin1String(kProblemBoxName));
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    // The operator may be in the middle of a question: the keys stay with
+    // the play screen.
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->addButton(QMessageBox::Retry);
+    QObject::connect(box, &QMessageBox::buttonClicked, box, [box, retry](QAbstractButton* b) {
+        if (box->standardButton(b) == QMessageBox::Retry) retry();
+    });
+    box->show();
+}
+
+bool runWithoutRecord(Dialogs& dialogs, const StoreRecorder& store) {
+    if (!store.heldBy()) return true;
+    const RecordHolder& holder = *store.heldBy();
+    const QString text =
+        QStringLiteral(
+            "Torvanel is already running (process %1, since %2) and keeps the match "
+            "record. Two copies cannot keep one record.\n\nQuit this copy, or run it "
+            "without a record of its matches?")
+            .arg(holder.pid)
+            .arg(holder.since.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")));
+    return dialogs.choose(text, programTitle(), Dialogs::Icon::Warning,
+                          {QStringLiteral("&Quit"), QStringLiteral("&Run Without a Record")},
+                          0) == 1;
 }
 
 void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
@@ -58,23 +104,61 @@ void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
         if (found != stores().end() && found->second == &store) stores().erase(found);
     });
     QPointer<QObject> context = &contextObject;
-    if (!store.movedAside().isEmpty()) {
-        tellWhenMenuIsUp(program, context,
-                         QStringLiteral("The match record file was damaged. It has been put "
-                                        "aside as %1 and a new record started.")
-                             .arg(store.movedAside()));
-    }
-    // The writer thread finds the problem; the box goes up on the window
-    // thread.
-    store.setProblemHandler([&program, context](const QString& problem) {
+    StoreRecorder* recorder = &store;
+    store.setMovedAsideHandler([&program, context, recorder] {
         if (!context) return;
         QMetaObject::invokeMethod(
             context,
-            [&program, context, problem] {
-                tellWhenMenuIsUp(program, context,
-                                 QStringLiteral("The match record is not being kept: %1 The "
-                                                "match goes on as before.")
-                                     .arg(problem));
+            [&program, context, recorder] {
+                tellWhenMenuIsUp(
+                    program, context,
+                    recorder->movedForeign()
+                        ? QStringLiteral("The file %1 is not a Torvanel match record; it belongs "
+                                         "to some other program. It has been put aside, "
+                                         "unchanged, as %2 and a new record started.")
+                              .arg(recorder->filePath(), recorder->movedAside())
+                        : QStringLiteral("The match record file was damaged. It has been put "
+                                         "aside as %1 and a new record started.")
+                              .arg(recorder->movedAside()));
+            },
+            Qt::QueuedConnection);
+    });
+    // The writer thread finds the problem; the box goes up on the window
+    // thread.
+    store.setProblemHandler([&program, context, recorder](const QString& problem) {
+        if (!context) return;
+        QMetaObject::invokeMethod(
+            context,
+            [&program, context, problem, recorder] {
+                if (!recorder->canRetry()) {
+                    tellWhenMenuIsUp(program, context,
+                                     QStringLiteral("The match record is not being kept: %1 The "
+                                                    "match goes on as before.")
+                                         .arg(problem));
+                    return;
+                }
+                showRecordProblem(
+                    program,
+                    QStringLiteral("The match record has stopped: %1 The match goes on as "
+                                   "before, and the events not yet written are kept until the "
+                                   "program ends. Put it right (free some space), then choose "
+                                   "Retry.")
+                        .arg(problem),
+                    [recorder] { recorder->retry(); });
+            },
+            Qt::QueuedConnection);
+    });
+    store.setRecoveryHandler([&program, context](const QString& problem, double seconds) {
+        if (!context) return;
+        QMetaObject::invokeMethod(
+            context,
+            [&program, problem, seconds] {
+                showRecordProblem(
+                    program,
+                    QStringLiteral("The match record could not be written for %1 s (%2) It is "
+                                   "written again, and no event was lost.")
+                        .arg(seconds, 0, 'f', 1)
+                        .arg(problem));
             },
             Qt::QueuedConnection);
     });
@@ -92,15 +176,24 @@ bool offerResume(Program& program) {
     }
     const QString started = QDateTime::fromMSecsSinceEpoch(m.match.startedMs)
                                 .toString(QStringLiteral("yyyy-MM-dd HH:mm"));
-    const QString text = QStringLiteral(
-                             "The match started %1 did not end properly. When it stopped:\n\n%2\n"
-                             "Match clock: %3\n\nResume this match?")
-                             .arg(started, lines.join(u'\n'), clockText(m.clockLeft));
+    // The record may have stopped hearing from the match well before the
+    // program ended (a full disk): the time says how fresh the scores are.
+    const QString asOf =
+        QDateTime::fromMSecsSinceEpoch(m.lastHeardMs).toString(QStringLiteral("HH:mm:ss"));
+    const QString text =
+        QStringLiteral(
+            "The match started %1 did not end properly. As the record last had it, "
+            "as of %4:\n\n%2\nMatch clock: %3\n\nResume this match?")
+            .arg(started, lines.join(u'\n'), clockText(m.clockLeft), asOf);
     if (program.dialogs.message(text, QStringLiteral("Resume Match"), Dialogs::Icon::Question,
                                 Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         return false;
     }
 
+    // On the match's own screen pair: a three-team match keeps its third
+    // score whatever the start-up file chose.
+    const std::optional<ScreenPair> own = pairOf(m.match.screen);
+    if (own && *own != program.forms.currentScreen()) program.forms.bringUpScreen(*own);
     const ScreenPair pair = program.forms.currentScreen();
     std::vector<int> values;
     QJsonArray scores;
@@ -125,8 +218,7 @@ bool offerResume(Program& program) {
 void endRecord(Program& program, const QString& how) {
     StoreRecorder* store = storeOf(program);
     if (!store) return;
-    if (store->currentMatch() != 0)
-        program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
+    if (store->matchOn()) program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
     store->flush();
 }
 

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <functional>
+
 #include <QString>
 
+class Dialogs;
 class Program;
 class QObject;
 class QWidget;
@@ -19,7 +22,13 @@ void useStore(Program& program, StoreRecorder& store, QObject& context);
 // The box that says the record is not being kept (or that a damaged file
 // was put aside); tests find it by this object name.
 inline constexpr const char* kProblemBoxName = "RecordProblem";
-void showRecordProblem(Program& program, const QString& text);
+// With `retry`, the box has a Retry button that calls it.
+void showRecordProblem(Program& program, const QString& text,
+                       std::function<void()> retry = nullptr);
+
+// When another copy of the program keeps the record: says which and since
+// when, and asks whether to quit. True to go on without a record.
+bool runWithoutRecord(Dialogs& dialogs, const StoreRecorder& store);
 
 // At start-up, once the screen pair is up: when the last match did not end
 // cleanly, asks whether to put it back. Yes puts its scores on the boards

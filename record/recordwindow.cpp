@@ -11,7 +11,6 @@
 #include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
@@ -27,6 +26,7 @@
 #include "record/matchstate.h"
 #include "record/scorechart.h"
 #include "record/storerecorder.h"
+#include "setup/savefile.h"
 
 namespace record {
 
@@ -449,14 +449,15 @@ void RecordWindow::openSelected() {
     if (const qint64 id = selectedMatch()) showMatch(id);
 }
 
-bool RecordWindow::exportCsv(const QString& path) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(toCsv(events_));
-    return file.commit();
+bool RecordWindow::exportCsv(const QString& path, QString* error) {
+    if (const auto failure = setup::saveAtomically(path, toCsv(events_))) {
+        if (error) *error = *failure;
+        return false;
+    }
+    return true;
 }
 
-bool RecordWindow::exportPdf(const QString& path) {
+bool RecordWindow::exportPdf(const QString& path, QString* error) {
     if (statsTimer_->isActive()) updateStats();
     std::vector<ReportPage> pages;
     const std::vector<MatchExtras::Section>& sections = program_.matchExtras().sections();
@@ -467,7 +468,7 @@ bool RecordWindow::exportPdf(const QString& path) {
                 [&section, &events](QPainter& p, QPagedPaintDevice& d, const QRectF& area) {
                     section.paint(p, d, area, events);
                 });
-    return writeMatchReport(path, title_, events_, stats_, pages);
+    return writeMatchReport(path, title_, events_, stats_, pages, error);
 }
 
 std::optional<QString> RecordWindow::exportExtra(std::size_t index, const QString& path) {
@@ -489,9 +490,10 @@ void RecordWindow::exportCsvAsked() {
         {QStringLiteral("Export Match as CSV"), QDir::homePath(),
          QStringLiteral("CSV Files|*.csv|All Files|*.*"), baseName(shown_) + QStringLiteral(".csv"),
          QStringLiteral("csv"), true, QStringList()});
-    if (path && !exportCsv(*path)) {
-        program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
-                                Dialogs::Icon::Warning);
+    QString error;
+    if (path && !exportCsv(*path, &error)) {
+        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, error),
+                                QString(), Dialogs::Icon::Warning);
     }
 }
 
@@ -500,9 +502,10 @@ void RecordWindow::exportPdfAsked() {
         {QStringLiteral("Export Match Report"), QDir::homePath(),
          QStringLiteral("PDF Files|*.pdf|All Files|*.*"), baseName(shown_) + QStringLiteral(".pdf"),
          QStringLiteral("pdf"), true, QStringList()});
-    if (path && !exportPdf(*path)) {
-        program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
-                                Dialogs::Icon::Warning);
+    QString error;
+    if (path && !exportPdf(*path, &error)) {
+        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, error),
+                                QString(), Dialogs::Icon::Warning);
     }
 }
 

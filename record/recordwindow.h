@@ -66,8 +66,10 @@ public:
     void updateStats();
 
     // The shown match to a file; false when it could not be written.
-    bool exportCsv(const QString& path);
-    bool exportPdf(const QString& path);
+    // False, with the reason in `error`, when the file could not be
+    // written whole; an older file of that name is then left as it was.
+    bool exportCsv(const QString& path, QString* error = nullptr);
+    bool exportPdf(const QString& path, QString* error = nullptr);
     // Through the program's export `index`; nothing on success, else why not.
     std::optional<QString> exportExtra(std::size_t index, const QString& path);
 

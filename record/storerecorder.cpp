@@ -2,7 +2,11 @@
 
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
+#include <QLockFile>
+
+#include "app/programfolder.h"
 
 namespace record {
 
@@ -40,10 +44,20 @@ QString recordFile(const QString& folder) {
 
 StoreRecorder::StoreRecorder(Clock& clock, StoreOptions options)
     : clock_(clock), options_(std::move(options)), path_(recordFile(options_.folder)) {
-    if (store_.open(path_, options_.busyMs, true)) {
+    if (!takeLock()) {
+        broken_ = true;
+        // The operator is asked about this before anything else; there is
+        // no box to come later.
+        reported_ = true;
+        problem_ = QStringLiteral("another copy of the program (process %1) keeps the record.")
+                       .arg(heldBy_->pid);
+    } else if (store_.open(path_, options_.busyMs, false)) {
+        // Reading a large file through takes seconds: the writer does it,
+        // while the windows come up and the first events wait for it.
+        checkPending_ = true;
         movedAside_ = store_.movedAside();
+        movedForeign_ = store_.movedForeign();
         if (options_.maxPageCount > 0) store_.setMaxPageCount(options_.maxPageCount);
-        nextId_ = store_.maxMatchId() + 1;
         findInterrupted();
     } else {
         broken_ = true;
@@ -60,6 +74,27 @@ StoreRecorder::~StoreRecorder() {
     }
     wake_.notify_all();
     writer_.join();
+    store_.close();
+}
+
+// One program at a time keeps a record: a second one would read the first
+// one's live match as interrupted, and the two would write over each other's
+// matches. The lock beside the file lasts as long as this object; one left
+// by a process that has died is taken over.
+bool StoreRecorder::takeLock() {
+    if (!makePrivateFolder(options_.folder)) return true;  // open() says why
+    lock_ = std::make_unique<QLockFile>(path_ + QStringLiteral(".lock"));
+    lock_->setStaleLockTime(0);
+    if (lock_->tryLock(0)) return true;
+    if (lock_->error() != QLockFile::LockFailedError) return true;  // open() says why
+    RecordHolder holder;
+    QString host;
+    QString app;
+    lock_->getLockInfo(&holder.pid, &host, &app);
+    holder.since = QFileInfo(lock_->fileName()).lastModified();
+    heldBy_ = holder;
+    lock_.reset();
+    return false;
 }
 
 void StoreRecorder::findInterrupted() {
@@ -79,6 +114,8 @@ void StoreRecorder::findInterrupted() {
         found.state = replay(events);
         found.reached = std::max(found.state.lastTime, it->lastAlive);
         found.clockLeft = found.state.clockLeftAt(found.reached);
+        found.lastHeardMs = std::max(events.back().wallMs,
+                                     it->startedMs + qint64(std::max(0.0, it->lastAlive) * 1000));
         found.events = events;
         interrupted_ = std::move(found);
         return;
@@ -95,7 +132,7 @@ void StoreRecorder::setProblemHandler(std::function<void(const QString&)> handle
     {
         std::lock_guard lock(mutex_);
         handler_ = std::move(handler);
-        if (broken_ && !reported_ && handler_) {
+        if ((broken_ || stopped_) && !reported_ && handler_) {
             reported_ = true;
             now = problem_;
         }
@@ -103,12 +140,91 @@ void StoreRecorder::setProblemHandler(std::function<void(const QString&)> handle
     if (!now.isEmpty()) handler_(now);
 }
 
+QString StoreRecorder::movedAside() const {
+    std::lock_guard lock(mutex_);
+    return movedAside_;
+}
+
+bool StoreRecorder::movedForeign() const {
+    std::lock_guard lock(mutex_);
+    return movedForeign_;
+}
+
+void StoreRecorder::setMovedAsideHandler(std::function<void()> handler) {
+    bool now = false;
+    {
+        std::lock_guard lock(mutex_);
+        movedAsideHandler_ = std::move(handler);
+        now = !movedAside_.isEmpty();
+    }
+    if (now && movedAsideHandler_) movedAsideHandler_();
+}
+
+// On the writer thread, before its first write: damage inside the file is
+// found now rather than by the first write that touches it, and the file is
+// then moved aside and a fresh one started.
+void StoreRecorder::checkInBackground() {
+    if (store_.check() || store_.failure() != StoreFailure::Corrupt) return;
+    store_.close();
+    const bool reopened = store_.open(path_, options_.busyMs, true);
+    std::function<void()> handler;
+    std::function<void(const QString&)> problemHandler;
+    const QString problem = store_.problem();
+    {
+        std::lock_guard lock(mutex_);
+        // Whatever was found interrupted was in the file now moved aside.
+        interruptedGone_ = true;
+        if (reopened) {
+            movedAside_ = store_.movedAside();
+            movedForeign_ = store_.movedForeign();
+            handler = movedAsideHandler_;
+        } else {
+            // As when the file cannot be opened at start.
+            broken_ = true;
+            problem_ = problem;
+            if (!reported_ && handler_) {
+                reported_ = true;
+                problemHandler = handler_;
+            }
+        }
+    }
+    if (reopened && options_.maxPageCount > 0) store_.setMaxPageCount(options_.maxPageCount);
+    if (handler) handler();
+    if (problemHandler) problemHandler(problem);
+}
+
+void StoreRecorder::setRecoveryHandler(std::function<void(const QString&, double)> handler) {
+    std::lock_guard lock(mutex_);
+    recovered_ = std::move(handler);
+}
+
+bool StoreRecorder::canRetry() const {
+    std::lock_guard lock(mutex_);
+    return stopped_ && !broken_;
+}
+
+void StoreRecorder::retry() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!stopped_) return;
+        retryAsked_ = true;
+    }
+    wake_.notify_one();
+}
+
+qint64 StoreRecorder::currentMatch() const {
+    if (match_ == 0) return 0;
+    std::lock_guard lock(mutex_);
+    const auto it = ids_.find(match_);
+    return it == ids_.end() ? 0 : it->second;
+}
+
 void StoreRecorder::report(const QString& problem) {
     std::function<void(const QString&)> handler;
     {
         std::lock_guard lock(mutex_);
-        broken_ = true;
-        if (problem_.isEmpty()) problem_ = problem;
+        stopped_ = true;
+        problem_ = problem;
         if (reported_ || !handler_) return;
         reported_ = true;
         handler = handler_;
@@ -131,14 +247,14 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
             enqueue(std::move(end));
         } else if (match_ != 0) {
             // A start with no play in it is no match: what was said in it
-            // belongs to the one starting now, under the same number.
+            // belongs to the one starting now. It never reached the file,
+            // so the file gives no number to it.
             for (const RecordedEvent& e : current_) {
                 if (e.kind != EventKind::MatchStarted)
                     beforeMatch_.emplace_back(matchStart_ + e.matchTime, e);
             }
-            nextId_ = match_;
         }
-        match_ = nextId_++;
+        match_ = nextKey_++;
         kept_ = false;
         matchStart_ = now;
         matchStartedMs_ = wall;
@@ -156,7 +272,17 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
         return;
     } else if (kind == EventKind::MatchResumed && !kept_ && interrupted_ &&
                data.value(QLatin1String("from")).toInteger() == interrupted_->match.id) {
-        continueInterrupted(now);
+        bool gone = false;
+        {
+            std::lock_guard lock(mutex_);
+            gone = interruptedGone_;
+        }
+        // A file found damaged after start was moved aside with the match
+        // in it: the resumed match is then a new one in the fresh file.
+        if (gone)
+            interrupted_.reset();
+        else
+            continueInterrupted(now);
     }
 
     event.matchTime = now - matchStart_;
@@ -203,7 +329,6 @@ void StoreRecorder::continueInterrupted(double now) {
     // the interrupted match, at the time it had got to, and its time goes
     // on from there.
     const InterruptedMatch& m = *interrupted_;
-    nextId_ = match_;
     const double start = now - m.reached;
     std::vector<RecordedEvent> carried;
     for (RecordedEvent e : current_) {
@@ -211,7 +336,12 @@ void StoreRecorder::continueInterrupted(double now) {
         e.matchTime = m.reached;
         carried.push_back(e);
     }
-    match_ = m.match.id;
+    // A number of this run for the match the file already has.
+    match_ = nextKey_++;
+    {
+        std::lock_guard lock(mutex_);
+        ids_[match_] = m.match.id;
+    }
     matchStart_ = start;
     kept_ = true;
     current_ = m.events;
@@ -245,9 +375,11 @@ void StoreRecorder::enqueue(Op op, bool alive) {
 void StoreRecorder::flush() {
     std::unique_lock lock(mutex_);
     const qint64 target = queued_;
+    const qint64 failed = failedTries_;
     hurry_ = true;
     wake_.notify_one();
-    written_.wait(lock, [&] { return done_ >= target; });
+    written_.wait(lock,
+                  [&] { return done_ >= target || failedTries_ > failed || stopped_ || broken_; });
 }
 
 void StoreRecorder::writerLoop() {
@@ -255,21 +387,41 @@ void StoreRecorder::writerLoop() {
     // once a second so that a running match clock can be given back as it
     // stood when the program died.
     auto lastAliveWrite = SteadyClock::now();
+    // What is not yet in the file, oldest first, and since when writing it
+    // has failed.
+    std::deque<Op> pending;
+    bool failing = false;
+    auto failingSince = SteadyClock::now();
+    auto giveUpFrom = SteadyClock::now();
+    auto nextTry = SteadyClock::now();
+    int pause = 0;
+    QString lastProblem;
+    if (checkPending_) checkInBackground();
 
     std::unique_lock lock(mutex_);
     for (;;) {
-        wake_.wait_for(lock, std::chrono::seconds(1),
-                       [&] { return stop_ || hurry_ || !queue_.empty(); });
-        if (!queue_.empty() && !stop_ && !hurry_) {
+        const bool waiting = failing && !stopped_;
+        // A failing batch is retried at its time; new events join it then.
+        wake_.wait_until(
+            lock, waiting ? nextTry : SteadyClock::now() + std::chrono::seconds(1),
+            [&] { return stop_ || hurry_ || retryAsked_ || (!queue_.empty() && !failing); });
+        if (!queue_.empty() && !stop_ && !hurry_ && !failing) {
             // Gather what follows closely, so a burst is one commit.
             wake_.wait_for(lock, std::chrono::milliseconds(options_.batchMs),
                            [&] { return stop_ || hurry_; });
         }
+        const bool hurry = hurry_ || retryAsked_;
+        if (retryAsked_) {
+            stopped_ = false;
+            giveUpFrom = SteadyClock::now();
+        }
         hurry_ = false;
-        std::vector<Op> batch(std::make_move_iterator(queue_.begin()),
-                              std::make_move_iterator(queue_.end()));
+        retryAsked_ = false;
+        for (Op& op : queue_)
+            pending.push_back(std::move(op));
         queue_.clear();
         const bool broken = broken_;
+        const bool stopped = stopped_;
         const bool stopping = stop_;
         qint64 aliveMatch = aliveMatch_;
         double aliveTime = 0.0;
@@ -281,37 +433,95 @@ void StoreRecorder::writerLoop() {
 
         const auto now = SteadyClock::now();
         const bool noteAlive = aliveMatch != 0 && now - lastAliveWrite >= std::chrono::seconds(1);
-        if (!broken && (!batch.empty() || noteAlive)) {
-            if (write(batch, noteAlive ? aliveMatch : 0, aliveTime)) {
+        const bool due = !failing || now >= nextTry || hurry || stopping;
+        qint64 written = 0;
+        bool failed = false;
+        std::function<void(const QString&, double)> recovered;
+        double failedFor = 0.0;
+        bool recoveredNow = false;
+        if (broken) {
+            // Nothing goes to the file this run; the events are in memory.
+            written = qint64(pending.size());
+            pending.clear();
+        } else if (!stopped && due && (!pending.empty() || noteAlive)) {
+            if (write(pending, noteAlive ? aliveMatch : 0, aliveTime)) {
                 if (noteAlive) lastAliveWrite = now;
+                written = qint64(pending.size());
+                pending.clear();
+                if (failing) {
+                    failedFor = std::chrono::duration<double>(now - failingSince).count();
+                    failing = false;
+                    recoveredNow = true;
+                    pause = 0;
+                }
             } else {
-                report(store_.problem());
-                store_.close();
+                failed = true;
+                lastProblem = store_.problem();
+                if (!failing) {
+                    failing = true;
+                    failingSince = giveUpFrom = now;
+                }
+                pause = std::clamp(pause * 2, 50, options_.retryMaxMs);
+                nextTry = SteadyClock::now() + std::chrono::milliseconds(pause);
             }
+        }
+        if (failed && !stopping &&
+            SteadyClock::now() - giveUpFrom >= std::chrono::milliseconds(options_.giveUpMs)) {
+            // Tried again only when the operator asks.
+            pause = 0;
+            report(lastProblem);
         }
 
         lock.lock();
-        done_ += qint64(batch.size());
+        done_ += written;
+        if (failed) ++failedTries_;
+        if (recoveredNow) {
+            recovered = recovered_;
+            // A later stop is a new one, to be told again.
+            problem_.clear();
+            reported_ = false;
+        }
         written_.notify_all();
-        if (stopping && queue_.empty()) break;
+        if (stopping && (pending.empty() || failed || stopped_ || broken_)) break;
+        if (recovered) {
+            lock.unlock();
+            recovered(lastProblem, failedFor);
+            lock.lock();
+        }
     }
 }
 
-bool StoreRecorder::write(const std::vector<Op>& batch, qint64 aliveMatch, double aliveTime) {
+bool StoreRecorder::write(const std::deque<Op>& batch, qint64 aliveMatch, double aliveTime) {
     if (!store_.begin()) return false;
+    // The numbers the file gives this batch's matches count only once the
+    // batch is in.
+    std::map<qint64, qint64> added;
+    auto idOf = [&](qint64 key) -> qint64 {
+        if (const auto it = added.find(key); it != added.end()) return it->second;
+        std::lock_guard lock(mutex_);
+        const auto it = ids_.find(key);
+        return it == ids_.end() ? 0 : it->second;
+    };
     bool ok = true;
     for (const Op& op : batch) {
         switch (op.type) {
-        case Op::Type::Start:
-            ok = store_.insertMatch(op.match, op.event.wallMs, op.screen, op.teams);
+        case Op::Type::Start: {
+            const qint64 id = store_.insertMatch(op.event.wallMs, op.screen, op.teams);
+            ok = id != 0;
+            added[op.match] = id;
             break;
-        case Op::Type::Event: ok = store_.insertEvent(op.match, op.event); break;
-        case Op::Type::End: ok = store_.endMatch(op.match, op.event.wallMs, op.how); break;
+        }
+        case Op::Type::Event: ok = store_.insertEvent(idOf(op.match), op.event); break;
+        case Op::Type::End: ok = store_.endMatch(idOf(op.match), op.event.wallMs, op.how); break;
         }
         if (!ok) break;
     }
-    if (ok && aliveMatch != 0) ok = store_.setLastAlive(aliveMatch, aliveTime);
-    if (ok && store_.commit()) return true;
+    if (ok && aliveMatch != 0) ok = store_.setLastAlive(idOf(aliveMatch), aliveTime);
+    if (ok && store_.commit()) {
+        std::lock_guard lock(mutex_);
+        ids_.merge(added);
+        return true;
+    }
     store_.rollback();
     return false;
 }

@@ -55,6 +55,13 @@ void SetupFileReader::read(QIODevice& device) {
             if (device.peek(&next, 1) == 1 && next == '\n') device.getChar(&next);
             continue;
         }
+        if (current.size() >= kMaxLineBytes) {
+            // Not a setup file, whatever its first lines say: a huge file
+            // without a line end must not be taken into memory whole.
+            failedAt_ = static_cast<int>(lines_.size()) + 1;
+            failure_ = QStringLiteral("Line too long");
+            break;
+        }
         current += c;
         pending = true;
     }

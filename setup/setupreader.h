@@ -29,8 +29,15 @@ struct SetupError {
     QString description() const;
 };
 
+// No line the program writes is longer: a text box holds at most 32767
+// UTF-16 units, each at most 3 bytes of UTF-8 (a surrogate pair, two
+// units, is 4).
+inline constexpr qsizetype kMaxLineBytes = 32767 * 3;
+
 // Reads a setup file one line at a time. Lines end at CR or CR LF (a lone
-// LF is part of its line), and nothing after line 44 is read. The text is
+// LF is part of its line), and nothing after line 44 is read. A line longer
+// than kMaxLineBytes makes that line and the rest unreadable; no more of it
+// is read. The text is
 // Windows-1252 or UTF-8, told apart by the bytes (see detectEncoding).
 class SetupFileReader {
 public:

@@ -68,6 +68,18 @@ ScreenPair Forms::currentScreen() {
     return screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
 }
 
+void Forms::bringUpScreen(ScreenPair screen) {
+    TitleForm& title = titleForm();
+    title.TeamText->setText(QString::number(teamsOf(screen)));
+    title.PlayerText->setText(QString::number(playersPerTeamOf(screen)));
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        SetupMenu& menu = setupMenu(m);
+        menu.ComboTeams->setCurrentIndex(teamsOf(screen) == 3 ? 1 : 0);
+        if (menu.isVisible() && m != menuOf(screen)) menu.hide();
+    }
+    showScreenPair(program_);
+}
+
 MatchScreen& Forms::matchScreen(ScreenPair screen) { return playScreen(screen); }
 
 ScreenPair Forms::menuScreen(const QWidget* menu) {

@@ -33,7 +33,7 @@ namespace {
 QString findConfigFolder() {
     const QString base = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     QString folder = QDir(base).filePath(QStringLiteral("torvanel"));
-    QDir().mkpath(folder);
+    makePrivateFolder(folder);
     return folder;
 }
 
@@ -77,6 +77,9 @@ int main(int argc, char* argv[]) {
     QtSoundOutput sound;
     QtDialogs dialogs;
     SeededRandom random;
+    // A second copy started on the same record (a double launch) says so
+    // before it shows anything else.
+    if (!record::runWithoutRecord(dialogs, store)) return 0;
 
     // Message boxes during start-up must not count as the last window
     // closing.

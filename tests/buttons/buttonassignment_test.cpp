@@ -2,12 +2,15 @@
 // ours or is of a newer version is refused rather than half-read.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
+
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 
 #include "buttons/buttonassignment.h"
 #include "buttonsrig.h"
+#include "support/filesizelimit.h"
 
 using buttons::ButtonAssignment;
 
@@ -59,6 +62,9 @@ TEST(ButtonAssignment, AFileThatIsNotOneWeCanReadIsRefused) {
         R"({"format":"torvanel-setup","version":1,"bindings":[]})",
         R"({"format":"torvanel-buttons","version":2,"bindings":[]})",
         R"({"format":"torvanel-buttons","bindings":[]})",
+        R"({"format":"torvanel-buttons","version":1})",
+        R"({"format":"torvanel-buttons","version":1,"bindings":{}})",
+        R"({"format":"torvanel-buttons","version":1,"bindings":"none"})",
         R"({"format":"torvanel-buttons","version":1,"bindings":[{"device":{"vendor":"zz","product":"1"},"code":1,"player":1}]})",
         R"({"format":"torvanel-buttons","version":1,"bindings":[{"device":{"vendor":"1","product":"1"},"code":1,"player":16}]})",
         R"({"format":"torvanel-buttons","version":1,"bindings":[{"device":{"vendor":"1","product":"1"},"player":1}]})",
@@ -69,4 +75,46 @@ TEST(ButtonAssignment, AFileThatIsNotOneWeCanReadIsRefused) {
         EXPECT_FALSE(ButtonAssignment::fromJson(json, &error));
         EXPECT_FALSE(error.isEmpty());
     }
+}
+
+// Saving never costs the operator a file: a save that fails halfway leaves
+// the old one and says why, and an old file this program cannot read (a
+// newer version's) is kept under another name and said so.
+TEST(ButtonAssignment, SavingKeepsWhatWasThere) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(ButtonAssignment::fileName());
+    ButtonAssignment a;
+    for (int p = 1; p <= 15; ++p)
+        a.bind(buttons::DeviceIdentity{0x1209, 0x4d42, QString(300, u's'), "usb-1"}, "Encoder",
+               287 + p, p);
+    const QByteArray newer = R"({"format":"torvanel-buttons","version":9,"bindings":[]})";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(newer);
+    file.close();
+
+    QString error;
+    QString aside;
+    {
+        const FileSizeLimit full(1024);
+        EXPECT_FALSE(a.save(path, &error, &aside));
+    }
+    EXPECT_FALSE(error.isEmpty());
+    ASSERT_FALSE(aside.isEmpty());
+    QFile kept(aside);
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), newer);
+    EXPECT_FALSE(QFileInfo::exists(path));
+
+    ASSERT_TRUE(a.save(path, &error, &aside));
+    const auto back = ButtonAssignment::load(path, &error);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(back->bindings().size(), 15u);
+    ButtonAssignment other = a;
+    other.bind(a.bindings()[0].device, "Encoder", 700, 1);
+    {
+        const FileSizeLimit full(1024);
+        EXPECT_FALSE(other.save(path, &error));
+    }
+    EXPECT_EQ(ButtonAssignment::load(path, &error)->bindingOf(1)->code, 288);
 }

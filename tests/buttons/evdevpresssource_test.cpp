@@ -89,3 +89,21 @@ TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
     source.drain(changes, events);
     EXPECT_EQ(changes.size(), 1u);
 }
+
+// Without a watch on the device folder a device plugged in later goes
+// unseen: that is said once, and the devices already there still count.
+TEST(EvdevPressSource, AFolderThatCannotBeWatchedIsNamedOnce) {
+    QTemporaryDir sys;
+    QTemporaryDir top;
+    const QString missing = top.path() + "/no-such-folder";
+    buttons::EvdevPressSource source(missing, sys.path());
+    source.setSelection({[](const buttons::DeviceIdentity&) { return true; }, true});
+    std::vector<buttons::DeviceChange> changes;
+    std::vector<buttons::InputEvent> events;
+    source.drain(changes, events);
+    source.drain(changes, events);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_EQ(changes[0].kind, buttons::DeviceChange::Kind::NoHotPlug);
+    EXPECT_EQ(changes[0].device.path, missing);
+    EXPECT_FALSE(changes[0].device.name.isEmpty());
+}

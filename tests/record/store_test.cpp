@@ -2,14 +2,19 @@
 #include <sqlite3.h>
 
 #include <atomic>
+#include <chrono>
 #include <memory>
+#include <thread>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QTemporaryDir>
 
 #include "app/clock.h"
+#include "record/matchstate.h"
 #include "record/recordstore.h"
 #include "record/storerecorder.h"
 
@@ -43,13 +48,20 @@ struct Problems {
 
 // A whole run: what came before the match belongs to it, times are counted
 // from its start, the data comes back as it went in, and an Exit ends it
-// cleanly so the next run offers nothing back.
+// cleanly so the next run offers nothing back. The folders made for the
+// record are the user's alone.
 TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
-    QTemporaryDir dir;
+    QTemporaryDir top;
+    const QString folder = top.filePath(QStringLiteral("share/torvanel"));
     ManualClock clock(500.0);
     {
-        StoreRecorder recorder(clock, {dir.path()});
+        StoreRecorder recorder(clock, {folder});
         EXPECT_TRUE(recorder.problem().isEmpty());
+        for (const QString& made : {folder, top.filePath(QStringLiteral("share"))}) {
+            EXPECT_EQ(QFileInfo(made).permissions() & 0x7077,
+                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)
+                << made.toStdString();
+        }
         recorder.record(EventKind::ProgramStarted, {{"interface", "sim:180"}, {"simulated", true}});
         clock.advance(2.0);
         recorder.record(
@@ -63,7 +75,7 @@ TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
     }
 
     RecordStore store;
-    ASSERT_TRUE(store.open(recordFile(dir.path())));
+    ASSERT_TRUE(store.open(recordFile(folder)));
     const auto matches = store.matches();
     ASSERT_EQ(matches.size(), 1u);
     EXPECT_TRUE(matches[0].endedMs.has_value());
@@ -84,7 +96,7 @@ TEST(StoreRecorder, KeepsARunAndItsCleanEnd) {
     EXPECT_EQ(events[0].data.value("interface").toString(), "sim:180");
     store.close();
 
-    StoreRecorder next(clock, {dir.path()});
+    StoreRecorder next(clock, {folder});
     EXPECT_FALSE(next.interrupted().has_value());
 }
 
@@ -159,20 +171,35 @@ TEST(StoreRecorder, AStartWithNoPlayLeavesNoMatch) {
 
 // Whatever is wrong with the file, the events are taken without a fuss,
 // the current match is still there to look at, and the operator hears why
-// once. A damaged file is moved aside and a fresh record kept.
+// once. A damaged file, or another program's database, is moved aside
+// unchanged and a fresh record kept; a newer program's file is not touched.
 TEST(StoreRecorder, FileProblems) {
-    enum class Setup { UnwritableFolder, Garbage, DamagedInside, Locked, Full, TooNew };
+    enum class Setup {
+        UnwritableFolder,
+        Garbage,
+        Truncated,
+        DamagedInside,
+        Foreign,
+        Locked,
+        Full,
+        TooNew,
+        HeldByAnotherCopy
+    };
     struct Case {
         Setup setup;
         const char* words;  // in the problem; empty: the record is kept
+        const char* aside;  // the name the old file is put aside under
     };
     const Case cases[] = {
-        {Setup::UnwritableFolder, "cannot be created"},
-        {Setup::Garbage, ""},
-        {Setup::DamagedInside, ""},
-        {Setup::Locked, "locked"},
-        {Setup::Full, "full"},
-        {Setup::TooNew, "newer version"},
+        {Setup::UnwritableFolder, "cannot be created", nullptr},
+        {Setup::Garbage, "", "record-damaged-*.sqlite"},
+        {Setup::Truncated, "", "record-damaged-*.sqlite"},
+        {Setup::DamagedInside, "", "record-damaged-*.sqlite"},
+        {Setup::Foreign, "", "record-other-*.sqlite"},
+        {Setup::Locked, "locked", nullptr},
+        {Setup::Full, "full", nullptr},
+        {Setup::TooNew, "newer version", nullptr},
+        {Setup::HeldByAnotherCopy, "another copy", nullptr},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.setup));
@@ -181,7 +208,18 @@ TEST(StoreRecorder, FileProblems) {
         const QString file = recordFile(folder);
         StoreOptions options{folder};
         sqlite3* locker = nullptr;
-        QByteArray garbage(5000, '\x5a');  // what the file held, when it is moved aside
+        std::unique_ptr<StoreRecorder> first;
+        auto earlierRecord = [&] {
+            ManualClock clock;
+            StoreRecorder earlier(clock, options);
+            earlier.record(EventKind::MatchStarted, matchStart({"Owls", "Bats"}, {0, 0}, 900));
+            for (int i = 0; i < 40; ++i)
+                earlier.record(EventKind::Decision, {{"text", QString(2000, u'y')}});
+        };
+        auto sql = [&](const char* statements) {
+            ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &locker), SQLITE_OK);
+            ASSERT_EQ(sqlite3_exec(locker, statements, nullptr, nullptr, nullptr), SQLITE_OK);
+        };
         switch (c.setup) {
         case Setup::UnwritableFolder: {
             // A file where the folder should be: not even root gets past that.
@@ -193,49 +231,69 @@ TEST(StoreRecorder, FileProblems) {
         case Setup::Garbage: {
             QFile f(file);
             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-            f.write(garbage);
+            f.write(QByteArray(5000, '\x5a'));
             break;
         }
+        case Setup::Truncated:
+            earlierRecord();
+            ASSERT_TRUE(QFile::resize(file, 5 * 4096 + 100));
+            break;
         case Setup::DamagedInside: {
             // A sound header and schema, with pages in the middle
             // overwritten: the damage shows only when they are read.
-            {
-                ManualClock clock;
-                StoreRecorder earlier(clock, options);
-                earlier.record(EventKind::MatchStarted, matchStart({"Owls", "Bats"}, {0, 0}, 900));
-                for (int i = 0; i < 40; ++i)
-                    earlier.record(EventKind::Decision, {{"text", QString(2000, u'y')}});
-            }
+            earlierRecord();
             QFile f(file);
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
             ASSERT_GT(f.size(), 16 * 4096);
             f.seek(8 * 4096);
             f.write(QByteArray(3 * 4096, '\x5a'));
-            f.seek(0);
-            garbage = f.readAll();
             break;
         }
-        case Setup::Locked:
-            ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &locker), SQLITE_OK);
-            ASSERT_EQ(sqlite3_exec(locker, "PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;",
-                                   nullptr, nullptr, nullptr),
-                      SQLITE_OK);
-            options.busyMs = 50;
-            break;
-        case Setup::Full: options.maxPageCount = 8; break;
-        case Setup::TooNew:
-            ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &locker), SQLITE_OK);
-            sqlite3_exec(locker, "PRAGMA user_version=99", nullptr, nullptr, nullptr);
+        case Setup::Foreign:
+            // Another program's database that happens to have this name.
+            sql("CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('Ada');");
             sqlite3_close(locker);
             locker = nullptr;
             break;
+        case Setup::Locked:
+            sql("PRAGMA locking_mode=EXCLUSIVE; BEGIN EXCLUSIVE;");
+            options.busyMs = 50;
+            break;
+        case Setup::Full:
+            options.maxPageCount = 8;
+            options.giveUpMs = 0;
+            break;
+        case Setup::TooNew:
+            sql("CREATE TABLE matches (id INTEGER PRIMARY KEY); CREATE TABLE events (id INTEGER);"
+                "PRAGMA user_version=99");
+            sqlite3_close(locker);
+            locker = nullptr;
+            break;
+        case Setup::HeldByAnotherCopy: {
+            // The other copy is in the middle of a match.
+            static ManualClock otherClock;
+            first = std::make_unique<StoreRecorder>(otherClock, options);
+            first->record(EventKind::MatchStarted, matchStart({"Owls", "Bats"}, {0, 0}, 900));
+            first->record(EventKind::ScoreChanged, score(0, 0, 10));
+            first->flush();
+            break;
         }
+        }
+        QByteArray before;
+        if (QFile f(file); f.open(QIODevice::ReadOnly)) before = f.readAll();
 
         ManualClock clock;
         Problems problems;
         {
             StoreRecorder recorder(clock, options);
             recorder.setProblemHandler(problems.handler());
+            if (c.setup == Setup::HeldByAnotherCopy) {
+                ASSERT_TRUE(recorder.heldBy().has_value());
+                EXPECT_EQ(recorder.heldBy()->pid, QCoreApplication::applicationPid());
+                EXPECT_FALSE(recorder.interrupted().has_value());
+            } else {
+                EXPECT_FALSE(recorder.heldBy().has_value());
+            }
             recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
             const QString filler(2000, QLatin1Char('x'));
             for (int i = 0; i < 60; ++i) {
@@ -244,7 +302,11 @@ TEST(StoreRecorder, FileProblems) {
             }
             recorder.flush();
             EXPECT_EQ(recorder.currentEvents().size(), 61u);
-            if (c.words[0] != '\0') {
+            if (c.setup == Setup::HeldByAnotherCopy) {
+                // Asked about at start rather than told later.
+                EXPECT_TRUE(problems.heard.empty());
+                EXPECT_TRUE(recorder.problem().contains(QLatin1String(c.words)));
+            } else if (c.words[0] != '\0') {
                 ASSERT_EQ(problems.heard.size(), 1u);
                 EXPECT_TRUE(problems.heard[0].contains(QLatin1String(c.words)))
                     << problems.heard[0].toStdString();
@@ -255,24 +317,148 @@ TEST(StoreRecorder, FileProblems) {
         }
         if (locker) sqlite3_close(locker);
 
-        if (c.setup == Setup::Garbage || c.setup == Setup::DamagedInside) {
-            const QStringList aside =
-                QDir(folder).entryList({QStringLiteral("record-damaged-*.sqlite")}, QDir::Files);
+        if (c.aside) {
+            const QStringList aside = QDir(folder).entryList({QLatin1String(c.aside)}, QDir::Files);
             ASSERT_EQ(aside.size(), 1);
             QFile old(QDir(folder).filePath(aside[0]));
             ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-            EXPECT_EQ(old.readAll(), garbage);
+            EXPECT_EQ(old.readAll(), before);
             RecordStore store;
             ASSERT_TRUE(store.open(file));
-            ASSERT_EQ(store.matches().size(), 1u);
-            EXPECT_EQ(store.events(1).size(), 61u);
+            const auto matches = store.matches();
+            ASSERT_EQ(matches.size(), 1u);
+            EXPECT_EQ(store.events(matches[0].id).size(), 61u);
         }
         if (c.setup == Setup::TooNew) {
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+            EXPECT_EQ(f.readAll(), before);
             RecordStore store;
             EXPECT_FALSE(store.open(file));
             EXPECT_EQ(store.failure(), StoreFailure::TooNew);
         }
+        if (first) {
+            // The copy that had it first keeps recording its match.
+            first->record(EventKind::ScoreChanged, score(0, 10, 20));
+            first.reset();
+            RecordStore store;
+            ASSERT_TRUE(store.open(file));
+            const auto matches = store.matches();
+            ASSERT_EQ(matches.size(), 1u);
+            EXPECT_EQ(replay(store.events(matches[0].id)).scores, (std::vector<int>{20, 0}));
+        }
     }
+}
+
+// A batch the file will not take waits in memory and goes in when the file
+// answers again: a lock held past the busy timeout loses nothing, and the
+// operator hears once that it is over. A fault that lasts stops the record
+// until the operator chooses Retry, which writes what waited.
+TEST(StoreRecorder, FailedBatchesAreKeptAndWrittenLater) {
+    QTemporaryDir dir;
+    const QString file = recordFile(dir.path());
+    SteadyClock clock;
+    StoreOptions options{dir.path()};
+    options.busyMs = 200;
+    options.giveUpMs = 60000;
+    Problems problems;
+    std::vector<double> recoveries;
+    std::atomic<int> recordedDuringLock{0};
+    {
+        StoreRecorder recorder(clock, options);
+        recorder.setProblemHandler(problems.handler());
+        recorder.setRecoveryHandler(
+            [&](const QString&, double seconds) { recoveries.push_back(seconds); });
+        recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+        recorder.flush();
+
+        sqlite3* other = nullptr;
+        ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &other), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+        int n = 0;
+        while (std::chrono::steady_clock::now() < until) {
+            recorder.record(EventKind::ScoreChanged, score(0, n, n + 1));
+            ++n;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        recordedDuringLock = n;
+        sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        // flush() gives up after one failed try, so wait for the writer.
+        for (int i = 0; i < 100 && recoveries.empty(); ++i) {
+            recorder.flush();
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        EXPECT_EQ(recoveries.size(), 1u);
+        EXPECT_TRUE(problems.heard.empty());
+        {
+            RecordStore store;
+            ASSERT_TRUE(store.open(file));
+            EXPECT_EQ(store.events(store.matches().at(0).id).size(),
+                      std::size_t(recordedDuringLock + 1));
+        }
+    }
+    std::printf("[lock] %d events recorded during a 1.5 s lock, all written\n",
+                int(recordedDuringLock));
+
+    // A fault that lasts: the record stops, the events wait.
+    options.giveUpMs = 300;
+    problems.heard.clear();
+    recoveries.clear();
+    StoreRecorder recorder(clock, options);
+    recorder.setProblemHandler(problems.handler());
+    recorder.setRecoveryHandler(
+        [&](const QString&, double seconds) { recoveries.push_back(seconds); });
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &other), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr), SQLITE_OK);
+    recorder.record(EventKind::MatchStarted, matchStart({"Gamma", "Delta"}, {0, 0}, 900));
+    for (int i = 0; i < 40 && problems.heard.empty(); ++i) {
+        recorder.record(EventKind::ScoreChanged, score(1, i, i + 1));
+        recorder.flush();
+    }
+    ASSERT_EQ(problems.heard.size(), 1u);
+    EXPECT_TRUE(problems.heard[0].contains(QLatin1String("locked")));
+    EXPECT_TRUE(recorder.canRetry());
+    recorder.record(EventKind::Decision, {{"text", "after the stop"}});
+    recorder.flush();
+    const std::size_t recorded = recorder.currentEvents().size();
+
+    // Put right: Retry writes every event that waited.
+    sqlite3_exec(other, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+    recorder.retry();
+    for (int i = 0; i < 100 && recoveries.empty(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(recoveries.size(), 1u);
+    EXPECT_FALSE(recorder.canRetry());
+    RecordStore store;
+    ASSERT_TRUE(store.open(file));
+    const auto matches = store.matches();
+    ASSERT_EQ(matches.size(), 2u);
+    EXPECT_EQ(store.events(matches[1].id).size(), recorded);
+}
+
+// The file numbers the matches: a match that some other connection added
+// meanwhile does not make this program's next one fail.
+TEST(StoreRecorder, TheFileNumbersTheMatches) {
+    QTemporaryDir dir;
+    ManualClock clock;
+    Problems problems;
+    StoreRecorder recorder(clock, {dir.path()});
+    recorder.setProblemHandler(problems.handler());
+    sqlite3* other = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(recordFile(dir.path())).constData(), &other),
+              SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(other, "INSERT INTO matches (id, started) VALUES (1, 0)", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(other);
+    recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+    recorder.flush();
+    EXPECT_TRUE(problems.heard.empty());
+    EXPECT_EQ(recorder.currentMatch(), 2);
 }
 
 // Deleting a match takes its events with it and leaves the others.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
@@ -20,6 +21,7 @@
 #include "record/recordui.h"
 #include "record/recordwindow.h"
 #include "record/storerecorder.h"
+#include "support/filesizelimit.h"
 #include "support/programfixture.h"
 #include "title/titleform.h"
 
@@ -178,6 +180,59 @@ TEST(RecordWindow, FollowsTheMatchAndExportsIt) {
     EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
     EXPECT_TRUE(bytes.contains("/Type /Page"));
     EXPECT_TRUE(rig.t.dialogs.messages.empty());
+}
+
+// What the operator types ends up in exported cells: a name a spreadsheet
+// program would run as a formula is neutralised, and the file says it is
+// UTF-8. An export that cannot be written whole says why and leaves an
+// older file of that name as it was.
+TEST(RecordWindow, ExportsAreSafeAndWholeOrNothing) {
+    RecordRig rig;
+    RecordWindow window(*rig.t, &rig.store);
+    StoreRecorder& s = rig.store;
+    s.record(EventKind::MatchStarted, matchStart({QStringLiteral("=1+2"), QStringLiteral("Ærø")}));
+    for (const char* name : {"@SUM(A1)", "+cmd", "-2+3", "\tTab", "\rCR", "Plain"})
+        s.record(EventKind::BuzzIn, {{"player", 1}, {"name", name}, {"team", 0}});
+    s.record(EventKind::Decision, {{"text", "=HYPERLINK(\"x\")"}});
+    s.record(EventKind::ScoreChanged, score(0, 0, 3));
+    for (int i = 0; i < 400; ++i)
+        s.record(EventKind::ScoreChanged, score(1, i, i + 1));
+
+    const QString csvPath = rig.dir.filePath("match.csv");
+    ASSERT_TRUE(window.exportCsv(csvPath));
+    QFile csv(csvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    const QByteArray bytes = csv.readAll();
+    EXPECT_TRUE(bytes.startsWith("\xEF\xBB\xBFnumber,"));
+    int neutralised = 0;
+    for (const QStringList& row : parseCsv(QString::fromUtf8(bytes.mid(3)))) {
+        for (int c = 2; c < row.size(); ++c) {
+            EXPECT_FALSE(!row[c].isEmpty() && QStringLiteral("=+-@\t\r").contains(row[c][0]))
+                << row[c].toStdString();
+            neutralised += row[c].startsWith(u'\'') ? 1 : 0;
+        }
+    }
+    EXPECT_GE(neutralised, 7);
+    EXPECT_TRUE(bytes.contains("\xC3\x86r\xC3\xB8"));  // Ærø, as UTF-8
+
+    using Export = bool (RecordWindow::*)(const QString&, QString*);
+    for (Export exportTo : {Export(&RecordWindow::exportCsv), Export(&RecordWindow::exportPdf)}) {
+        const QString path = rig.dir.filePath("old");
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        old.write("an older export");
+        old.close();
+        QString error;
+        {
+            const FileSizeLimit full(4096);  // as a disk that fills up halfway
+            EXPECT_FALSE((window.*exportTo)(path, &error));
+        }
+        EXPECT_FALSE(error.isEmpty());
+        ASSERT_TRUE(old.open(QIODevice::ReadOnly));
+        EXPECT_EQ(old.readAll(), "an older export");
+        old.close();
+        EXPECT_TRUE((window.*exportTo)(path, &error));
+    }
 }
 
 // Names typed once the match has begun (it begins at start-up) are the
@@ -364,6 +419,43 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
         EXPECT_EQ(replay(now).scores, (std::vector<int>{30, -10}));
         EXPECT_EQ(replay(now).teams, (QStringList{"Owls", "Larks"}));
     }
+}
+
+// A three-team match comes back on a three-team screen whatever the start-up
+// file chose, and the question says how fresh the scores are.
+TEST(Resume, AMatchComesBackOnItsOwnScreens) {
+    QTemporaryDir dir;
+    QDateTime heard;
+    {
+        ManualClock clock(50.0);
+        StoreRecorder before(clock, {dir.path()});
+        before.record(EventKind::MatchStarted, matchStart({"Owls", "Larks", "Wrens"}));
+        before.record(EventKind::ScoreChanged, score(2, 0, 40));
+        before.record(EventKind::ScoreChanged, score(1, 0, 15));
+        heard = QDateTime::currentDateTime();
+    }
+    TestProgram t;
+    StoreRecorder store(t.clock, {dir.path()});
+    QObject context;
+    useStore(*t, store, context);
+    ASSERT_TRUE(t.startUp());
+    ASSERT_EQ(t->forms.titleForm().TeamText->text(), "2");
+    t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+    ASSERT_TRUE(offerResume(*t));
+    const QString question = t.dialogs.messages.back().text;
+    const auto asOf = [](const QDateTime& d) {
+        return QStringLiteral("as of ") + d.toString(QStringLiteral("HH:mm:ss"));
+    };
+    EXPECT_TRUE(question.contains(asOf(heard)) || question.contains(asOf(heard.addSecs(-1))))
+        << question.toStdString();
+
+    PlayScreen& screen = t->forms.playScreen(ScreenPair::P3_4);
+    EXPECT_TRUE(screen.isVisible());
+    screen.Form_Activate();
+    EXPECT_EQ(screen.gscore, 40);
+    EXPECT_EQ(screen.gscorelabel->text(), "40");
+    EXPECT_EQ(screen.bscorelabel->text(), "15");
+    EXPECT_EQ(t->forms.titleForm().TeamText->text(), "3");
 }
 
 // A store that cannot be kept says so once, beside the set-up menu, and

@@ -11,6 +11,7 @@
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
+#include "support/filesizelimit.h"
 #include "support/programfixture.h"
 #include "title/titleform.h"
 
@@ -37,27 +38,6 @@ QStringList threeTeamsOfFive() {
     lines[3] = "Opened";
     return lines;
 }
-
-// Lowers the file-size limit for a while: writes beyond it fail as on a
-// full disk, whoever runs the test.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lower);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    rlimit old_{};
-    void (*previous_)(int) = nullptr;
-};
 
 }  // namespace
 

@@ -242,3 +242,39 @@ TEST(SetupReader, ReadingStopsAtTheFirstBadLine) {
     EXPECT_EQ(ends->kind, SetupError::Kind::FileEnds);
     EXPECT_EQ(ends->description(), "Input past end of file (line 31)");
 }
+
+// A line longer than any the program writes makes the file unreadable from
+// that line on, and reading stops there rather than taking in the rest.
+TEST(SetupReader, ALineLongerThanAnyValidOneIsRefused) {
+    struct Case {
+        int line;     // the long line
+        bool header;  // whether the header is still read
+    };
+    for (const Case c : {Case{1, false}, Case{4, true}}) {
+        SCOPED_TRACE(c.line);
+        QStringList lines = setuptest::validLines();
+        lines[c.line - 1] = QString(setup::kMaxLineBytes + 1, u'x');
+        QByteArray bytes = setuptest::crlf(lines) + QByteArray(4 << 20, 'y');
+        QBuffer device(&bytes);
+        device.open(QIODevice::ReadOnly);
+        SetupFileReader reader(device);
+        EXPECT_LE(device.pos(), qint64(setup::kMaxLineBytes) * 2);
+        EXPECT_EQ(reader.header() == SetupFileReader::Header::Valid, c.header);
+        SetupRecord r;
+        const auto error = c.header ? reader.readAll(r) : std::optional(reader.headerError());
+        ASSERT_TRUE(error.has_value());
+        EXPECT_EQ(error->line, c.line);
+        EXPECT_EQ(error->kind, SetupError::Kind::Unreadable);
+        EXPECT_EQ(error->description(), QStringLiteral("Line too long (line %1)").arg(c.line));
+    }
+    // The longest line the program writes is still read.
+    QStringList lines = setuptest::validLines();
+    lines[3] = QString(32767, QChar(0x20AC));  // three bytes each in UTF-8
+    QByteArray longest;
+    for (int i = 0; i < lines.size(); ++i)
+        longest += (i == 3 ? lines[i].toUtf8() : lines[i].toLatin1()) + "\r\n";
+    const SetupFileReader reader(longest);
+    EXPECT_EQ(reader.text(4).size(), 32767);
+    SetupRecord r;
+    EXPECT_FALSE(reader.readAll(r));
+}
