@@ -9,6 +9,7 @@
 
 #include "app/program.h"
 #include "app/titleform.h"
+#include "app/windowplaces.h"
 #include "menu/setupmenu.h"
 #include "play/countdown.h"
 #include "play/playscreen.h"
@@ -153,6 +154,9 @@ QWidget* openRecordWindow(Program& program) {
     }
     auto* window = new RecordWindow(program, storeOf(program));
     window->setAttribute(Qt::WA_DeleteOnClose);
+    places::markOperatorWindow(*window);
+    places::keepPlace(*window, program, window->objectName());
+    places::fitOnDisplay(*window);
     window->show();
     return window;
 }
