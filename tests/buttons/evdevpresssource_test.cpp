@@ -89,3 +89,37 @@ TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
     source.drain(changes, events);
     EXPECT_EQ(changes.size(), 1u);
 }
+
+// Hot-plug when the device folder itself comes after start-up (the first
+// input device of a machine, a container given its devices later), and
+// after it went and came back.
+TEST(EvdevPressSource, TheDeviceFolderIsWatchedFromWhenItAppears) {
+    QTemporaryDir sys;
+    QTemporaryDir root;
+    const QString folder = root.path() + QStringLiteral("/input");
+    buttons::EvdevPressSource source(folder, sys.path());
+    int asked = 0;
+    source.setSelection({[&](const buttons::DeviceIdentity&) {
+                             ++asked;
+                             return true;
+                         },
+                         false});
+    std::vector<buttons::DeviceChange> changes;
+    std::vector<buttons::InputEvent> events;
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 0);
+
+    write(folder + "/event3", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 1) << "the new folder was found and looked into";
+    write(folder + "/event4", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 3) << "and is watched from then on";
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    source.drain(changes, events);
+    write(folder + "/event5", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 4) << "watched again once back";
+    EXPECT_TRUE(changes.empty());
+}
