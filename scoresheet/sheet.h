@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+// A played match as a quiz competition keeps it: the scoring rules, who
+// played, and toss-up by toss-up who buzzed, how each buzz was ruled and
+// what the bonus gave. Plain data: the scoresheet fills it as the match is
+// played, the result file, the report and the record window read it.
+namespace scoresheet {
+
+// How a match is scored. Modelled on the field's own scoring rules: toss-up
+// answer values, a regulation toss-up count, bonuses of a number of parts.
+struct ScoringRules {
+    QString name;
+    // Toss-up answer values, highest first, e.g. {15, 10, -5}. Empty for
+    // the plain rules, where the operator scores with the program's own
+    // increment and no toss-up cycles are kept.
+    std::vector<int> answerValues;
+    int regulationTossups = 0;  // 0: no set count
+    bool timed = false;         // the match ends on the clock, not on a count
+    int bonusParts = 0;         // 0: no bonuses
+    int pointsPerBonusPart = 0;
+    bool bonusesBounceBack = false;
+    int minimumOvertimeTossups = 0;  // 0: no overtime
+    bool overtimeIncludesBonuses = false;
+
+    bool plain() const { return answerValues.empty(); }
+};
+
+// One player's press on a toss-up and how it was ruled.
+struct Buzz {
+    int team = 0;    // 0-based team of the match
+    int player = 0;  // index into that team's `players`
+    QDateTime time;  // when the press was decided, with its zone
+    std::optional<int> value;  // the ruling's points; unset until ruled
+};
+
+struct Tossup {
+    int number = 1;  // 1-based cycle number
+    QDateTime startTime;
+    std::vector<Buzz> buzzes;  // in the order they came, at most one per team
+    // The bonus: which team controlled it and the points of each part
+    // heard (empty when no bonus was read).
+    std::optional<int> bonusTeam;
+    std::vector<int> bonusParts;
+    QDateTime bonusStartTime;
+    // The players on each team's lineup while this toss-up was read.
+    std::vector<std::vector<int>> lineups;
+};
+
+struct SheetTeam {
+    QString name;
+    QStringList players;  // the roster: starters first, then substitutes
+    int points = 0;       // the board at the end (for the plain rules)
+};
+
+struct Sheet {
+    ScoringRules rules;
+    std::vector<SheetTeam> teams;  // two or three
+    std::vector<Tossup> tossups;
+    QDateTime started;
+    // Match details for the stats room.
+    QString tournament, round, room, moderator;
+    // Lockout evidence kept with the match: ties drawn, second places held,
+    // gaps to the next press, as text lines.
+    QStringList lockoutNotes;
+};
+
+}  // namespace scoresheet
