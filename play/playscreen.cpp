@@ -382,6 +382,9 @@ void PlayScreen::showScreen() {
     if (isFullScreen()) showNormal();
     placeBesideOperatorWindows();
     show();
+    // Once on show the window manager's frame is known, and goes inside the
+    // room too.
+    placeBesideOperatorWindows();
     raise();
 }
 
@@ -419,12 +422,13 @@ void PlayScreen::placeBesideOperatorWindows() {
                          frameGeometry().right() - geometry().right(),
                          frameGeometry().bottom() - geometry().bottom());
     setGeometry(room.marginsRemoved(frame));
-    placedBeside_ = geometry();
+    placedIn_ = room;
 }
 
 void PlayScreen::fitBesideOperatorWindows() {
     if (!places::oneDisplay() || !isVisible() || isFullScreen()) return;
-    if (geometry() != placedBeside_) return;
+    // Moved or resized out of its room by the operator: left where it is.
+    if (!placedIn_.contains(geometry())) return;
     placeBesideOperatorWindows();
 }
 

@@ -309,9 +309,8 @@ private:
 
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
-    // Where the screen was put beside the operator's windows; null once the
-    // operator has moved it.
-    QRect placedBeside_;
+    // The room the screen was given beside the operator's windows.
+    QRect placedIn_;
     // The menu's matchTimeSerial() when the clock last took its match time.
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;

@@ -80,6 +80,8 @@ TEST(InputSurvey, SaysWhatWasFoundAndHowToReadIt) {
             EXPECT_TRUE(text.contains(QString::fromUtf8(part))) << part << "\n"
                                                                 << text.toStdString();
         // Lower numbers first.
-        if (text.contains("event10")) EXPECT_LT(text.indexOf("event9"), text.indexOf("event10"));
+        if (text.contains("event10")) {
+            EXPECT_LT(text.indexOf("event9"), text.indexOf("event10"));
+        }
     }
 }

@@ -43,6 +43,15 @@ bool runWithScreens(const char* test, const char* screensJson) {
     return false;
 }
 
+std::string rectText(const QRect& r) {
+    return QStringLiteral("%1,%2 %3x%4")
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height())
+        .toStdString();
+}
+
 // The play screen's frame overlaps none of these windows' frames.
 void expectInView(const PlayScreen& screen, std::initializer_list<const QWidget*> windows) {
     for (const QWidget* w : windows) {
@@ -83,7 +92,7 @@ TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
         QApplication::sendEvent(&screen, &f1);
         ASSERT_TRUE(screen.isVisible());
         EXPECT_FALSE(screen.isFullScreen());
-        EXPECT_TRUE(area.contains(screen.frameGeometry()));
+        EXPECT_TRUE(area.contains(screen.frameGeometry())) << rectText(screen.frameGeometry());
         // Room enough to be read: at least half the design's size.
         EXPECT_GE(screen.width(), twipsToPixels(screen.variant().clientWidthTwips) / 2);
         expectInView(screen, {&menu, &panel});
@@ -104,7 +113,7 @@ TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
 TEST(Display, TheSetUpMenuFitsADisplayScaledTo200Percent) {
     if (!runWithScreens("Display.TheSetUpMenuFitsADisplayScaledTo200Percent", R"({"screens": [
             {"name": "laptop", "x": 0, "y": 0, "width": 1920, "height": 1080,
-             "logicalDpi": 192, "logicalBaseDpi": 96, "dpr": 2}]})")) {
+             "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 2}]})")) {
         return;
     }
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
