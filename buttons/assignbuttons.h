@@ -29,8 +29,6 @@ public:
 
     // Where the assignment is kept.
     static QString filePath(const Program& program);
-    // The screen pair the title form's team and player counts select.
-    static ScreenPair currentScreen(Program& program);
 
     // While no device with buttons is open: what was found and how to be
     // allowed to read it, with a button to look again.

@@ -13,9 +13,11 @@
 #include "app/programstate.h"
 #include "app/screenpair.h"
 
+struct OperatorWindow;
 class Program;
 class PlayScreen;
 class QEvent;
+class QTimer;
 
 // What differs between the 4-player and the 5-player set-up menu.
 struct SetupMenuVariant {
@@ -134,7 +136,6 @@ public:
     QAction* mnuUndoScore;
     QAction* mnuRedoScore;
     QAction* mnuNewMatch;
-    QAction* mnuMatchRecord;  // "Match &Record...": the record window
 
     // --- Event handlers ---------------------------------------------------
     //
@@ -154,6 +155,8 @@ public:
     void ComboSound_Click();
     // Any name box changed: the team captions of this menu's two screens.
     void Text_Change();
+    // Tells the record the names of the screen in use, if they changed.
+    void recordNames();
     void CommandSwitch_Click();
     void CommandHide_Click();
 
@@ -176,19 +179,14 @@ public:
     void mnuUndoScore_Click();
     void mnuRedoScore_Click();
     void mnuNewMatch_Click();
-
-    // The operator's aids before and during a match, in the Match menu.
-    QAction* mnuCheckButtons;
-    // Binds buttons on input devices to players; enabled only when they are
-    // the interface.
-    QAction* mnuAssignButtons;
-    void mnuAssignButtons_Click();
+    // The undo and redo items say what they would change, and are enabled
+    // only when there is something.
+    void updateMatchItems();
 
     // The line at the foot of the menu that says how the last buzz-in was
     // decided (a tie drawn, a second respondent waiting); empty after a
-    // clear. Program::showDecision fills it on both menus.
+    // clear. It follows the program's decision note.
     QLabel* decisionLine;
-    void showDecision(const QString& text);
 
     // This menu's play screen for the current team count (TeamText).
     ScreenPair currentScreen() const;
@@ -222,6 +220,7 @@ private:
     void buildMenus();
     void buildMatchMenu();
     void buildOperatorAids();
+    void addOperatorWindow(const OperatorWindow& entry);
     void connectHandlers();
 
     SetupMenu& otherMenu() const;
@@ -240,4 +239,5 @@ private:
     bool activating_ = false;
     int matchTimeSerial_ = 0;
     bool parking_ = false;
+    QTimer* namesTimer_ = nullptr;
 };

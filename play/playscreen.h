@@ -9,13 +9,14 @@
 #include <QWidget>
 
 #include "app/controls.h"
+#include "app/matchrecorder.h"
+#include "app/matchscreen.h"
 #include "app/screenpair.h"
 #include "link/screenlink.h"
 #include "play/playvariant.h"
 #include "play/scaledlabel.h"
 #include "play/scorehistory.h"
 #include "play/tabbutton.h"
-#include "record/matchrecorder.h"
 
 class Program;
 class SetupMenu;
@@ -35,7 +36,7 @@ class QAction;
 // through the screen's ScreenLink, the USB lockout (model 199, on
 // PlayScreen2_4 only) through the USB module's control, created from the
 // program's object host before the first USB tick.
-class PlayScreen final : public QWidget, private buzzlink::LinkView {
+class PlayScreen final : public QWidget, public MatchScreen, private buzzlink::LinkView {
     Q_OBJECT
 
     // First, so that the link exists before ResponseCode and ResponderNumber
@@ -60,7 +61,7 @@ public:
     void showScreen();
     // With one display: sizes the window to the room the operator's windows
     // leave, if the operator has not moved or resized it since.
-    void fitBesideOperatorWindows();
+    void fitBesideOperatorWindows() override;
     // The operator's way out of full screen and back (Alt+Return toggles,
     // Escape leaves); neither key is an operator key.
     void toggleFullScreen();
@@ -74,8 +75,11 @@ public:
     QColor screenTextColour() const;
 
     // A setup file or an option puts the match clock at a time, shown as
-    // given (the option's blank "0:00" only changes the display).
+    // given (the option's blank "0:00" puts it at nothing).
     void showMatchTime(const QString& text);
+    // The team count changed from `other` to this screen: the match clock
+    // goes on where the other had got to, stopped.
+    void takeClockFrom(const PlayScreen& other);
 
     // --- Widgets ----------------------------------------------------------
     ScaledLabel* timerlabel;
@@ -171,11 +175,18 @@ public:
     QObject* usbControl() const { return usb_.get(); }
     // One reading of the USB module's port 0 as the USB tick takes it (the
     // control is created at the first): 255 is nobody pressing, 0 no reading.
-    std::int16_t readUsbPort();
+    std::int16_t readUsbPort() override;
+
+    // MatchScreen
+    ScreenPair screenPair() const override { return screen(); }
+    QWidget* screenWidget() override { return this; }
+    void restoreMatch(const std::vector<int>& scores, int clockLeft, const QStringList& teams,
+                      const std::vector<QStringList>& players) override;
+    void pauseLink(bool paused) override { linkPaused_ = paused; }
+    bool polling() const override;
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.
-    void pauseLink(bool paused) { linkPaused_ = paused; }
     bool linkPaused() const { return linkPaused_; }
 
     // --- Procedures of the operator keys ------------------------------------
@@ -215,6 +226,10 @@ public:
     void redoScore();
     bool canUndoScore() const { return history_.canUndo(); }
     bool canRedoScore() const { return history_.canRedo(); }
+    // The change an undo would take back and a redo make again, in words
+    // ("Beta 10 → 20"); empty when there is none.
+    QString undoScoreText() const;
+    QString redoScoreText() const;
     // Scores to 0, the match clock stopped at the match time, nothing left
     // to take back; the record gets a new match.
     void newMatch();
@@ -225,6 +240,11 @@ public:
     // needed to put it back: names, scores, the clock. `how`: "start-up",
     // "new-match".
     void recordMatchStarted(const QString& how);
+    // The names in the set-up menu now, as the record keeps them:
+    // {"teams": [names], "players": [[names]...]}.
+    QJsonObject namesInUse() const override;
+    // Tells the record the names when they differ from what it last heard.
+    void recordNames();
     // Switch Sides has moved the names and the scores (`before`, in team
     // order, what the boards held): the history follows the teams.
     void sidesSwitched(const std::array<std::int16_t, 3>& before);
@@ -281,7 +301,6 @@ private:
     void buildScoreActions();
     void recordEvent(record::EventKind kind, const QJsonObject& data = {});
     void recordClear(const char* how, const QString& cleared);
-    void recordArmed(const char* how);
     void recordScore(int team, std::int16_t before, const char* how, Qt::MouseButton button,
                      int multiplier);
     void recordTimerStart(const char* kind);
@@ -290,6 +309,9 @@ private:
     void recordClockState();
     void recordClockExpired();
     void setScoreOnBoard(int team, std::int16_t value);
+    // The history moved: the undo and redo items here and in the menu follow.
+    void scoreHistoryChanged();
+    QString stepText(int team, std::int16_t from, std::int16_t to) const;
     QJsonObject matchState() const;
     void reportBuzzIn(const buzzlink::BuzzReport& report) override;
     void reportCapture(const buzzlink::CaptureReport& report) override;
@@ -315,6 +337,7 @@ private:
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;
     bool linkPaused_ = false;
+    // Whether each timer ran when another window took the interface.
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

@@ -7,11 +7,11 @@
 #include <QScreen>
 #include <QTemporaryDir>
 
-#include "app/titleform.h"
 #include "app/windowplaces.h"
 #include "play/audiencescreen.h"
 #include "playfixture.h"
 #include "sim/contestantpanel.h"
+#include "title/titleform.h"
 
 namespace {
 

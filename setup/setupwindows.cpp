@@ -1,13 +1,13 @@
-#include "setup/recordwindows.h"
+#include "setup/setupwindows.h"
 
 #include "app/controls.h"
 #include "app/program.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/soundpaths.h"
+#include "title/titleform.h"
 
 namespace setup {
 namespace {
@@ -125,7 +125,7 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
         // The clocks were just put at the file's match time; an option that
         // was already on must still blank them, as it does when the file
         // turns it on.
-        if (n == line::DisableMatchTimer && before == number) {
+        if (n == line::DisableMatchTimer && before == number && number == 1) {
             forms.formOptions().CheckDisableMatchTimer_Click();
         }
         // Clearing these two options puts other settings to a default of
