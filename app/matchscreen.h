@@ -39,6 +39,10 @@ public:
     // One read of the USB lockout, as the screen's own poll reads it.
     virtual std::int16_t readUsbPort() = 0;
 
+    // With one display: the window takes the room the operator's windows
+    // leave, unless the operator has moved or resized it since.
+    virtual void fitBesideOperatorWindows() = 0;
+
 protected:
     ~MatchScreen() = default;
 };

@@ -16,4 +16,9 @@ public:
 
     // Stops whatever is playing.
     virtual void stop() = 0;
+
+    // Sounds a steady tone of `hertz` until called again with 0, the way a
+    // lockout box's speaker sounds while the program holds it on. Without
+    // a sound card, nothing.
+    virtual void tone(int hertz) { static_cast<void>(hertz); }
 };

@@ -26,6 +26,8 @@ using buttons::ButtonAssignment;
 AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPair screen,
                              QWidget* parent)
     : QWidget(parent, Qt::Window),
+      Labeldevices(new QLabel(this)),
+      CommandRetry(new QPushButton(QStringLiteral("Re&try"), this)),
       Labelprompt(new QLabel(this)),
       Listbindings(new QTreeWidget(this)),
       CommandSkip(new QPushButton(QStringLiteral("&Skip"), this)),
@@ -52,7 +54,16 @@ AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPai
     auto* buttonsRow = new QHBoxLayout;
     for (QPushButton* b : {CommandSkip, CommandRedo, CommandExtra, CommandSave, CommandClose})
         buttonsRow->addWidget(b);
+    Labeldevices->setObjectName(QStringLiteral("Labeldevices"));
+    Labeldevices->setWordWrap(true);
+    Labeldevices->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Labeldevices->setStyleSheet(
+        QStringLiteral("QLabel { background: #fff4d0; border: 1px solid #c08000; padding: 6px; }"));
+    Labeldevices->hide();
+    CommandRetry->hide();
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Labeldevices);
+    layout->addWidget(CommandRetry, 0, Qt::AlignLeft);
     layout->addWidget(Labelprompt);
     layout->addWidget(Listbindings);
     layout->addLayout(buttonsRow);
@@ -63,6 +74,11 @@ AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPai
     connect(CommandExtra, &QPushButton::clicked, this, &AssignButtons::askExtra);
     connect(CommandSave, &QPushButton::clicked, this, &AssignButtons::save);
     connect(CommandClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(CommandRetry, &QPushButton::clicked, this, [this] {
+        box_.pump();
+        devicesSeen_ = -1;  // look again even if still none
+        checkDevices();
+    });
     readtimer->setInterval(kReadIntervalMs);
     connect(readtimer, &QTimer::timeout, this, &AssignButtons::readPresses);
     // Opened again later: the first player still without a button.
@@ -87,6 +103,9 @@ void AssignButtons::showEvent(QShowEvent* event) {
     box_.beginCapture(
         [this](const buttons::DeviceInfo& device, int code) { onPress(device, code); });
     readtimer->start();
+    box_.pump();
+    devicesSeen_ = -1;
+    checkDevices();
     QWidget::showEvent(event);
 }
 
@@ -109,7 +128,27 @@ void AssignButtons::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-void AssignButtons::readPresses() { box_.pump(); }
+void AssignButtons::readPresses() {
+    box_.pump();
+    checkDevices();
+}
+
+void AssignButtons::checkDevices() {
+    const bool hasDevices = !box_.devices().empty();
+    // Looked at again only when the devices come or go.
+    if (int(hasDevices) == devicesSeen_) return;
+    devicesSeen_ = int(hasDevices);
+    QString notice;
+    if (!hasDevices) {
+        notice = buttons::noReadableButtonsText(survey());
+        // Devices are there and readable, but none has been opened yet.
+        if (notice.isEmpty())
+            notice = QStringLiteral("No input device with buttons is open yet; choose Retry.");
+    }
+    Labeldevices->setText(notice);
+    Labeldevices->setVisible(!notice.isEmpty());
+    CommandRetry->setVisible(!notice.isEmpty());
+}
 
 // The keys an operator works this window with from the keyboard: Tab,
 // Enter, Escape and the modifiers of its shortcuts (linux/input-event-codes.h).

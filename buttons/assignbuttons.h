@@ -1,10 +1,13 @@
 #pragma once
 
+#include <functional>
+
 #include <QWidget>
 
 #include "app/screenpair.h"
 #include "buttons/buttonassignment.h"
 #include "buttons/inputbox.h"
+#include "buttons/inputsurvey.h"
 
 class Program;
 class QLabel;
@@ -27,6 +30,10 @@ public:
     // Where the assignment is kept.
     static QString filePath(const Program& program);
 
+    // While no device with buttons is open: what was found and how to be
+    // allowed to read it, with a button to look again.
+    QLabel* Labeldevices;
+    QPushButton* CommandRetry;
     QLabel* Labelprompt;
     QTreeWidget* Listbindings;
     QPushButton* CommandSkip;
@@ -41,6 +48,12 @@ public:
     static constexpr int kNobody = -1;
     int asking() const { return asking_; }
     const buttons::ButtonAssignment& assignment() const { return assignment_; }
+
+    // Looks at the machine's input devices; tests stand in for it.
+    std::function<buttons::InputSurvey()> survey = [] { return buttons::surveyInputDevices(); };
+    // Shows or hides the notice about unreadable devices, looking at the
+    // devices again when none is open.
+    void checkDevices();
 
     // A key the operator uses on this window (Tab, Enter, Escape, the
     // modifiers), which no press binds.
@@ -77,4 +90,6 @@ private:
     ScreenPair screen_;
     buttons::ButtonAssignment assignment_;
     int asking_ = 1;
+    // Whether devices were open when last looked at; -1 to look again.
+    int devicesSeen_ = -1;
 };

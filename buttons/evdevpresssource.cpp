@@ -1,6 +1,7 @@
 #include "buttons/evdevpresssource.h"
 
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <utility>
 
@@ -46,13 +47,19 @@ EvdevPressSource::~EvdevPressSource() {
 }
 
 void EvdevPressSource::watch() {
-    inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
     if (inotify_ < 0) {
-        watchProblem_ = qt_error_string(errno);
-        return;
+        inotify_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        if (inotify_ < 0) {
+            watchProblem_ = qt_error_string(errno);
+            return;
+        }
     }
     const QByteArray folder = QFile::encodeName(deviceFolder_);
-    if (inotify_add_watch(inotify_, folder.constData(), IN_CREATE | IN_DELETE | IN_ATTRIB) < 0) {
+    watch_ = inotify_add_watch(inotify_, folder.constData(),
+                               IN_CREATE | IN_DELETE | IN_ATTRIB | IN_MOVE_SELF);
+    // A folder that is not there yet is watched from when it appears; any
+    // other refusal leaves no hot-plug at all, and that is said.
+    if (watch_ < 0 && errno != ENOENT && errno != ENOTDIR) {
         watchProblem_ = qt_error_string(errno);
         ::close(inotify_);
         inotify_ = -1;
@@ -80,11 +87,27 @@ DeviceInfo EvdevPressSource::describe(const QString& sysfsFolder, const QString&
 bool EvdevPressSource::readWatch() {
     if (inotify_ < 0) return false;
     bool changed = false;
+    if (watch_ < 0) {
+        // No device folder when we looked (no input device yet, or a
+        // container given its devices later): it may be there now.
+        watch();
+        if (watch_ < 0) return false;
+        changed = true;
+    }
     alignas(inotify_event) char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(inotify_, buffer, sizeof buffer);
         if (n <= 0) break;
         changed = true;
+        for (ssize_t at = 0; at + ssize_t(sizeof(inotify_event)) <= n;) {
+            inotify_event event{};
+            std::memcpy(&event, buffer + at, sizeof event);
+            // The folder itself went away or was moved: watched again once
+            // it is back.
+            if (event.mask & IN_MOVE_SELF) inotify_rm_watch(inotify_, watch_);
+            if (event.mask & (IN_IGNORED | IN_MOVE_SELF)) watch_ = -1;
+            at += ssize_t(sizeof(inotify_event)) + event.len;
+        }
     }
     return changed;
 }

@@ -14,8 +14,9 @@ namespace buttons {
 // Presses from the kernel's input devices (/dev/input/event*), through
 // libevdev. Who a device is comes from sysfs, which anyone may read, so a
 // device nobody wants is never opened. Hot-plug is followed with an
-// inotify watch on the device folder; a node that udev has not yet given
-// its permissions is tried again when they change.
+// inotify watch on the device folder, which is watched from the moment it
+// exists if it did not at first; a node that udev has not yet given its
+// permissions is tried again when they change.
 class EvdevPressSource final : public PressSource {
 public:
     explicit EvdevPressSource(QString deviceFolder = QStringLiteral("/dev/input"),
@@ -52,6 +53,7 @@ private:
     Selection selection_;
     int inotify_ = -1;
     QString watchProblem_;  // why there is no watch, until it is said
+    int watch_ = -1;  // the device folder's watch, -1 while it has none
     bool rescan_ = true;
     bool started_ = false;          // the first scan is done
     std::map<QString, Open> open_;  // by node name, e.g. event3

@@ -24,6 +24,10 @@ InputBox::InputBox(int model, Clock& clock, PressSource& source, Random& random,
     applySelection();
 }
 
+QString InputBox::lastState() {
+    return QStringLiteral("input devices, model %1").arg(model()).left(kLastStateLength);
+}
+
 std::unique_ptr<InputBox> InputBox::onInputDevices(int model, Clock& clock) {
     auto source = std::make_unique<EvdevPressSource>();
     auto random = std::make_unique<SeededRandom>();

@@ -48,6 +48,10 @@ public:
     // with a generator of its own, seeded afresh in every run.
     static std::unique_ptr<InputBox> onInputDevices(int model, Clock& clock);
 
+    // What the title screen shows as the port library's state: the mode,
+    // not a simulated box.
+    QString lastState() override;
+
     // The buttons that count; the devices with none are let go.
     void setAssignment(ButtonAssignment assignment);
     const ButtonAssignment& assignment() const { return assignment_; }

@@ -5,6 +5,7 @@
 
 #include "app/operatorwindows.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "buttons/assignbuttons.h"
 
 namespace {
@@ -26,7 +27,7 @@ InputButtons* InputButtons::of(const Program& program) {
 
 void InputButtons::install(Program& program) {
     program.operatorWindows().add(
-        {QStringLiteral("Assign &Buttons..."), QKeySequence(),
+        {QStringLiteral("&Assign Buttons..."), QKeySequence(),
          [&program](QWidget*) {
              if (InputButtons* buttons = of(program)) buttons->openAssign();
          },
@@ -68,6 +69,22 @@ void InputButtons::loadAssignment() {
         QString(), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
 }
 
+bool InputButtons::confirmDevices() {
+    for (;;) {
+        const buttons::InputSurvey found = survey();
+        if (found.readableButtonDevices() > 0) return true;
+        const int answer = program_.dialogs.choose(
+            buttons::noReadableButtonsText(found), QStringLiteral("No buttons can be read"),
+            Dialogs::Icon::Warning,
+            {QStringLiteral("Retry"), QStringLiteral("Go on without buttons"),
+             QStringLiteral("Quit")},
+            2);
+        if (answer == 0) continue;
+        // Closing the box, like Quit, ends the program before it starts.
+        return answer == 1;
+    }
+}
+
 void InputButtons::offerToAssign() {
     if (!box_.assignment().empty()) return;
     if (program_.dialogs.message(QStringLiteral("No buttons are assigned yet. Assign them now?"),
@@ -84,6 +101,10 @@ void InputButtons::openAssign() {
         assignWindow_.reset();
         assignWindow_ =
             std::make_unique<AssignButtons>(program_, box_, program_.forms.currentScreen());
+        assignWindow_->survey = survey;
+        places::markOperatorWindow(*assignWindow_);
+        places::keepPlace(*assignWindow_, program_, assignWindow_->objectName());
+        places::fitOnDisplay(*assignWindow_);
     }
     assignWindow_->show();
     assignWindow_->raise();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -11,6 +12,7 @@
 #include <QTimer>
 
 #include "buttons/inputbox.h"
+#include "buttons/inputsurvey.h"
 
 #include "app/screenpair.h"
 
@@ -37,6 +39,14 @@ public:
     // The assignment saved in the configuration folder; a file that cannot
     // be read is named, and the buttons start unassigned.
     void loadAssignment();
+    // Before the match: when no device with buttons can be read, says so,
+    // with what was found and how to fix it, until the operator retries
+    // successfully, goes on without buttons (they may be plugged in later)
+    // or quits (false).
+    bool confirmDevices();
+    // Looks at the machine's input devices; tests stand in for it.
+    std::function<buttons::InputSurvey()> survey = [] { return buttons::surveyInputDevices(); };
+
     // Once start-up is over: with no button assigned, offers to assign them.
     void offerToAssign();
     // The Assign Buttons window for the screen pair of the moment.

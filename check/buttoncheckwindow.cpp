@@ -10,6 +10,7 @@
 
 #include "app/matchscreen.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/responder.h"
@@ -61,6 +62,10 @@ ButtonCheckWindow* ButtonCheckWindow::open(Program& program, QWidget* menu) {
         MatchScreen& screen = program.forms.matchScreen(program.forms.menuScreen(menu));
         window = new ButtonCheckWindow(program, *menu, screen);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        places::markOperatorWindow(*window);
+        window->adjustSize();
+        places::keepPlace(*window, program, window->objectName());
+        places::fitOnDisplay(*window);
     }
     window->show();
     window->raise();
@@ -138,12 +143,21 @@ void ButtonCheckWindow::buildTiles() {
             tile->setObjectName(QStringLiteral("tile%1").arg(p));
             tile->setAlignment(Qt::AlignCenter);
             tile->setMinimumWidth(170);
+            tile->setToolTip(QStringLiteral(
+                "How many times this player's button has been heard since the check began."));
             players->addWidget(tile);
             tiles_.push_back(tile);
         }
         teams->addWidget(box);
     }
     column->addLayout(teams);
+
+    // What the numbers in this window mean.
+    legend_ = new QLabel(legendText(check_->usb()), this);
+    legend_->setObjectName(QStringLiteral("legend"));
+    legend_->setWordWrap(true);
+    legend_->setStyleSheet(QStringLiteral("QLabel { color: #404040; }"));
+    column->addWidget(legend_);
 
     notHeard_ = new QLabel(this);
     notHeard_->setObjectName(QStringLiteral("notHeard"));
@@ -162,11 +176,33 @@ void ButtonCheckWindow::buildTiles() {
     foot->addWidget(sound_);
     diagnostic_ = new QLabel(this);
     diagnostic_->setObjectName(QStringLiteral("diagnostic"));
+    diagnostic_->setToolTip(check_->usb()
+                                ? QStringLiteral("Port 0 of the USB module as last read: 255 "
+                                                 "while no button is down.")
+                                : QStringLiteral("What the interface last answered: 32 while no "
+                                                 "code waits, 0 when one does, then the code "
+                                                 "it sent."));
     foot->addWidget(diagnostic_, 1, Qt::AlignRight);
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     foot->addWidget(close);
     column->addLayout(foot);
+}
+
+QString ButtonCheckWindow::legendText(bool usb) {
+    QString text = QStringLiteral(
+        "\"heard 3\" under a name: that player's button has been heard three times; \"-\": not "
+        "yet. ");
+    text += usb ? QStringLiteral(
+                      "The number at the bottom right is port 0 of the USB module as last read, "
+                      "one bit per button line: 255 while no button is down, lower while one is "
+                      "(line n down takes 2 to the power n off).")
+                : QStringLiteral(
+                      "The number at the bottom right is what the interface last answered: 32 "
+                      "while no code is waiting, 0 when one is, and then the code it sent (the "
+                      "button lines of a wired box, the transmitter's number on a wireless "
+                      "one).");
+    return text;
 }
 
 QLabel* ButtonCheckWindow::tile(int player) const {

@@ -43,6 +43,9 @@ public:
     QLabel* tile(int player) const;
     QLabel* notHeardLabel() const { return notHeard_; }
     QLabel* findingsLabel() const { return findings_; }
+    // Says what every number in the window means.
+    QLabel* legendLabel() const { return legend_; }
+    static QString legendText(bool usb);
     QCheckBox* soundBox() const { return sound_; }
     QTimer* pollTimer() const { return pollTimer_; }
 
@@ -82,6 +85,7 @@ private:
     QPointer<QWidget> screenWidget_;
     std::unique_ptr<check::ButtonCheck> check_;
     std::vector<QLabel*> tiles_;  // player p at p - 1
+    QLabel* legend_ = nullptr;
     QLabel* notHeard_ = nullptr;
     QLabel* findings_ = nullptr;
     QLabel* diagnostic_ = nullptr;

@@ -5,11 +5,14 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenuBar>
+#include <QScrollArea>
 #include <QStatusBar>
 
 #include "app/numbers.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "menu/matchbox.h"
+#include "menu/operatorkeys.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
@@ -17,6 +20,20 @@
 #include "title/titleform.h"
 
 namespace {
+
+// Holds the menu's fixed layout at its full size, and lets the window be
+// smaller than that on a small or strongly scaled display, where the rest is
+// scrolled to.
+class ClientScroller final : public QScrollArea {
+public:
+    explicit ClientScroller(QWidget* parent) : QScrollArea(parent) {
+        setObjectName(QStringLiteral("clientScroller"));
+        setFrameShape(QFrame::NoFrame);
+    }
+    QSize sizeHint() const override {
+        return widget() ? widget()->size() : QScrollArea::sizeHint();
+    }
+};
 
 const SetupMenuVariant kMenu4{
     MenuKind::Players4,
@@ -119,7 +136,9 @@ void SetupMenu::buildWidgets() {
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     client->setFixedSize(twipsToPixels(11145), twipsToPixels(variant_.clientHeightTwips));
-    setCentralWidget(client);
+    auto* scroller = new ClientScroller(this);
+    scroller->setWidget(client);
+    setCentralWidget(scroller);
 
     const int players = variant_.playersPerTeam;
     const int blockTops[] = {360, 2880, 5400};
@@ -281,6 +300,12 @@ void SetupMenu::buildMenus() {
         addItem(mnuHelp, QStringLiteral("&Version Info"), QStringLiteral("mnuVersionInfo"));
     mnuContactMarlowen =
         addItem(mnuHelp, QStringLiteral("&Contact Us"), QStringLiteral("mnuContactMarlowen"));
+    // After the items the menu always had: every key of the play screen and
+    // of the contestant panel in one window.
+    mnuHelp->addSeparator();
+    mnuOperatorKeys =
+        addItem(mnuHelp, QStringLiteral("Operator &Keys"), QStringLiteral("mnuOperatorKeys"));
+    connect(mnuOperatorKeys, &QAction::triggered, this, [this] { OperatorKeys::open(this); });
 
     buildMatchMenu();
     buildOperatorAids();
@@ -401,10 +426,26 @@ void SetupMenu::load() {
     if (title.TeamText->text() == QLatin1String("3")) ComboTeams->setCurrentIndex(1);
     if (ComboSound->currentIndex() == -1) ComboSound->setCurrentIndex(0);
     mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
+
+    // Where the operator left it last time; with one display and no place
+    // yet, at the foot of the display on the left, below the play screen.
+    places::markOperatorWindow(*this);
+    adjustSize();
+    if (!places::keepPlace(*this, program_, objectName()) && places::oneDisplay())
+        places::placeAtFoot(*this, true);
+    places::fitOnDisplay(*this);
 }
 
 bool SetupMenu::event(QEvent* event) {
     const bool handled = QMainWindow::event(event);
+    if (event->type() == QEvent::Show) {
+        places::fitOnDisplay(*this);
+        // A play screen placed beside the menu before it came up keeps
+        // clear of it as it is now.
+        for (ScreenPair s : {variant_.twoTeamScreen, variant_.threeTeamScreen}) {
+            if (program_.forms.isLoaded(s)) program_.forms.playScreen(s).fitBesideOperatorWindows();
+        }
+    }
     if (event->type() == QEvent::WindowActivate) Form_Activate();
     return handled;
 }

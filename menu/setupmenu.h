@@ -132,6 +132,7 @@ public:
     QMenu* mnuHelp;
     QAction* mnuVersionInfo;
     QAction* mnuContactMarlowen;
+    QAction* mnuOperatorKeys;  // the keys of the play screen and contestant panel
     // After the menus above: the match itself. Further match items are
     // appended to it.
     QMenu* mnuMatch;

@@ -13,6 +13,7 @@
 #include "app/objecthost.h"
 #include "app/program.h"
 #include "app/usbhost.h"
+#include "app/windowplaces.h"
 #include "link/decisionline.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
@@ -372,6 +373,22 @@ bool PlayScreen::eventFilter(QObject* watched, QEvent* event) {
 // --- Full screen --------------------------------------------------------------
 
 void PlayScreen::showScreen() {
+    if (!places::oneDisplay()) {
+        showFullScreenOnAudience();
+        return;
+    }
+    // One display: working the play screen (every operator key needs its
+    // focus) must not hide the set-up menu and the contestant panel.
+    if (isFullScreen()) showNormal();
+    placeBesideOperatorWindows();
+    show();
+    // Once on show the window manager's frame is known, and goes inside the
+    // room too.
+    placeBesideOperatorWindows();
+    raise();
+}
+
+void PlayScreen::showFullScreenOnAudience() {
     QScreen* target = audienceScreen();
     if (target) {
         // The window goes to the audience's display before it is shown, so
@@ -384,11 +401,42 @@ void PlayScreen::showScreen() {
     raise();
 }
 
+void PlayScreen::placeBesideOperatorWindows() {
+    const QScreen* display = QWidget::screen();
+    if (!display) display = QGuiApplication::primaryScreen();
+    if (!display) return;
+    const QRect area = display->availableGeometry();
+    std::vector<QRect> taken = places::operatorWindowFrames(this);
+    // The set-up menu comes up just after the screen: its room is kept too.
+    const SetupMenu& m = menu();
+    if (!m.isVisible()) taken.push_back(m.frameGeometry());
+    const QSize design(twipsToPixels(variant_.clientWidthTwips),
+                       twipsToPixels(variant_.clientHeightTwips));
+    QRect room = places::freeRect(area, taken, design);
+    // Too little left beside them: the operator's windows stay above the
+    // screen instead.
+    if (room.width() < design.width() / 4 || room.height() < design.height() / 4) room = area;
+    // The window manager's frame goes round the window, within the room.
+    const QMargins frame(geometry().left() - frameGeometry().left(),
+                         geometry().top() - frameGeometry().top(),
+                         frameGeometry().right() - geometry().right(),
+                         frameGeometry().bottom() - geometry().bottom());
+    setGeometry(room.marginsRemoved(frame));
+    placedIn_ = room;
+}
+
+void PlayScreen::fitBesideOperatorWindows() {
+    if (!places::oneDisplay() || !isVisible() || isFullScreen()) return;
+    // Moved or resized out of its room by the operator: left where it is.
+    if (!placedIn_.contains(geometry())) return;
+    placeBesideOperatorWindows();
+}
+
 void PlayScreen::toggleFullScreen() {
     if (isFullScreen()) {
         leaveFullScreen();
     } else {
-        showScreen();
+        showFullScreenOnAudience();
         activateWindow();
     }
 }
@@ -396,6 +444,10 @@ void PlayScreen::toggleFullScreen() {
 void PlayScreen::leaveFullScreen() {
     if (!isFullScreen()) return;
     showNormal();
+    if (places::oneDisplay()) {
+        placeBesideOperatorWindows();
+        return;
+    }
     QScreen* display = QWidget::screen();
     const QRect area = display ? display->availableGeometry() : QRect();
     QSize size(twipsToPixels(variant_.clientWidthTwips), twipsToPixels(variant_.clientHeightTwips));
@@ -472,7 +524,11 @@ ScaledLabel* PlayScreen::scoreLabel(int team) const {
 
 void PlayScreen::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) Form_Activate();
+    if (event->type() != QEvent::ActivationChange || !isActiveWindow()) return;
+    Form_Activate();
+    // Sharing one display, the operator's windows stay in front of the
+    // screen while the operator works it.
+    if (places::oneDisplay() && !isFullScreen()) places::raiseOperatorWindows();
 }
 
 void PlayScreen::Form_Activate() {

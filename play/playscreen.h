@@ -55,8 +55,13 @@ public:
     const PlayVariant& variant() const { return variant_; }
 
     // Puts the screen up for the audience: full screen on the second display
-    // when one is attached, else on the only one.
+    // when one is attached. With one display it is a window beside the
+    // operator's windows (set-up menu, contestant panel), which it leaves
+    // in view; Alt+Return makes it full screen there too.
     void showScreen();
+    // With one display: sizes the window to the room the operator's windows
+    // leave, if the operator has not moved or resized it since.
+    void fitBesideOperatorWindows() override;
     // The operator's way out of full screen and back (Alt+Return toggles,
     // Escape leaves); neither key is an operator key.
     void toggleFullScreen();
@@ -326,8 +331,13 @@ private:
     void endProgram() override;
     void reportDecision(const buzzlink::Decision& decision) override;
 
+    void showFullScreenOnAudience();
+    void placeBesideOperatorWindows();
+
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
+    // The room the screen was given beside the operator's windows.
+    QRect placedIn_;
     // The menu's matchTimeSerial() when the clock last took its match time.
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;

@@ -15,6 +15,7 @@
 #include "app/matchscreen.h"
 #include "app/operatorwindows.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "record/recordwindow.h"
 #include "record/storerecorder.h"
 
@@ -234,6 +235,9 @@ QWidget* openRecordWindow(Program& program) {
     }
     auto* window = new RecordWindow(program, storeOf(program));
     window->setAttribute(Qt::WA_DeleteOnClose);
+    places::markOperatorWindow(*window);
+    places::keepPlace(*window, program, window->objectName());
+    places::fitOnDisplay(*window);
     window->show();
     return window;
 }

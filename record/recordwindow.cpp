@@ -6,11 +6,13 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QJsonArray>
 #include <QLabel>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QTabWidget>
@@ -477,36 +479,80 @@ std::optional<QString> RecordWindow::exportExtra(std::size_t index, const QStrin
     return exports[index].write(path, matchEvents(events_));
 }
 
+QString RecordWindow::exportFileName(const std::vector<RecordedEvent>& events,
+                                     const QString& extension) {
+    const auto started = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
+        return e.kind == EventKind::MatchStarted;
+    });
+    const RecordedEvent* first = started != events.end() ? &*started
+                                 : events.empty()        ? nullptr
+                                                         : &events.front();
+    QString name;
+    if (first) {
+        name = QDateTime::fromMSecsSinceEpoch(first->wallMs).toString(QStringLiteral("yyyy-MM-dd"));
+    }
+    QStringList teams;
+    if (started != events.end()) {
+        for (const QJsonValue& v : started->data.value(QLatin1String("teams")).toArray()) {
+            const QString team = v.toString().simplified();
+            if (!team.isEmpty()) teams << team;
+        }
+    }
+    const QString what =
+        teams.isEmpty() ? QStringLiteral("match") : teams.join(QStringLiteral(" v "));
+    name = name.isEmpty() ? what : name + u' ' + what;
+    // Team names are typed by the operator; the file may go to a memory
+    // stick whose file system refuses these characters.
+    static const QRegularExpression refused(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
+    name.replace(refused, QStringLiteral("-"));
+    while (name.startsWith(u'.'))
+        name.remove(0, 1);
+    return name + u'.' + extension;
+}
+
 namespace {
 
-QString baseName(qint64 shown) {
-    return shown == 0 ? QStringLiteral("current-match") : QStringLiteral("match-%1").arg(shown);
+// Where a file was written, for the operator to find it.
+QString savedText(const QString& what, const QString& path) {
+    const QFileInfo file(path);
+    return QStringLiteral("%1 saved as \"%2\" in the folder %3.")
+        .arg(what, file.fileName(), QDir::toNativeSeparators(file.absolutePath()));
 }
 
 }  // namespace
 
 void RecordWindow::exportCsvAsked() {
-    const auto path = program_.dialogs.saveFile(
-        {QStringLiteral("Export Match as CSV"), QDir::homePath(),
-         QStringLiteral("CSV Files|*.csv|All Files|*.*"), baseName(shown_) + QStringLiteral(".csv"),
-         QStringLiteral("csv"), true, QStringList()});
+    const auto path =
+        program_.dialogs.saveFile({QStringLiteral("Export Match as CSV"), QDir::homePath(),
+                                   QStringLiteral("CSV Files|*.csv|All Files|*.*"),
+                                   exportFileName(events_, QStringLiteral("csv")),
+                                   QStringLiteral("csv"), true, QStringList()});
+    if (!path) return;
     QString error;
-    if (path && !exportCsv(*path, &error)) {
+    if (!exportCsv(*path, &error)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, error),
                                 QString(), Dialogs::Icon::Warning);
+        return;
     }
+    program_.dialogs.inform(savedText(QStringLiteral("The match's events were"), *path),
+                            QStringLiteral("Export Match as CSV"), Dialogs::Icon::Information);
 }
 
 void RecordWindow::exportPdfAsked() {
-    const auto path = program_.dialogs.saveFile(
-        {QStringLiteral("Export Match Report"), QDir::homePath(),
-         QStringLiteral("PDF Files|*.pdf|All Files|*.*"), baseName(shown_) + QStringLiteral(".pdf"),
-         QStringLiteral("pdf"), true, QStringList()});
+    const auto path =
+        program_.dialogs.saveFile({QStringLiteral("Export Match Report"), QDir::homePath(),
+                                   QStringLiteral("PDF Files|*.pdf|All Files|*.*"),
+                                   exportFileName(events_, QStringLiteral("pdf")),
+                                   QStringLiteral("pdf"), true, QStringList()});
+    if (!path) return;
     QString error;
-    if (path && !exportPdf(*path, &error)) {
+    if (!exportPdf(*path, &error)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, error),
                                 QString(), Dialogs::Icon::Warning);
+        return;
     }
+    program_.dialogs.inform(savedText(QStringLiteral("The match report was"), *path),
+                            QStringLiteral("Export Match Report"), Dialogs::Icon::Information);
 }
 
 void RecordWindow::exportExtraAsked(std::size_t index) {
@@ -517,13 +563,16 @@ void RecordWindow::exportExtraAsked(std::size_t index) {
     title.remove(QLatin1Char('&'));
     title.remove(QStringLiteral("..."));
     const auto path = program_.dialogs.saveFile({title, QDir::homePath(), e.filter,
-                                                 baseName(shown_) + QLatin1Char('.') + e.suffix,
-                                                 e.suffix, true, QStringList()});
+                                                 exportFileName(events_, e.suffix), e.suffix,
+                                                 true, QStringList()});
     if (!path) return;
     if (const auto error = exportExtra(index, *path)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, *error),
                                 QString(), Dialogs::Icon::Warning);
+        return;
     }
+    program_.dialogs.inform(savedText(QStringLiteral("The file was"), *path), title,
+                            Dialogs::Icon::Information);
 }
 
 void RecordWindow::deleteAsked() {

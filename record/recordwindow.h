@@ -73,7 +73,13 @@ public:
     // Through the program's export `index`; nothing on success, else why not.
     std::optional<QString> exportExtra(std::size_t index, const QString& path);
 
-    // The buttons' actions, asking through the program's dialogs.
+    // The file an export of these events is offered as: the day the match
+    // began and its teams, "2026-12-08 Red Foxes v Blue Owls.pdf".
+    static QString exportFileName(const std::vector<RecordedEvent>& events,
+                                  const QString& extension);
+
+    // The buttons' actions, asking through the program's dialogs; a file
+    // written is named with its folder.
     void exportCsvAsked();
     void exportPdfAsked();
     void exportExtraAsked(std::size_t index);

@@ -107,6 +107,11 @@ int main(int argc, char* argv[]) {
     program.setUsbTransport(backend->usbModule.get());
     program.setInterfaceDescription(describe(choice), backend->isSimulated());
     std::fprintf(stderr, "torvanel: %s\n", qPrintable(describe(choice)));
+    // Practice sounds like a match: the simulated box's speaker (and the
+    // speaker of the box on input devices, which has none of its own) is
+    // heard through the sound card.
+    if (SimulatedInterface* box = backend->simulated ? backend->simulated : backend->input)
+        box->soundSpeakerThrough(&sound);
 
     QObject recordContext;
     record::useStore(program, store, recordContext);
@@ -124,6 +129,7 @@ int main(int argc, char* argv[]) {
     if (backend->input) {
         inputButtons = std::make_unique<InputButtons>(program, *backend->input);
         inputButtons->loadAssignment();
+        if (!inputButtons->confirmDevices()) return 0;
     }
 
     if (!program.forms.titleForm().startUp()) return 0;

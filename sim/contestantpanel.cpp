@@ -10,6 +10,7 @@
 
 #include "app/matchscreen.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "link/decoders.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
@@ -67,6 +68,8 @@ ContestantPanel::ContestantPanel(Program& program, SimulatedInterface& box)
       program_(program),
       box_(box) {
     setWindowTitle(QStringLiteral("Contestants"));
+    setObjectName(QStringLiteral("Contestants"));
+    places::markOperatorWindow(*this);
     // Never the active window: the operator's space and function keys stay
     // with the play screen.
     setAttribute(Qt::WA_ShowWithoutActivating);
@@ -153,11 +156,22 @@ ContestantPanel::~ContestantPanel() {
 
 void ContestantPanel::showPanel() {
     adjustSize();
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.right() - width() - 16, area.bottom() - height() - 48);
+    // Where the operator left it last time; else in the bottom right-hand
+    // corner (with one display, at its very foot, beside the set-up menu).
+    if (!places::keepPlace(*this, program_, objectName())) {
+        if (places::oneDisplay()) {
+            places::placeAtFoot(*this, false);
+        } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            move(area.right() - width() - 16, area.bottom() - height() - 48);
+        }
     }
+    places::fitOnDisplay(*this);
     show();
+    // A play screen put up before the panel makes room for it.
+    for (ScreenPair s : kAllScreens) {
+        if (program_.forms.isLoaded(s)) program_.forms.matchScreen(s).fitBesideOperatorWindows();
+    }
 }
 
 QPushButton* ContestantPanel::playerButton(int player) const {

@@ -33,6 +33,15 @@ QString SimulatedInterface::lastState() {
     return QStringLiteral("simulated box, model %1").arg(model_).left(kLastStateLength);
 }
 
+int SimulatedInterface::speakerPitch(int byte) {
+    switch (byte) {
+    case 146:  // response time expired
+    case 82:   // match clock expired
+        return 440;
+    default: return 880;
+    }
+}
+
 std::vector<int> SimulatedInterface::dataWrites() const {
     std::vector<int> values;
     for (const Write& w : writes_) {
@@ -78,9 +87,11 @@ void SimulatedInterface::outport(std::uint16_t address, std::uint8_t value) {
         speakerOn_ = true;
         lastSpeakerByte_ = value;
         ++speakerSoundings_;
+        if (speakerSound_) speakerSound_->tone(speakerPitch(value));
         if (speakerListener_) speakerListener_(value);
         break;
     case 0:
+        if (speakerOn_ && speakerSound_) speakerSound_->tone(0);
         speakerOn_ = false;
         if (speakerListener_) speakerListener_(0);
         break;

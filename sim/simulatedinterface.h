@@ -11,6 +11,7 @@
 #include "app/clock.h"
 #include "app/portlibrary.h"
 #include "app/screenpair.h"
+#include "app/soundoutput.h"
 
 // The lockout interface box, simulated on its side of the parallel port.
 //
@@ -161,6 +162,12 @@ public:
         speakerListener_ = std::move(listener);
     }
 
+    // The box's speaker heard through the computer's sound card: a tone for
+    // as long as the program holds the speaker on (nullptr: silent).
+    void soundSpeakerThrough(SoundOutput* sound) { speakerSound_ = sound; }
+    // The tone the speaker byte sounds: buzz-ins high, the timers' ends low.
+    static int speakerPitch(int byte);
+
 protected:
     // Queues bytes to be fetched by the program's poll (a buzz-in code).
     void queueCode(std::vector<std::uint8_t> bytes, double latency = 0.0, int stallAfterBits = -1);
@@ -216,6 +223,7 @@ private:
     int lastSpeakerByte_ = 0;
     int speakerSoundings_ = 0;
     std::function<void(int)> speakerListener_;
+    SoundOutput* speakerSound_ = nullptr;
 
     // Players.
     bool armed_ = false;  // a poll request came since the last fetch

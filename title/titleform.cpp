@@ -107,8 +107,10 @@ bool TitleForm::startUp() {
                                {{QStringLiteral("interface"), program_.interfaceDescription()},
                                 {QStringLiteral("simulated"), program_.simulatedInterface()}});
 
-    // 1. The title screen stays up while the interface is being found.
-    if (program_.simulatedInterface()) {
+    // 1. The title screen stays up while the interface is being found, and
+    // says what the program runs on: the simulation, buttons on input
+    // devices, a parallel port.
+    if (!program_.interfaceDescription().isEmpty()) {
         LabelInterface->setText(program_.interfaceDescription());
     } else {
         LabelInterface->hide();

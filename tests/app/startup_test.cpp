@@ -59,20 +59,34 @@ TEST(StartUp, AllSystemsGoComesFirstWithItsTitle) {
     EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 12);
 }
 
-TEST(StartUp, TheSimulatedInterfaceIsNamedOnTheTitleScreen) {
-    TestProgram t(200);
-    t->setInterfaceDescription(QStringLiteral("Simulated interface, model 200"), true);
-    bool namedDuringDetection = false;
-    t.dialogs.onMessage = [&](const ScriptedDialogs::Shown& shown) {
-        if (shown.text == kAllSystemsGo) {
-            TitleForm& title = t->forms.titleForm();
-            namedDuringDetection = title.isVisible() && title.LabelInterface->text().contains(
-                                                            QStringLiteral("Simulated"));
-        }
+// The title screen names what the program runs on while it looks for the
+// interface.
+TEST(StartUp, TheInterfaceInUseIsNamedOnTheTitleScreen) {
+    struct Case {
+        const char* description;
+        bool simulated;
+        const char* named;
     };
-    ASSERT_TRUE(t.startUp());
-    EXPECT_TRUE(namedDuringDetection);
-    EXPECT_EQ(t->forms.titleForm().LabelKestrane->text(), QStringLiteral("Marlowen Tech."));
+    const Case cases[] = {
+        {"Simulated interface, model 200 (no hardware in use)", true, "Simulated"},
+        {"Buttons on input devices, as model 200", false, "input devices, as model 200"},
+    };
+    for (const Case& c : cases) {
+        TestProgram t(200);
+        t->setInterfaceDescription(QString::fromLatin1(c.description), c.simulated);
+        bool namedDuringDetection = false;
+        t.dialogs.onMessage = [&](const ScriptedDialogs::Shown& shown) {
+            if (shown.text == kAllSystemsGo) {
+                TitleForm& title = t->forms.titleForm();
+                namedDuringDetection =
+                    title.isVisible() && !title.LabelInterface->isHidden() &&
+                    title.LabelInterface->text().contains(QString::fromLatin1(c.named));
+            }
+        };
+        ASSERT_TRUE(t.startUp());
+        EXPECT_TRUE(namedDuringDetection) << c.description;
+        EXPECT_EQ(t->forms.titleForm().LabelKestrane->text(), QStringLiteral("Marlowen Tech."));
+    }
 }
 
 TEST(StartUp, TheTeamAndPlayerCountsChooseTheScreenPair) {

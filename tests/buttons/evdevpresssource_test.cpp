@@ -95,7 +95,8 @@ TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
 TEST(EvdevPressSource, AFolderThatCannotBeWatchedIsNamedOnce) {
     QTemporaryDir sys;
     QTemporaryDir top;
-    const QString missing = top.path() + "/no-such-folder";
+    // A name no file system takes: the watch is refused for good.
+    const QString missing = top.path() + "/" + QString(300, QLatin1Char('x'));
     buttons::EvdevPressSource source(missing, sys.path());
     source.setSelection({[](const buttons::DeviceIdentity&) { return true; }, true});
     std::vector<buttons::DeviceChange> changes;
@@ -106,4 +107,38 @@ TEST(EvdevPressSource, AFolderThatCannotBeWatchedIsNamedOnce) {
     EXPECT_EQ(changes[0].kind, buttons::DeviceChange::Kind::NoHotPlug);
     EXPECT_EQ(changes[0].device.path, missing);
     EXPECT_FALSE(changes[0].device.name.isEmpty());
+}
+
+// Hot-plug when the device folder itself comes after start-up (the first
+// input device of a machine, a container given its devices later), and
+// after it went and came back.
+TEST(EvdevPressSource, TheDeviceFolderIsWatchedFromWhenItAppears) {
+    QTemporaryDir sys;
+    QTemporaryDir root;
+    const QString folder = root.path() + QStringLiteral("/input");
+    buttons::EvdevPressSource source(folder, sys.path());
+    int asked = 0;
+    source.setSelection({[&](const buttons::DeviceIdentity&) {
+                             ++asked;
+                             return true;
+                         },
+                         false});
+    std::vector<buttons::DeviceChange> changes;
+    std::vector<buttons::InputEvent> events;
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 0);
+
+    write(folder + "/event3", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 1) << "the new folder was found and looked into";
+    write(folder + "/event4", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 3) << "and is watched from then on";
+
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    source.drain(changes, events);
+    write(folder + "/event5", "");
+    source.drain(changes, events);
+    EXPECT_EQ(asked, 4) << "watched again once back";
+    EXPECT_TRUE(changes.empty());
 }

@@ -268,6 +268,11 @@ TEST(InputBox, TheCommandLineChoosesAWirelessModelForButtons) {
         EXPECT_EQ(backend.input->model(), c.model);
         EXPECT_TRUE(backend.input->devices().empty());
         EXPECT_FALSE(backend.isSimulated()) << "no contestant panel for real buttons";
+        // The title screen's port state names the mode, not a simulated box.
+        const QString state = backend.port->lastState();
+        EXPECT_LE(state.size(), kLastStateLength);
+        EXPECT_TRUE(state.contains(QStringLiteral("input devices, model %1").arg(c.model)));
+        EXPECT_FALSE(state.contains(QStringLiteral("simulated")));
     }
 }
 

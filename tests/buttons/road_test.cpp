@@ -4,6 +4,8 @@
 // decoder and the second-place lock-up, as a name on the screen.
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -316,4 +318,75 @@ TEST(ButtonRoad, CheckButtonsHearsEveryButtonPressedOverAndOver) {
     EXPECT_EQ(check.results().count(2), 1);
     EXPECT_EQ(check.results().count(6), 1);
     EXPECT_EQ(check.results().notHeard(), (std::vector<int>{3, 4, 5, 7, 8}));
+}
+
+// No input device can be read (no /dev/input on this machine, or no
+// permission): the operator is told so before the match and while
+// assigning, with what was found and the fixes, until a device comes.
+TEST(ButtonRoad, WithNoReadableDeviceTheOperatorIsToldBeforeAndDuringAssigning) {
+    ButtonRoad road;
+    auto& rig = road.rig;
+    rig.source.unplug(ButtonsRig::kA);
+    rig.source.unplug(ButtonsRig::kB);
+    rig.box.pump();
+    ASSERT_TRUE(rig.box.devices().empty());
+
+    buttons::InputSurvey none;
+    none.folder = QStringLiteral("/dev/input");
+    buttons::InputSurvey one = none;
+    one.folderExists = true;
+    one.devices.push_back({QStringLiteral("event3"), QStringLiteral("Buzzer pad"), true, true, {}});
+    InputButtons inputs(road.program, rig.box);
+    std::vector<buttons::InputSurvey> surveys;
+    inputs.survey = [&] {
+        buttons::InputSurvey s = surveys.front();
+        if (surveys.size() > 1) surveys.erase(surveys.begin());
+        return s;
+    };
+
+    struct Case {
+        std::vector<buttons::InputSurvey> found;
+        std::deque<int> choices;  // Retry, Go on without buttons, Quit
+        bool goesOn;
+        std::size_t asked;
+    };
+    const Case cases[] = {
+        {{one}, {}, true, 0},
+        {{none, one}, {0}, true, 1},  // Retry once the buttons are readable
+        {{none}, {1}, true, 1},       // they may be plugged in later
+        {{none}, {2}, false, 1},
+        {{none}, {}, false, 1},  // the box closed
+    };
+    for (const Case& c : cases) {
+        surveys = c.found;
+        road.dialogs.messages.clear();
+        road.dialogs.choices = c.choices;
+        EXPECT_EQ(inputs.confirmDevices(), c.goesOn);
+        ASSERT_EQ(road.dialogs.messages.size(), c.asked);
+        if (c.asked == 0) continue;
+        const ScriptedDialogs::Shown& shown = road.dialogs.messages.front();
+        EXPECT_EQ(shown.choices, QStringList({"Retry", "Go on without buttons", "Quit"}));
+        EXPECT_TRUE(shown.text.contains("no /dev/input folder")) << shown.text.toStdString();
+        EXPECT_TRUE(shown.text.contains("sudo adduser $USER input"));
+        EXPECT_TRUE(shown.text.contains("70-torvanel-buttons.rules"));
+    }
+
+    // While assigning: said in the window, with Retry, until a device is
+    // there.
+    surveys = {none};
+    inputs.openAssign();
+    AssignButtons* window = inputs.assignWindow();
+    ASSERT_TRUE(window && window->isVisible());
+    EXPECT_TRUE(window->Labeldevices->isVisible());
+    EXPECT_TRUE(window->CommandRetry->isVisible());
+    EXPECT_TRUE(window->Labeldevices->text().contains("no /dev/input folder"));
+    rig.source.plug(ButtonsRig::pad(ButtonsRig::kA));
+    window->readPresses();
+    EXPECT_FALSE(window->Labeldevices->isVisible());
+    EXPECT_FALSE(window->CommandRetry->isVisible());
+    rig.source.unplug(ButtonsRig::kA);
+    window->CommandRetry->click();
+    EXPECT_TRUE(window->Labeldevices->isVisible()) << "gone again";
+    road.dialogs.answers = {Dialogs::Answer::No};
+    window->close();
 }

@@ -77,8 +77,10 @@ TEST(Layout, TheSetupMenusAreTidyAtTheProgramsFont) {
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
         SetupMenu& menu = p.menu(m);
         menu.show();
-        expectTidy(menu.centralWidget(), menuName(m).toStdString());
-        EXPECT_EQ(menu.centralWidget()->height(), twipsToPixels(menu.variant().clientHeightTwips));
+        QWidget* client = menu.findChild<QWidget*>(QStringLiteral("client"));
+        ASSERT_TRUE(client);
+        expectTidy(client, menuName(m).toStdString());
+        EXPECT_EQ(client->height(), twipsToPixels(menu.variant().clientHeightTwips));
         EXPECT_EQ(menu.font().pointSizeF(), 12.0);
     }
 }

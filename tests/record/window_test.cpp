@@ -179,7 +179,44 @@ TEST(RecordWindow, FollowsTheMatchAndExportsIt) {
     EXPECT_TRUE(bytes.startsWith("%PDF-"));
     EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
     EXPECT_TRUE(bytes.contains("/Type /Page"));
-    EXPECT_TRUE(rig.t.dialogs.messages.empty());
+    // Each export says where it went.
+    ASSERT_EQ(rig.t.dialogs.messages.size(), 2u);
+    for (const ScriptedDialogs::Shown& shown : rig.t.dialogs.messages) {
+        EXPECT_TRUE(shown.text.contains(rig.dir.path())) << shown.text.toStdString();
+    }
+    EXPECT_TRUE(rig.t.dialogs.messages[0].text.contains("\"match.csv\""));
+    EXPECT_TRUE(rig.t.dialogs.messages[1].text.contains("\"match.pdf\""));
+}
+
+// An export is offered under the day the match began and its teams.
+TEST(RecordWindow, ExportsAreNamedAfterTheMatch) {
+    const qint64 day = QDateTime(QDate(2026, 12, 8), QTime(19, 30)).toMSecsSinceEpoch();
+    auto started = [&](QStringList teams) {
+        RecordedEvent e;
+        e.kind = EventKind::MatchStarted;
+        e.wallMs = day;
+        e.data = matchStart(teams);
+        return e;
+    };
+    RecordedEvent later;
+    later.kind = EventKind::ScoreChanged;
+    later.wallMs = day + 3600000;
+    struct Case {
+        std::vector<RecordedEvent> events;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {{started({"Red Foxes", "Blue Owls"}), later}, "2026-12-08 Red Foxes v Blue Owls.pdf"},
+        {{started({"Owls", "Larks", "Bats"})}, "2026-12-08 Owls v Larks v Bats.pdf"},
+        // Typed names may hold what a file name cannot.
+        {{started({"A/B: \"Stars\"", ".."})}, "2026-12-08 A-B- -Stars- v ...pdf"},
+        {{started({})}, "2026-12-08 match.pdf"},
+        {{}, "match.pdf"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(RecordWindow::exportFileName(c.events, QStringLiteral("pdf")),
+                  QString::fromUtf8(c.expected));
+    }
 }
 
 // What the operator types ends up in exported cells: a name a spreadsheet

@@ -7,6 +7,7 @@
 #include "app/clock.h"
 #include "link/poll.h"
 #include "sim/simulatedinterface.h"
+#include "support/recordingsound.h"
 
 using buzzlink::PollOutcome;
 
@@ -168,13 +169,18 @@ TEST(SimulatedBox, TheResetRequestDropsAWaitingCode) {
     EXPECT_EQ(rig.next(), -1);
 }
 
-TEST(SimulatedBox, SpeakerBytesReachTheListener) {
+TEST(SimulatedBox, SpeakerBytesReachTheListenerAndTheSoundCard) {
     Rig rig(210);
     std::vector<int> heard;
+    RecordingSound sound;
     rig.box.setSpeakerListener([&](int b) { heard.push_back(b); });
+    rig.box.soundSpeakerThrough(&sound);
     for (int b : {0, 194, 19, 129, 65, 0, 146, 82, 2})
         rig.box.outport(888, static_cast<std::uint8_t>(b));
     EXPECT_EQ(heard, (std::vector<int>{0, 194, 129, 65, 0, 146, 82}));
+    // The tone sounds while the speaker is on: a buzz-in high, the timers'
+    // ends low; an off while it is silent asks for nothing.
+    EXPECT_EQ(sound.tones, (std::vector<int>{880, 880, 880, 0, 440, 440}));
     EXPECT_TRUE(rig.box.speakerOn());
     rig.box.outport(956, 0);  // another port's write does not reach the box
     EXPECT_TRUE(rig.box.speakerOn());
