@@ -1,0 +1,92 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <optional>
+#include <thread>
+
+#include "scoresheet/sheet.h"
+
+// The result files the stats room picks up: one QBJ file a match, written
+// whole or not at all into a folder the operator chooses (a share when
+// several rooms feed one stats desk), with a partial file kept current while
+// the match is played so a crash loses nothing the sheet had.
+namespace scoresheet {
+
+// What the stats room needs to place a match, kept between runs.
+struct MatchDetails {
+    QString tournament, round, room, moderator;
+    QString folder;  // where the result files go
+
+    bool operator==(const MatchDetails&) const = default;
+};
+
+// The folder result files go to until the operator picks one: "results" in
+// the program's data folder.
+QString defaultResultFolder();
+
+// The details kept in `path` (a small versioned JSON file); defaults (and
+// `defaultFolder`) when the file is missing or unreadable.
+MatchDetails loadMatchDetails(const QString& path, const QString& defaultFolder);
+// Nothing on success, else why the file could not be written.
+std::optional<QString> saveMatchDetails(const QString& path, const MatchDetails& details);
+
+// Fills the sheet's tournament, round, room and moderator from the details.
+void applyDetails(Sheet& sheet, const MatchDetails& details);
+
+// "<date> <round> <room> <team> vs <team>" with what is unknown left out and
+// characters no file system (or network share) takes replaced.
+QString resultBaseName(const Sheet& sheet);
+
+// Writes result files off the window thread. matchChanged() is called with
+// the sheet after every change and returns at once: only the newest sheet
+// waiting is written. matchEnded() queues the result file and removes the
+// partial one. Problems are reported by the signal, from the writer thread
+// (a queued connection brings them to a window).
+class ResultFiles final : public QObject {
+    Q_OBJECT
+public:
+    explicit ResultFiles(QString folder, QObject* parent = nullptr);
+    ~ResultFiles() override;  // writes what is queued first
+
+    void setFolder(const QString& folder);
+    QString folder() const;
+
+    void matchChanged(const Sheet& sheet);
+    void matchEnded(const Sheet& sheet);
+    // Waits until everything queued is on disk.
+    void flush();
+
+    // Where the last result file went; empty before the first.
+    QString lastResult() const;
+
+    // The result file for a sheet in a folder: its base name with
+    // ".result.qbj", numbered when another match already holds that name.
+    static QString resultPath(const QString& folder, const Sheet& sheet);
+    static QString partialPath(const QString& folder, const Sheet& sheet);
+
+signals:
+    void problem(const QString& text);
+    void resultWritten(const QString& path);
+
+private:
+    struct Job {
+        Sheet sheet;
+        QString folder;
+        bool final = false;
+    };
+    void run();
+    void write(const Job& job);
+
+    mutable std::mutex mutex_;
+    std::condition_variable wake_, idle_;
+    std::deque<Job> jobs_;
+    bool busy_ = false, stop_ = false;
+    QString folder_, lastResult_, lastPartial_;
+    std::thread worker_;
+};
+
+}  // namespace scoresheet

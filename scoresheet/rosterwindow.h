@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <vector>
+
+#include "scoresheet/qbjreader.h"
+
+class Dialogs;
+class QLabel;
+class QPushButton;
+class QTreeWidget;
+
+namespace scoresheet {
+
+// "Teams from a QBJ File": opens a tournament or registration file, lists
+// its teams with their players, and hands the teams the operator checks (in
+// the order checked) to `use`, which puts them in the set-up menu.
+class RosterWindow final : public QWidget {
+    Q_OBJECT
+public:
+    using Use = std::function<void(const std::vector<RosterTeam>&)>;
+    // `teams`: how many teams the match has (two or three).
+    RosterWindow(Dialogs& dialogs, int teams, Use use, QWidget* parent = nullptr);
+
+    QPushButton* openButton;
+    QTreeWidget* teamList;
+    QLabel* status;
+    QPushButton* useButton;
+
+    // Reads the file; a file that cannot be used is explained in a message.
+    bool openFile(const QString& path);
+    void openAsked();
+    void useChecked();
+    std::vector<RosterTeam> checkedTeams() const;
+
+private:
+    void updateButtons();
+
+    Dialogs& dialogs_;
+    int teams_;
+    Use use_;
+    std::vector<RosterTeam> roster_;
+    std::vector<int> checkedOrder_;
+};
+
+}  // namespace scoresheet

@@ -1,0 +1,76 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+#include "scoresheet/sheet.h"
+
+// The figures a moderator and the teams look for after a match, counted from
+// the scoresheet: per player the toss-ups heard and the answers by value, per
+// team the bonuses heard and what they gave.
+namespace scoresheet {
+
+struct PlayerStats {
+    int team = 0;
+    int player = 0;  // index into the team's roster
+    QString name;
+    int tossupsHeard = 0;
+    std::vector<int> answers;  // per SheetStats::answerValues
+    int points = 0;            // toss-up points, every ruled value counted
+    bool played() const;       // heard a toss-up or buzzed
+};
+
+struct TeamStats {
+    QString name;
+    int tossupPoints = 0;
+    int bonusesHeard = 0;
+    int bonusPoints = 0;
+    // Correct toss-ups that earned no bonus (overtime without bonuses, the
+    // last toss-up of a timed match): left out of points per bonus.
+    int correctWithoutBonus = 0;
+    int total = 0;  // the board for the plain rules, else toss-ups + bonuses
+    double pointsPerBonus() const;
+};
+
+struct SheetStats {
+    // The answer values counted, highest first: the rules' values and any
+    // other non-zero value a ruling gave. A no-penalty ruling (0) is kept in
+    // the toss-ups but counted nowhere.
+    std::vector<int> answerValues;
+    std::vector<PlayerStats> players;  // team after team, roster order
+    std::vector<TeamStats> teams;
+    int tossupsRead = 0;
+    int overtimeTossups = 0;
+    // The points come from the board alone: plain rules, or nothing ruled.
+    bool boardOnly = true;
+};
+
+// Plain names for unnamed teams and players, as every output shows them.
+QString teamName(const Sheet& sheet, int team);
+QString playerName(const Sheet& sheet, int team, int player);
+
+// Who was on a team's lineup for a toss-up: its lineup when one was kept,
+// else the whole roster.
+std::vector<int> lineupOf(const Sheet& sheet, const Tossup& tossup, int team);
+
+SheetStats computeSheetStats(const Sheet& sheet);
+
+// "-5" for a neg, "10", "15": a column heading for an answer value.
+QString answerLabel(int value);
+
+}  // namespace scoresheet
+
+namespace scoresheet {
+
+// The stats as the record window and the report show them: a heading row,
+// then one row a player (who played) and one a team.
+struct StatsTable {
+    QStringList heading;
+    std::vector<QStringList> rows;
+};
+// Player, team, toss-ups heard, one column an answer value, points.
+StatsTable playerTable(const SheetStats& stats);
+// Team, toss-up points, bonuses heard, bonus points, points per bonus, total.
+StatsTable teamTable(const SheetStats& stats);
+
+}  // namespace scoresheet
