@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     PlayScreen& screen = program.forms.playScreen(ScreenPair::P2_4);
     screen.show();
     scoresheet::saveRulesChoice(program.paths.configFolder, scoresheet::twentyTossupRules());
-    scoresheet::Scoresheet sheet(program);
+    scoresheet::Scoresheet sheet(program, data.filePath(QStringLiteral("results")));
     sheet.openWindow();
     app.processEvents();
 

@@ -1,12 +1,28 @@
 #include "scoresheet/scoresheetui.h"
 
+#include <QDir>
+
 #include "app/program.h"
+#include "scoresheet/matchdetailswindow.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetwindow.h"
 
 namespace scoresheet {
 
-Scoresheet::Scoresheet(Program& program)
+namespace {
+
+// A match worth a file: something on the sheet or on a board.
+bool played(const Sheet& sheet) {
+    for (const SheetTeam& t : sheet.teams)
+        if (t.points != 0) return true;
+    for (const Tossup& t : sheet.tossups)
+        if (!t.buzzes.empty()) return true;
+    return false;
+}
+
+}  // namespace
+
+Scoresheet::Scoresheet(Program& program, const QString& resultFolder)
     : program_(program),
       recorder_(program.recorder()),
       boards_(program),
@@ -16,9 +32,40 @@ Scoresheet::Scoresheet(Program& program)
     program_.setRecorder(*tee_);
     program_.setOperatorKeyHandler(
         [this](int key, int modifiers) { return model_->key(key, modifiers); });
+
+    detailsPath_ = QDir(program.paths.configFolder).filePath(QStringLiteral("match-details.json"));
+    details_ = loadMatchDetails(detailsPath_, resultFolder);
+    results_ = std::make_unique<ResultFiles>(details_.folder);
+    // The writer's thread reports here; the operator hears it beside the
+    // set-up menu, never on the audience screen.
+    QObject::connect(
+        results_.get(), &ResultFiles::problem, results_.get(),
+        [this](const QString& text) {
+            program_.dialogs.message(text, QStringLiteral("Result File"), Dialogs::Icon::Warning,
+                                     Dialogs::Buttons::Ok);
+        },
+        Qt::QueuedConnection);
+    // The sheet is copied here and written on the writer's thread.
+    model_->addChangeHandler([this] {
+        const Sheet& s = model_->sheet();
+        if (!played(s)) return;
+        Sheet withDetails = s;
+        applyDetails(withDetails, details_);
+        results_->matchChanged(withDetails);
+    });
+    model_->setEndHandler([this](const Sheet& s) {
+        if (!played(s)) return;
+        Sheet withDetails = s;
+        applyDetails(withDetails, details_);
+        results_->matchEnded(withDetails);
+        // The program may be about to end on the spot.
+        results_->flush();
+    });
 }
 
 Scoresheet::~Scoresheet() {
+    detailsWindow_.reset();
+    window_.reset();
     program_.setOperatorKeyHandler({});
     program_.setRecorder(recorder_);
 }
@@ -59,5 +106,23 @@ void Scoresheet::chooseRules(const ScoringRules& rules) {
     }
     model_->chooseRules(rules);
 }
+
+void Scoresheet::openDetails(QWidget* parent) {
+    detailsWindow_ = std::make_unique<MatchDetailsWindow>(
+        details_, results_->lastResult(),
+        [this](const MatchDetails& d) {
+            details_ = d;
+            results_->setFolder(d.folder);
+            if (const std::optional<QString> problem = saveMatchDetails(detailsPath_, d)) {
+                program_.dialogs.message(*problem, QStringLiteral("Match Details"),
+                                         Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
+            }
+        },
+        parent);
+    detailsWindow_->show();
+    detailsWindow_->raise();
+}
+
+void Scoresheet::openKeys(QWidget* parent) { openSheetKeys(parent); }
 
 }  // namespace scoresheet

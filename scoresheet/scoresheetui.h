@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "record/matchrecorder.h"
+#include "scoresheet/resultfiles.h"
 #include "scoresheet/sheetmodel.h"
 
 class Program;
@@ -14,10 +15,14 @@ class SheetWindow;
 
 // The scoresheet in the running program: the sheet of the match being
 // played, kept from what the program records; the ruling keys on the play
-// screen; the operator's choice of rules; the window.
+// screen; the operator's choice of rules; the window; the result files for
+// the stats room (a partial file kept current while a match is played, the
+// result file when it ends).
 class Scoresheet {
 public:
-    explicit Scoresheet(Program& program);
+    // `resultFolder`: where result files go until the operator sets a folder
+    // in Match Details.
+    explicit Scoresheet(Program& program, const QString& resultFolder = defaultResultFolder());
     ~Scoresheet();
 
     Scoresheet(const Scoresheet&) = delete;
@@ -32,6 +37,15 @@ public:
     // played from now on. Changing the rules of a match with buzzes on the
     // sheet is asked first.
     void chooseRules(const ScoringRules& rules);
+
+    // The operator's End Match: the result file is written now.
+    void endMatch() { model_->endMatch(); }
+    // Match Details: tournament, round, room, moderator, result folder.
+    void openDetails(QWidget* parent = nullptr);
+    const MatchDetails& details() const { return details_; }
+    ResultFiles& results() { return *results_; }
+    // Help's list of the keys.
+    void openKeys(QWidget* parent = nullptr);
 
 private:
     // Hands each event to the recorder the program had and then to the sheet.
@@ -65,6 +79,10 @@ private:
     std::unique_ptr<SheetModel> model_;
     std::unique_ptr<Tee> tee_;
     std::unique_ptr<SheetWindow> window_;
+    QString detailsPath_;
+    MatchDetails details_;
+    std::unique_ptr<ResultFiles> results_;
+    std::unique_ptr<QWidget> detailsWindow_;
 };
 
 }  // namespace scoresheet
