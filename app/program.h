@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QString>
 
@@ -8,13 +9,14 @@
 #include "app/decisionnote.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
+#include "app/matchrecorder.h"
 #include "app/objecthost.h"
+#include "app/operatorwindows.h"
 #include "app/portlibrary.h"
+#include "app/programnotifier.h"
 #include "app/programstate.h"
 #include "app/random.h"
-#include "app/scoreboard.h"
 #include "app/soundoutput.h"
-#include "record/matchrecorder.h"
 
 // Where the program finds its files.
 struct ProgramPaths {
@@ -70,32 +72,33 @@ public:
     QObject* usbTransport() const { return usbTransport_; }
     void setUsbTransport(QObject* transport) { usbTransport_ = transport; }
 
-    // Where the windows report what changes a match. Until one is set, a
-    // recorder that keeps nothing; the recorder must outlive the windows.
-    record::MatchRecorder& recorder() { return *recorder_; }
-    void setRecorder(record::MatchRecorder& recorder) { recorder_ = &recorder; }
+    // Where the windows report what changes a match. Each event goes to the
+    // recorder set here (until one is, a recorder that keeps nothing), then,
+    // on the same thread and in the order they were added, to every
+    // observer. The recorder and the observers must outlive the windows, or
+    // an observer be removed first.
+    record::MatchRecorder& recorder() { return events_; }
+    void setRecorder(record::MatchRecorder& recorder) { events_.target = &recorder; }
+    void addMatchObserver(record::MatchRecorder& observer);
+    void removeMatchObserver(record::MatchRecorder& observer);
 
-    // The line at the foot of both set-up menus that says how the last
-    // buzz-in was decided. showDecision puts `note` there in place of the
-    // last one and records it as a Decision event; clearDecision empties the
-    // line (every clear of a play screen does). A set-up menu made later
-    // shows the current note.
+    // How the last buzz-in was decided, for the line at the foot of both
+    // set-up menus. showDecision replaces the last note, announces it and
+    // records it as a Decision event; clearDecision empties it (every clear
+    // of a play screen does). A set-up menu made later shows the current
+    // note.
     void showDecision(const DecisionNote& note);
     void clearDecision();
     const DecisionNote& decision() const { return decision_; }
 
-    // When buttons on input devices are the interface: opens the window that
-    // assigns them to players. Unset with any other interface.
-    void setButtonAssigner(std::function<void()> open) { buttonAssigner_ = std::move(open); }
-    bool canAssignButtons() const { return static_cast<bool>(buttonAssigner_); }
-    void assignButtons() {
-        if (buttonAssigner_) buttonAssigner_();
-    }
+    // What the program announces, such as a new decision line.
+    ProgramNotifier& notifier() { return notifier_; }
 
-    // The boards of the play screen in use, for scoring beside the
-    // operator's keys. Until the windows set theirs, boards that move nothing.
-    ScoreBoard& scoreBoard() { return *scoreBoard_; }
-    void setScoreBoard(ScoreBoard& board) { scoreBoard_ = &board; }
+    // The operator windows the capabilities offer in the "&Match" menu.
+    OperatorWindows& operatorWindows() { return operatorWindows_; }
+    // Help windows the capabilities offer, listed in the set-up menus' Help
+    // menu after its own items.
+    OperatorWindows& helpWindows() { return helpWindows_; }
 
     // Keys the play screen has no use for (a Qt::Key with its modifiers) go
     // to the handler a capability set; true when it took the key.
@@ -115,11 +118,20 @@ private:
     RegisteredObjectHost noObjects_;
     ObjectHost* objects_ = &noObjects_;
     QObject* usbTransport_ = nullptr;
-    record::NoRecorder noRecorder_;
-    record::MatchRecorder* recorder_ = &noRecorder_;
-    NoScoreBoard noBoard_;
-    ScoreBoard* scoreBoard_ = &noBoard_;
     std::function<bool(int, int)> operatorKeys_;
+    // The recorder the windows see: hands each event on to the one set and
+    // to the observers.
+    class MatchEvents final : public record::MatchRecorder {
+    public:
+        void record(record::EventKind kind, const QJsonObject& data) override;
+        record::NoRecorder none;
+        record::MatchRecorder* target = &none;
+        std::vector<record::MatchRecorder*> observers;
+    };
+    MatchEvents events_;
+    ProgramNotifier notifier_;
+    OperatorWindows operatorWindows_;
+    OperatorWindows helpWindows_;
 
 public:
     // Declared last: the windows refer to everything above while they live.
@@ -130,5 +142,4 @@ private:
     bool simulated_ = false;
     DecisionNote decision_;
     std::function<void()> endHandler_;
-    std::function<void()> buttonAssigner_;
 };

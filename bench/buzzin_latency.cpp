@@ -59,12 +59,12 @@
 #include "app/soundoutput.h"
 #include "bench/windowbench.h"
 #include "buttons/inputbox.h"
-#include "buttons/scriptedpresssource.h"
 #include "link/decoders.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "record/storerecorder.h"
 #include "sim/simulatedinterface.h"
+#include "support/scriptedpresssource.h"
 
 namespace {
 

@@ -17,14 +17,13 @@
 #include <QElapsedTimer>
 #include <QTableView>
 
-#include "app/titleform.h"
 #include "bench/windowbench.h"
-#include "play/currentboard.h"
 #include "play/playscreen.h"
 #include "record/storerecorder.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetwindow.h"
+#include "title/titleform.h"
 
 namespace {
 
@@ -63,14 +62,12 @@ int main(int argc, char** argv) {
     QTemporaryDir data;
     record::StoreRecorder store(q.clock, {data.path()});
     program.setRecorder(store);
-    CurrentBoard board(program);
-    program.setScoreBoard(board);
     program.forms.titleForm().TeamText->setText(QStringLiteral("2"));
     program.forms.titleForm().PlayerText->setText(QStringLiteral("4"));
     PlayScreen& screen = program.forms.playScreen(ScreenPair::P2_4);
     screen.show();
     scoresheet::saveRulesChoice(program.paths.configFolder, scoresheet::twentyTossupRules());
-    scoresheet::Scoresheet sheet(program, data.filePath(QStringLiteral("results")));
+    scoresheet::Scoresheet sheet(program);
     sheet.openWindow();
     app.processEvents();
 

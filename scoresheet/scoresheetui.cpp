@@ -1,83 +1,39 @@
 #include "scoresheet/scoresheetui.h"
 
-#include <QDir>
-
+#include "app/matchscreen.h"
 #include "app/program.h"
-#include "scoresheet/matchdetailswindow.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetwindow.h"
 
 namespace scoresheet {
 
-namespace {
-
-// A match worth a file: something on the sheet or on a board.
-bool played(const Sheet& sheet) {
-    for (const SheetTeam& t : sheet.teams)
-        if (t.points != 0) return true;
-    for (const Tossup& t : sheet.tossups)
-        if (!t.buzzes.empty()) return true;
-    return false;
-}
-
-}  // namespace
-
-Scoresheet::Scoresheet(Program& program, const QString& resultFolder)
+Scoresheet::Scoresheet(Program& program)
     : program_(program),
-      recorder_(program.recorder()),
       boards_(program),
-      model_(std::make_unique<SheetModel>(recorder_, boards_,
+      model_(std::make_unique<SheetModel>(program.recorder(), boards_,
                                           loadRulesChoice(program.paths.configFolder))) {
-    tee_ = std::make_unique<Tee>(recorder_, *model_);
-    program_.setRecorder(*tee_);
+    // The sheet's own events go to the program's recorder, which hands them
+    // on to every observer, the sheet among them (it has applied them
+    // already and lets them pass).
+    program_.addMatchObserver(*model_);
     program_.setOperatorKeyHandler(
         [this](int key, int modifiers) { return model_->key(key, modifiers); });
-
-    detailsPath_ = QDir(program.paths.configFolder).filePath(QStringLiteral("match-details.json"));
-    details_ = loadMatchDetails(detailsPath_, resultFolder);
-    results_ = std::make_unique<ResultFiles>(details_.folder);
-    // The writer's thread reports here; the operator hears it beside the
-    // set-up menu, never on the audience screen.
-    QObject::connect(
-        results_.get(), &ResultFiles::problem, results_.get(),
-        [this](const QString& text) {
-            program_.dialogs.message(text, QStringLiteral("Result File"), Dialogs::Icon::Warning,
-                                     Dialogs::Buttons::Ok);
-        },
-        Qt::QueuedConnection);
-    // The sheet is copied here and written on the writer's thread.
-    model_->addChangeHandler([this] {
-        const Sheet& s = model_->sheet();
-        if (!played(s)) return;
-        Sheet withDetails = s;
-        applyDetails(withDetails, details_);
-        results_->matchChanged(withDetails);
-    });
-    model_->setEndHandler([this](const Sheet& s) {
-        if (!played(s)) return;
-        Sheet withDetails = s;
-        applyDetails(withDetails, details_);
-        results_->matchEnded(withDetails);
-        // The program may be about to end on the spot.
-        results_->flush();
-    });
 }
 
 Scoresheet::~Scoresheet() {
-    detailsWindow_.reset();
     window_.reset();
     program_.setOperatorKeyHandler({});
-    program_.setRecorder(recorder_);
+    program_.removeMatchObserver(*model_);
 }
 
 void Scoresheet::Boards::moveScore(int team, int points, const QString& how) {
-    program_.scoreBoard().moveScore(team, points, how);
+    program_.forms.matchScreen(program_.forms.currentScreen()).moveScore(team, points, how);
 }
 
-void Scoresheet::openWindow(QWidget* parent) {
+void Scoresheet::openWindow() {
     if (!window_) {
-        window_ = std::make_unique<SheetWindow>(
-            *model_, [this](const ScoringRules& r) { chooseRules(r); }, parent);
+        window_ = std::make_unique<SheetWindow>(*model_,
+                                                [this](const ScoringRules& r) { chooseRules(r); });
     }
     window_->show();
     window_->raise();
@@ -107,22 +63,32 @@ void Scoresheet::chooseRules(const ScoringRules& rules) {
     model_->chooseRules(rules);
 }
 
-void Scoresheet::openDetails(QWidget* parent) {
-    detailsWindow_ = std::make_unique<MatchDetailsWindow>(
-        details_, results_->lastResult(),
-        [this](const MatchDetails& d) {
-            details_ = d;
-            results_->setFolder(d.folder);
-            if (const std::optional<QString> problem = saveMatchDetails(detailsPath_, d)) {
-                program_.dialogs.message(*problem, QStringLiteral("Match Details"),
-                                         Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
-            }
-        },
-        parent);
-    detailsWindow_->show();
-    detailsWindow_->raise();
+namespace {
+
+// Keeps the scoresheet as long as the program's notifier lives.
+class Holder final : public QObject {
+public:
+    Holder(Program& program, QObject* parent)
+        : QObject(parent), sheet(std::make_unique<Scoresheet>(program)) {}
+    std::unique_ptr<Scoresheet> sheet;
+};
+
+}  // namespace
+
+Scoresheet* installedScoresheet(Program& program) {
+    for (QObject* child : program.notifier().children())
+        if (auto* holder = dynamic_cast<Holder*>(child)) return holder->sheet.get();
+    return nullptr;
 }
 
-void Scoresheet::openKeys(QWidget* parent) { openSheetKeys(parent); }
+void installScoresheet(Program& program) {
+    Scoresheet* sheet = (new Holder(program, &program.notifier()))->sheet.get();
+    program.operatorWindows().add({QStringLiteral("Scores&heet..."), QKeySequence(),
+                                   [sheet](QWidget*) { sheet->openWindow(); },
+                                   QStringLiteral("mnuScoresheet")});
+    program.helpWindows().add({QStringLiteral("&Scoresheet Keys"), QKeySequence(),
+                               [](QWidget* parent) { openSheetKeys(parent); },
+                               QStringLiteral("mnuScoresheetKeys")});
+}
 
 }  // namespace scoresheet

@@ -3,7 +3,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 #include "scoresheet/sheet.h"
 
 // The scoresheet of a match, built from its recorded events. The live

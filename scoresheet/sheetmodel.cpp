@@ -59,11 +59,9 @@ void SheetModel::record(EventKind kind, const QJsonObject& data) {
             nextTossup();
         return;
     }
-    if (kind == EventKind::MatchStarted || kind == EventKind::ProgramEnded) endMatch();
     const bool changed = builder_.apply(kind, data, QDateTime::currentDateTime());
     if (kind == EventKind::MatchStarted) {
         undo_.clear();
-        endTold_ = false;
         if (!chosen_.plain())
             act(EventKind::RulesChosen, {{QStringLiteral("rules"), rulesToJson(chosen_)}}, "",
                 std::nullopt);
@@ -261,15 +259,8 @@ bool SheetModel::act(EventKind kind, const QJsonObject& data, const char* how,
     return true;
 }
 
-void SheetModel::endMatch() {
-    if (endTold_) return;
-    endTold_ = true;
-    if (ended_) ended_(sheet());
-}
-
 void SheetModel::notify() {
     if (acting_) return;
-    endTold_ = false;
     for (const auto& handler : changed_)
         handler();
 }

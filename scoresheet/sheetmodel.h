@@ -6,8 +6,7 @@
 
 #include <QJsonObject>
 
-#include "app/scoreboard.h"
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 #include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetkeys.h"
 
@@ -19,6 +18,15 @@
 // its record (sheetFromEvents) exactly as it was kept; each one that changes
 // a team's points moves its board by the difference.
 namespace scoresheet {
+
+// The boards the sheet's points go onto.
+class ScoreBoard {
+public:
+    virtual ~ScoreBoard() = default;
+    // Moves a team's board (0 Alpha) by `points`; `how` says why in the
+    // record ("ruling", "bonus", "correction").
+    virtual void moveScore(int team, int points, const QString& how) = 0;
+};
 
 class SheetModel final : public record::MatchRecorder {
 public:
@@ -69,12 +77,6 @@ public:
     // toss-up when nobody has buzzed on it yet, else from the next.
     bool setLineup(int team, const QStringList& roster, const std::vector<int>& seats);
 
-    // The match is over: `ended` hears its sheet once, at the operator's End
-    // Match, at the next match's start or when the program ends, whichever
-    // comes first (again if the sheet changes after an End Match).
-    void endMatch();
-    void setEndHandler(std::function<void(const Sheet&)> ended) { ended_ = std::move(ended); }
-
     // Each is called after every change of the sheet, on the thread that
     // made it (the window thread), in the order they were added.
     void addChangeHandler(std::function<void()> handler) { changed_.push_back(std::move(handler)); }
@@ -94,8 +96,6 @@ private:
     std::vector<QJsonObject> undo_;  // corrections that take changes back, last on top
     bool acting_ = false;
     std::vector<std::function<void()>> changed_;
-    std::function<void(const Sheet&)> ended_;
-    bool endTold_ = true;  // nothing to tell before the first match starts
 };
 
 }  // namespace scoresheet

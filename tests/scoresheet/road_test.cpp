@@ -1,24 +1,19 @@
 // The scoresheet in a whole program: buzz-ins on the simulated box, rulings
 // with the keys on the play screen, the boards moved the way of F1 to F4, and
 // the window's corrections.
-#include <QDir>
-#include <QFile>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 
-#include "app/titleform.h"
 #include "link/decoders.h"
 #include "options/formextrax.h"
-#include "play/currentboard.h"
 #include "play/playfixture.h"
-#include "scoresheet/qbjvalidator.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetwindow.h"
 #include "support/memoryrecorder.h"
+#include "title/titleform.h"
 
 using record::EventKind;
 using namespace scoresheet;
@@ -34,13 +29,10 @@ struct Road {
         f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
         s.Form_Activate();
         f.t->setRecorder(rec);
-        f.t->setScoreBoard(board);
-        saveRulesChoice(f.t->paths.configFolder, rules);
-        sheet =
-            std::make_unique<Scoresheet>(*f.t, f.t.configDir.filePath(QStringLiteral("results")));
+        sheet = installedScoresheet(*f.t);
+        sheet->chooseRules(rules);
         s.newMatch();
     }
-    ~Road() { sheet.reset(); }
 
     void buzz(int player) {
         s.porttimer_Timer();
@@ -60,28 +52,8 @@ struct Road {
     MemoryRecorder rec;  // outlives the windows
     PlayFixture f;
     PlayScreen& s;
-    CurrentBoard board{*f.t};
-    std::unique_ptr<Scoresheet> sheet;
+    Scoresheet* sheet = nullptr;
 };
-
-// The one result file in the folder follows the format and what the stats
-// programs need, and its totals are the boards'.
-void checkResult(const QDir& results, int alpha, int beta) {
-    const QStringList written = results.entryList({"*.result.qbj"});
-    ASSERT_EQ(written.size(), 1);
-    QFile file(results.filePath(written[0]));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    const QJsonObject doc = QJsonDocument::fromJson(file.readAll()).object();
-    QString error;
-    const qbjcheck::Schema schema =
-        qbjcheck::Schema::load(QStringLiteral(TORVANEL_QBJ_SCHEMA_DIR), &error);
-    ASSERT_TRUE(error.isEmpty()) << qPrintable(error);
-    EXPECT_EQ(qbjcheck::validate(schema, doc), QStringList());
-    EXPECT_EQ(qbjcheck::checkImporterRules(doc), QStringList());
-    const QMap<QString, int> totals = qbjcheck::teamTotals(doc);
-    EXPECT_EQ(totals.value(QStringLiteral("Alpha")), alpha);
-    EXPECT_EQ(totals.value(QStringLiteral("Beta")), beta);
-}
 
 TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
     Road r(twentyTossupRules());
@@ -148,15 +120,6 @@ TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
     ASSERT_EQ(rebuilt.tossups.size(), 3u);
     for (int team = 0; team < 2; ++team)
         EXPECT_EQ(teamTotal(rebuilt, team), r.boards()[std::size_t(team)]) << team;
-
-    // The stats room's folder: a partial file while the match is played, the
-    // result file in its place once a new match begins.
-    const QDir results(r.f.t.configDir.filePath(QStringLiteral("results")));
-    r.sheet->results().flush();
-    EXPECT_EQ(results.entryList({"*.partial.qbj"}).size(), 1);
-    r.s.newMatch();
-    EXPECT_EQ(results.entryList({"*.partial.qbj"}).size(), 0);
-    checkResult(results, 30, -5);
 }
 
 TEST(ScoresheetRoad, UnderThePlainRulesTheKeysDoNothing) {
@@ -167,13 +130,6 @@ TEST(ScoresheetRoad, UnderThePlainRulesTheKeysDoNothing) {
     EXPECT_EQ(r.boards(), (std::vector<int>{0, 0}));
     EXPECT_EQ(r.rec.of(EventKind::Ruling).size(), 0u);
     EXPECT_EQ(r.s.namelabel->text(), QStringLiteral("Three"));
-
-    // Scored with the function keys only: the file carries the boards.
-    r.f.key(Qt::Key_F1);
-    r.f.key(Qt::Key_F3);
-    r.f.key(Qt::Key_F3);
-    r.s.newMatch();
-    checkResult(QDir(r.f.t.configDir.filePath(QStringLiteral("results"))), 1, 2);
 }
 
 }  // namespace
