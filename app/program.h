@@ -9,6 +9,7 @@
 #include "app/decisionnote.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
+#include "app/matchextras.h"
 #include "app/matchrecorder.h"
 #include "app/objecthost.h"
 #include "app/operatorwindows.h"
@@ -100,6 +101,9 @@ public:
     // menu after its own items.
     OperatorWindows& helpWindows() { return helpWindows_; }
 
+    // What the capabilities add to the record window for a recorded match.
+    MatchExtras& matchExtras() { return matchExtras_; }
+
     // Keys the play screen has no use for (a Qt::Key with its modifiers) go
     // to the handler a capability set; true when it took the key.
     void setOperatorKeyHandler(std::function<bool(int key, int modifiers)> handler) {
@@ -118,7 +122,6 @@ private:
     RegisteredObjectHost noObjects_;
     ObjectHost* objects_ = &noObjects_;
     QObject* usbTransport_ = nullptr;
-    std::function<bool(int, int)> operatorKeys_;
     // The recorder the windows see: hands each event on to the one set and
     // to the observers.
     class MatchEvents final : public record::MatchRecorder {
@@ -132,6 +135,8 @@ private:
     ProgramNotifier notifier_;
     OperatorWindows operatorWindows_;
     OperatorWindows helpWindows_;
+    std::function<bool(int, int)> operatorKeys_;
+    MatchExtras matchExtras_;
 
 public:
     // Declared last: the windows refer to everything above while they live.

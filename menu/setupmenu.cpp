@@ -308,6 +308,17 @@ void SetupMenu::buildOperatorAids() {
     statusBar()->addWidget(decisionLine, 1);
     connect(&program_.notifier(), &ProgramNotifier::decisionChanged, this,
             [this](const DecisionNote& note) { decisionLine->setText(note.text); });
+    connect(&program_.notifier(), &ProgramNotifier::namesOffered, this,
+            [this](const std::vector<TeamNames>& teams) { takeNames(teams); });
+}
+
+void SetupMenu::takeNames(const std::vector<TeamNames>& teams) {
+    const int p = playersPerTeam();
+    for (int t = 0; t < std::min(3, int(teams.size())); ++t) {
+        teamNameBox(t)->setText(teams[std::size_t(t)].team);
+        for (int seat = 0; seat < p; ++seat)
+            playerNameBox(t * p + seat + 1)->setText(teams[std::size_t(t)].players.value(seat));
+    }
 }
 
 void SetupMenu::addOperatorWindow(QMenu* menu, const OperatorWindow& entry) {

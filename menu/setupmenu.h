@@ -10,6 +10,7 @@
 
 #include "app/controls.h"
 #include "app/dialogs.h"
+#include "app/programnotifier.h"
 #include "app/programstate.h"
 #include "app/screenpair.h"
 
@@ -80,6 +81,8 @@ public:
     // (0 Alpha, 1 Beta, 2 Gamma).
     QLineEdit* playerNameBox(int player) const;
     QLineEdit* teamNameBox(int team) const;
+    // Team and player names from elsewhere (a roster file), into the boxes.
+    void takeNames(const std::vector<TeamNames>& teams);
     // The Gamma team's boxes, enabled only with three teams.
     void setGammaBoxesEnabled(bool enabled);
 

@@ -9,7 +9,8 @@
 namespace record {
 
 bool writeMatchReport(const QString& path, const QString& heading,
-                      const std::vector<RecordedEvent>& events, const MatchStats& stats) {
+                      const std::vector<RecordedEvent>& events, const MatchStats& stats,
+                      const std::vector<ReportPage>& pages) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
     QPdfWriter pdf(&file);
@@ -110,6 +111,14 @@ bool writeMatchReport(const QString& path, const QString& heading,
         y += line;
     }
     finishPage();
+    for (const ReportPage& extra : pages) {
+        if (!pdf.newPage()) return false;
+        ++pageNumber;
+        p.save();
+        extra(p, pdf, QRectF(0, 0, width, page.height() - footer));
+        p.restore();
+        finishPage();
+    }
     return p.end() && file.error() == QFileDevice::NoError;
 }
 

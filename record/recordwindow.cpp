@@ -14,18 +14,33 @@
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QSplitter>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "app/matchextras.h"
 #include "app/program.h"
 #include "record/matchreport.h"
 #include "record/scorechart.h"
 #include "record/storerecorder.h"
 
 namespace record {
+
+namespace {
+
+// The events as the capabilities take them.
+MatchEvents matchEvents(const std::vector<RecordedEvent>& events) {
+    MatchEvents out;
+    out.reserve(events.size());
+    for (const RecordedEvent& e : events)
+        out.push_back({e.kind, e.matchTime, e.wallMs, e.data});
+    return out;
+}
+
+}  // namespace
 
 // The event list's rows: the shown events that pass the kind filter.
 class EventModel final : public QAbstractTableModel {
@@ -155,6 +170,8 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     csvButton = new QPushButton(QStringLiteral("Export &CSV..."), this);
     pdfButton = new QPushButton(QStringLiteral("Export &PDF Report..."), this);
     deleteButton = new QPushButton(QStringLiteral("&Delete"), this);
+    for (const MatchExtras::Export& e : program_.matchExtras().exports())
+        extraExportButtons.push_back(new QPushButton(e.button, this));
 
     auto* left = new QWidget(this);
     auto* leftLayout = new QVBoxLayout(left);
@@ -168,6 +185,8 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     auto* exports = new QHBoxLayout;
     exports->addWidget(csvButton);
     exports->addWidget(pdfButton);
+    for (QPushButton* b : extraExportButtons)
+        exports->addWidget(b);
     leftLayout->addLayout(exports);
 
     auto* right = new QSplitter(Qt::Vertical, this);
@@ -182,7 +201,9 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     topLayout->addWidget(eventList);
     right->addWidget(top);
     right->addWidget(chart);
-    right->addWidget(playerTable);
+    tables = new QTabWidget(right);
+    tables->addTab(playerTable, QStringLiteral("Players"));
+    right->addWidget(tables);
     // Room for ten players; a three-team screen of fifteen scrolls.
     const int tableHeight = playerTable->horizontalHeader()->sizeHint().height() +
                             10 * playerTable->verticalHeader()->defaultSectionSize() + 4;
@@ -216,6 +237,9 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     connect(csvButton, &QPushButton::clicked, this, &RecordWindow::exportCsvAsked);
     connect(pdfButton, &QPushButton::clicked, this, &RecordWindow::exportPdfAsked);
     connect(deleteButton, &QPushButton::clicked, this, &RecordWindow::deleteAsked);
+    for (std::size_t i = 0; i < extraExportButtons.size(); ++i)
+        connect(extraExportButtons[i], &QPushButton::clicked, this,
+                [this, i] { exportExtraAsked(i); });
 
     if (store_) {
         if (store_->problem().isEmpty()) reader_.open(store_->filePath());
@@ -333,6 +357,29 @@ void RecordWindow::updateStats() {
             playerTable->setItem(row, c, new QTableWidgetItem(cells[c]));
         ++row;
     }
+    // What the capabilities make of the match, a tab for each table.
+    while (tables->count() > 1) {
+        QWidget* w = tables->widget(1);
+        tables->removeTab(1);
+        delete w;
+    }
+    const std::vector<MatchExtras::Section>& sections = program_.matchExtras().sections();
+    if (sections.empty()) return;
+    const MatchEvents events = matchEvents(events_);
+    for (const MatchExtras::Section& section : sections) {
+        if (!section.tables) continue;
+        for (const MatchTable& t : section.tables(events)) {
+            auto* table = new QTableWidget(int(t.rows.size()), int(t.heading.size()), tables);
+            table->setHorizontalHeaderLabels(t.heading);
+            table->verticalHeader()->hide();
+            table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+            table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+            for (int r = 0; r < int(t.rows.size()); ++r)
+                for (int c = 0; c < t.rows[std::size_t(r)].size(); ++c)
+                    table->setItem(r, c, new QTableWidgetItem(t.rows[std::size_t(r)][c]));
+            tables->addTab(table, t.title);
+        }
+    }
 }
 
 int RecordWindow::visibleEvents() const { return model_->rowCount(); }
@@ -349,6 +396,8 @@ void RecordWindow::updateButtons() {
     deleteButton->setEnabled(selected != 0 && selected != current);
     csvButton->setEnabled(!events_.empty());
     pdfButton->setEnabled(!events_.empty());
+    for (QPushButton* b : extraExportButtons)
+        b->setEnabled(!events_.empty());
 }
 
 void RecordWindow::openSelected() {
@@ -364,7 +413,22 @@ bool RecordWindow::exportCsv(const QString& path) {
 
 bool RecordWindow::exportPdf(const QString& path) {
     if (statsTimer_->isActive()) updateStats();
-    return writeMatchReport(path, title_, events_, stats_);
+    std::vector<ReportPage> pages;
+    const std::vector<MatchExtras::Section>& sections = program_.matchExtras().sections();
+    const MatchEvents events = sections.empty() ? MatchEvents() : matchEvents(events_);
+    for (const MatchExtras::Section& section : sections)
+        if (section.paint)
+            pages.push_back(
+                [&section, &events](QPainter& p, QPagedPaintDevice& d, const QRectF& area) {
+                    section.paint(p, d, area, events);
+                });
+    return writeMatchReport(path, title_, events_, stats_, pages);
+}
+
+std::optional<QString> RecordWindow::exportExtra(std::size_t index, const QString& path) {
+    const auto& exports = program_.matchExtras().exports();
+    if (index >= exports.size()) return QStringLiteral("no such export");
+    return exports[index].write(path, matchEvents(events_));
 }
 
 namespace {
@@ -394,6 +458,23 @@ void RecordWindow::exportPdfAsked() {
     if (path && !exportPdf(*path)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1.").arg(*path), QString(),
                                 Dialogs::Icon::Warning);
+    }
+}
+
+void RecordWindow::exportExtraAsked(std::size_t index) {
+    const auto& exports = program_.matchExtras().exports();
+    if (index >= exports.size()) return;
+    const MatchExtras::Export& e = exports[index];
+    QString title = e.button;
+    title.remove(QLatin1Char('&'));
+    title.remove(QStringLiteral("..."));
+    const auto path = program_.dialogs.saveFile({title, QDir::homePath(), e.filter,
+                                                 baseName(shown_) + QLatin1Char('.') + e.suffix,
+                                                 e.suffix, true, QStringList()});
+    if (!path) return;
+    if (const auto error = exportExtra(index, *path)) {
+        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, *error),
+                                QString(), Dialogs::Icon::Warning);
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <vector>
 
 #include <QWidget>
@@ -11,6 +12,7 @@ class Program;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTabWidget;
 class QTableView;
 class QTableWidget;
 class QTimer;
@@ -39,12 +41,16 @@ public:
     QTableView* eventList;
     ScoreChart* chart;
     QTableWidget* playerTable;
+    // The player table, then a tab for each table the capabilities add.
+    QTabWidget* tables;
     QTreeWidget* matchList;
     QPushButton* currentButton;
     QPushButton* openButton;
     QPushButton* csvButton;
     QPushButton* pdfButton;
     QPushButton* deleteButton;
+    // One for each export the capabilities add, such as QBJ.
+    std::vector<QPushButton*> extraExportButtons;
 
     // What is shown: the current match (0) or a past one.
     qint64 shownMatch() const { return shown_; }
@@ -62,10 +68,13 @@ public:
     // The shown match to a file; false when it could not be written.
     bool exportCsv(const QString& path);
     bool exportPdf(const QString& path);
+    // Through the program's export `index`; nothing on success, else why not.
+    std::optional<QString> exportExtra(std::size_t index, const QString& path);
 
     // The buttons' actions, asking through the program's dialogs.
     void exportCsvAsked();
     void exportPdfAsked();
+    void exportExtraAsked(std::size_t index);
     void deleteAsked();
     void openSelected();
 

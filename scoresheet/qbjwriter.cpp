@@ -101,7 +101,8 @@ QStringList qbjOperatorNotes(const Sheet& sheet) {
     return notes;
 }
 
-QJsonObject qbjDocument(const Sheet& sheet) {
+QJsonObject qbjDocument(const Sheet& whole) {
+    const Sheet sheet = playedSheet(whole);
     const SheetStats stats = computeSheetStats(sheet);
     const int teams = static_cast<int>(sheet.teams.size());
     Ids ids;

@@ -140,6 +140,11 @@ QString ResultFiles::lastResult() const {
     return lastResult_;
 }
 
+int ResultFiles::resultsWritten() const {
+    std::lock_guard lock(mutex_);
+    return resultsWritten_;
+}
+
 void ResultFiles::matchChanged(const Sheet& sheet) {
     {
         std::lock_guard lock(mutex_);
@@ -207,6 +212,7 @@ void ResultFiles::write(const Job& job) {
         {
             std::lock_guard lock(mutex_);
             lastResult_ = path;
+            ++resultsWritten_;
         }
         emit resultWritten(path);
     }

@@ -60,8 +60,10 @@ public:
     // Waits until everything queued is on disk.
     void flush();
 
-    // Where the last result file went; empty before the first.
+    // Where the last result file went; empty before the first. How many
+    // have been written.
     QString lastResult() const;
+    int resultsWritten() const;
 
     // The result file for a sheet in a folder: its base name with
     // ".result.qbj", numbered when another match already holds that name.
@@ -86,6 +88,7 @@ private:
     std::deque<Job> jobs_;
     bool busy_ = false, stop_ = false;
     QString folder_, lastResult_, lastPartial_;
+    int resultsWritten_ = 0;
     std::thread worker_;
 };
 

@@ -94,7 +94,8 @@ private:
     ScoringRules chosen_;
     SheetBuilder builder_;
     std::vector<QJsonObject> undo_;  // corrections that take changes back, last on top
-    bool acting_ = false;
+    bool acting_ = false;            // applying one of its own changes
+    bool recording_ = false;         // its own event on its way through the observers
     std::vector<std::function<void()>> changed_;
 };
 

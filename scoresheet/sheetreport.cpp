@@ -56,7 +56,8 @@ double paintTable(QPainter& p, QPointF at, double width, const StatsTable& t) {
 }  // namespace
 
 void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
-                     const Sheet& sheet) {
+                     const Sheet& whole) {
+    const Sheet sheet = playedSheet(whole);
     const SheetStats stats = computeSheetStats(sheet);
     const int teams = static_cast<int>(sheet.teams.size());
     p.save();

@@ -42,6 +42,14 @@ QString answerLabel(int value) {
     return value < 0 ? QStringLiteral("\u2212%1").arg(-value) : QString::number(value);
 }
 
+Sheet playedSheet(const Sheet& sheet) {
+    Sheet played = sheet;
+    if (!played.tossups.empty() && played.tossups.back().buzzes.empty() &&
+        played.tossups.back().bonusParts.empty())
+        played.tossups.pop_back();
+    return played;
+}
+
 SheetStats computeSheetStats(const Sheet& sheet) {
     SheetStats stats;
     const int teams = static_cast<int>(sheet.teams.size());

@@ -53,7 +53,13 @@ QString playerName(const Sheet& sheet, int team, int player);
 // else the whole roster.
 std::vector<int> lineupOf(const Sheet& sheet, const Tossup& tossup, int team);
 
+// Of every toss-up on the sheet: pass playedSheet() for a match's figures.
 SheetStats computeSheetStats(const Sheet& sheet);
+
+// The sheet as played: the toss-up the operator's last clear opened, still
+// without a buzz or a bonus when the match ends, was never read and is left
+// out of every count.
+Sheet playedSheet(const Sheet& sheet);
 
 // "-5" for a neg, "10", "15": a column heading for an answer value.
 QString answerLabel(int value);

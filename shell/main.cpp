@@ -19,6 +19,7 @@
 #include "buttons/inputbuttons.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
+#include "scoresheet/resultsdesk.h"
 #include "shell/capabilities.h"
 #include "shell/commandline.h"
 #include "shell/interfacestart.h"
@@ -95,6 +96,10 @@ int main(int argc, char* argv[]) {
                                                    QStringLiteral(TORVANEL_INSTALL_DATADIR)),
                                  findConfigFolder()});
     installCapabilities(program);
+    // The stats room's result files: written as the match goes, and whole
+    // when it ends (the end of the program included).
+    const std::unique_ptr<scoresheet::ResultsDesk> results =
+        scoresheet::installResultFiles(program);
     program.setObjectHost(objects);
     program.setUsbTransport(backend->usbModule.get());
     program.setInterfaceDescription(describe(choice), backend->isSimulated());

@@ -108,6 +108,7 @@ Sheet powersMatch() {
         {{by(1, 4, -5), by(0, 1, 10)}, 0, {0, 0, 10}},
         {{by(1, 0, 15)}, 1, {10, 0, 0}},
         {{by(0, 2, -5), by(1, 1, 10)}, 1, {10, 10, 0}},
+        {{}, {}, {}},  // opened by the last clear, never read
     };
     return sheetOf(rules,
                    {{"Xenon", {"Xa", "Xb", "Xc", "Xd", "Xe"}, 60},

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QObject>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/matchrecorder.h"
+#include "scoresheet/qbjreader.h"
+#include "scoresheet/resultfiles.h"
+#include "scoresheet/sheetbuilder.h"
+
+class Program;
+class QWidget;
+
+namespace scoresheet {
+
+// The stats room's side of the running program. It keeps its own sheet of
+// the match from what the program records (the same events, through the
+// same builder, as the scoresheet window), hands every change to the result
+// files so the partial file follows the match, and writes the result file
+// when the match ends: the operator's End Match, a new match begun, or the
+// program's end. It also holds the match details and the rosters last taken
+// from a QBJ file.
+class ResultsDesk final : public QObject, public record::MatchRecorder {
+    Q_OBJECT
+public:
+    explicit ResultsDesk(Program& program);
+    ~ResultsDesk() override;
+
+    // The program's events, as an observer of the match hears them.
+    void record(record::EventKind kind, const QJsonObject& data) override;
+
+    // Writes the result file of the match being played now; its path, or
+    // nothing (said to the operator) when it could not be written or the
+    // match has nothing on it yet.
+    std::optional<QString> endMatch();
+
+    const MatchDetails& details() const { return details_; }
+    void setDetails(const MatchDetails& details);
+    // The sheet as the result file will have it, details included.
+    Sheet sheet() const;
+    ResultFiles& files() { return files_; }
+
+    // The teams the operator last took from a QBJ file, whole: their first
+    // players are in the set-up menu, the rest are the substitutes a lineup
+    // can call on.
+    const std::vector<RosterTeam>& rosters() const { return rosters_; }
+    void setRosters(std::vector<RosterTeam> rosters) { rosters_ = std::move(rosters); }
+
+    // Where the details are kept between runs.
+    static QString detailsPath(const Program& program);
+
+private:
+    bool hasPlay() const;
+    void matchBegun();
+    void recordDetails();
+
+    Program& program_;
+    MatchDetails details_;
+    ResultFiles files_;
+    SheetBuilder builder_;
+    std::vector<RosterTeam> rosters_;
+    std::optional<QJsonObject> lastRules_;
+    bool ended_ = false;
+};
+
+// Adds the stats room's windows to the "&Match" menu (Match Details, teams
+// from a QBJ file, End Match), the QBJ export, stats and scoresheet page to
+// the record window and its report, and starts keeping result files. The
+// desk must live as long as the menus and the record window can be used.
+std::unique_ptr<ResultsDesk> installResultFiles(Program& program);
+
+}  // namespace scoresheet

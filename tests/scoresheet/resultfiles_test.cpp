@@ -1,0 +1,163 @@
+// The stats room's side in a whole program: a match played on the simulated
+// box and ruled from the play screen ends as a result file that follows the
+// format's own definition and says what the boards say; teams taken from a
+// QBJ file fill the set-up menu.
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "link/decoders.h"
+#include "options/formextrax.h"
+#include "play/playfixture.h"
+#include "qbjvalidator.h"
+#include "scoresheet/resultsdesk.h"
+#include "scoresheet/rosterwindow.h"
+#include "scoresheet/rules.h"
+#include "scoresheet/scoresheetui.h"
+#include "support/memoryrecorder.h"
+#include "title/titleform.h"
+
+using namespace scoresheet;
+
+namespace {
+
+struct Road {
+    explicit Road(const ScoringRules& rules) : f(ScreenPair::P2_4, 180), s(f.screen) {
+        f.t->state.InterfaceModel = 180;
+        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        f.setSoundSource(1);
+        f.t->forms.titleForm().TeamText->setText(QStringLiteral("2"));
+        f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
+        s.Form_Activate();
+        f.t->setRecorder(rec);
+        saveMatchDetails(ResultsDesk::detailsPath(*f.t),
+                         {"Spring Open", "Round 3", "Room 2", "M. Reader", drop.path()});
+        sheet = installedScoresheet(*f.t);
+        sheet->chooseRules(rules);
+        desk = std::make_unique<ResultsDesk>(*f.t);
+        f.menu.teamNameBox(0)->setText(QStringLiteral("Alpha"));
+        f.menu.teamNameBox(1)->setText(QStringLiteral("Beta"));
+        s.newMatch();
+    }
+    ~Road() { desk.reset(); }
+
+    void buzz(int player) {
+        s.porttimer_Timer();
+        f.t.box.pressTogether({buzzlink::boxLineNumber(
+            *buzzlink::lineOfPlayer(buzzlink::kWiredModel180, s.screen(), player))});
+        f.t.box.releaseAll();
+        s.porttimer_Timer();
+    }
+    void keys(std::initializer_list<int> keys) {
+        for (int k : keys)
+            f.key(k);
+    }
+    QMap<QString, int> boards() const { return {{"Alpha", s.ascore}, {"Beta", s.bscore}}; }
+    QStringList files() const { return QDir(drop.path()).entryList(QDir::Files); }
+    QJsonObject result() const {
+        QFile file(desk->files().lastResult());
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
+        return QJsonDocument::fromJson(file.readAll()).object();
+    }
+
+    QTemporaryDir drop;
+    MemoryRecorder rec;  // outlives the windows
+    PlayFixture f;
+    PlayScreen& s;
+    Scoresheet* sheet = nullptr;
+    std::unique_ptr<ResultsDesk> desk;
+};
+
+QStringList errorsOf(const QJsonObject& doc) {
+    QString error;
+    const qbjcheck::Schema schema =
+        qbjcheck::Schema::load(QStringLiteral(TORVANEL_QBJ_SCHEMA_DIR), &error);
+    EXPECT_TRUE(error.isEmpty()) << error.toStdString();
+    return qbjcheck::validate(schema, doc) + qbjcheck::checkImporterRules(doc);
+}
+
+}  // namespace
+
+TEST(ResultFilesRoad, ARuledMatchEndsAsAResultFileThatSaysWhatTheBoardsSay) {
+    Road r(twentyTossupRules());
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_2, Qt::Key_Space});
+    // A neg, the clear re-arms, and the other team answers the same toss-up.
+    r.buzz(6);
+    r.keys({Qt::Key_N, Qt::Key_Space});
+    r.buzz(2);
+    r.keys({Qt::Key_C, Qt::Key_3, Qt::Key_Space});
+    r.buzz(5);
+    r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_Space});
+    // The neg was a wrong answer after the question: no penalty.
+    ASSERT_TRUE(r.sheet->model().correctBuzz(1, 1, 1, 0));
+    r.desk->files().flush();
+    const QString base =
+        QDate::currentDate().toString(Qt::ISODate) + " Round 3 Room 2 Alpha vs Beta";
+    EXPECT_EQ(r.files(), QStringList({base + ".partial.qbj"}));
+
+    ASSERT_TRUE(r.desk->endMatch());
+    EXPECT_EQ(r.files(), QStringList({base + ".result.qbj"}));
+    const QJsonObject doc = r.result();
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(qbjcheck::teamTotals(doc), r.boards());
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 50}, {"Beta", 20}}));
+    for (const QJsonValue& v : doc["objects"].toArray())
+        if (v["type"] == "Match") {
+            EXPECT_EQ(v["tossups_read"].toInt(), 3);
+            EXPECT_EQ(v["match_questions"][1]["buzzes"].toArray().size(), 2);
+        }
+}
+
+TEST(ResultFilesRoad, AMatchScoredWithTheFunctionKeysGivesTheBoardsAndANewMatchWritesIt) {
+    Road r(plainRules());
+    r.keys({Qt::Key_F1, Qt::Key_F1, Qt::Key_F3, Qt::Key_F2});
+    const QMap<QString, int> boards = r.boards();
+    EXPECT_NE(boards, (QMap<QString, int>{{"Alpha", 0}, {"Beta", 0}}));
+    r.s.newMatch();
+    r.desk->files().flush();
+    ASSERT_EQ(r.desk->files().resultsWritten(), 1);
+    const QJsonObject doc = r.result();
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(qbjcheck::teamTotals(doc), boards);
+}
+
+TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
+    Road r(plainRules());
+    QTemporaryDir dir;
+    QFile file(dir.filePath("open.qbj"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(R"({"version": "2.1.1", "objects": [{"type": "Registration", "name": "Lomax",
+        "teams": [{"name": "Lomax A", "players": [{"name": "A1"}, {"name": "A2"}, {"name": "A3"},
+                   {"name": "A4"}, {"name": "A5"}, {"name": "A6"}]},
+                  {"name": "Lomax B", "players": [{"name": "B1"}]}]}]})");
+    file.close();
+
+    r.f.t.dialogs.openAnswers = {file.fileName()};
+    const auto installed = installResultFiles(*r.f.t);
+    const auto added = r.f.t->operatorWindows().entries();
+    const auto teams = std::find_if(added.begin(), added.end(), [](const OperatorWindow& w) {
+        return w.text == QStringLiteral("&Teams from QBJ File...");
+    });
+    ASSERT_NE(teams, added.end());
+    teams->open(&r.f.menu);
+    auto* window = r.f.menu.findChild<RosterWindow*>();
+    ASSERT_TRUE(window);
+    window->openButton->click();
+    window->teamList->topLevelItem(1)->setCheckState(0, Qt::Checked);
+    window->teamList->topLevelItem(0)->setCheckState(0, Qt::Checked);
+    window->useButton->click();
+
+    EXPECT_EQ(r.f.menu.teamNameBox(0)->text(), "Lomax B");
+    EXPECT_EQ(r.f.menu.teamNameBox(1)->text(), "Lomax A");
+    EXPECT_EQ(r.f.menu.playerNameBox(1)->text(), "B1");
+    EXPECT_EQ(r.f.menu.playerNameBox(2)->text(), "");
+    EXPECT_EQ(r.f.menu.playerNameBox(5)->text(), "A1");
+    EXPECT_EQ(r.f.menu.playerNameBox(8)->text(), "A4");
+    // The next match has the bench too: A5 and A6 can come in.
+    r.s.newMatch();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(r.desk->sheet().teams[1].players, QStringList({"A1", "A2", "A3", "A4", "A5", "A6"}));
+}
