@@ -44,6 +44,7 @@ enum class EventKind {
     OptionChanged,
     Decision,
     MatchResumed,
+    NamesChanged,
     // The scoresheet's.
     RulesChosen,
     TossupStarted,
@@ -126,13 +127,17 @@ inline constexpr KindFormat kKindFormats[] = {
     // text: the line shown to the operator. kind: "tie" (with pressed,
     // drawn), "waiting" (a second place held: player, transmitter) or
     // "buttons" (buttons on input devices: transmitter, and when another
-    // pressed after it, next and nextAfterMs); name: the player's, when
-    // there is one.
+    // pressed after it, next and nextAfterMs), "undone" or "redone" (a
+    // score change taken back or made again: team); name: the player's,
+    // when there is one.
     {EventKind::Decision, "decision",
-     "text kind pressed drawn player transmitter name next nextAfterMs"},
+     "text kind pressed drawn player transmitter name next nextAfterMs team"},
     // An interrupted match put back: from: its match id; scores: per team;
-    // clock: seconds left.
-    {EventKind::MatchResumed, "match-resumed", "from scores clock"},
+    // clock: seconds left; teams, players: the names put back with it.
+    {EventKind::MatchResumed, "match-resumed", "from scores clock teams players"},
+    // The names in use from now on (a name box was changed): screen as in
+    // match-started; teams: names; players: per team, names.
+    {EventKind::NamesChanged, "names-changed", "screen teams players"},
     // The scoresheet's (how the sheet is rebuilt from them:
     // scoresheet/sheetbuilder.h). rules: the scoring rules the match is
     // played under from here on, as an object (name, answerValues...).
