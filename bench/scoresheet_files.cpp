@@ -68,9 +68,7 @@ static void BM_PartialHandOffOnWindowThread(benchmark::State& state) {
     scoresheet::ResultFiles files(dir.path());
     for ([[maybe_unused]] auto _ : state)
         files.matchChanged(sheet);
-    state.PauseTiming();
-    files.flush();
-    state.ResumeTiming();
+    files.flush();  // after the timed loop: the writer's share is not the window's
 }
 BENCHMARK(BM_PartialHandOffOnWindowThread)->Unit(benchmark::kMicrosecond);
 

@@ -109,6 +109,26 @@ TEST(ResultFilesRoad, ARuledMatchEndsAsAResultFileThatSaysWhatTheBoardsSay) {
             EXPECT_EQ(v["tossups_read"].toInt(), 3);
             EXPECT_EQ(v["match_questions"][1]["buzzes"].toArray().size(), 2);
         }
+
+    // The record window's export of the same match, from its events alone,
+    // says the same; its figures and scoresheet page are there for the report.
+    const auto installed = installResultFiles(*r.f.t);
+    MatchEvents events;
+    for (const auto& e : r.rec.events)
+        events.push_back({e.kind, 0.0, QDateTime::currentMSecsSinceEpoch(), e.data});
+    const MatchExtras& extras = r.f.t->matchExtras();
+    ASSERT_EQ(extras.exports().size(), 1u);
+    const QString exported = r.drop.filePath("past.qbj");
+    EXPECT_FALSE(extras.exports()[0].write(exported, events));
+    QFile past(exported);
+    ASSERT_TRUE(past.open(QIODevice::ReadOnly));
+    const QJsonObject pastDoc = QJsonDocument::fromJson(past.readAll()).object();
+    EXPECT_EQ(errorsOf(pastDoc), QStringList());
+    EXPECT_EQ(qbjcheck::teamTotals(pastDoc), r.boards());
+    ASSERT_EQ(extras.sections().size(), 1u);
+    const std::vector<MatchTable> tables = extras.sections()[0].tables(events);
+    ASSERT_EQ(tables.size(), 2u);
+    EXPECT_EQ(tables[0].rows[1][5], "20");  // Beta's total
 }
 
 TEST(ResultFilesRoad, AMatchScoredWithTheFunctionKeysGivesTheBoardsAndANewMatchWritesIt) {
