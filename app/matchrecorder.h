@@ -45,13 +45,13 @@ enum class EventKind {
     Decision,
     MatchResumed,
     NamesChanged,
-    // The scoresheet's (their data: scoresheet/sheetbuilder.h).
-    RulesChosen,     // the scoring rules the match is played under
-    TossupStarted,   // the next toss-up is read
-    Ruling,          // a buzz ruled: power, correct, neg, no penalty
-    BonusPart,       // a bonus part converted or not
-    SheetCorrected,  // a cell of the scoresheet put right afterwards
-    LineupChanged,   // players in and out of a team's lineup
+    // The scoresheet's.
+    RulesChosen,
+    TossupStarted,
+    Ruling,
+    BonusPart,
+    SheetCorrected,
+    LineupChanged,
 };
 
 // The record's stored format. Each event is kept as its kind's name, the
@@ -109,7 +109,8 @@ inline constexpr KindFormat kKindFormats[] = {
     {EventKind::ClockExpired, "clock-expired", ""},
     // team: 0 Alpha; name: the team's; before, after: the board; how: "board"
     // (a click), "tab" (a click times the tab's factor), "F1" "F2" "F3" "F4"
-    // "F11" "F12" (the keys), "switch-sides"; button: "left", "right"...
+    // "F11" "F12" (the keys), "switch-sides", "ruling" "bonus" "correction"
+    // (the scoresheet's); button: "left", "right"...
     // only for a click; tab: the factor, only when not 1.
     {EventKind::ScoreChanged, "score-changed", "team name before after how button tab"},
     // A change taken back or done again: as score-changed without how.
@@ -137,20 +138,25 @@ inline constexpr KindFormat kKindFormats[] = {
     // The names in use from now on (a name box was changed): screen as in
     // match-started; teams: names; players: per team, names.
     {EventKind::NamesChanged, "names-changed", "screen teams players"},
-    // rules: the scoring rules as JSON.
+    // The scoresheet's (how the sheet is rebuilt from them:
+    // scoresheet/sheetbuilder.h). rules: the scoring rules the match is
+    // played under from here on, as an object (name, answerValues...).
     {EventKind::RulesChosen, "rules-chosen", "rules"},
-    // tossup: its number, from 1.
+    // tossup: the number of the toss-up now read, 1 upwards.
     {EventKind::TossupStarted, "tossup-started", "tossup"},
-    // tossup; team: 0 Alpha; player: roster index; value: points; ruling:
-    // "power", "correct", "neg", "no-penalty".
+    // A buzz ruled. tossup; team; player: the roster index of the team's
+    // player; value: the points; ruling: "power", "correct", "neg",
+    // "no-penalty".
     {EventKind::Ruling, "ruling", "tossup team player value ruling"},
-    // tossup; team; part: from 0; points.
+    // part: 0 upwards; points: what it gave the team that had the bonus.
     {EventKind::BonusPart, "bonus-part", "tossup team part points"},
-    // tossup; team; player and value (a buzz cell) or bonus (the parts);
-    // before: the cell as it was; undo: true when it takes a change back.
+    // A cell put right: the team's buzz (player and value; neither when the
+    // team did not buzz, no value when not ruled) or its bonus (bonus: the
+    // parts' points); before: the cell as it was; undo: true when it takes
+    // back an earlier change.
     {EventKind::SheetCorrected, "sheet-corrected", "tossup team player value bonus before undo"},
-    // team; tossup: the first it holds for; roster: names; seats: the roster
-    // index at each button.
+    // A team's players: roster: names, starters and substitutes; seats: the
+    // roster index at each button; tossup: the first toss-up they play.
     {EventKind::LineupChanged, "lineup-changed", "team tossup roster seats"},
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QJsonObject>
+#include <QString>
 #include <QStringList>
 
 #include "app/screenpair.h"
@@ -35,6 +36,11 @@ public:
     virtual void pauseLink(bool paused) = 0;
     // Whether the screen's poll reads the interface now.
     virtual bool polling() const = 0;
+
+    // Moves a team's board (0 Alpha) by `points` the way F1 to F4 do, for
+    // what scores beside the operator's keys (the scoresheet's rulings):
+    // recorded as a score change `how`, taken back by Undo Score Change.
+    virtual void moveScore(int team, int points, const QString& how) = 0;
 
     // One read of the USB lockout, as the screen's own poll reads it.
     virtual std::int16_t readUsbPort() = 0;

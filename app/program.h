@@ -17,7 +17,6 @@
 #include "app/programnotifier.h"
 #include "app/programstate.h"
 #include "app/random.h"
-#include "app/scoreboard.h"
 #include "app/soundoutput.h"
 
 // Where the program finds its files.
@@ -101,14 +100,12 @@ public:
 
     // The operator windows the capabilities offer in the "&Match" menu.
     OperatorWindows& operatorWindows() { return operatorWindows_; }
+    // Help windows the capabilities offer, listed in the set-up menus' Help
+    // menu after its own items.
+    OperatorWindows& helpWindows() { return helpWindows_; }
 
     // What the capabilities add to the record window for a recorded match.
     MatchExtras& matchExtras() { return matchExtras_; }
-
-    // The boards of the play screen in use, for scoring beside the
-    // operator's keys. Until the windows set theirs, boards that move nothing.
-    ScoreBoard& scoreBoard() { return *scoreBoard_; }
-    void setScoreBoard(ScoreBoard& board) { scoreBoard_ = &board; }
 
     // Keys the play screen has no use for (a Qt::Key with its modifiers) go
     // to the handler a capability set; true when it took the key.
@@ -140,8 +137,7 @@ private:
     MatchEvents events_;
     ProgramNotifier notifier_;
     OperatorWindows operatorWindows_;
-    NoScoreBoard noBoard_;
-    ScoreBoard* scoreBoard_ = &noBoard_;
+    OperatorWindows helpWindows_;
     std::function<bool(int, int)> operatorKeys_;
     MatchExtras matchExtras_;
 

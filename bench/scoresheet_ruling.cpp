@@ -18,7 +18,6 @@
 #include <QTableView>
 
 #include "bench/windowbench.h"
-#include "play/currentboard.h"
 #include "play/playscreen.h"
 #include "record/storerecorder.h"
 #include "scoresheet/rules.h"
@@ -63,8 +62,6 @@ int main(int argc, char** argv) {
     QTemporaryDir data;
     record::StoreRecorder store(q.clock, {data.path()});
     program.setRecorder(store);
-    CurrentBoard board(program);
-    program.setScoreBoard(board);
     program.forms.titleForm().TeamText->setText(QStringLiteral("2"));
     program.forms.titleForm().PlayerText->setText(QStringLiteral("4"));
     PlayScreen& screen = program.forms.playScreen(ScreenPair::P2_4);

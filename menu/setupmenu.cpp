@@ -314,15 +314,20 @@ void SetupMenu::buildMenus() {
 
 // Aids for the operator that the menu's own design has no place for: the
 // operator windows of the program's capabilities in the Match menu after
-// the others, and the line at the foot of the window that says how the last
-// buzz-in was decided.
+// the others (their help windows in Help after its own items), and the line at the foot of the
+// window that says how the last buzz-in was decided.
 void SetupMenu::buildOperatorAids() {
     mnuMatch->addSeparator();
     OperatorWindows& windows = program_.operatorWindows();
     for (const OperatorWindow& entry : windows.entries())
-        addOperatorWindow(entry);
+        addOperatorWindow(mnuMatch, entry);
     connect(&windows, &OperatorWindows::added, this,
-            [this](const OperatorWindow& entry) { addOperatorWindow(entry); });
+            [this](const OperatorWindow& entry) { addOperatorWindow(mnuMatch, entry); });
+    OperatorWindows& help = program_.helpWindows();
+    for (const OperatorWindow& entry : help.entries())
+        addOperatorWindow(mnuHelp, entry);
+    connect(&help, &OperatorWindows::added, this,
+            [this](const OperatorWindow& entry) { addOperatorWindow(mnuHelp, entry); });
 
     decisionLine = new QLabel(this);
     decisionLine->setObjectName(QStringLiteral("decisionLine"));
@@ -343,15 +348,15 @@ void SetupMenu::takeNames(const std::vector<TeamNames>& teams) {
     }
 }
 
-void SetupMenu::addOperatorWindow(const OperatorWindow& entry) {
-    QAction* item = addItem(mnuMatch, entry.text, entry.objectName);
+void SetupMenu::addOperatorWindow(QMenu* menu, const OperatorWindow& entry) {
+    QAction* item = addItem(menu, entry.text, entry.objectName);
     item->setShortcut(entry.shortcut);
     item->setStatusTip(entry.statusTip);
     connect(item, &QAction::triggered, this, [this, open = entry.open] { open(this); });
     if (entry.enabled) {
         auto follow = [item, enabled = entry.enabled] { item->setEnabled(enabled()); };
         follow();
-        connect(mnuMatch, &QMenu::aboutToShow, item, follow);
+        connect(menu, &QMenu::aboutToShow, item, follow);
     }
 }
 

@@ -223,7 +223,7 @@ private:
     void buildMenus();
     void buildMatchMenu();
     void buildOperatorAids();
-    void addOperatorWindow(const OperatorWindow& entry);
+    void addOperatorWindow(QMenu* menu, const OperatorWindow& entry);
     void connectHandlers();
 
     SetupMenu& otherMenu() const;

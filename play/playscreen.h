@@ -184,6 +184,7 @@ public:
                       const std::vector<QStringList>& players) override;
     void pauseLink(bool paused) override { linkPaused_ = paused; }
     bool polling() const override;
+    void moveScore(int team, int points, const QString& how) override;
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.
@@ -249,10 +250,6 @@ public:
     // order, what the boards held): the history follows the teams.
     void sidesSwitched(const std::array<std::int16_t, 3>& before);
     QAction* undoScoreAction() const { return undoAction_; }
-    // Moves a team's board by `points` the way F1 to F4 do, for what scores
-    // beside the operator's keys (the scoresheet's rulings): recorded as a
-    // score change `how`, taken back by Undo Score Change.
-    void moveScore(int team, int points, const QString& how);
     QAction* redoScoreAction() const { return redoAction_; }
 
     // Lays the widgets out for the window's present size.

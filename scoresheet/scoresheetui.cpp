@@ -1,5 +1,6 @@
 #include "scoresheet/scoresheetui.h"
 
+#include "app/matchscreen.h"
 #include "app/program.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetwindow.h"
@@ -8,28 +9,31 @@ namespace scoresheet {
 
 Scoresheet::Scoresheet(Program& program)
     : program_(program),
-      recorder_(program.recorder()),
       boards_(program),
-      model_(std::make_unique<SheetModel>(recorder_, boards_,
+      model_(std::make_unique<SheetModel>(program.recorder(), boards_,
                                           loadRulesChoice(program.paths.configFolder))) {
+    // The sheet's own events go to the program's recorder, which hands them
+    // on to every observer, the sheet among them (it has applied them
+    // already and lets them pass).
     program_.addMatchObserver(*model_);
     program_.setOperatorKeyHandler(
         [this](int key, int modifiers) { return model_->key(key, modifiers); });
 }
 
 Scoresheet::~Scoresheet() {
+    window_.reset();
     program_.setOperatorKeyHandler({});
     program_.removeMatchObserver(*model_);
 }
 
 void Scoresheet::Boards::moveScore(int team, int points, const QString& how) {
-    program_.scoreBoard().moveScore(team, points, how);
+    program_.forms.matchScreen(program_.forms.currentScreen()).moveScore(team, points, how);
 }
 
-void Scoresheet::openWindow(QWidget* parent) {
+void Scoresheet::openWindow() {
     if (!window_) {
-        window_ = std::make_unique<SheetWindow>(
-            *model_, [this](const ScoringRules& r) { chooseRules(r); }, parent);
+        window_ = std::make_unique<SheetWindow>(*model_,
+                                                [this](const ScoringRules& r) { chooseRules(r); });
     }
     window_->show();
     window_->raise();
@@ -57,6 +61,34 @@ void Scoresheet::chooseRules(const ScoringRules& rules) {
             QStringLiteral("Scoring Rules"), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
     }
     model_->chooseRules(rules);
+}
+
+namespace {
+
+// Keeps the scoresheet as long as the program's notifier lives.
+class Holder final : public QObject {
+public:
+    Holder(Program& program, QObject* parent)
+        : QObject(parent), sheet(std::make_unique<Scoresheet>(program)) {}
+    std::unique_ptr<Scoresheet> sheet;
+};
+
+}  // namespace
+
+Scoresheet* installedScoresheet(Program& program) {
+    for (QObject* child : program.notifier().children())
+        if (auto* holder = dynamic_cast<Holder*>(child)) return holder->sheet.get();
+    return nullptr;
+}
+
+void installScoresheet(Program& program) {
+    Scoresheet* sheet = (new Holder(program, &program.notifier()))->sheet.get();
+    program.operatorWindows().add({QStringLiteral("Scores&heet..."), QKeySequence(),
+                                   [sheet](QWidget*) { sheet->openWindow(); },
+                                   QStringLiteral("mnuScoresheet")});
+    program.helpWindows().add({QStringLiteral("&Scoresheet Keys"), QKeySequence(),
+                               [](QWidget* parent) { openSheetKeys(parent); },
+                               QStringLiteral("mnuScoresheetKeys")});
 }
 
 }  // namespace scoresheet

@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "app/matchrecorder.h"
 #include "scoresheet/sheetmodel.h"
 
 class Program;
@@ -25,7 +24,7 @@ public:
 
     SheetModel& model() { return *model_; }
     // Opens the window (made on first use) and brings it forward.
-    void openWindow(QWidget* parent = nullptr);
+    void openWindow();
     SheetWindow* window() const { return window_.get(); }
 
     // The operator's choice from the window: kept for the next start, and
@@ -45,10 +44,16 @@ private:
     };
 
     Program& program_;
-    record::MatchRecorder& recorder_;
     Boards boards_;
     std::unique_ptr<SheetModel> model_;
     std::unique_ptr<SheetWindow> window_;
 };
+
+// Puts the scoresheet into the program for as long as it runs: its window in
+// the "&Match" menu, its keys in Help, the ruling keys on the play screen,
+// the sheet watching the match.
+void installScoresheet(Program& program);
+// The scoresheet installed in the program; nullptr when there is none.
+Scoresheet* installedScoresheet(Program& program);
 
 }  // namespace scoresheet

@@ -46,8 +46,13 @@ SheetModel::SheetModel(record::MatchRecorder& recorder, ScoreBoard& board, Scori
     : recorder_(recorder), board_(board), chosen_(std::move(rules)) {}
 
 void SheetModel::record(EventKind kind, const QJsonObject& data) {
-    // The sheet's own events are applied as they are made.
-    if (ownKind(kind)) return;
+    // The sheet's own events are applied as they are made; the same kinds
+    // from elsewhere (a lineup from a roster file) are taken as they come.
+    if (recording_) return;
+    if (ownKind(kind)) {
+        if (builder_.apply(kind, data, QDateTime::currentDateTime())) notify();
+        return;
+    }
     const Sheet& s = sheet();
     if (kind == EventKind::Cleared) {
         // The clear that arms for a buzz on the bonus leaves the toss-up as
@@ -247,7 +252,9 @@ bool SheetModel::act(EventKind kind, const QJsonObject& data, const char* how,
     const std::vector<int> before = totals(sheet());
     if (!builder_.apply(kind, data, QDateTime::currentDateTime())) return false;
     acting_ = true;
+    recording_ = true;
     recorder_.record(kind, data);
+    recording_ = false;
     const std::vector<int> after = totals(sheet());
     for (std::size_t team = 0; team < after.size() && team < before.size(); ++team) {
         if (after[team] != before[team])

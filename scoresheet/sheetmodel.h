@@ -7,7 +7,6 @@
 #include <QJsonObject>
 
 #include "app/matchrecorder.h"
-#include "app/scoreboard.h"
 #include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetkeys.h"
 
@@ -19,6 +18,15 @@
 // its record (sheetFromEvents) exactly as it was kept; each one that changes
 // a team's points moves its board by the difference.
 namespace scoresheet {
+
+// The boards the sheet's points go onto.
+class ScoreBoard {
+public:
+    virtual ~ScoreBoard() = default;
+    // Moves a team's board (0 Alpha) by `points`; `how` says why in the
+    // record ("ruling", "bonus", "correction").
+    virtual void moveScore(int team, int points, const QString& how) = 0;
+};
 
 class SheetModel final : public record::MatchRecorder {
 public:
@@ -86,7 +94,8 @@ private:
     ScoringRules chosen_;
     SheetBuilder builder_;
     std::vector<QJsonObject> undo_;  // corrections that take changes back, last on top
-    bool acting_ = false;
+    bool acting_ = false;            // applying one of its own changes
+    bool recording_ = false;         // its own event on its way through the observers
     std::vector<std::function<void()>> changed_;
 };
 

@@ -4,9 +4,11 @@
 #include "buttons/inputbuttons.h"
 #include "check/buttoncheckwindow.h"
 #include "record/recordui.h"
+#include "scoresheet/scoresheetui.h"
 
 void installCapabilities(Program& program) {
     record::installMatchRecord(program);
     check::installCheckButtons(program);
     InputButtons::install(program);
+    scoresheet::installScoresheet(program);
 }

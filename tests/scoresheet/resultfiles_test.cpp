@@ -10,7 +10,6 @@
 
 #include "link/decoders.h"
 #include "options/formextrax.h"
-#include "play/currentboard.h"
 #include "play/playfixture.h"
 #include "qbjvalidator.h"
 #include "scoresheet/resultsdesk.h"
@@ -33,20 +32,16 @@ struct Road {
         f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
         s.Form_Activate();
         f.t->setRecorder(rec);
-        f.t->setScoreBoard(board);
-        saveRulesChoice(f.t->paths.configFolder, rules);
         saveMatchDetails(ResultsDesk::detailsPath(*f.t),
                          {"Spring Open", "Round 3", "Room 2", "M. Reader", drop.path()});
-        sheet = std::make_unique<Scoresheet>(*f.t);
+        sheet = installedScoresheet(*f.t);
+        sheet->chooseRules(rules);
         desk = std::make_unique<ResultsDesk>(*f.t);
         f.menu.teamNameBox(0)->setText(QStringLiteral("Alpha"));
         f.menu.teamNameBox(1)->setText(QStringLiteral("Beta"));
         s.newMatch();
     }
-    ~Road() {
-        desk.reset();
-        sheet.reset();
-    }
+    ~Road() { desk.reset(); }
 
     void buzz(int player) {
         s.porttimer_Timer();
@@ -71,8 +66,7 @@ struct Road {
     MemoryRecorder rec;  // outlives the windows
     PlayFixture f;
     PlayScreen& s;
-    CurrentBoard board{*f.t};
-    std::unique_ptr<Scoresheet> sheet;
+    Scoresheet* sheet = nullptr;
     std::unique_ptr<ResultsDesk> desk;
 };
 

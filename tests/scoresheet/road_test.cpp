@@ -8,7 +8,6 @@
 
 #include "link/decoders.h"
 #include "options/formextrax.h"
-#include "play/currentboard.h"
 #include "play/playfixture.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
@@ -30,12 +29,10 @@ struct Road {
         f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
         s.Form_Activate();
         f.t->setRecorder(rec);
-        f.t->setScoreBoard(board);
-        saveRulesChoice(f.t->paths.configFolder, rules);
-        sheet = std::make_unique<Scoresheet>(*f.t);
+        sheet = installedScoresheet(*f.t);
+        sheet->chooseRules(rules);
         s.newMatch();
     }
-    ~Road() { sheet.reset(); }
 
     void buzz(int player) {
         s.porttimer_Timer();
@@ -55,8 +52,7 @@ struct Road {
     MemoryRecorder rec;  // outlives the windows
     PlayFixture f;
     PlayScreen& s;
-    CurrentBoard board{*f.t};
-    std::unique_ptr<Scoresheet> sheet;
+    Scoresheet* sheet = nullptr;
 };
 
 TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
