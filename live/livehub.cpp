@@ -1,5 +1,8 @@
 #include "live/livehub.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QTimer>
 
 #include "live/livestate.h"
@@ -15,6 +18,12 @@ public:
         // page counts by itself.
         filesTimer_.setInterval(100);
         QObject::connect(&filesTimer_, &QTimer::timeout, this, [this] { writeFiles(); });
+        // A buzz-in comes as a few events at once (the name, the timer
+        // frozen, the decision); they go out together a little later, once
+        // the play screen has drawn the name, not while it does.
+        pushTimer_.setSingleShot(true);
+        pushTimer_.setInterval(kPushDelayMs);
+        QObject::connect(&pushTimer_, &QTimer::timeout, this, [this] { push(); });
     }
 
     void apply(record::EventKind kind, const QJsonObject& data, qint64 at) {
@@ -54,7 +63,12 @@ public:
     QJsonObject document() const { return state_.document(); }
 
 private:
+    static constexpr int kPushDelayMs = 8;
+
     void changed() {
+        if ((server_ || files_) && !pushTimer_.isActive()) pushTimer_.start();
+    }
+    void push() {
         if (server_) server_->publish(state_.document());
         if (files_) writeFiles();
     }
@@ -78,7 +92,9 @@ private:
     LiveState state_;
     std::unique_ptr<LiveServer> server_;
     std::unique_ptr<StreamFiles> files_;
-    QTimer filesTimer_;
+    // Children, so that they move to the live thread with the worker.
+    QTimer filesTimer_{this};
+    QTimer pushTimer_{this};
     QString filesProblem_;
 };
 
@@ -86,6 +102,12 @@ LiveHub::LiveHub(QObject* parent) : QObject(parent), worker_(new LiveWorker(*thi
     thread_.setObjectName(QStringLiteral("live"));
     worker_->moveToThread(&thread_);
     thread_.start();
+    // Where the two share a busy processor, the window thread goes first: a
+    // page a few milliseconds late is nothing, a late name on the play screen
+    // is. (Raising a thread's nice value needs no rights.)
+    QMetaObject::invokeMethod(
+        worker_, [] { setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 5); },
+        Qt::QueuedConnection);
 }
 
 LiveHub::~LiveHub() {

@@ -5,11 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTcpSocket>
+#include <QTemporaryDir>
 #include <QThread>
 
 #include "live/livehub.h"
@@ -194,6 +197,8 @@ public:
 
 TEST(LiveHub, PushesEveryChangeFromItsOwnThread) {
     live::LiveHub hub;
+    QTemporaryDir files;
+    hub.writeFilesTo(files.path());
     live::ServeChoice choice;
     choice.port = 0;
     ASSERT_FALSE(hub.serve(choice));
@@ -228,6 +233,11 @@ TEST(LiveHub, PushesEveryChangeFromItsOwnThread) {
               QStringLiteral("Ada"));
     EXPECT_EQ(hub.document().value(QStringLiteral("version")),
               buzzed.value(QStringLiteral("version")));
+    // The stream files follow too.
+    EXPECT_TRUE(waitFor([&] {
+        QFile f(QDir(files.path()).filePath(QStringLiteral("buzzer.txt")));
+        return f.open(QIODevice::ReadOnly) && f.readAll() == "Ada";
+    }));
 
     // Off again: the port is closed.
     const quint16 port = hub.port();
