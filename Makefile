@@ -21,6 +21,8 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config \
 # sanitizer runtimes, clang-tidy and clang-format, Python for the seed
 # inputs.
 TOOL_PACKAGES := clang libclang-rt-14-dev clang-tidy clang-format python3
+# What make format-check needs.
+FORMAT_PACKAGES := clang-format
 
 # make fuzz: each fuzz target runs this many seconds.
 FUZZ_SECONDS ?= 60
@@ -34,7 +36,8 @@ FUZZ_TARGETS := setupreader serialread screenlink
 LINT_DIR   ?= build-lint
 LINT_SKIP  ?=
 
-.PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz lint deb clean
+.PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz lint \
+	format-check layers deb clean
 
 run: build
 	$(BUILD_DIR)/bin/torvanel $(ARGS)
@@ -106,6 +109,19 @@ lint: tool-deps
 	  -DCMAKE_GLOBAL_AUTOGEN_TARGET=ON >/dev/null
 	cmake --build $(LINT_DIR) -j$(JOBS) --target autogen >/dev/null
 	tools/lint.sh $(LINT_DIR) $(JOBS) $(LINT_SKIP)
+
+# clang-format --dry-run -Werror over every C++ file of the folders
+# tools/folders.txt lists (seconds); fails on any difference, and on a C++
+# file outside those folders.
+format-check:
+	@$(MAKE) --no-print-directory install-packages PACKAGES="$(FORMAT_PACKAGES)"
+	tools/format.sh
+
+# The #include lines between the program's folders, and the circles among
+# them: fails when a folder other than the original windows is on one, or
+# when anything includes shell/.
+layers:
+	tools/layers.sh
 
 # A Debian package (cpack -G DEB) of a release build for /usr, in
 # build-deb/; its dependencies are worked out by dpkg-shlibdeps (dpkg-dev).

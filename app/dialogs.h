@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class QWidget;
+
 // Message boxes and the common file and colour dialogs. The windows ask
 // through this so that tests can answer instead of an operator.
 class Dialogs {
@@ -41,6 +43,13 @@ public:
     virtual std::optional<QString> openFile(const FileRequest& request) = 0;
     virtual std::optional<QString> saveFile(const FileRequest& request) = 0;
     virtual std::optional<QColor> chooseColour(const QColor& initial) = 0;
+
+    // A box with only an OK button that waits beside `parent` without
+    // holding anything up: not modal, and it takes no keys from the window
+    // in front (the operator may be in the middle of a question). It goes
+    // when it is closed; `objectName` names it for whoever looks for it.
+    // Stand-ins that do not override it show the real box.
+    virtual void notice(const QString& text, Icon icon, QWidget* parent, const QString& objectName);
 
     // Shorthand for a message with only an OK button.
     void inform(const QString& text, const QString& title = QString(), Icon icon = Icon::None) {

@@ -4,14 +4,19 @@
 
 #include "app/screenpair.h"
 
+class MatchScreen;
 class Program;
 class TitleForm;
 class PlayScreen;
 class SetupMenu;
 class FormOptions;
 class Formextrax;
+class QString;
 class QWidget;
 
+// The registry of the original windows; its implementation lives with the
+// program's start (shell/), the one place that knows every window.
+//
 // Every window exists once. It is created, and its load handler run, the
 // first time anything refers to it; it then lives, shown or hidden, until it
 // is unloaded or the program ends. A reference after an unload creates it
@@ -29,6 +34,30 @@ public:
     SetupMenu& setupMenu(MenuKind menu);
     FormOptions& formOptions();
     Formextrax& formextrax();
+
+    // The few questions windows beside the original ones ask of them, so
+    // that none of them reads another's widgets:
+    // the screen pair the title form's team and player counts select;
+    ScreenPair currentScreen();
+    // a play screen, as such a window may use it;
+    MatchScreen& matchScreen(ScreenPair screen);
+    // a set-up menu's window;
+    QWidget& setupMenuWindow(MenuKind menu);
+    // the set-up menu in front, if one is (a parent for the operator's
+    // boxes);
+    QWidget* visibleMenu();
+    // the play screen a set-up menu works with for the current team count
+    // (the current screen pair when `menu` is no set-up menu);
+    ScreenPair menuScreen(const QWidget* menu);
+    // what the set-up menu of these players per team says: a team's name
+    // (0 Alpha to 2 Gamma), a player's name (1 to the screen's players), the
+    // sound source chosen;
+    QString teamName(MenuKind menu, int team);
+    QString playerName(MenuKind menu, int player);
+    int soundSource(MenuKind menu);
+    // the player the extra transmitter stands in for, as an entry of the
+    // extra transmitter's list (its last entry: not in use).
+    int extraTransmitterEntry();
 
     bool isLoaded(ScreenPair screen) const;
     bool isLoaded(MenuKind menu) const;

@@ -1,11 +1,10 @@
 #include "app/program.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
 #include <QDir>
-
-#include "menu/setupmenu.h"
 
 Program::Program(PortLibrary& port_, Clock& clock_, SoundOutput& sound_, Dialogs& dialogs_,
                  Random& random_, ProgramPaths paths_)
@@ -32,11 +31,25 @@ void Program::setInterfaceDescription(const QString& text, bool simulated) {
     simulated_ = simulated;
 }
 
+void Program::MatchEvents::record(record::EventKind kind, const QJsonObject& data) {
+    target->record(kind, data);
+    // A copy: an observer may stop observing from its own handler.
+    const std::vector<record::MatchRecorder*> now = observers;
+    for (record::MatchRecorder* o : now)
+        o->record(kind, data);
+}
+
+void Program::addMatchObserver(record::MatchRecorder& observer) {
+    events_.observers.push_back(&observer);
+}
+
+void Program::removeMatchObserver(record::MatchRecorder& observer) {
+    std::erase(events_.observers, &observer);
+}
+
 void Program::showDecision(const DecisionNote& note) {
     decision_ = note;
-    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
-        if (forms.isLoaded(kind)) forms.setupMenu(kind).showDecision(note.text);
-    }
+    emit notifier_.decisionChanged(note);
     QJsonObject data = note.details;
     data[QStringLiteral("text")] = note.text;
     recorder().record(record::EventKind::Decision, data);
@@ -45,9 +58,7 @@ void Program::showDecision(const DecisionNote& note) {
 void Program::clearDecision() {
     if (decision_ == DecisionNote{}) return;
     decision_ = DecisionNote{};
-    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
-        if (forms.isLoaded(kind)) forms.setupMenu(kind).showDecision(QString());
-    }
+    emit notifier_.decisionChanged(decision_);
 }
 
 void Program::endProgram() {

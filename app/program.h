@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QString>
 
@@ -8,12 +9,14 @@
 #include "app/decisionnote.h"
 #include "app/dialogs.h"
 #include "app/forms.h"
+#include "app/matchrecorder.h"
 #include "app/objecthost.h"
+#include "app/operatorwindows.h"
 #include "app/portlibrary.h"
+#include "app/programnotifier.h"
 #include "app/programstate.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
-#include "record/matchrecorder.h"
 
 // Where the program finds its files.
 struct ProgramPaths {
@@ -69,27 +72,30 @@ public:
     QObject* usbTransport() const { return usbTransport_; }
     void setUsbTransport(QObject* transport) { usbTransport_ = transport; }
 
-    // Where the windows report what changes a match. Until one is set, a
-    // recorder that keeps nothing; the recorder must outlive the windows.
-    record::MatchRecorder& recorder() { return *recorder_; }
-    void setRecorder(record::MatchRecorder& recorder) { recorder_ = &recorder; }
+    // Where the windows report what changes a match. Each event goes to the
+    // recorder set here (until one is, a recorder that keeps nothing), then,
+    // on the same thread and in the order they were added, to every
+    // observer. The recorder and the observers must outlive the windows, or
+    // an observer be removed first.
+    record::MatchRecorder& recorder() { return events_; }
+    void setRecorder(record::MatchRecorder& recorder) { events_.target = &recorder; }
+    void addMatchObserver(record::MatchRecorder& observer);
+    void removeMatchObserver(record::MatchRecorder& observer);
 
-    // The line at the foot of both set-up menus that says how the last
-    // buzz-in was decided. showDecision puts `note` there in place of the
-    // last one and records it as a Decision event; clearDecision empties the
-    // line (every clear of a play screen does). A set-up menu made later
-    // shows the current note.
+    // How the last buzz-in was decided, for the line at the foot of both
+    // set-up menus. showDecision replaces the last note, announces it and
+    // records it as a Decision event; clearDecision empties it (every clear
+    // of a play screen does). A set-up menu made later shows the current
+    // note.
     void showDecision(const DecisionNote& note);
     void clearDecision();
     const DecisionNote& decision() const { return decision_; }
 
-    // When buttons on input devices are the interface: opens the window that
-    // assigns them to players. Unset with any other interface.
-    void setButtonAssigner(std::function<void()> open) { buttonAssigner_ = std::move(open); }
-    bool canAssignButtons() const { return static_cast<bool>(buttonAssigner_); }
-    void assignButtons() {
-        if (buttonAssigner_) buttonAssigner_();
-    }
+    // What the program announces, such as a new decision line.
+    ProgramNotifier& notifier() { return notifier_; }
+
+    // The operator windows the capabilities offer in the "&Match" menu.
+    OperatorWindows& operatorWindows() { return operatorWindows_; }
 
     // Ends the program at once, saving nothing (the operator gave up on a
     // missing interface, or chose Exit). Tests replace the ending.
@@ -100,8 +106,18 @@ private:
     RegisteredObjectHost noObjects_;
     ObjectHost* objects_ = &noObjects_;
     QObject* usbTransport_ = nullptr;
-    record::NoRecorder noRecorder_;
-    record::MatchRecorder* recorder_ = &noRecorder_;
+    // The recorder the windows see: hands each event on to the one set and
+    // to the observers.
+    class MatchEvents final : public record::MatchRecorder {
+    public:
+        void record(record::EventKind kind, const QJsonObject& data) override;
+        record::NoRecorder none;
+        record::MatchRecorder* target = &none;
+        std::vector<record::MatchRecorder*> observers;
+    };
+    MatchEvents events_;
+    ProgramNotifier notifier_;
+    OperatorWindows operatorWindows_;
 
 public:
     // Declared last: the windows refer to everything above while they live.
@@ -112,5 +128,4 @@ private:
     bool simulated_ = false;
     DecisionNote decision_;
     std::function<void()> endHandler_;
-    std::function<void()> buttonAssigner_;
 };

@@ -37,6 +37,17 @@ static void prepare(QMessageBox& box, const QString& text, const QString& title,
     }
 }
 
+void Dialogs::notice(const QString& text, Icon icon, QWidget* parent, const QString& objectName) {
+    auto* box = new QMessageBox(parent);
+    prepare(*box, text, QString(), icon);
+    box->setStandardButtons(QMessageBox::Ok);
+    box->setObjectName(objectName);
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
+    box->show();
+}
+
 Dialogs::Answer QtDialogs::message(const QString& text, const QString& title, Icon icon,
                                    Buttons buttons) {
     QMessageBox box(QApplication::activeWindow());

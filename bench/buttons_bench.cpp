@@ -10,7 +10,7 @@
 #include "app/clock.h"
 #include "app/random.h"
 #include "buttons/inputbox.h"
-#include "buttons/scriptedpresssource.h"
+#include "support/scriptedpresssource.h"
 
 namespace {
 

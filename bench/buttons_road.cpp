@@ -25,14 +25,15 @@
 #include <QTimer>
 
 #include "app/controls.h"
-#include "app/titleform.h"
 #include "bench/windowbench.h"
 #include "buttons/assignbuttons.h"
 #include "buttons/inputbuttons.h"
-#include "buttons/scriptedpresssource.h"
 #include "menu/setupmenu.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
+#include "shell/capabilities.h"
+#include "support/scriptedpresssource.h"
+#include "title/titleform.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ int main(int argc, char* argv[]) {
                     ProgramPaths{programDir.path(), configDir.path()});
     program.state.PortAddress = 888;
     program.state.InterfaceModel = 200;
+    installCapabilities(program);
     InputButtons inputButtons(program, box);
     devices.plug(pad(1));
     devices.plug(pad(2));
@@ -130,7 +132,7 @@ int main(int argc, char* argv[]) {
         key(++player, nowUs());
     });
     QTimer::singleShot(500, [&] {
-        menu.mnuAssignButtons->trigger();
+        menu.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->trigger();
         inputButtons.assignWindow()->move(700, 300);
         assigning.start();
     });

@@ -73,13 +73,13 @@
 #include "app/soundoutput.h"
 #include "bench/windowbench.h"
 #include "buttons/inputbox.h"
-#include "buttons/scriptedpresssource.h"
 #include "link/decoders.h"
 #include "live/livehub.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "record/storerecorder.h"
 #include "sim/simulatedinterface.h"
+#include "support/scriptedpresssource.h"
 #ifdef TORVANEL_BENCH_BROWSER
 #include "support/headlessbrowser.h"
 #endif

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/clock.h"
-#include "app/handshake.h"
+#include "link/handshake.h"
 #include "sim/simulatedinterface.h"
 
 static void BM_ModelCodeRequest(benchmark::State& state) {

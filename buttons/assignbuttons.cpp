@@ -15,8 +15,6 @@
 #include <QVBoxLayout>
 
 #include "app/program.h"
-#include "app/titleform.h"
-#include "menu/setupmenu.h"
 
 namespace {
 // Fast enough that a press shows at once, with no cost worth measuring.
@@ -79,15 +77,10 @@ QString AssignButtons::filePath(const Program& program) {
     return QDir(program.paths.configFolder).filePath(ButtonAssignment::fileName());
 }
 
-ScreenPair AssignButtons::currentScreen(Program& program) {
-    const TitleForm& title = program.forms.titleForm();
-    return screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
-}
-
 int AssignButtons::players() const { return teamsOf(screen_) * playersPerTeamOf(screen_); }
 
 QString AssignButtons::playerName(int player) const {
-    return program_.forms.setupMenu(menuOf(screen_)).playerNameBox(player)->text();
+    return program_.forms.playerName(menuOf(screen_), player);
 }
 
 void AssignButtons::showEvent(QShowEvent* event) {

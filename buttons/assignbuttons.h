@@ -26,8 +26,6 @@ public:
 
     // Where the assignment is kept.
     static QString filePath(const Program& program);
-    // The screen pair the title form's team and player counts select.
-    static ScreenPair currentScreen(Program& program);
 
     QLabel* Labelprompt;
     QTreeWidget* Listbindings;

@@ -108,9 +108,8 @@ void InputBox::onChange(const DeviceChange& change) {
         // A device let go because it has no buttons any more is no news.
         if (assignment_.hasDevice(d.identity) && unplugged_.insert(d.identity.key()).second) {
             // Without a serial number the device is known by its USB port.
-            const QString where = d.identity.serial.isEmpty()
-                                      ? QStringLiteral(" into the same USB port")
-                                      : QString();
+            const QString where =
+                d.identity.serial.isEmpty() ? QStringLiteral(" into the same USB port") : QString();
             notice(NoticeKind::Device,
                    QStringLiteral("Buttons unplugged: %1. Its buttons work again as soon as it "
                                   "is plugged back in%2.")

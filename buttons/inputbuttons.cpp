@@ -1,17 +1,42 @@
 #include "buttons/inputbuttons.h"
 
 #include <cstdio>
+#include <vector>
 
-#include <QMessageBox>
-
+#include "app/operatorwindows.h"
 #include "app/program.h"
 #include "buttons/assignbuttons.h"
-#include "menu/setupmenu.h"
 
 namespace {
 // Often enough that a pulled plug is named within a moment.
 constexpr int kPumpIntervalMs = 250;
+
+// The buttons of each program that has them as its interface.
+std::vector<InputButtons*>& live() {
+    static std::vector<InputButtons*> all;
+    return all;
+}
 }  // namespace
+
+InputButtons* InputButtons::of(const Program& program) {
+    for (InputButtons* b : live())
+        if (&b->program_ == &program) return b;
+    return nullptr;
+}
+
+void InputButtons::install(Program& program) {
+    program.operatorWindows().add(
+        {QStringLiteral("Assign &Buttons..."), QKeySequence(),
+         [&program](QWidget*) {
+             if (InputButtons* buttons = of(program)) buttons->openAssign();
+         },
+         QStringLiteral("mnuAssignButtons"),
+         // Only buttons on input devices are assigned here; a lockout box's
+         // transmitters come with their numbers.
+         QStringLiteral("USB buttons, game controllers or keyboards as buzzers "
+                        "(torvanel --interface input)"),
+         [&program] { return of(program) != nullptr; }});
+}
 
 InputButtons::InputButtons(Program& program, buttons::InputBox& box)
     : program_(program), box_(box) {
@@ -19,14 +44,14 @@ InputButtons::InputButtons(Program& program, buttons::InputBox& box)
         [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
     box_.setBuzzListener(
         [this](const buttons::InputBox::Buzz& buzz, bool presented) { onBuzz(buzz, presented); });
-    program_.setButtonAssigner([this] { openAssign(); });
+    live().push_back(this);
     pumpTimer.setInterval(kPumpIntervalMs);
     connect(&pumpTimer, &QTimer::timeout, this, [this] { box_.pump(); });
     pumpTimer.start();
 }
 
 InputButtons::~InputButtons() {
-    program_.setButtonAssigner(nullptr);
+    std::erase(live(), this);
     box_.setNoticeListener(nullptr);
     box_.setBuzzListener(nullptr);
 }
@@ -58,21 +83,19 @@ void InputButtons::openAssign() {
     if (!assignWindow_ || !assignWindow_->isVisible()) {
         assignWindow_.reset();
         assignWindow_ =
-            std::make_unique<AssignButtons>(program_, box_, AssignButtons::currentScreen(program_));
+            std::make_unique<AssignButtons>(program_, box_, program_.forms.currentScreen());
     }
     assignWindow_->show();
     assignWindow_->raise();
     assignWindow_->activateWindow();
 }
 
-SetupMenu& InputButtons::operatorMenu() const {
-    return program_.forms.setupMenu(menuOf(AssignButtons::currentScreen(program_)));
-}
+MenuKind InputButtons::operatorMenu() const { return menuOf(program_.forms.currentScreen()); }
 
 QString InputButtons::transmitterName(int transmitter) const {
-    const ScreenPair screen = AssignButtons::currentScreen(program_);
+    const ScreenPair screen = program_.forms.currentScreen();
     if (transmitter >= 1 && transmitter <= teamsOf(screen) * playersPerTeamOf(screen)) {
-        const QString name = operatorMenu().playerNameBox(transmitter)->text();
+        const QString name = program_.forms.playerName(menuOf(screen), transmitter);
         if (!name.isEmpty()) return name;
     }
     if (transmitter == box_.extraTransmitter()) return QStringLiteral("the extra transmitter");
@@ -134,11 +157,7 @@ void InputButtons::onNotice(buttons::InputBox::NoticeKind kind, const QString& t
     // Over the set-up menu, on the operator's side, and never modal nor
     // taking the focus: the match goes on, and the operator's keys still
     // reach the play screen, while the message waits to be read.
-    auto* message = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok,
-                                    &operatorMenu());
-    message->setObjectName(QStringLiteral("buttonsNotice"));
-    message->setAttribute(Qt::WA_DeleteOnClose);
-    message->setAttribute(Qt::WA_ShowWithoutActivating);
-    message->setModal(false);
-    message->show();
+    program_.dialogs.notice(text, Dialogs::Icon::Warning,
+                            &program_.forms.setupMenuWindow(operatorMenu()),
+                            QStringLiteral("buttonsNotice"));
 }

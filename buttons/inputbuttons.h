@@ -12,9 +12,10 @@
 
 #include "buttons/inputbox.h"
 
+#include "app/screenpair.h"
+
 class AssignButtons;
 class Program;
-class SetupMenu;
 
 // Buttons on input devices as the program's interface, on the operator's
 // side: the saved assignment, the devices' notices, the Assign Buttons
@@ -26,6 +27,12 @@ class InputButtons final : public QObject {
 public:
     InputButtons(Program& program, buttons::InputBox& box);
     ~InputButtons() override;
+
+    // Offers Assign Buttons in the set-up menus' "&Match" menu, for as long
+    // as the program has buttons on input devices.
+    static void install(Program& program);
+    // The program's buttons on input devices, if they are its interface.
+    static InputButtons* of(const Program& program);
 
     // The assignment saved in the configuration folder; a file that cannot
     // be read is named, and the buttons start unassigned.
@@ -54,7 +61,7 @@ private:
     void onNotice(buttons::InputBox::NoticeKind kind, const QString& text);
     void onBuzz(const buttons::InputBox::Buzz& buzz, bool presented);
     void putOnLine();
-    SetupMenu& operatorMenu() const;
+    MenuKind operatorMenu() const;
 
     Program& program_;
     buttons::InputBox& box_;

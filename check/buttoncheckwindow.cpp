@@ -8,13 +8,11 @@
 #include <QScopedValueRollback>
 #include <QVBoxLayout>
 
+#include "app/matchscreen.h"
 #include "app/program.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/responder.h"
-#include "menu/setupmenu.h"
-#include "options/formextrax.h"
-#include "play/playscreen.h"
 
 namespace {
 
@@ -49,7 +47,7 @@ QString tileStyle(int team, bool heard, bool stuck) {
 ButtonCheckWindow* ButtonCheckWindow::find(Program& program) {
     for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
         if (!program.forms.isLoaded(kind)) continue;
-        for (auto* w : program.forms.setupMenu(kind).findChildren<ButtonCheckWindow*>(
+        for (auto* w : program.forms.setupMenuWindow(kind).findChildren<ButtonCheckWindow*>(
                  Qt::FindDirectChildrenOnly)) {
             if (!w->restored_) return w;
         }
@@ -57,11 +55,11 @@ ButtonCheckWindow* ButtonCheckWindow::find(Program& program) {
     return nullptr;
 }
 
-ButtonCheckWindow* ButtonCheckWindow::open(Program& program, SetupMenu& menu) {
+ButtonCheckWindow* ButtonCheckWindow::open(Program& program, QWidget* menu) {
     ButtonCheckWindow* window = find(program);
     if (!window) {
-        PlayScreen& screen = program.forms.playScreen(menu.currentScreen());
-        window = new ButtonCheckWindow(program, menu, screen);
+        MatchScreen& screen = program.forms.matchScreen(program.forms.menuScreen(menu));
+        window = new ButtonCheckWindow(program, *menu, screen);
         window->setAttribute(Qt::WA_DeleteOnClose);
     }
     window->show();
@@ -70,8 +68,13 @@ ButtonCheckWindow* ButtonCheckWindow::open(Program& program, SetupMenu& menu) {
     return window;
 }
 
-ButtonCheckWindow::ButtonCheckWindow(Program& program, SetupMenu& menu, PlayScreen& screen)
-    : QWidget(&menu, Qt::Window), program_(program), menu_(&menu), screen_(&screen) {
+ButtonCheckWindow::ButtonCheckWindow(Program& program, QWidget& menu, MatchScreen& screen)
+    : QWidget(&menu, Qt::Window),
+      program_(program),
+      menu_(&menu),
+      menuKind_(menuOf(screen.screenPair())),
+      screen_(&screen),
+      screenWidget_(screen.screenWidget()) {
     setObjectName(QStringLiteral("FormCheckButtons"));
     setWindowTitle(QStringLiteral("Check Buttons"));
     // The contestant panel of the simulated interface takes its keys while
@@ -79,23 +82,19 @@ ButtonCheckWindow::ButtonCheckWindow(Program& program, SetupMenu& menu, PlayScre
     setProperty("takesContestantKeys", true);
 
     const int model = program_.state.InterfaceModel;
-    check_ = std::make_unique<check::ButtonCheck>(model, screen.screen(),
-                                                  buzzlink::usesUsbPoll(model, screen.screen()));
+    check_ = std::make_unique<check::ButtonCheck>(
+        model, screen.screenPair(), buzzlink::usesUsbPoll(model, screen.screenPair()));
     buildTiles();
 
     // The play screen's own poll and clocks wait while the check talks to
     // the interface; the check hands them back as they were.
-    screen.pauseLink(true);
-    timer1Was_ = screen.Timer1->isActive();
-    timer2Was_ = screen.Timer2->isActive();
-    screen.Timer1->stop();
-    screen.Timer2->stop();
+    screen.holdPlay();
 
     speakerOff_ = new QTimer(this);
     speakerOff_->setSingleShot(true);
     speakerOff_->setInterval(100);
     connect(speakerOff_, &QTimer::timeout, this, [this] {
-        const int source = menu_ ? menu_->ComboSound->currentIndex() : 0;
+        const int source = menu_ ? program_.forms.soundSource(menuKind_) : 0;
         if (buzzlink::soundtimerWritesOff(check_->screen(), source)) {
             program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
         }
@@ -126,7 +125,7 @@ void ButtonCheckWindow::buildTiles() {
     const int n = playersPerTeamOf(screen);
     auto* teams = new QHBoxLayout;
     for (int t = 0; t < teamsOf(screen); ++t) {
-        QString teamName = menu_ ? menu_->teamNameBox(t)->text() : QString();
+        QString teamName = menu_ ? program_.forms.teamName(menuKind_, t) : QString();
         if (teamName.isEmpty()) teamName = QStringList{"Alpha", "Beta", "Gamma"}[t];
         auto* box = new QGroupBox(teamName, this);
         box->setObjectName(QStringLiteral("team%1").arg(t));
@@ -178,19 +177,19 @@ QLabel* ButtonCheckWindow::tile(int player) const {
 QString ButtonCheckWindow::playerName(int player) const {
     QString name;
     if (menu_ && player >= 1 && player <= check_->players()) {
-        name = menu_->playerNameBox(player)->text();
+        name = program_.forms.playerName(menuKind_, player);
     }
     return name.isEmpty() ? QStringLiteral("Player %1").arg(player) : name;
 }
 
 int ButtonCheckWindow::extraTransmitterEntry() const {
-    return program_.forms.formextrax().Comboxmitter->currentIndex();
+    return program_.forms.extraTransmitterEntry();
 }
 
 void ButtonCheckWindow::pollTick() {
     // The recovery's messages are modal and the timer goes on firing in
     // their event loop: one tick at a time.
-    if (inTick_ || restored_ || !screen_) return;
+    if (inTick_ || restored_ || !screenWidget_) return;
     const QScopedValueRollback<bool> inTick(inTick_, true);
     const int model = program_.state.InterfaceModel;
     if (check_->usb()) {
@@ -224,7 +223,7 @@ void ButtonCheckWindow::sound(int player) {
     const buzzlink::Decoder decoder =
         check_->usb() || decoders.empty() ? buzzlink::Decoder::UsbWired : decoders.front();
     buzzlink::ScreenSettings settings;
-    settings.soundSource = menu_->ComboSound->currentIndex();
+    settings.soundSource = program_.forms.soundSource(menuKind_);
     const buzzlink::Responder r =
         buzzlink::responderActions(decoder, check_->screen(), player, settings, false);
     if (r.playTeamSound) {
@@ -267,10 +266,7 @@ void ButtonCheckWindow::restoreScreen() {
         speakerOff_->stop();
         program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
     }
-    if (!screen_) return;
-    screen_->pauseLink(false);
-    if (timer1Was_) screen_->Timer1->start();
-    if (timer2Was_) screen_->Timer2->start();
+    if (screenWidget_) screen_->resumePlay();
 }
 
 void ButtonCheckWindow::closeEvent(QCloseEvent* event) {
@@ -295,4 +291,11 @@ bool ButtonCheckWindow::askRetry() {
 void ButtonCheckWindow::endProgram() {
     restoreScreen();
     program_.endProgram();
+}
+
+void check::installCheckButtons(Program& program) {
+    program.operatorWindows().add(
+        {QStringLiteral("Check &Buttons..."), QKeySequence(),
+         [&program](QWidget* menu) { ButtonCheckWindow::open(program, menu); },
+         QStringLiteral("mnuCheckButtons")});
 }

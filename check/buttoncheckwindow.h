@@ -13,9 +13,10 @@
 #include "check/buttoncheck.h"
 #include "check/checklink.h"
 
+#include "app/screenpair.h"
+
+class MatchScreen;
 class Program;
-class PlayScreen;
-class SetupMenu;
 
 // The operator's button check before a match: one tile per player of the
 // screen pair, grouped by team, lit with a count as each player is heard.
@@ -26,17 +27,17 @@ class ButtonCheckWindow final : public QWidget, private check::CheckView {
     Q_OBJECT
 
 public:
-    // Opens the program's one check (or brings it forward) for the menu's
-    // play screen of the current team count.
-    static ButtonCheckWindow* open(Program& program, SetupMenu& menu);
+    // Opens the program's one check (or brings it forward) for the set-up
+    // menu's play screen of the current team count.
+    static ButtonCheckWindow* open(Program& program, QWidget* menu);
     // The program's open check, if any.
     static ButtonCheckWindow* find(Program& program);
 
-    ButtonCheckWindow(Program& program, SetupMenu& menu, PlayScreen& screen);
+    ButtonCheckWindow(Program& program, QWidget& menu, MatchScreen& screen);
     ~ButtonCheckWindow() override;
 
     const check::ButtonCheck& results() const { return *check_; }
-    PlayScreen* playScreen() const { return screen_; }
+    MatchScreen* playScreen() const { return screenWidget_ ? screen_ : nullptr; }
 
     // The player's tile (1 to the screen's players), nullptr for others.
     QLabel* tile(int player) const;
@@ -67,8 +68,11 @@ private:
     void endProgram() override;
 
     Program& program_;
-    QPointer<SetupMenu> menu_;
-    QPointer<PlayScreen> screen_;
+    QPointer<QWidget> menu_;
+    MenuKind menuKind_;
+    MatchScreen* screen_;
+    // Null once the play screen is gone.
+    QPointer<QWidget> screenWidget_;
     std::unique_ptr<check::ButtonCheck> check_;
     std::vector<QLabel*> tiles_;  // player p at p - 1
     QLabel* notHeard_ = nullptr;
@@ -80,6 +84,9 @@ private:
     bool inTick_ = false;
     bool restored_ = false;
     // What the play screen was doing when the check began.
-    bool timer1Was_ = false;
-    bool timer2Was_ = false;
 };
+
+namespace check {
+// Offers the button check in the set-up menus' "&Match" menu.
+void installCheckButtons(Program& program);
+}  // namespace check

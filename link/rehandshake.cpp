@@ -1,6 +1,6 @@
 #include "link/rehandshake.h"
 
-#include "app/handshake.h"
+#include "link/handshake.h"
 
 namespace buzzlink {
 

@@ -8,7 +8,6 @@
 #include "app/program.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
-#include "record/recordui.h"
 
 namespace {
 
@@ -48,15 +47,10 @@ void SetupMenu::buildMatchMenu() {
     mnuMatch->addSeparator();
     mnuNewMatch = mnuMatch->addAction(QStringLiteral("New Match"));
     mnuNewMatch->setObjectName(QStringLiteral("mnuNewMatch"));
-    mnuMatch->addSeparator();
-    mnuMatchRecord = mnuMatch->addAction(QStringLiteral("Match &Record..."));
-    mnuMatchRecord->setObjectName(QStringLiteral("mnuMatchRecord"));
 
     connect(mnuUndoScore, &QAction::triggered, this, [this] { mnuUndoScore_Click(); });
     connect(mnuRedoScore, &QAction::triggered, this, [this] { mnuRedoScore_Click(); });
     connect(mnuNewMatch, &QAction::triggered, this, [this] { mnuNewMatch_Click(); });
-    connect(mnuMatchRecord, &QAction::triggered, this,
-            [this] { record::openRecordWindow(program_); });
     qApp->installEventFilter(new MatchKeys(*this));
 }
 

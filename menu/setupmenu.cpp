@@ -7,13 +7,12 @@
 
 #include "app/numbers.h"
 #include "app/program.h"
-#include "app/titleform.h"
-#include "check/buttoncheckwindow.h"
 #include "menu/matchbox.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/filecommands.h"
+#include "title/titleform.h"
 
 namespace {
 
@@ -287,35 +286,36 @@ void SetupMenu::buildMenus() {
 }
 
 // Aids for the operator that the menu's own design has no place for: the
-// button check in the Match menu after the others, and the line at the
-// foot of the window that says how the last buzz-in was decided.
+// operator windows of the program's capabilities in the Match menu after
+// the others, and the line at the foot of the window that says how the last
+// buzz-in was decided.
 void SetupMenu::buildOperatorAids() {
     mnuMatch->addSeparator();
-    mnuCheckButtons =
-        addItem(mnuMatch, QStringLiteral("Check &Buttons..."), QStringLiteral("mnuCheckButtons"));
-    connect(mnuCheckButtons, &QAction::triggered, this,
-            [this] { ButtonCheckWindow::open(program_, *this); });
-    mnuAssignButtons =
-        addItem(mnuMatch, QStringLiteral("Assign &Buttons..."), QStringLiteral("mnuAssignButtons"));
-    // Only buttons on input devices are assigned here; a lockout box's
-    // transmitters come with their numbers.
-    mnuAssignButtons->setStatusTip(
-        QStringLiteral("USB buttons, game controllers or keyboards as buzzers "
-                       "(torvanel --interface input)"));
-    auto followInterface = [this] { mnuAssignButtons->setEnabled(program_.canAssignButtons()); };
-    followInterface();
-    connect(mnuMatch, &QMenu::aboutToShow, this, followInterface);
-    connect(mnuAssignButtons, &QAction::triggered, this, [this] { mnuAssignButtons_Click(); });
+    OperatorWindows& windows = program_.operatorWindows();
+    for (const OperatorWindow& entry : windows.entries())
+        addOperatorWindow(entry);
+    connect(&windows, &OperatorWindows::added, this,
+            [this](const OperatorWindow& entry) { addOperatorWindow(entry); });
 
     decisionLine = new QLabel(this);
     decisionLine->setObjectName(QStringLiteral("decisionLine"));
     decisionLine->setText(program_.decision().text);
     statusBar()->addWidget(decisionLine, 1);
+    connect(&program_.notifier(), &ProgramNotifier::decisionChanged, this,
+            [this](const DecisionNote& note) { decisionLine->setText(note.text); });
 }
 
-void SetupMenu::showDecision(const QString& text) { decisionLine->setText(text); }
-
-void SetupMenu::mnuAssignButtons_Click() { program_.assignButtons(); }
+void SetupMenu::addOperatorWindow(const OperatorWindow& entry) {
+    QAction* item = addItem(mnuMatch, entry.text, entry.objectName);
+    item->setShortcut(entry.shortcut);
+    item->setStatusTip(entry.statusTip);
+    connect(item, &QAction::triggered, this, [this, open = entry.open] { open(this); });
+    if (entry.enabled) {
+        auto follow = [item, enabled = entry.enabled] { item->setEnabled(enabled()); };
+        follow();
+        connect(mnuMatch, &QMenu::aboutToShow, item, follow);
+    }
+}
 
 void SetupMenu::connectHandlers() {
     connect(ComboTeams, &QComboBox::currentIndexChanged, this, [this] { ComboTeams_Click(); });

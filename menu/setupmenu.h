@@ -13,6 +13,7 @@
 #include "app/programstate.h"
 #include "app/screenpair.h"
 
+struct OperatorWindow;
 class Program;
 class PlayScreen;
 class QEvent;
@@ -133,7 +134,6 @@ public:
     QAction* mnuUndoScore;
     QAction* mnuRedoScore;
     QAction* mnuNewMatch;
-    QAction* mnuMatchRecord;  // "Match &Record...": the record window
 
     // --- Event handlers ---------------------------------------------------
     //
@@ -176,18 +176,10 @@ public:
     void mnuRedoScore_Click();
     void mnuNewMatch_Click();
 
-    // The operator's aids before and during a match, in the Match menu.
-    QAction* mnuCheckButtons;
-    // Binds buttons on input devices to players; enabled only when they are
-    // the interface.
-    QAction* mnuAssignButtons;
-    void mnuAssignButtons_Click();
-
     // The line at the foot of the menu that says how the last buzz-in was
     // decided (a tie drawn, a second respondent waiting); empty after a
-    // clear. Program::showDecision fills it on both menus.
+    // clear. It follows the program's decision note.
     QLabel* decisionLine;
-    void showDecision(const QString& text);
 
     // This menu's play screen for the current team count (TeamText).
     ScreenPair currentScreen() const;
@@ -221,6 +213,7 @@ private:
     void buildMenus();
     void buildMatchMenu();
     void buildOperatorAids();
+    void addOperatorWindow(const OperatorWindow& entry);
     void connectHandlers();
 
     SetupMenu& otherMenu() const;

@@ -1,6 +1,7 @@
 // The play screen's part in the match record and in taking back score
 // changes. Every report here is made after the screen has acted, so keeping
 // a record never stands between a buzz-in and the audience.
+#include <algorithm>
 #include <bit>
 
 #include <QAction>
@@ -297,4 +298,33 @@ void PlayScreen::recordMatchStarted(const QString& how) {
     clockRunning_ = Timer2->isActive();
     timerRunning_ = Timer1->isActive();
     recordEvent(EventKind::MatchStarted, data);
+}
+
+void PlayScreen::restoreMatch(const std::vector<int>& scores, int clockLeft) {
+    for (int t = 0; t < variant().teams && t < static_cast<int>(scores.size()); ++t) {
+        const int value = scores[std::size_t(t)];
+        score(t) = std::int16_t(value);
+        scoreLabel(t)->setText(QString::number(value));
+    }
+    // The screen takes a stopped clock from the menu whenever it comes to
+    // the front, so the time goes there as the set-up menu button leaves it.
+    const countdown::ClockTime left{std::int16_t(std::min(clockLeft / 60, 999)),
+                                    std::int16_t(clockLeft % 60)};
+    Timer2->stop();
+    menu().Texttimer[6]->setText(countdown::clockText(left));
+    Form_Activate();
+}
+
+void PlayScreen::holdPlay() {
+    pauseLink(true);
+    timer1Held_ = Timer1->isActive();
+    timer2Held_ = Timer2->isActive();
+    Timer1->stop();
+    Timer2->stop();
+}
+
+void PlayScreen::resumePlay() {
+    pauseLink(false);
+    if (timer1Held_) Timer1->start();
+    if (timer2Held_) Timer2->start();
 }

@@ -13,7 +13,7 @@
 #include "app/objecthost.h"
 #include "app/program.h"
 #include "app/usbhost.h"
-#include "check/decisionline.h"
+#include "link/decisionline.h"
 #include "link/dispatch.h"
 #include "link/rehandshake.h"
 #include "link/secondplace.h"
@@ -861,7 +861,7 @@ void PlayScreen::stopPolling() { porttimer->stop(); }
 void PlayScreen::reportDecision(const buzzlink::Decision& decision) {
     const SetupMenu& m = menu();
     const auto name = [&m](int player) { return m.playerNameBox(player)->text(); };
-    program_.showDecision(check::decisionNote(decision, name));
+    program_.showDecision(buzzlink::decisionNote(decision, name));
 }
 
 void PlayScreen::endProgram() {

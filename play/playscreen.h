@@ -9,13 +9,14 @@
 #include <QWidget>
 
 #include "app/controls.h"
+#include "app/matchrecorder.h"
+#include "app/matchscreen.h"
 #include "app/screenpair.h"
 #include "link/screenlink.h"
 #include "play/playvariant.h"
 #include "play/scaledlabel.h"
 #include "play/scorehistory.h"
 #include "play/tabbutton.h"
-#include "record/matchrecorder.h"
 
 class Program;
 class SetupMenu;
@@ -35,7 +36,7 @@ class QAction;
 // through the screen's ScreenLink, the USB lockout (model 199, on
 // PlayScreen2_4 only) through the USB module's control, created from the
 // program's object host before the first USB tick.
-class PlayScreen final : public QWidget, private buzzlink::LinkView {
+class PlayScreen final : public QWidget, public MatchScreen, private buzzlink::LinkView {
     Q_OBJECT
 
     // First, so that the link exists before ResponseCode and ResponderNumber
@@ -166,7 +167,14 @@ public:
     QObject* usbControl() const { return usb_.get(); }
     // One reading of the USB module's port 0 as the USB tick takes it (the
     // control is created at the first): 255 is nobody pressing, 0 no reading.
-    std::int16_t readUsbPort();
+    std::int16_t readUsbPort() override;
+
+    // MatchScreen
+    ScreenPair screenPair() const override { return screen(); }
+    QWidget* screenWidget() override { return this; }
+    void restoreMatch(const std::vector<int>& scores, int clockLeft) override;
+    void holdPlay() override;
+    void resumePlay() override;
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.
@@ -276,7 +284,6 @@ private:
     void buildScoreActions();
     void recordEvent(record::EventKind kind, const QJsonObject& data = {});
     void recordClear(const char* how, const QString& cleared);
-    void recordArmed(const char* how);
     void recordScore(int team, std::int16_t before, const char* how, Qt::MouseButton button,
                      int multiplier);
     void recordTimerStart(const char* kind);
@@ -305,6 +312,9 @@ private:
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;
     bool linkPaused_ = false;
+    // Whether each timer ran when another window took the interface.
+    bool timer1Held_ = false;
+    bool timer2Held_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

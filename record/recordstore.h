@@ -9,7 +9,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 
 struct sqlite3;
 

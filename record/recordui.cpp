@@ -1,17 +1,17 @@
 #include "record/recordui.h"
 
+#include <map>
+#include <vector>
+
 #include <QApplication>
 #include <QDateTime>
 #include <QJsonArray>
-#include <QMessageBox>
 #include <QPointer>
 #include <QTimer>
 
+#include "app/matchscreen.h"
+#include "app/operatorwindows.h"
 #include "app/program.h"
-#include "app/titleform.h"
-#include "menu/setupmenu.h"
-#include "play/countdown.h"
-#include "play/playscreen.h"
 #include "record/recordwindow.h"
 #include "record/storerecorder.h"
 
@@ -19,33 +19,23 @@ namespace record {
 
 namespace {
 
-// The screen pair the title form's team and player counts select.
-ScreenPair currentPair(Program& program) {
-    TitleForm& title = program.forms.titleForm();
-    return screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
+// The store of each program that keeps one, as useStore made it so: the
+// program itself only knows a recorder.
+std::map<const Program*, StoreRecorder*>& stores() {
+    static std::map<const Program*, StoreRecorder*> map;
+    return map;
 }
 
-StoreRecorder* storeOf(Program& program) {
-    return dynamic_cast<StoreRecorder*>(&program.recorder());
-}
-
-}  // namespace
-
-namespace {
-
-SetupMenu* visibleMenu(Program& program) {
-    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        if (program.forms.isLoaded(m) && program.forms.setupMenu(m).isVisible())
-            return &program.forms.setupMenu(m);
-    }
-    return nullptr;
+StoreRecorder* storeOf(const Program& program) {
+    const auto found = stores().find(&program);
+    return found == stores().end() ? nullptr : found->second;
 }
 
 // A problem found during start-up waits for the set-up menu, so that the box
 // comes up beside it.
 void tellWhenMenuIsUp(Program& program, QPointer<QObject> context, const QString& text) {
     if (!context) return;
-    if (visibleMenu(program)) {
+    if (program.forms.visibleMenu()) {
         showRecordProblem(program, text);
         return;
     }
@@ -56,19 +46,17 @@ void tellWhenMenuIsUp(Program& program, QPointer<QObject> context, const QString
 }  // namespace
 
 void showRecordProblem(Program& program, const QString& text) {
-    auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok,
-                                visibleMenu(program));
-    box->setObjectName(QLatin1String(kProblemBoxName));
-    box->setWindowModality(Qt::NonModal);
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    // The operator may be in the middle of a question: the keys stay with
-    // the play screen.
-    box->setAttribute(Qt::WA_ShowWithoutActivating);
-    box->show();
+    program.dialogs.notice(text, Dialogs::Icon::Warning, program.forms.visibleMenu(),
+                           QLatin1String(kProblemBoxName));
 }
 
 void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
     program.setRecorder(store);
+    stores()[&program] = &store;
+    QObject::connect(&contextObject, &QObject::destroyed, [&program, &store] {
+        const auto found = stores().find(&program);
+        if (found != stores().end() && found->second == &store) stores().erase(found);
+    });
     QPointer<QObject> context = &contextObject;
     if (!store.movedAside().isEmpty()) {
         tellWhenMenuIsUp(program, context,
@@ -113,21 +101,15 @@ bool offerResume(Program& program) {
         return false;
     }
 
-    PlayScreen& screen = program.forms.playScreen(currentPair(program));
+    const ScreenPair pair = program.forms.currentScreen();
+    std::vector<int> values;
     QJsonArray scores;
-    for (int t = 0; t < screen.variant().teams; ++t) {
+    for (int t = 0; t < teamsOf(pair); ++t) {
         const int value = std::clamp(m.state.score(t), -32768, 32767);
-        screen.score(t) = std::int16_t(value);
-        screen.scoreLabel(t)->setText(QString::number(value));
+        values.push_back(value);
         scores.append(value);
     }
-    // The screen takes a stopped clock from the menu whenever it comes to
-    // the front, so the time goes there as the set-up menu button leaves it.
-    const countdown::ClockTime left{std::int16_t(std::min(m.clockLeft / 60, 999)),
-                                    std::int16_t(m.clockLeft % 60)};
-    screen.Timer2->stop();
-    screen.menu().Texttimer[6]->setText(countdown::clockText(left));
-    screen.Form_Activate();
+    program.forms.matchScreen(pair).restoreMatch(values, m.clockLeft);
     program.recorder().record(EventKind::MatchResumed,
                               {{"from", m.match.id}, {"scores", scores}, {"clock", m.clockLeft}});
     return true;
@@ -155,6 +137,12 @@ QWidget* openRecordWindow(Program& program) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
+}
+
+void installMatchRecord(Program& program) {
+    program.operatorWindows().add({QStringLiteral("Match &Record..."), QKeySequence(),
+                                   [&program](QWidget*) { openRecordWindow(program); },
+                                   QStringLiteral("mnuMatchRecord")});
 }
 
 }  // namespace record

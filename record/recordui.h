@@ -33,4 +33,7 @@ void endRecord(Program& program, const QString& how);
 // Opens (or raises) the operator's record window.
 QWidget* openRecordWindow(Program& program);
 
+// Offers the record window in the set-up menus' "&Match" menu.
+void installMatchRecord(Program& program);
+
 }  // namespace record

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/clock.h"
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 #include "record/matchstate.h"
 #include "record/recordstore.h"
 

@@ -33,9 +33,9 @@ struct ScoringRules {
 
 // One player's press on a toss-up and how it was ruled.
 struct Buzz {
-    int team = 0;    // 0-based team of the match
-    int player = 0;  // index into that team's `players`
-    QDateTime time;  // when the press was decided, with its zone
+    int team = 0;              // 0-based team of the match
+    int player = 0;            // index into that team's `players`
+    QDateTime time;            // when the press was decided, with its zone
     std::optional<int> value;  // the ruling's points; unset until ruled
 };
 

@@ -3,11 +3,11 @@
 #include <QFileInfo>
 
 #include "app/program.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "setup/loader.h"
-#include "setup/recordwindows.h"
 #include "setup/savefile.h"
+#include "setup/setupwindows.h"
+#include "title/titleform.h"
 
 namespace setup {
 namespace {

@@ -6,12 +6,12 @@
 #include "app/controls.h"
 #include "app/numbers.h"
 #include "app/program.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
-#include "setup/recordwindows.h"
 #include "setup/savefile.h"
+#include "setup/setupwindows.h"
+#include "title/titleform.h"
 
 namespace setup {
 namespace {

@@ -8,12 +8,9 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/matchscreen.h"
 #include "app/program.h"
-#include "app/titleform.h"
 #include "link/decoders.h"
-#include "menu/setupmenu.h"
-#include "options/formextrax.h"
-#include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
 
@@ -170,26 +167,22 @@ QPushButton* ContestantPanel::playerButton(int player) const {
 
 void ContestantPanel::refresh() {
     ScreenPair screen = ScreenPair::P2_4;
-    if (program_.forms.titleFormLoaded()) {
-        const TitleForm& title = program_.forms.titleForm();
-        screen = screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
-    }
+    if (program_.forms.titleFormLoaded()) screen = program_.forms.currentScreen();
     if (!built_ || screen != screen_) {
         screen_ = screen;
         rebuild();
     }
 
     const MenuKind menuKind = menuOf(screen_);
-    const SetupMenu* menu =
-        program_.forms.isLoaded(menuKind) ? &program_.forms.setupMenu(menuKind) : nullptr;
+    const bool menu = program_.forms.isLoaded(menuKind);
     const int n = playersPerTeamOf(screen_);
     for (int t = 0; t < teamsOf(screen_); ++t) {
-        QString team = menu ? menu->teamNameBox(t)->text() : QString();
+        QString team = menu ? program_.forms.teamName(menuKind, t) : QString();
         if (team.isEmpty()) team = QStringList{"Alpha", "Beta", "Gamma"}[t];
         teamLabels_[t]->setText(team);
         for (int i = 0; i < n; ++i) {
             const int p = t * n + i + 1;
-            QString name = menu ? menu->playerNameBox(p)->text() : QString();
+            QString name = menu ? program_.forms.playerName(menuKind, p) : QString();
             if (name.isEmpty()) name = QStringLiteral("Player %1").arg(p);
             playerButtons_[p - 1]->setText(
                 QStringLiteral("%1  %2").arg(keyName(kTeamKeys[t][i]), name));
@@ -199,11 +192,11 @@ void ContestantPanel::refresh() {
     if (!extraButton_->isHidden()) {
         QString whose = QStringLiteral("not in use");
         if (program_.forms.formextraxLoaded()) {
-            const int entry = program_.forms.formextrax().Comboxmitter->currentIndex();
+            const int entry = program_.forms.extraTransmitterEntry();
             if (entry >= 0 && entry != buzzlink::kExtraNotInUse) {
                 const int p = entry + 1;
                 QString name =
-                    menu && p <= playerCount() ? menu->playerNameBox(p)->text() : QString();
+                    menu && p <= playerCount() ? program_.forms.playerName(menuKind, p) : QString();
                 whose = name.isEmpty() ? QStringLiteral("player %1").arg(p)
                                        : QStringLiteral("%1 (player %2)").arg(name).arg(p);
             }
@@ -403,7 +396,8 @@ bool ContestantPanel::playScreenActive() const {
     // button check) take the contestants' keys too.
     if (active->property("takesContestantKeys").toBool()) return true;
     for (ScreenPair s : kAllScreens) {
-        if (program_.forms.isLoaded(s) && &program_.forms.playScreen(s) == active) return true;
+        if (program_.forms.isLoaded(s) && program_.forms.matchScreen(s).screenWidget() == active)
+            return true;
     }
     return false;
 }

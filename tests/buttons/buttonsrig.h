@@ -8,8 +8,8 @@
 #include "app/clock.h"
 #include "app/random.h"
 #include "buttons/inputbox.h"
-#include "buttons/scriptedpresssource.h"
 #include "link/poll.h"
+#include "support/scriptedpresssource.h"
 
 // A generator that answers what the test says.
 class FixedRandom final : public Random {

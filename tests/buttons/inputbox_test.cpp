@@ -2,9 +2,9 @@
 // timestamps, through the box's side of the port protocol.
 #include <gtest/gtest.h>
 
-#include "app/commandline.h"
-#include "app/interfacestart.h"
 #include "buttonsrig.h"
+#include "shell/commandline.h"
+#include "shell/interfacestart.h"
 
 using buttons::InputBox;
 

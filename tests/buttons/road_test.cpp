@@ -16,7 +16,6 @@
 
 #include "app/controls.h"
 #include "app/program.h"
-#include "app/titleform.h"
 #include "buttons/assignbuttons.h"
 #include "buttons/inputbuttons.h"
 #include "buttonsrig.h"
@@ -28,8 +27,10 @@
 #include "options/formoptions.h"
 #include "play/playfixture.h"
 #include "play/playscreen.h"
+#include "shell/capabilities.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
+#include "title/titleform.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ struct ButtonRoad {
           screen((program.state.PortAddress = 888, program.state.InterfaceModel = 200,
                   program.forms.playScreen(ScreenPair::P2_4))),
           menu(program.forms.setupMenu(MenuKind::Players4)) {
+        installCapabilities(program);
         rig.box.setAssignment({});
         for (int p = 1; p <= 8; ++p)
             menu.playerNameBox(p)->setText(kNames[p - 1]);
@@ -174,12 +176,13 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     auto& rig = road.rig;
     road.program.forms.titleForm().PlayerText->setText(QStringLiteral("4"));
     SetupMenu& five = road.program.forms.setupMenu(MenuKind::Players5);
-    EXPECT_FALSE(road.menu.mnuAssignButtons->isEnabled()) << "not with a lockout box";
+    EXPECT_FALSE(road.menu.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled())
+        << "not with a lockout box";
 
     auto buttons = std::make_unique<InputButtons>(road.program, rig.box);
     for (SetupMenu* m : {&road.menu, &five}) {
         emit m->mnuMatch->aboutToShow();
-        EXPECT_TRUE(m->mnuAssignButtons->isEnabled());
+        EXPECT_TRUE(m->findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled());
     }
     // Nothing assigned yet: offered once start-up is over.
     road.dialogs.answers = {Dialogs::Answer::Yes};
@@ -206,7 +209,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     EXPECT_EQ(road.dialogs.messages.size(), 3u);
 
     // The other menu's item opens the window afresh, already knowing them.
-    five.mnuAssignButtons->trigger();
+    five.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->trigger();
     ASSERT_TRUE(buttons->assignWindow()->isVisible());
     EXPECT_EQ(buttons->assignWindow()->Labelprompt->text(), QStringLiteral("press Three's button"));
     buttons->assignWindow()->close();
@@ -255,7 +258,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     EXPECT_EQ(rig.box.assignment().bindings().size(), 2u);
 
     buttons.reset();
-    EXPECT_FALSE(road.program.canAssignButtons());
+    EXPECT_FALSE(InputButtons::of(road.program) != nullptr);
 }
 
 TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFresh) {

@@ -163,7 +163,7 @@ TEST(CheckWindow, ClosingPutsThePlayScreenBack) {
     s.namelabel->setText(QStringLiteral("Shown before"));
     ASSERT_TRUE(s.porttimer->isActive());
 
-    rig.f.menu.mnuCheckButtons->trigger();
+    rig.f.menu.findChild<QAction*>(QStringLiteral("mnuCheckButtons"))->trigger();
     ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->playScreen(), &s);

@@ -2,13 +2,13 @@
 
 #include <vector>
 
+#include "app/matchrecorder.h"
 #include "app/objecthost.h"
 #include "app/usbhost.h"
 #include "check/buttoncheckwindow.h"
 #include "link/decoders.h"
 #include "options/formextrax.h"
 #include "play/playfixture.h"
-#include "record/matchrecorder.h"
 #include "sim/simulatedusbmodule.h"
 #include "usb/usbcontrol.h"
 

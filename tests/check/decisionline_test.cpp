@@ -62,14 +62,14 @@ TEST_P(Tie, NamesWhoPressedTogetherAndWhoWasDrawn) {
     // Another source's note (the next press and how much later) takes the
     // same line and record; a set-up menu made afterwards shows it too.
     rig.f.t->showDecision(DecisionNote{QStringLiteral("Next: Name 2, 40 ms later."),
-                                       QJsonObject{{QStringLiteral("ms"), 40}}});
+                                       QJsonObject{{QStringLiteral("nextAfterMs"), 40}}});
     EXPECT_EQ(menu.decisionLine->text(), QStringLiteral("Next: Name 2, 40 ms later."));
     const MenuKind other =
         menuOf(c.screen) == MenuKind::Players4 ? MenuKind::Players5 : MenuKind::Players4;
     EXPECT_EQ(rig.f.t->forms.setupMenu(other).decisionLine->text(), menu.decisionLine->text());
     const KeptRecorder::Event* note = lastDecision(rig.recorder);
     ASSERT_NE(note, nullptr);
-    EXPECT_EQ(note->data.value(QStringLiteral("ms")).toInt(), 40);
+    EXPECT_EQ(note->data.value(QStringLiteral("nextAfterMs")).toInt(), 40);
     EXPECT_EQ(note->data.value(QStringLiteral("text")).toString(), menu.decisionLine->text());
     s.spacekey();
     EXPECT_EQ(rig.f.t->forms.setupMenu(other).decisionLine->text(), QString());

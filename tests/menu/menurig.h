@@ -7,13 +7,13 @@
 #include <QComboBox>
 #include <QKeyEvent>
 
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 namespace menutest {
 

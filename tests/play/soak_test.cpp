@@ -29,16 +29,16 @@
 
 #include "app/numbers.h"
 #include "app/objecthost.h"
-#include "app/titleform.h"
 #include "app/usbhost.h"
 #include "link/decoders.h"
 #include "link/responder.h"
 #include "options/formextrax.h"
 #include "play/countdown.h"
 #include "playfixture.h"
-#include "setup/recordwindows.h"
 #include "setup/setuprecord.h"
+#include "setup/setupwindows.h"
 #include "sim/simulatedusbmodule.h"
+#include "title/titleform.h"
 #include "usb/usbcontrol.h"
 
 namespace {

@@ -14,13 +14,13 @@
 #include "app/clock.h"
 #include "app/program.h"
 #include "app/random.h"
-#include "app/titleform.h"
 #include "play/playscreen.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
 #include "sim/simulatedinterface.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
+#include "title/titleform.h"
 
 namespace {
 

@@ -13,7 +13,6 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "play/countdown.h"
 #include "play/playscreen.h"
@@ -21,6 +20,7 @@
 #include "record/recordwindow.h"
 #include "record/storerecorder.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace record;
 
@@ -196,7 +196,8 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
             if (auto* r = qobject_cast<RecordWindow*>(w); r && r->isVisible()) found << r;
         return found;
     };
-    QAction* item = rig.t->forms.setupMenu(MenuKind::Players4).mnuMatchRecord;
+    QAction* item = rig.t->forms.setupMenu(MenuKind::Players4)
+                        .findChild<QAction*>(QStringLiteral("mnuMatchRecord"));
     EXPECT_EQ(item->text(), "Match &Record...");
     item->trigger();
     item->trigger();

@@ -3,12 +3,12 @@
 
 #include <QDir>
 
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "setup/loader.h"
 #include "setup/setupreader.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace setuptest;
 

@@ -4,7 +4,6 @@
 #include <QDir>
 
 #include "app/controls.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
@@ -12,6 +11,7 @@
 #include "setup/filecommands.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace setuptest;
 

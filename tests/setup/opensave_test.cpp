@@ -7,12 +7,12 @@
 #include <QDir>
 
 #include "app/controls.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace setuptest;
 

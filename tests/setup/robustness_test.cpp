@@ -7,7 +7,6 @@
 
 #include "app/controls.h"
 #include "app/numbers.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
@@ -18,6 +17,7 @@
 #include "setup/setuptestfiles.h"
 #include "setup/soundpaths.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace setuptest;
 using setup::SetupFileReader;

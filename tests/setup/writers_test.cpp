@@ -5,16 +5,16 @@
 #include <QDir>
 
 #include "app/controls.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/filecommands.h"
 #include "setup/loader.h"
-#include "setup/recordwindows.h"
 #include "setup/setuptestfiles.h"
+#include "setup/setupwindows.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 using namespace setuptest;
 

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 
-#include "app/titleform.h"
 #include "link/poll.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
@@ -12,6 +11,7 @@
 #include "sim/contestantpanel.h"
 #include "sim/simulatedusbmodule.h"
 #include "support/programfixture.h"
+#include "title/titleform.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <QJsonObject>
 #include <QStringList>
 
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 
 // The match recorder of the tests: every event kept in memory, in order.
 class MemoryRecorder final : public record::MatchRecorder {

@@ -1,11 +1,13 @@
 #include "support/programfixture.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFile>
 
-#include "app/titleform.h"
+#include "shell/capabilities.h"
+#include "title/titleform.h"
 
 TestProgram::TestProgram(int model, std::uint16_t portAddress) : box(model, clock, portAddress) {
     const QDir sounds(QStringLiteral(TORVANEL_SOUNDS_DIR));
@@ -14,13 +16,25 @@ TestProgram::TestProgram(int model, std::uint16_t portAddress) : box(model, cloc
     }
     program = std::make_unique<Program>(box, clock, sound, dialogs, random,
                                         ProgramPaths{programDir.path(), configDir.path()});
+    installCapabilities(*program);
+    program->addMatchObserver(formatCheck);
     program->setEndHandler([this] {
         ++ends;
         throw ProgramEnded{};
     });
 }
 
+void TestProgram::FormatCheck::record(record::EventKind kind, const QJsonObject& data) {
+    const QStringList documented = record::kindKeys(kind);
+    for (const QString& key : data.keys()) {
+        if (!documented.contains(key)) undocumented << record::kindName(kind) + u'.' + key;
+    }
+}
+
 TestProgram::~TestProgram() {
+    EXPECT_TRUE(formatCheck.undocumented.isEmpty())
+        << "recorded but not in the record's format (app/matchrecorder.h): "
+        << formatCheck.undocumented.join(QStringLiteral(", ")).toStdString();
     program.reset();
     flushDeletes();
 }

@@ -41,6 +41,14 @@ public:
     SeededRandom random{20261208};
     QTemporaryDir programDir;
     QTemporaryDir configDir;
+
+    // Watches everything the windows record and keeps each key the record's
+    // format does not list; a test program that saw one fails.
+    struct FormatCheck final : record::MatchRecorder {
+        void record(record::EventKind kind, const QJsonObject& data) override;
+        QStringList undocumented;
+    } formatCheck;
+
     std::unique_ptr<Program> program;
     int ends = 0;
 };

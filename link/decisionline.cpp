@@ -1,11 +1,11 @@
-#include "check/decisionline.h"
+#include "link/decisionline.h"
 
 #include <QJsonArray>
 #include <QStringList>
 
-namespace check {
+namespace buzzlink {
 
-QString decisionText(const buzzlink::Decision& decision, const std::function<QString(int)>& name) {
+QString decisionText(const Decision& decision, const std::function<QString(int)>& name) {
     if (decision.kind == buzzlink::Decision::Kind::Waiting) {
         if (decision.player > 0) {
             return QStringLiteral("Second place: %1 is waiting.").arg(name(decision.player));
@@ -20,8 +20,7 @@ QString decisionText(const buzzlink::Decision& decision, const std::function<QSt
         .arg(together.join(QStringLiteral(", ")), name(decision.player));
 }
 
-DecisionNote decisionNote(const buzzlink::Decision& decision,
-                          const std::function<QString(int)>& name) {
+DecisionNote decisionNote(const Decision& decision, const std::function<QString(int)>& name) {
     QJsonObject data;
     const bool tie = decision.kind == buzzlink::Decision::Kind::Tie;
     data[QStringLiteral("kind")] = tie ? QStringLiteral("tie") : QStringLiteral("waiting");
@@ -39,4 +38,4 @@ DecisionNote decisionNote(const buzzlink::Decision& decision,
     return DecisionNote{decisionText(decision, name), data};
 }
 
-}  // namespace check
+}  // namespace buzzlink

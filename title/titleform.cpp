@@ -1,4 +1,4 @@
-#include "app/titleform.h"
+#include "title/titleform.h"
 
 #include <QApplication>
 #include <QPainter>

@@ -9,15 +9,14 @@
 
 // The line at the foot of the set-up menus that tells the operator how the
 // last buzz-in was decided, and the same as an event of the match record.
-namespace check {
+namespace buzzlink {
 
 // "Tie: A, B pressed together; B was drawn." or "Second place: C is
 // waiting." `name` gives a player's name.
-QString decisionText(const buzzlink::Decision& decision, const std::function<QString(int)>& name);
+QString decisionText(const Decision& decision, const std::function<QString(int)>& name);
 
 // The decision as the operator is told of it: that line, and its parts for
 // the match record.
-DecisionNote decisionNote(const buzzlink::Decision& decision,
-                          const std::function<QString(int)>& name);
+DecisionNote decisionNote(const Decision& decision, const std::function<QString(int)>& name);
 
-}  // namespace check
+}  // namespace buzzlink

@@ -6,7 +6,7 @@
 #include <deque>
 
 #include "app/clock.h"
-#include "app/handshake.h"
+#include "link/handshake.h"
 #include "sim/simulatedinterface.h"
 
 namespace {

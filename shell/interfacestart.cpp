@@ -1,4 +1,4 @@
-#include "app/interfacestart.h"
+#include "shell/interfacestart.h"
 
 #include <algorithm>
 

@@ -9,22 +9,23 @@
 
 #include "app/applicationname.h"
 #include "app/clock.h"
-#include "app/commandline.h"
-#include "app/interfacestart.h"
 #include "app/pluginobjecthost.h"
 #include "app/program.h"
 #include "app/programfolder.h"
 #include "app/qtdialogs.h"
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
-#include "app/titleform.h"
 #include "buttons/inputbox.h"
 #include "buttons/inputbuttons.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
+#include "shell/capabilities.h"
+#include "shell/commandline.h"
+#include "shell/interfacestart.h"
 #include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
+#include "title/titleform.h"
 
 namespace {
 
@@ -93,6 +94,7 @@ int main(int argc, char* argv[]) {
                     ProgramPaths{findProgramFolder(QCoreApplication::applicationDirPath(),
                                                    QStringLiteral(TORVANEL_INSTALL_DATADIR)),
                                  findConfigFolder()});
+    installCapabilities(program);
     program.setObjectHost(objects);
     program.setUsbTransport(backend->usbModule.get());
     program.setInterfaceDescription(describe(choice), backend->isSimulated());

@@ -5,11 +5,11 @@
 #include <QTimer>
 
 #include "app/program.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
+#include "title/titleform.h"
 
 QString screenName(ScreenPair s) {
     switch (s) {
@@ -62,6 +62,41 @@ SetupMenu& Forms::setupMenu(MenuKind menu) { return obtain(menus_[index(menu)], 
 FormOptions& Forms::formOptions() { return obtain(options_); }
 
 Formextrax& Forms::formextrax() { return obtain(extrax_); }
+
+ScreenPair Forms::currentScreen() {
+    const TitleForm& title = titleForm();
+    return screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
+}
+
+MatchScreen& Forms::matchScreen(ScreenPair screen) { return playScreen(screen); }
+
+ScreenPair Forms::menuScreen(const QWidget* menu) {
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        if (isLoaded(m) && &setupMenu(m) == menu) return setupMenu(m).currentScreen();
+    }
+    return currentScreen();
+}
+
+QString Forms::teamName(MenuKind menu, int team) {
+    return setupMenu(menu).teamNameBox(team)->text();
+}
+
+QString Forms::playerName(MenuKind menu, int player) {
+    return setupMenu(menu).playerNameBox(player)->text();
+}
+
+int Forms::soundSource(MenuKind menu) { return setupMenu(menu).ComboSound->currentIndex(); }
+
+int Forms::extraTransmitterEntry() { return formextrax().Comboxmitter->currentIndex(); }
+
+QWidget& Forms::setupMenuWindow(MenuKind menu) { return setupMenu(menu); }
+
+QWidget* Forms::visibleMenu() {
+    for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
+        if (isLoaded(m) && setupMenu(m).isVisible()) return &setupMenu(m);
+    }
+    return nullptr;
+}
 
 bool Forms::isLoaded(ScreenPair screen) const { return static_cast<bool>(screens_[index(screen)]); }
 

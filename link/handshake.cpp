@@ -1,4 +1,4 @@
-#include "app/handshake.h"
+#include "link/handshake.h"
 
 #include "link/serialread.h"
 

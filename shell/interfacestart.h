@@ -8,7 +8,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/commandline.h"
+#include "shell/commandline.h"
 
 class Clock;
 class Dialogs;

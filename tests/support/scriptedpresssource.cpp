@@ -1,4 +1,4 @@
-#include "buttons/scriptedpresssource.h"
+#include "support/scriptedpresssource.h"
 
 namespace buttons {
 

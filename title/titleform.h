@@ -4,7 +4,7 @@
 #include <QLineEdit>
 #include <QWidget>
 
-#include "app/handshake.h"
+#include "link/handshake.h"
 
 class Program;
 class PlayScreen;

@@ -11,9 +11,9 @@
 #include <QTemporaryDir>
 
 #include "app/clock.h"
-#include "app/interfacestart.h"
+#include "app/fakeppdev.h"
 #include "app/ppdevport.h"
-#include "fakeppdev.h"
+#include "shell/interfacestart.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
 #include "support/scripteddialogs.h"
@@ -175,10 +175,9 @@ TEST(InterfaceStart, TheSimulationRunsOnlyWhenAskedForAndAMissingPortIsExplained
             EXPECT_TRUE(shown.text.contains(QLatin1String(c.told[i]))) << shown.text.toStdString();
             // Never the box's power and cable: the box was not even asked.
             EXPECT_FALSE(shown.text.contains(QStringLiteral("cable"))) << shown.text.toStdString();
-            EXPECT_EQ(shown.choices,
-                      QStringList({QStringLiteral("Retry"), QStringLiteral("Quit"),
-                                   QStringLiteral("Practice without a lockout box"),
-                                   QStringLiteral("Use USB buttons")}));
+            EXPECT_EQ(shown.choices, QStringList({QStringLiteral("Retry"), QStringLiteral("Quit"),
+                                                  QStringLiteral("Practice without a lockout box"),
+                                                  QStringLiteral("Use USB buttons")}));
             EXPECT_EQ(shown.icon, Dialogs::Icon::Critical);
         }
         if (!backend) continue;

@@ -1,13 +1,13 @@
-#include "setup/recordwindows.h"
+#include "setup/setupwindows.h"
 
 #include "app/controls.h"
 #include "app/program.h"
-#include "app/titleform.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/soundpaths.h"
+#include "title/titleform.h"
 
 namespace setup {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/commandline.h"
+#include "shell/commandline.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,0 +1,150 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
+// What the windows tell the match record. The play screens, the set-up menus
+// and the link report each thing that changes a match after they have done
+// it; the recorder stamps it with the match time and the wall-clock time and
+// keeps it. The windows never wait for it: a recorder that writes to disk
+// queues the event and returns.
+//
+// A match begins with MatchStarted (the screen pair is shown, or the
+// operator chose New Match) and carries everything needed to put it back on
+// the boards; ScoreChanged and the clock's events after it keep that state
+// current. ProgramEnded ends the current match cleanly; a match with no end
+// was interrupted (the process died or the machine lost power). Events
+// before the first MatchStarted belong to the match that follows.
+namespace record {
+
+enum class EventKind {
+    ProgramStarted,
+    ProgramEnded,
+    MatchStarted,
+    Cleared,
+    Armed,
+    BuzzIn,
+    Tie,
+    SecondPlaceCaptured,
+    SecondPlaceReleased,
+    TimerStarted,
+    TimerStopped,
+    TimerExpired,
+    ClockStarted,
+    ClockStopped,
+    ClockExpired,
+    ScoreChanged,
+    ScoreUndone,
+    ScoreRedone,
+    SetupOpened,
+    SetupSaved,
+    CommFailed,
+    CommRecovered,
+    OptionChanged,
+    Decision,
+    MatchResumed,
+};
+
+// The record's stored format. Each event is kept as its kind's name, the
+// match time and the wall-clock time it was recorded at, and its data: a
+// JSON object with no keys but those listed for its kind (the tests hold
+// every event they record to this table). The names and keys are part of
+// the file format: add kinds and keys, never rename one.
+struct KindFormat {
+    EventKind kind;
+    const char* name;
+    // The data's keys, separated by spaces; some are written only when they
+    // apply (said below).
+    const char* keys;
+};
+
+inline constexpr KindFormat kKindFormats[] = {
+    // interface: its description; simulated: true for the simulated box.
+    {EventKind::ProgramStarted, "program-started", "interface simulated"},
+    // how: "exit" (the Exit item), "cancel" (the operator gave up on the
+    // interface), "closed" (the last window was closed).
+    {EventKind::ProgramEnded, "program-ended", "how"},
+    // Everything needed to put the match back on the boards. screen: "2_4",
+    // "3_5"...; model: the interface model; teams: names; players: per team,
+    // names; scores: per team; clock: seconds left; clockRunning: bool;
+    // matchTime: the setup's match time ("15:00"); how: "start-up" or
+    // "new-match".
+    {EventKind::MatchStarted, "match-started",
+     "screen model teams players scores clock clockRunning matchTime how"},
+    // how: "space", "left-click", "double-click", "bonus", "auxiliary";
+    // cleared: the name the screen showed.
+    {EventKind::Cleared, "cleared", "how cleared"},
+    // A mouse button other than the left clicked the screen: it arms and
+    // clears nothing. how: "other-click".
+    {EventKind::Armed, "armed", "how"},
+    // player: 1 upwards; name, team (0 Alpha), teamName: as shown; model;
+    // screen as in match-started; decoder: the decoder that read it; bytes:
+    // what the box sent.
+    {EventKind::BuzzIn, "buzz-in", "player name team teamName model screen decoder bytes"},
+    // pressed: the players read together; drawn: the one shown.
+    {EventKind::Tie, "tie", "pressed drawn"},
+    // code, transmitter: as read; held: whether it was kept for second
+    // place; player and name only on a wireless box, where the transmitter
+    // is a player.
+    {EventKind::SecondPlaceCaptured, "second-place-captured", "code transmitter held player name"},
+    // The held second place shown: as buzz-in's player, name, team, teamName.
+    {EventKind::SecondPlaceReleased, "second-place-released", "player name team teamName"},
+    // kind: "toss-up", "bonus", "auxiliary", "time-out"; seconds: its length.
+    {EventKind::TimerStarted, "timer-started", "kind seconds"},
+    // kind as above; left: seconds left when it stopped.
+    {EventKind::TimerStopped, "timer-stopped", "kind left"},
+    {EventKind::TimerExpired, "timer-expired", "kind"},
+    // left: seconds left; shown: the clock's text.
+    {EventKind::ClockStarted, "clock-started", "left shown"},
+    {EventKind::ClockStopped, "clock-stopped", "left shown"},
+    {EventKind::ClockExpired, "clock-expired", ""},
+    // team: 0 Alpha; name: the team's; before, after: the board; how: "board"
+    // (a click), "tab" (a click times the tab's factor), "F1" "F2" "F3" "F4"
+    // "F11" "F12" (the keys), "switch-sides"; button: "left", "right"...
+    // only for a click; tab: the factor, only when not 1.
+    {EventKind::ScoreChanged, "score-changed", "team name before after how button tab"},
+    // A change taken back or done again: as score-changed without how.
+    {EventKind::ScoreUndone, "score-undone", "team name before after"},
+    {EventKind::ScoreRedone, "score-redone", "team name before after"},
+    // file: the setup file's path.
+    {EventKind::SetupOpened, "setup-opened", "file"},
+    {EventKind::SetupSaved, "setup-saved", "file"},
+    // what: "read" (the poll could not read the box).
+    {EventKind::CommFailed, "comm-failed", "what"},
+    {EventKind::CommRecovered, "comm-recovered", "what"},
+    // option: the check box's name; value: 0 or 1.
+    {EventKind::OptionChanged, "option-changed", "option value"},
+    // text: the line shown to the operator. kind: "tie" (with pressed,
+    // drawn), "waiting" (a second place held: player, transmitter) or
+    // "buttons" (buttons on input devices: transmitter, and when another
+    // pressed after it, next and nextAfterMs); name: the player's, when
+    // there is one.
+    {EventKind::Decision, "decision",
+     "text kind pressed drawn player transmitter name next nextAfterMs"},
+    // An interrupted match put back: from: its match id; scores: per team;
+    // clock: seconds left.
+    {EventKind::MatchResumed, "match-resumed", "from scores clock"},
+};
+
+// The stored name of a kind, such as "buzz-in"; and back (false when unknown).
+QString kindName(EventKind kind);
+bool kindFromName(const QString& name, EventKind& kind);
+// The keys its data may hold, from the table above.
+QStringList kindKeys(EventKind kind);
+
+class MatchRecorder {
+public:
+    virtual ~MatchRecorder() = default;
+
+    // Records one event of the current match. Returns at once.
+    virtual void record(EventKind kind, const QJsonObject& data = {}) = 0;
+};
+
+// The recorder a program has until a real one is set: it keeps nothing.
+class NoRecorder final : public MatchRecorder {
+public:
+    void record(EventKind, const QJsonObject&) override {}
+};
+
+}  // namespace record
