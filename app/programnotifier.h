@@ -14,4 +14,7 @@ signals:
     // The line that says how the last buzz-in was decided changed; an empty
     // note when it was cleared.
     void decisionChanged(const DecisionNote& note);
+    // The toss-up in play while a scoresheet is kept (numbered from 1); 0
+    // when none is. The scoresheet announces it; the live page shows it.
+    void tossUpChanged(int number);
 };

@@ -9,8 +9,8 @@
 #include <QString>
 #include <QThread>
 
+#include "app/matchrecorder.h"
 #include "live/liveserver.h"
-#include "record/matchrecorder.h"
 
 namespace live {
 

@@ -7,7 +7,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "record/matchrecorder.h"
+#include "app/matchrecorder.h"
 
 namespace live {
 
