@@ -5,6 +5,8 @@
 
 #include <QTimer>
 
+#include <utility>
+
 #include "live/livestate.h"
 #include "live/streamfiles.h"
 
@@ -119,12 +121,27 @@ LiveHub::~LiveHub() {
 }
 
 void LiveHub::record(record::EventKind kind, const QJsonObject& data) {
-    const qint64 at = liveClockMs();
+    pending_.push_back({kind, data, liveClockMs()});
+    // Queued behind what the event's window has already asked for (its
+    // repaint), so it runs after that.
+    if (pending_.size() == 1)
+        QMetaObject::invokeMethod(
+            this, [this] { handOver(); }, Qt::QueuedConnection);
+}
+
+void LiveHub::handOver() {
+    if (pending_.empty()) return;
     QMetaObject::invokeMethod(
-        worker_, [w = worker_, kind, data, at] { w->apply(kind, data, at); }, Qt::QueuedConnection);
+        worker_,
+        [w = worker_, batch = std::exchange(pending_, {})] {
+            for (const Pending& e : batch)
+                w->apply(e.kind, e.data, e.at);
+        },
+        Qt::QueuedConnection);
 }
 
 void LiveHub::setTossUp(int number) {
+    handOver();
     QMetaObject::invokeMethod(
         worker_, [w = worker_, number] { w->setTossUp(number); }, Qt::QueuedConnection);
 }
@@ -156,7 +173,8 @@ void LiveHub::writeFilesTo(const QString& folder) {
         worker_, [w = worker_, folder] { w->writeFilesTo(folder); }, Qt::QueuedConnection);
 }
 
-QJsonObject LiveHub::document() const {
+QJsonObject LiveHub::document() {
+    handOver();
     QJsonObject document;
     QMetaObject::invokeMethod(
         worker_, [&, w = worker_] { document = w->document(); }, Qt::BlockingQueuedConnection);

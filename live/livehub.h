@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include <QHostAddress>
 #include <QJsonObject>
@@ -56,8 +57,9 @@ public:
     void writeFilesTo(const QString& folder);
     const QString& filesFolder() const { return filesFolder_; }
 
-    // The state document as the live thread has it now (waits for it).
-    QJsonObject document() const;
+    // The state document with every event so far (waits for the live
+    // thread).
+    QJsonObject document();
 
 signals:
     // From the live thread, delivered on the receiver's thread.
@@ -65,6 +67,17 @@ signals:
     void problem(const QString& text);
 
 private:
+    struct Pending {
+        record::EventKind kind;
+        QJsonObject data;
+        qint64 at;
+    };
+    void handOver();
+
+    // The events of the window thread's current turn, handed to the live
+    // thread once that turn is over: the play screen draws a buzz-in before
+    // anything else wakes up for it.
+    std::vector<Pending> pending_;
     QThread thread_;
     LiveWorker* worker_;
     quint16 port_ = 0;
