@@ -44,6 +44,7 @@ enum class EventKind {
     OptionChanged,
     Decision,
     MatchResumed,
+    NamesChanged,
 };
 
 // The record's stored format. Each event is kept as its kind's name, the
@@ -118,13 +119,17 @@ inline constexpr KindFormat kKindFormats[] = {
     // text: the line shown to the operator. kind: "tie" (with pressed,
     // drawn), "waiting" (a second place held: player, transmitter) or
     // "buttons" (buttons on input devices: transmitter, and when another
-    // pressed after it, next and nextAfterMs); name: the player's, when
-    // there is one.
+    // pressed after it, next and nextAfterMs), "undone" or "redone" (a
+    // score change taken back or made again: team); name: the player's,
+    // when there is one.
     {EventKind::Decision, "decision",
-     "text kind pressed drawn player transmitter name next nextAfterMs"},
+     "text kind pressed drawn player transmitter name next nextAfterMs team"},
     // An interrupted match put back: from: its match id; scores: per team;
-    // clock: seconds left.
-    {EventKind::MatchResumed, "match-resumed", "from scores clock"},
+    // clock: seconds left; teams, players: the names put back with it.
+    {EventKind::MatchResumed, "match-resumed", "from scores clock teams players"},
+    // The names in use from now on (a name box was changed): screen as in
+    // match-started; teams: names; players: per team, names.
+    {EventKind::NamesChanged, "names-changed", "screen teams players"},
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include <QJsonObject>
+#include <QStringList>
+
 #include "app/screenpair.h"
 
 class QWidget;
@@ -15,16 +18,23 @@ public:
     // The screen's window.
     virtual QWidget* screenWidget() = 0;
 
-    // Puts an interrupted match back: its scores on the boards and its
-    // clock, stopped, at `clockLeft` seconds, where the set-up menu hands it
-    // to the screen when it comes to the front.
-    virtual void restoreMatch(const std::vector<int>& scores, int clockLeft) = 0;
+    // Puts an interrupted match back: its team and player names in the
+    // set-up menu's boxes, its scores on the boards and its clock, stopped,
+    // at `clockLeft` seconds, where the set-up menu hands it to the screen
+    // when it comes to the front.
+    virtual void restoreMatch(const std::vector<int>& scores, int clockLeft,
+                              const QStringList& teams,
+                              const std::vector<QStringList>& players) = 0;
+    // The team and player names now in use: {"teams": [...], "players":
+    // [[...]...]}.
+    virtual QJsonObject namesInUse() const = 0;
 
     // Another window talks to the interface for a while: the screen's own
-    // poll and both its timers wait, until resumePlay puts back the timers
-    // that were running.
-    virtual void holdPlay() = 0;
-    virtual void resumePlay() = 0;
+    // poll leaves it alone until the pause ends. The clocks are the
+    // operator's and go on as they were.
+    virtual void pauseLink(bool paused) = 0;
+    // Whether the screen's poll reads the interface now.
+    virtual bool polling() const = 0;
 
     // One read of the USB lockout, as the screen's own poll reads it.
     virtual std::int16_t readUsbPort() = 0;

@@ -81,6 +81,9 @@ public:
     void setRecorder(record::MatchRecorder& recorder) { events_.target = &recorder; }
     void addMatchObserver(record::MatchRecorder& observer);
     void removeMatchObserver(record::MatchRecorder& observer);
+    // The team and player names the record last heard ({"teams", "players"}),
+    // so that a change of names is told once.
+    QJsonObject recordedNames;
 
     // How the last buzz-in was decided, for the line at the foot of both
     // set-up menus. showDecision replaces the last note, announces it and

@@ -86,9 +86,9 @@ ButtonCheckWindow::ButtonCheckWindow(Program& program, QWidget& menu, MatchScree
         model, screen.screenPair(), buzzlink::usesUsbPoll(model, screen.screenPair()));
     buildTiles();
 
-    // The play screen's own poll and clocks wait while the check talks to
-    // the interface; the check hands them back as they were.
-    screen.holdPlay();
+    // Only the check talks to the interface while it is open; the clocks
+    // are the operator's and go on as they were.
+    pauseScreens(true);
 
     speakerOff_ = new QTimer(this);
     speakerOff_->setSingleShot(true);
@@ -191,6 +191,8 @@ void ButtonCheckWindow::pollTick() {
     // their event loop: one tick at a time.
     if (inTick_ || restored_ || !screenWidget_) return;
     const QScopedValueRollback<bool> inTick(inTick_, true);
+    // A screen shown since (the team count changed) waits too.
+    pauseScreens(true);
     const int model = program_.state.InterfaceModel;
     if (check_->usb()) {
         const int value = screen_->readUsbPort();
@@ -266,8 +268,82 @@ void ButtonCheckWindow::restoreScreen() {
         speakerOff_->stop();
         program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
     }
-    if (screenWidget_) screen_->resumePlay();
+    pauseScreens(false);
+    // The check's last poll left the box listening. A screen that is not
+    // polling now would see a press made from here on as a buzz-in at its
+    // next clear, where without the check the press is lost: the box is
+    // drained until a screen polls it again.
+    if (!check_->usb() && menu_ && !anyScreenPolling(program_)) {
+        const std::span<const buzzlink::Decoder> decoders =
+            buzzlink::pollDecoders(program_.state.InterfaceModel, check_->screen());
+        const bool secondByte = !decoders.empty() && buzzlink::readsSecondByte(decoders.front());
+        new check::CheckDrain(program_, *menu_, check_->screen(), secondByte);
+    }
 }
+
+void ButtonCheckWindow::pauseScreens(bool paused) {
+    for (ScreenPair s : kAllScreens) {
+        if (program_.forms.isLoaded(s)) program_.forms.matchScreen(s).pauseLink(paused);
+    }
+}
+
+bool ButtonCheckWindow::anyScreenPolling(Program& program) {
+    for (ScreenPair s : kAllScreens) {
+        if (!program.forms.isLoaded(s)) continue;
+        if (program.forms.matchScreen(s).polling()) return true;
+    }
+    return false;
+}
+
+namespace check {
+
+CheckDrain::CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte)
+    : QObject(&owner), program_(program), screen_(screen), secondByte_(secondByte) {
+    setObjectName(QStringLiteral("checkdrain"));
+    auto* timer = new QTimer(this);
+    timer->setInterval(100);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, &CheckDrain::tick);
+    timer->start();
+}
+
+void CheckDrain::tick() {
+    if (inTick_ || done_) return;
+    const QScopedValueRollback<bool> inTick(inTick_, true);
+    // A screen polls again: from here on a press is its buzz-in.
+    if (ButtonCheckWindow::anyScreenPolling(program_) || ButtonCheckWindow::find(program_)) {
+        finish();
+        return;
+    }
+    const buzzlink::LinkPort link{program_.port, program_.clock, program_.state.PortAddress};
+    // A code fetched leaves the box deaf until the next poll, as after a
+    // buzz-in: nothing more to drain.
+    if (pollForCheck(link, screen_, secondByte_, *this)) finish();
+}
+
+void CheckDrain::finish() {
+    done_ = true;
+    deleteLater();
+}
+
+void CheckDrain::reportCommunicationProblem() {
+    program_.dialogs.message(buzzlink::communicationProblemText(),
+                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
+                             Dialogs::Buttons::Ok);
+}
+
+bool CheckDrain::askRetry() {
+    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
+                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
+                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
+}
+
+void CheckDrain::endProgram() {
+    finish();
+    program_.endProgram();
+}
+
+}  // namespace check
 
 void ButtonCheckWindow::closeEvent(QCloseEvent* event) {
     restoreScreen();

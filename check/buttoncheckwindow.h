@@ -21,8 +21,8 @@ class Program;
 // The operator's button check before a match: one tile per player of the
 // screen pair, grouped by team, lit with a count as each player is heard.
 // While it is open the check polls the interface itself, every 100 ms as
-// play does, and the play screen's own poll and its two clocks wait; closing
-// it hands everything back as it was. It changes no score and no setting.
+// play does, and the play screens' own polls wait; their clocks go on.
+// Closing it hands the interface back as it was. It changes no score and no setting.
 class ButtonCheckWindow final : public QWidget, private check::CheckView {
     Q_OBJECT
 
@@ -60,7 +60,14 @@ private:
     QString playerName(int player) const;
     int extraTransmitterEntry() const;
     void restoreScreen();
+    // The link of every play screen made so far waits (or goes on).
+    void pauseScreens(bool paused);
 
+public:
+    // Whether a play screen polls the interface now.
+    static bool anyScreenPolling(Program& program);
+
+private:
     // CheckView
     void showDiagnostic(int value) override;
     void reportCommunicationProblem() override;
@@ -83,10 +90,36 @@ private:
     QTimer* speakerOff_ = nullptr;
     bool inTick_ = false;
     bool restored_ = false;
-    // What the play screen was doing when the check began.
 };
 
 namespace check {
+
+// After the check has closed: polls the box and drops what it reads until a
+// play screen polls it again, or one code has been read (the box then waits
+// for the next poll, as after a buzz-in). So the box is left as if the
+// check had never run. It ends itself; the owner only outlives it.
+class CheckDrain final : public QObject, private CheckView {
+    Q_OBJECT
+
+public:
+    CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte);
+
+    void tick();
+
+private:
+    void finish();
+    void showDiagnostic(int) override {}
+    void reportCommunicationProblem() override;
+    bool askRetry() override;
+    void endProgram() override;
+
+    Program& program_;
+    ScreenPair screen_;
+    bool secondByte_;
+    bool inTick_ = false;
+    bool done_ = false;
+};
+
 // Offers the button check in the set-up menus' "&Match" menu.
 void installCheckButtons(Program& program);
 }  // namespace check

@@ -39,7 +39,10 @@ Responder responderActions(Decoder decoder, ScreenPair screen, int player,
     r.team = teamOfPlayer(screen, player);
     r.alignment = alignmentOf(screen, r.team);
     r.playTeamSound = soundCardInUse(settings.soundSource);
-    if (speakerInUse(settings.soundSource)) {
+    // The USB lockout has no speaker: nothing of a buzz-in goes to the
+    // parallel port, whatever the sound source says (without a sound card
+    // the list is held at the speaker's entry).
+    if (speakerInUse(settings.soundSource) && decoder != Decoder::UsbWired) {
         if (decoder == Decoder::Wired210) {
             // The second-series wired box has a tone per team.
             r.speakerBytes = {teamSpeakerByte(r.team)};

@@ -44,9 +44,14 @@ void ScreenLink::porttimerTick() {
     // first respondent is the code the poll read.
     const std::int16_t first = ResponseCode;
     bool shown = false;
+    // Where two decoders run on one code (model 200 on two of the screens)
+    // the screen shows the press twice, but it is one press: told once.
+    oneReportPerCode_ = true;
+    reported_ = false;
     for (Decoder decoder : pollDecoders(state_.InterfaceModel, screen_)) {
         shown = runDecoder(decoder, settings) || shown;
     }
+    oneReportPerCode_ = false;
     if (shown && lockUpOn(settings)) secondplace::markFirst(state_, first);
 }
 
@@ -111,6 +116,7 @@ bool ScreenLink::runDecoder(Decoder decoder, const ScreenSettings& settings) {
     ResponderNumber = static_cast<std::int16_t>(found.player);
     view_.showResponder(
         responderActions(decoder, screen_, found.player, settings, state_.StopTimerOnBuzz));
+    if (oneReportPerCode_ && std::exchange(reported_, true)) return true;
     view_.reportBuzzIn({decoder,
                         {code.first, code.second},
                         readsSecondByte(decoder) ? 2 : 1,

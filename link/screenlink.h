@@ -131,6 +131,9 @@ private:
     ProgramState& state_;
     LinkView& view_;
     bool releasing_ = false;  // showing the held second-place respondent
+    // Within one poll's decoders: the code's buzz-in has been reported.
+    bool oneReportPerCode_ = false;
+    bool reported_ = false;
 };
 
 }  // namespace buzzlink

@@ -3,6 +3,7 @@
 // they are.
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenuBar>
 
 #include "app/program.h"
@@ -11,9 +12,10 @@
 
 namespace {
 
-// A name box has the focus nearly all the time the menu is up, and a text box
-// takes Ctrl+Z and Ctrl+Shift+Z for its own typing. Here they belong to the
-// match: they are kept from the box so that the menu's items get them.
+// A name box has the focus nearly all the time the menu is up. While it has
+// typing of its own to take back or make again, Ctrl+Z and Ctrl+Shift+Z are
+// the box's; otherwise they are kept from it so that the menu's items take
+// back the scores.
 class MatchKeys final : public QObject {
 public:
     explicit MatchKeys(SetupMenu& menu) : QObject(&menu), menu_(menu) {}
@@ -24,9 +26,13 @@ protected:
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || widget->window() != &menu_) return false;
         const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+        if (pressed != menu_.mnuUndoScore->shortcut() && pressed != menu_.mnuRedoScore->shortcut())
+            return false;
+        auto* box = qobject_cast<QLineEdit*>(widget);
+        if (box && !box->isReadOnly() && (box->isUndoAvailable() || box->isRedoAvailable()))
+            return false;
         // Left unaccepted, the key goes on to the window's shortcuts.
-        return pressed == menu_.mnuUndoScore->shortcut() ||
-               pressed == menu_.mnuRedoScore->shortcut();
+        return true;
     }
 
 private:
@@ -48,6 +54,8 @@ void SetupMenu::buildMatchMenu() {
     mnuNewMatch = mnuMatch->addAction(QStringLiteral("New Match"));
     mnuNewMatch->setObjectName(QStringLiteral("mnuNewMatch"));
 
+    updateMatchItems();
+    connect(mnuMatch, &QMenu::aboutToShow, this, [this] { updateMatchItems(); });
     connect(mnuUndoScore, &QAction::triggered, this, [this] { mnuUndoScore_Click(); });
     connect(mnuRedoScore, &QAction::triggered, this, [this] { mnuRedoScore_Click(); });
     connect(mnuNewMatch, &QAction::triggered, this, [this] { mnuNewMatch_Click(); });
@@ -57,6 +65,20 @@ void SetupMenu::buildMatchMenu() {
 void SetupMenu::mnuUndoScore_Click() { program_.forms.playScreen(currentScreen()).undoScore(); }
 
 void SetupMenu::mnuRedoScore_Click() { program_.forms.playScreen(currentScreen()).redoScore(); }
+
+void SetupMenu::updateMatchItems() {
+    const ScreenPair pair = currentScreen();
+    const PlayScreen* screen =
+        program_.forms.isLoaded(pair) ? &program_.forms.playScreen(pair) : nullptr;
+    const QString undo = screen ? screen->undoScoreText() : QString();
+    const QString redo = screen ? screen->redoScoreText() : QString();
+    mnuUndoScore->setEnabled(!undo.isEmpty());
+    mnuUndoScore->setText(undo.isEmpty() ? QStringLiteral("Undo Score Change")
+                                         : QStringLiteral("Undo ") + undo);
+    mnuRedoScore->setEnabled(!redo.isEmpty());
+    mnuRedoScore->setText(redo.isEmpty() ? QStringLiteral("Redo Score Change")
+                                         : QStringLiteral("Redo ") + redo);
+}
 
 void SetupMenu::mnuNewMatch_Click() {
     PlayScreen& screen = program_.forms.playScreen(currentScreen());

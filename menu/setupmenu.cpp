@@ -1,5 +1,7 @@
 #include "menu/setupmenu.h"
 
+#include <QTimer>
+
 #include <QEvent>
 #include <QFileInfo>
 #include <QMenuBar>
@@ -325,8 +327,19 @@ void SetupMenu::connectHandlers() {
     connect(Texttimer[6], &QLineEdit::textChanged, this, [this] {
         if (!parking_) ++matchTimeSerial_;
     });
+    // The record hears a name once it has been typed: when the operator
+    // leaves the box, or after a pause in the typing (names set by a setup
+    // file or Switch Sides come the same way).
+    namesTimer_ = new QTimer(this);
+    namesTimer_->setSingleShot(true);
+    namesTimer_->setInterval(1500);
+    connect(namesTimer_, &QTimer::timeout, this, [this] { recordNames(); });
     for (const auto& [index, box] : Text) {
-        connect(box, &QLineEdit::textChanged, this, [this] { Text_Change(); });
+        connect(box, &QLineEdit::textChanged, this, [this] {
+            Text_Change();
+            namesTimer_->start();
+        });
+        connect(box, &QLineEdit::editingFinished, this, [this] { recordNames(); });
     }
     connect(CommandSwitch, &QPushButton::clicked, this, [this] { CommandSwitch_Click(); });
     connect(CommandHide, &QPushButton::clicked, this, [this] { CommandHide_Click(); });
@@ -446,6 +459,7 @@ void SetupMenu::Form_Activate() {
         if (ComboSound->currentIndex() == -1) ComboSound->setCurrentIndex(0);
         mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
     }
+    updateMatchItems();
 }
 
 // --- Team count, sound source, names ------------------------------------------
@@ -474,6 +488,14 @@ void SetupMenu::ComboTeams_Click() {
     program_.forms.titleForm().TeamText->setText(entry == 1 ? QStringLiteral("3")
                                                             : QStringLiteral("2"));
     setGammaBoxesEnabled(entry == 1);
+    // The match goes on on the other screen: its clock where this one's
+    // was. A screen shown before would otherwise keep the time it had.
+    const ScreenPair from = entry == 1 ? variant_.twoTeamScreen : variant_.threeTeamScreen;
+    const ScreenPair to = entry == 1 ? variant_.threeTeamScreen : variant_.twoTeamScreen;
+    Forms& forms = program_.forms;
+    if (forms.isLoaded(from) && forms.isLoaded(to))
+        forms.playScreen(to).takeClockFrom(forms.playScreen(from));
+    updateMatchItems();
 }
 
 void SetupMenu::ComboTeams_Chosen() {
@@ -494,6 +516,14 @@ void SetupMenu::ComboSound_Click() {
     mnuSounds->setEnabled(ComboSound->currentIndex() != 0);
 }
 
+void SetupMenu::recordNames() {
+    namesTimer_->stop();
+    // Only the menu of the players per team in use names the match.
+    if (program_.forms.titleForm().PlayerText->text() != QString::number(playersPerTeam())) return;
+    if (program_.forms.isLoaded(currentScreen()))
+        program_.forms.playScreen(currentScreen()).recordNames();
+}
+
 void SetupMenu::updateTeamLabels(PlayScreen& screen) const {
     screen.Labelalpha->setText(teamNameBox(0)->text());
     screen.LabelBeta->setText(teamNameBox(1)->text());
@@ -505,6 +535,7 @@ void SetupMenu::Text_Change() {
     // that player buzzes in.
     updateTeamLabels(program_.forms.playScreen(variant_.twoTeamScreen));
     updateTeamLabels(program_.forms.playScreen(variant_.threeTeamScreen));
+    updateMatchItems();
 }
 
 void SetupMenu::showScreenAndMenu(ScreenPair pair) {
@@ -643,11 +674,16 @@ void SetupMenu::mnuGameSnd_Click() {
 
 void SetupMenu::chooseSound(const QString& title, QString ProgramState::*sound, bool teamSound) {
     for (;;) {
-        cd1test.filter = QStringLiteral("Sound Files|*.wav");
-        if (teamSound) {
+        const QString soundFilter = QStringLiteral("Sound Files|*.wav");
+        // The team sounds start where the sounds ship; the others where the
+        // dialog was last used for a sound, or there too when it was last
+        // used for a set-up file (those start at the start-up file, in the
+        // configuration folder, which holds no sounds).
+        if (teamSound || cd1test.filter != soundFilter) {
             cd1test.folder = program_.paths.programFolder;
             cd1test.fileName.clear();
         }
+        cd1test.filter = soundFilter;
         // Cancelling the dialog ends the choice; the sound stays as it was.
         const std::optional<QString> chosen = program_.dialogs.openFile(cd1test);
         if (!chosen || chosen->isEmpty()) return;

@@ -17,6 +17,7 @@ struct OperatorWindow;
 class Program;
 class PlayScreen;
 class QEvent;
+class QTimer;
 
 // What differs between the 4-player and the 5-player set-up menu.
 struct SetupMenuVariant {
@@ -153,6 +154,8 @@ public:
     void ComboSound_Click();
     // Any name box changed: the team captions of this menu's two screens.
     void Text_Change();
+    // Tells the record the names of the screen in use, if they changed.
+    void recordNames();
     void CommandSwitch_Click();
     void CommandHide_Click();
 
@@ -175,6 +178,9 @@ public:
     void mnuUndoScore_Click();
     void mnuRedoScore_Click();
     void mnuNewMatch_Click();
+    // The undo and redo items say what they would change, and are enabled
+    // only when there is something.
+    void updateMatchItems();
 
     // The line at the foot of the menu that says how the last buzz-in was
     // decided (a tie drawn, a second respondent waiting); empty after a
@@ -232,4 +238,5 @@ private:
     bool activating_ = false;
     int matchTimeSerial_ = 0;
     bool parking_ = false;
+    QTimer* namesTimer_ = nullptr;
 };

@@ -210,7 +210,9 @@ void FormOptions::showMatchClocks() {
         const QString& saved =
             playersPerTeamOf(s) == 4 ? state.SavedMatchTime4 : state.SavedMatchTime5;
         if (off) {
-            screen.clocklabel->setText(QStringLiteral("0:00"));
+            // Blank and at nothing: F5 then runs out at the next tick, as
+            // a clock that is not in use should.
+            screen.showMatchTime(QStringLiteral("0:00"));
         } else if (matchbox::hasMinutes(saved)) {
             screen.showMatchTime(saved);
         } else {
@@ -241,7 +243,7 @@ void FormOptions::applyTo(PlayScreen& screen) const {
     showTimerTabs(screen);
     show20SecondTab(screen);
     showScoreBoards(screen);
-    if (isSet(CheckDisableMatchTimer)) screen.clocklabel->setText(QStringLiteral("0:00"));
+    if (isSet(CheckDisableMatchTimer)) screen.showMatchTime(QStringLiteral("0:00"));
 }
 
 // --- ApplyOptions ----------------------------------------------------------------

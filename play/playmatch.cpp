@@ -58,12 +58,43 @@ void PlayScreen::buildScoreActions() {
     redoAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z));
     addAction(undoAction_);
     addAction(redoAction_);
+    // Nothing to take back yet.
+    undoAction_->setEnabled(false);
+    redoAction_->setEnabled(false);
     connect(undoAction_, &QAction::triggered, this, &PlayScreen::undoScore);
     connect(redoAction_, &QAction::triggered, this, &PlayScreen::redoScore);
 }
 
 void PlayScreen::recordEvent(EventKind kind, const QJsonObject& data) {
+    // Every event is kept under the names in use when it happened: names
+    // typed since the last event are told first.
+    recordNames();
     program_.recorder().record(kind, data);
+}
+
+QJsonObject PlayScreen::namesInUse() const {
+    const SetupMenu& m = menu();
+    const int perTeam = playersPerTeamOf(screen());
+    QJsonArray teams, players;
+    for (int team = 0; team < variant_.teams; ++team) {
+        teams.append(m.teamNameBox(team)->text());
+        QJsonArray names;
+        for (int p = 1; p <= perTeam; ++p)
+            names.append(m.playerNameBox(team * perTeam + p)->text());
+        players.append(names);
+    }
+    return {{QStringLiteral("teams"), teams}, {QStringLiteral("players"), players}};
+}
+
+void PlayScreen::recordNames() {
+    // Until a match has started the record has no names to differ from;
+    // the start tells them.
+    if (program_.recordedNames.isEmpty()) return;
+    QJsonObject names = namesInUse();
+    if (names == program_.recordedNames) return;
+    program_.recordedNames = names;
+    names.insert(QStringLiteral("screen"), screenCode(screen()));
+    program_.recorder().record(EventKind::NamesChanged, names);
 }
 
 // --- Clears -------------------------------------------------------------------
@@ -173,6 +204,7 @@ void PlayScreen::recordScore(int team, std::int16_t before, const char* how, Qt:
     // change to take back.
     if (after == before) return;
     history_.push({team, before, after});
+    scoreHistoryChanged();
     QJsonObject data{{QStringLiteral("team"), team},
                      {QStringLiteral("name"), menu().teamNameBox(team)->text()},
                      {QStringLiteral("before"), before},
@@ -189,11 +221,38 @@ void PlayScreen::setScoreOnBoard(int team, std::int16_t value) {
     scoreLabel(team)->setText(QString::number(value));
 }
 
+QString PlayScreen::stepText(int team, std::int16_t from, std::int16_t to) const {
+    QString name = menu().teamNameBox(team)->text();
+    if (name.isEmpty()) name = QStringList{"Alpha", "Beta", "Gamma"}.value(team);
+    return QStringLiteral("%1 %2 \u2192 %3").arg(name).arg(from).arg(to);
+}
+
+QString PlayScreen::undoScoreText() const {
+    const auto step = history_.nextUndo();
+    return step ? stepText(step->team, step->before, step->after) : QString();
+}
+
+QString PlayScreen::redoScoreText() const {
+    const auto step = history_.nextRedo();
+    return step ? stepText(step->team, step->before, step->after) : QString();
+}
+
+void PlayScreen::scoreHistoryChanged() {
+    undoAction_->setEnabled(history_.canUndo());
+    redoAction_->setEnabled(history_.canRedo());
+    if (program_.forms.isLoaded(variant_.menu)) menu().updateMatchItems();
+}
+
 void PlayScreen::undoScore() {
     const std::optional<scoring::ScoreStep> step = history_.undo();
     if (!step) return;
     const std::int16_t shown = score(step->team);
     setScoreOnBoard(step->team, step->before);
+    scoreHistoryChanged();
+    // A board never changes without a word to the operator.
+    program_.showDecision({QStringLiteral("Undone: ") + stepText(step->team, shown, step->before),
+                           {{QStringLiteral("kind"), QStringLiteral("undone")},
+                            {QStringLiteral("team"), step->team}}});
     recordEvent(EventKind::ScoreUndone,
                 {{QStringLiteral("team"), step->team},
                  {QStringLiteral("name"), menu().teamNameBox(step->team)->text()},
@@ -206,6 +265,10 @@ void PlayScreen::redoScore() {
     if (!step) return;
     const std::int16_t shown = score(step->team);
     setScoreOnBoard(step->team, step->after);
+    scoreHistoryChanged();
+    program_.showDecision({QStringLiteral("Redone: ") + stepText(step->team, shown, step->after),
+                           {{QStringLiteral("kind"), QStringLiteral("redone")},
+                            {QStringLiteral("team"), step->team}}});
     recordEvent(EventKind::ScoreRedone,
                 {{QStringLiteral("team"), step->team},
                  {QStringLiteral("name"), menu().teamNameBox(step->team)->text()},
@@ -232,6 +295,7 @@ bool PlayScreen::scoresAllZero() const {
 
 void PlayScreen::sidesSwitched(const std::array<std::int16_t, 3>& before) {
     history_.switchSides(variant_.teams);
+    scoreHistoryChanged();
     // Every board is told, so the record knows the names moved even when the
     // scores did not.
     for (int team = 0; team < variant_.teams; ++team) {
@@ -250,6 +314,7 @@ void PlayScreen::newMatch() {
     for (int team = 0; team < variant_.teams; ++team)
         setScoreOnBoard(team, 0);
     history_.clear();
+    scoreHistoryChanged();
     // A clock switched off by the options stays as the options left it.
     if (checkValue(program_.forms.formOptions().CheckDisableMatchTimer) != 1) {
         const QString matchTime = program_.state.MatchTime.isEmpty() ? menu().Texttimer[6]->text()
@@ -268,24 +333,17 @@ void PlayScreen::newMatch() {
 }
 
 QJsonObject PlayScreen::matchState() const {
-    const SetupMenu& m = menu();
-    const int perTeam = playersPerTeamOf(screen());
-    QJsonArray teams, players, boards;
-    for (int team = 0; team < variant_.teams; ++team) {
-        teams.append(m.teamNameBox(team)->text());
-        QJsonArray names;
-        for (int p = 1; p <= perTeam; ++p)
-            names.append(m.playerNameBox(team * perTeam + p)->text());
-        players.append(names);
+    const QJsonObject names = namesInUse();
+    QJsonArray boards;
+    for (int team = 0; team < variant_.teams; ++team)
         boards.append(scores()[static_cast<std::size_t>(team)]);
-    }
     // A stopped clock is what the audience sees; a running one is counting.
     countdown::ClockTime clock{clockminutes, clockseconds};
     if (!Timer2->isActive()) clock = countdown::readMatchTime(clocklabel->text());
     return {{QStringLiteral("screen"), screenCode(screen())},
             {QStringLiteral("model"), program_.state.InterfaceModel},
-            {QStringLiteral("teams"), teams},
-            {QStringLiteral("players"), players},
+            {QStringLiteral("teams"), names.value(QLatin1String("teams"))},
+            {QStringLiteral("players"), names.value(QLatin1String("players"))},
             {QStringLiteral("scores"), boards},
             {QStringLiteral("clock"), clock.minutes * 60 + clock.seconds},
             {QStringLiteral("clockRunning"), Timer2->isActive()},
@@ -297,10 +355,22 @@ void PlayScreen::recordMatchStarted(const QString& how) {
     data.insert(QStringLiteral("how"), how);
     clockRunning_ = Timer2->isActive();
     timerRunning_ = Timer1->isActive();
-    recordEvent(EventKind::MatchStarted, data);
+    program_.recordedNames = namesInUse();
+    program_.recorder().record(EventKind::MatchStarted, data);
 }
 
-void PlayScreen::restoreMatch(const std::vector<int>& scores, int clockLeft) {
+void PlayScreen::restoreMatch(const std::vector<int>& scores, int clockLeft,
+                              const QStringList& teams, const std::vector<QStringList>& players) {
+    // The names first: the boards then read as the resume question did.
+    SetupMenu& m = menu();
+    const int perTeam = playersPerTeamOf(screen());
+    for (int t = 0; t < variant().teams && t < teams.size(); ++t) {
+        m.teamNameBox(t)->setText(teams[t]);
+        if (std::size_t(t) >= players.size()) continue;
+        const QStringList& names = players[std::size_t(t)];
+        for (int i = 0; i < perTeam && i < names.size(); ++i)
+            m.playerNameBox(t * perTeam + i + 1)->setText(names[i]);
+    }
     for (int t = 0; t < variant().teams && t < static_cast<int>(scores.size()); ++t) {
         const int value = scores[std::size_t(t)];
         score(t) = std::int16_t(value);
@@ -315,16 +385,4 @@ void PlayScreen::restoreMatch(const std::vector<int>& scores, int clockLeft) {
     Form_Activate();
 }
 
-void PlayScreen::holdPlay() {
-    pauseLink(true);
-    timer1Held_ = Timer1->isActive();
-    timer2Held_ = Timer2->isActive();
-    Timer1->stop();
-    Timer2->stop();
-}
-
-void PlayScreen::resumePlay() {
-    pauseLink(false);
-    if (timer1Held_) Timer1->start();
-    if (timer2Held_) Timer2->start();
-}
+bool PlayScreen::polling() const { return porttimer->isActive() && !linkPaused_; }

@@ -483,13 +483,14 @@ void PlayScreen::Form_Activate() {
     const SetupMenu& m = menu();
     if (m.matchTimeSerial() != matchTimeRead_) {
         matchTimeRead_ = m.matchTimeSerial();
-        const countdown::ClockTime t = countdown::readMatchTime(m.Texttimer[6]->text());
-        clockminutes = t.minutes;
-        clockseconds = t.seconds;
         // A stopped clock while the match timer is off keeps the blank the
-        // option gave it; F5 starts it from the time underneath.
+        // option gave it, and nothing under it: F5 runs it out at once.
         const bool blank = !Timer2->isActive() &&
                            checkValue(program_.forms.formOptions().CheckDisableMatchTimer) == 1;
+        const countdown::ClockTime t =
+            blank ? countdown::ClockTime{0, 0} : countdown::readMatchTime(m.Texttimer[6]->text());
+        clockminutes = t.minutes;
+        clockseconds = t.seconds;
         if (!blank) clocklabel->setText(countdown::clockText(t));
     }
     if (!Timer2->isActive()) setForeColour(clocklabel, greyTextColour());
@@ -498,6 +499,16 @@ void PlayScreen::Form_Activate() {
     for (int team = 0; team < variant_.teams; ++team) {
         if (auto value = numbers::textToInt16(scoreLabel(team)->text())) score(team) = *value;
     }
+}
+
+void PlayScreen::takeClockFrom(const PlayScreen& other) {
+    if (&other == this || Timer2->isActive()) return;
+    clockminutes = other.clockminutes;
+    clockseconds = other.clockseconds;
+    clocklabel->setText(other.clocklabel->text());
+    // Taken: the menu's match box (which holds the other's time, or an
+    // older one) is not read again at the next activation.
+    matchTimeRead_ = menu().matchTimeSerial();
 }
 
 void PlayScreen::showMatchTime(const QString& text) {

@@ -70,8 +70,11 @@ public:
     QColor screenTextColour() const;
 
     // A setup file or an option puts the match clock at a time, shown as
-    // given (the option's blank "0:00" only changes the display).
+    // given (the option's blank "0:00" puts it at nothing).
     void showMatchTime(const QString& text);
+    // The team count changed from `other` to this screen: the match clock
+    // goes on where the other had got to, stopped.
+    void takeClockFrom(const PlayScreen& other);
 
     // --- Widgets ----------------------------------------------------------
     ScaledLabel* timerlabel;
@@ -172,13 +175,13 @@ public:
     // MatchScreen
     ScreenPair screenPair() const override { return screen(); }
     QWidget* screenWidget() override { return this; }
-    void restoreMatch(const std::vector<int>& scores, int clockLeft) override;
-    void holdPlay() override;
-    void resumePlay() override;
+    void restoreMatch(const std::vector<int>& scores, int clockLeft, const QStringList& teams,
+                      const std::vector<QStringList>& players) override;
+    void pauseLink(bool paused) override { linkPaused_ = paused; }
+    bool polling() const override;
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.
-    void pauseLink(bool paused) { linkPaused_ = paused; }
     bool linkPaused() const { return linkPaused_; }
 
     // --- Procedures of the operator keys ------------------------------------
@@ -218,6 +221,10 @@ public:
     void redoScore();
     bool canUndoScore() const { return history_.canUndo(); }
     bool canRedoScore() const { return history_.canRedo(); }
+    // The change an undo would take back and a redo make again, in words
+    // ("Beta 10 → 20"); empty when there is none.
+    QString undoScoreText() const;
+    QString redoScoreText() const;
     // Scores to 0, the match clock stopped at the match time, nothing left
     // to take back; the record gets a new match.
     void newMatch();
@@ -228,6 +235,11 @@ public:
     // needed to put it back: names, scores, the clock. `how`: "start-up",
     // "new-match".
     void recordMatchStarted(const QString& how);
+    // The names in the set-up menu now, as the record keeps them:
+    // {"teams": [names], "players": [[names]...]}.
+    QJsonObject namesInUse() const override;
+    // Tells the record the names when they differ from what it last heard.
+    void recordNames();
     // Switch Sides has moved the names and the scores (`before`, in team
     // order, what the boards held): the history follows the teams.
     void sidesSwitched(const std::array<std::int16_t, 3>& before);
@@ -292,6 +304,9 @@ private:
     void recordClockState();
     void recordClockExpired();
     void setScoreOnBoard(int team, std::int16_t value);
+    // The history moved: the undo and redo items here and in the menu follow.
+    void scoreHistoryChanged();
+    QString stepText(int team, std::int16_t from, std::int16_t to) const;
     QJsonObject matchState() const;
     void reportBuzzIn(const buzzlink::BuzzReport& report) override;
     void reportCapture(const buzzlink::CaptureReport& report) override;
@@ -313,8 +328,6 @@ private:
     bool inPortTick_ = false;
     bool linkPaused_ = false;
     // Whether each timer ran when another window took the interface.
-    bool timer1Held_ = false;
-    bool timer2Held_ = false;
     QObject* keyFilter_ = nullptr;
     double scaleX_ = 1.0;
     double scaleY_ = 1.0;

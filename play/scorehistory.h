@@ -32,6 +32,13 @@ public:
 
     bool canUndo() const { return done_ > 0; }
     bool canRedo() const { return done_ < steps_.size(); }
+    // The steps undo() and redo() would give, left where they are.
+    std::optional<ScoreStep> nextUndo() const {
+        return canUndo() ? std::optional(steps_[done_ - 1]) : std::nullopt;
+    }
+    std::optional<ScoreStep> nextRedo() const {
+        return canRedo() ? std::optional(steps_[done_]) : std::nullopt;
+    }
 
     // A new match.
     void clear();

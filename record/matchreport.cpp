@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "record/matchstate.h"
 #include "record/scorechart.h"
 
 namespace record {
@@ -92,11 +93,8 @@ bool writeMatchReport(const QString& path, const QString& heading,
     p.setFont(body);
     QStringList teams;
     for (const RecordedEvent& e : events) {
-        if (e.kind == EventKind::MatchStarted) {
-            teams.clear();
-            for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
-                teams << v.toString();
-        }
+        // Each event under the names in use when it happened.
+        followNames(teams, nullptr, e);
         if (y + line > page.height() - footer) {
             finishPage();
             if (!pdf.newPage()) return false;

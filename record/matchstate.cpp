@@ -27,27 +27,37 @@ void setScores(MatchState& s, const QJsonArray& scores) {
 
 }  // namespace
 
+bool followNames(QStringList& teams, std::vector<QStringList>* players, const RecordedEvent& e) {
+    const bool names =
+        e.kind == EventKind::MatchStarted || e.kind == EventKind::NamesChanged ||
+        (e.kind == EventKind::MatchResumed && e.data.contains(QLatin1String("teams")));
+    if (!names) return false;
+    teams.clear();
+    for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
+        teams << v.toString();
+    if (players) {
+        players->clear();
+        for (const QJsonValue& team : e.data.value(QLatin1String("players")).toArray()) {
+            QStringList list;
+            for (const QJsonValue& v : team.toArray())
+                list << v.toString();
+            players->push_back(list);
+        }
+    }
+    return true;
+}
+
 void apply(MatchState& s, const RecordedEvent& e) {
     s.lastTime = std::max(s.lastTime, e.matchTime);
     const QJsonObject& d = e.data;
+    followNames(s.teams, &s.players, e);
     switch (e.kind) {
-    case EventKind::MatchStarted: {
+    case EventKind::MatchStarted:
         s.screen = d.value(QLatin1String("screen")).toString();
-        s.teams.clear();
-        for (const QJsonValue& v : d.value(QLatin1String("teams")).toArray())
-            s.teams << v.toString();
-        s.players.clear();
-        for (const QJsonValue& team : d.value(QLatin1String("players")).toArray()) {
-            QStringList names;
-            for (const QJsonValue& v : team.toArray())
-                names << v.toString();
-            s.players.push_back(names);
-        }
         setScores(s, d.value(QLatin1String("scores")).toArray());
         s.clockLeft = d.value(QLatin1String("clock")).toDouble();
         s.clockRunning = false;
         break;
-    }
     case EventKind::MatchResumed:
         setScores(s, d.value(QLatin1String("scores")).toArray());
         s.clockLeft = d.value(QLatin1String("clock")).toDouble();

@@ -31,6 +31,11 @@ struct MatchState {
     int score(int team) const;
 };
 
+// The names in use from an event that names the teams (a start, a change of
+// names, a resume that put names back): true, and `teams` (and `players`
+// when given) now hold them; false for any other event.
+bool followNames(QStringList& teams, std::vector<QStringList>* players, const RecordedEvent& event);
+
 // Applies one event to the state.
 void apply(MatchState& state, const RecordedEvent& event);
 MatchState replay(const std::vector<RecordedEvent>& events);

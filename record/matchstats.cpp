@@ -100,12 +100,24 @@ MatchStats computeStats(const std::vector<RecordedEvent>& events) {
             if (intOf(d, "drawn") > 0) ++line(intOf(d, "drawn")).tiesWon;
             break;
         }
+        case EventKind::NamesChanged: {
+            // Renamed from here on: the table ends with the names in use.
+            apply(state, e);
+            for (int t = 0; perTeam > 0 && t < int(state.players.size()); ++t) {
+                for (int i = 0; i < perTeam && i < state.players[std::size_t(t)].size(); ++i) {
+                    const QString& name = state.players[std::size_t(t)][i];
+                    if (!name.isEmpty()) line(t * perTeam + i + 1).name = name;
+                }
+            }
+            break;
+        }
         case EventKind::Cleared:
         case EventKind::Armed: holder = 0; break;
         default: apply(state, e); break;
         }
         stats.endTime = std::max(stats.endTime, e.matchTime);
     }
+    // The tables name everyone as they were named when the match ended.
     stats.teams = state.teams;
     for (std::size_t t = 0; t < stats.series.size(); ++t)
         stats.series[t].push_back({stats.endTime, state.score(int(t))});
@@ -198,6 +210,18 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
         return QStringLiteral("Option %1 = %2")
             .arg(textOf(d, "option"), d.value(QLatin1String("value")).toVariant().toString());
     case EventKind::Decision: return textOf(d, "text");
+    case EventKind::NamesChanged: {
+        QStringList parts;
+        const QJsonArray players = d.value(QLatin1String("players")).toArray();
+        for (int t = 0; t < teams.size(); ++t) {
+            QStringList names;
+            for (const QJsonValue& v : players.at(t).toArray())
+                names << v.toString();
+            parts << QStringLiteral("%1 (%2)").arg(teamName(teams, t),
+                                                   names.join(QStringLiteral(", ")));
+        }
+        return QStringLiteral("Names now: %1").arg(parts.join(QStringLiteral("; ")));
+    }
     }
     return kindName(e.kind);
 }
@@ -221,11 +245,7 @@ QByteArray toCsv(const std::vector<RecordedEvent>& events) {
     QStringList teams;
     int number = 0;
     for (const RecordedEvent& e : events) {
-        if (e.kind == EventKind::MatchStarted) {
-            teams.clear();
-            for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
-                teams << v.toString();
-        }
+        followNames(teams, nullptr, e);
         out += QByteArray::number(++number) + ',' + QByteArray::number(e.matchTime, 'f', 3) + ',' +
                csvField(QDateTime::fromMSecsSinceEpoch(e.wallMs).toString(Qt::ISODateWithMs)) +
                ',' + csvField(kindName(e.kind)) + ',' + csvField(describe(e, teams)) + ',' +

@@ -109,9 +109,16 @@ bool offerResume(Program& program) {
         values.push_back(value);
         scores.append(value);
     }
-    program.forms.matchScreen(pair).restoreMatch(values, m.clockLeft);
-    program.recorder().record(EventKind::MatchResumed,
-                              {{"from", m.match.id}, {"scores", scores}, {"clock", m.clockLeft}});
+    MatchScreen& screen = program.forms.matchScreen(pair);
+    screen.restoreMatch(values, m.clockLeft, m.state.teams, m.state.players);
+    QJsonObject resumed = screen.namesInUse();
+    resumed.insert(QStringLiteral("from"), m.match.id);
+    resumed.insert(QStringLiteral("scores"), scores);
+    resumed.insert(QStringLiteral("clock"), m.clockLeft);
+    // The names went back with the match; the record has heard them.
+    program.recordedNames = screen.namesInUse();
+    // The match goes on as the same match (m is gone once it does).
+    program.recorder().record(EventKind::MatchResumed, resumed);
     return true;
 }
 

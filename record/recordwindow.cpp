@@ -22,6 +22,7 @@
 
 #include "app/program.h"
 #include "record/matchreport.h"
+#include "record/matchstate.h"
 #include "record/scorechart.h"
 #include "record/storerecorder.h"
 
@@ -85,13 +86,10 @@ private:
         std::size_t teams;  // the team names in force
     };
     bool passes(const RecordedEvent& e) const { return !filter_ || *filter_ == e.kind; }
+    // Each event is described under the names in use when it happened.
     void noteTeams(const RecordedEvent& e) {
-        if (teams_.empty() || e.kind == EventKind::MatchStarted) {
-            QStringList names;
-            for (const QJsonValue& v : e.data.value(QLatin1String("teams")).toArray())
-                names << v.toString();
-            teams_.push_back(names);
-        }
+        QStringList names = teams_.empty() ? QStringList() : teams_.back();
+        if (followNames(names, nullptr, e) || teams_.empty()) teams_.push_back(names);
     }
     void take(std::size_t i) {
         noteTeams((*events_)[i]);
@@ -116,7 +114,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     heading->setFont(f);
     kindFilter = new QComboBox(this);
     kindFilter->addItem(QStringLiteral("All events"));
-    for (int k = 0; k <= int(EventKind::MatchResumed); ++k)
+    for (int k = 0; k <= int(EventKind::NamesChanged); ++k)
         kindFilter->addItem(kindName(EventKind(k)), k);
 
     model_ = new EventModel(this);
@@ -147,7 +145,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
 
     matchList = new QTreeWidget(this);
     matchList->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Started"),
-                                QStringLiteral("Teams"), QStringLiteral("Events"),
+                                QStringLiteral("Final score"), QStringLiteral("Events"),
                                 QStringLiteral("End")});
     matchList->setRootIsDecorated(false);
     currentButton = new QPushButton(QStringLiteral("&Current Match"), this);
@@ -243,18 +241,49 @@ QString RecordWindow::matchTitle(const MatchSummary& m) const {
              m.teams.join(QStringLiteral(", ")));
 }
 
+namespace {
+
+// "Red Foxes 20, Beta 10": the teams as they were named at the end, with
+// their final scores.
+QString finalScore(const MatchState& state) {
+    QStringList parts;
+    for (int t = 0; t < int(state.scores.size()); ++t) {
+        const QString name = t < state.teams.size() ? state.teams[t] : QString();
+        parts << QStringLiteral("%1 %2").arg(name).arg(state.score(t));
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+}  // namespace
+
 void RecordWindow::refreshMatches() {
     matchList->clear();
     const qint64 current = store_ ? store_->currentMatch() : 0;
-    for (const MatchSummary& m : reader_.matches()) {
-        QString end = m.endedMs ? m.endHow : QStringLiteral("interrupted");
-        if (m.id == current) end = QStringLiteral("current");
-        auto* item = new QTreeWidgetItem(
-            matchList, {QString::number(m.id),
-                        QDateTime::fromMSecsSinceEpoch(m.startedMs)
-                            .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                        m.teams.join(QStringLiteral(", ")), QString::number(m.events), end});
+    auto add = [this](const MatchSummary& m, const MatchState& state, const QString& end) {
+        auto* item =
+            new QTreeWidgetItem(matchList, {QString::number(m.id),
+                                            QDateTime::fromMSecsSinceEpoch(m.startedMs)
+                                                .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                                            finalScore(state), QString::number(m.events), end});
         item->setData(0, Qt::UserRole, m.id);
+    };
+    for (const MatchSummary& m : reader_.matches()) {
+        // The current match from memory: the file may not have all of it yet.
+        if (m.id == current) continue;
+        add(m, replay(reader_.events(m.id)), m.endedMs ? m.endHow : QStringLiteral("interrupted"));
+    }
+    if (current != 0) {
+        const std::vector<RecordedEvent>& events = store_->currentEvents();
+        MatchSummary m;
+        m.id = current;
+        const auto start = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
+            return e.kind == EventKind::MatchStarted;
+        });
+        m.startedMs = start != events.end() ? start->wallMs
+                      : events.empty()      ? 0
+                                            : events.front().wallMs;
+        m.events = qint64(events.size());
+        add(m, replay(events), QStringLiteral("current"));
     }
     for (int c = 0; c < 5; ++c)
         matchList->resizeColumnToContents(c);
@@ -286,8 +315,8 @@ void RecordWindow::showCurrent() {
             MatchSummary m;
             m.id = store_->currentMatch();
             m.startedMs = start->wallMs;
-            for (const QJsonValue& v : start->data.value(QLatin1String("teams")).toArray())
-                m.teams << v.toString();
+            // Named as the teams are named now.
+            m.teams = replay(events).teams;
             title = QStringLiteral("Current match: ") + matchTitle(m);
         }
     }
@@ -301,16 +330,23 @@ bool RecordWindow::showMatch(qint64 id) {
         showCurrent();
         return true;
     }
-    setEvents(reader_.events(id), matchTitle(*m));
+    std::vector<RecordedEvent> events = reader_.events(id);
+    MatchSummary named = *m;
+    const QStringList teams = replay(events).teams;
+    if (!teams.isEmpty()) named.teams = teams;
+    setEvents(std::move(events), matchTitle(named));
     shown_ = id;
     return true;
 }
 
 void RecordWindow::eventRecorded(const RecordedEvent& e) {
-    if (shown_ != 0) return;
-    if (e.kind == EventKind::MatchStarted) {
-        showCurrent();
+    if (e.kind == EventKind::MatchStarted || e.kind == EventKind::MatchResumed) {
+        // A match begins or comes back: the list too.
         refreshMatches();
+    }
+    if (shown_ != 0) return;
+    if (e.kind == EventKind::MatchStarted || e.kind == EventKind::MatchResumed) {
+        showCurrent();
         return;
     }
     QScrollBar* bar = eventList->verticalScrollBar();
@@ -324,6 +360,15 @@ void RecordWindow::eventRecorded(const RecordedEvent& e) {
 
 void RecordWindow::updateStats() {
     stats_ = computeStats(events_);
+    // The current match's line in the list keeps up with its score.
+    if (shown_ == 0 && store_) {
+        for (int i = 0; i < matchList->topLevelItemCount(); ++i) {
+            QTreeWidgetItem* item = matchList->topLevelItem(i);
+            if (item->data(0, Qt::UserRole).toLongLong() != store_->currentMatch()) continue;
+            item->setText(2, finalScore(replay(events_)));
+            item->setText(3, QString::number(events_.size()));
+        }
+    }
     chart->setStats(&stats_);
     playerTable->setRowCount(int(stats_.players.size()));
     int row = 0;

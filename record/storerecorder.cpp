@@ -19,7 +19,8 @@ bool isPlay(EventKind kind) {
     case EventKind::MatchStarted:
     case EventKind::OptionChanged:
     case EventKind::SetupOpened:
-    case EventKind::SetupSaved: return false;
+    case EventKind::SetupSaved:
+    case EventKind::NamesChanged: return false;
     default: return true;
     }
 }
@@ -76,7 +77,9 @@ void StoreRecorder::findInterrupted() {
         InterruptedMatch found;
         found.match = *it;
         found.state = replay(events);
-        found.clockLeft = found.state.clockLeftAt(std::max(found.state.lastTime, it->lastAlive));
+        found.reached = std::max(found.state.lastTime, it->lastAlive);
+        found.clockLeft = found.state.clockLeftAt(found.reached);
+        found.events = events;
         interrupted_ = std::move(found);
         return;
     }
@@ -119,54 +122,104 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
     RecordedEvent event{kind, 0.0, wall, data};
 
     if (kind == EventKind::MatchStarted) {
-        if (match_ != 0) {
+        if (match_ != 0 && kept_) {
             Op end;
             end.type = Op::Type::End;
             end.match = match_;
             end.event.wallMs = wall;
             end.how = QStringLiteral("new-match");
             enqueue(std::move(end));
+        } else if (match_ != 0) {
+            // A start with no play in it is no match: what was said in it
+            // belongs to the one starting now, under the same number.
+            for (const RecordedEvent& e : current_) {
+                if (e.kind != EventKind::MatchStarted)
+                    beforeMatch_.emplace_back(matchStart_ + e.matchTime, e);
+            }
+            nextId_ = match_;
         }
         match_ = nextId_++;
+        kept_ = false;
         matchStart_ = now;
+        matchStartedMs_ = wall;
+        matchScreen_ = data.value(QLatin1String("screen")).toString();
+        matchTeams_ = teamsOf(data);
         current_.clear();
-        Op start;
-        start.type = Op::Type::Start;
-        start.match = match_;
-        start.event.wallMs = wall;
-        start.screen = data.value(QLatin1String("screen")).toString();
-        start.teams = teamsOf(data);
-        enqueue(std::move(start));
         // What happened while no match was on belongs to this one.
         for (auto& [time, before] : beforeMatch_) {
             before.matchTime = time - now;
             current_.push_back(before);
-            enqueue(Op{Op::Type::Event, match_, before, {}, {}, {}});
         }
         beforeMatch_.clear();
     } else if (match_ == 0) {
         beforeMatch_.emplace_back(now, event);
         return;
+    } else if (kind == EventKind::MatchResumed && !kept_ && interrupted_ &&
+               data.value(QLatin1String("from")).toInteger() == interrupted_->match.id) {
+        continueInterrupted(now);
     }
 
     event.matchTime = now - matchStart_;
     current_.push_back(event);
-    enqueue(Op{Op::Type::Event, match_, event, {}, {}, {}}, true);
+    if (!kept_ && isPlay(kind)) keep();
+    if (kept_) enqueue(Op{Op::Type::Event, match_, event, {}, {}, {}}, true);
 
     if (kind == EventKind::ProgramEnded) {
-        Op end;
-        end.type = Op::Type::End;
-        end.match = match_;
-        end.event.wallMs = wall;
-        end.how = data.value(QLatin1String("how")).toString();
-        enqueue(std::move(end));
+        if (kept_) {
+            Op end;
+            end.type = Op::Type::End;
+            end.match = match_;
+            end.event.wallMs = wall;
+            end.how = data.value(QLatin1String("how")).toString();
+            enqueue(std::move(end));
+        }
         std::lock_guard lock(mutex_);
         aliveMatch_ = 0;
     }
     if (listener_) listener_(event);
     if (kind == EventKind::ProgramEnded) {
         match_ = 0;
+        kept_ = false;
     }
+}
+
+void StoreRecorder::keep() {
+    kept_ = true;
+    Op start;
+    start.type = Op::Type::Start;
+    start.match = match_;
+    start.event.wallMs = matchStartedMs_;
+    start.screen = matchScreen_;
+    start.teams = matchTeams_;
+    enqueue(std::move(start));
+    // The event just recorded is enqueued by the caller.
+    for (std::size_t i = 0; i + 1 < current_.size(); ++i)
+        enqueue(Op{Op::Type::Event, match_, current_[i], {}, {}, {}});
+}
+
+void StoreRecorder::continueInterrupted(double now) {
+    // The match started in this run had nothing played in it and takes no
+    // number; its other events (the program starting, options) go on in
+    // the interrupted match, at the time it had got to, and its time goes
+    // on from there.
+    const InterruptedMatch& m = *interrupted_;
+    nextId_ = match_;
+    const double start = now - m.reached;
+    std::vector<RecordedEvent> carried;
+    for (RecordedEvent e : current_) {
+        if (e.kind == EventKind::MatchStarted) continue;
+        e.matchTime = m.reached;
+        carried.push_back(e);
+    }
+    match_ = m.match.id;
+    matchStart_ = start;
+    kept_ = true;
+    current_ = m.events;
+    for (const RecordedEvent& e : carried) {
+        current_.push_back(e);
+        enqueue(Op{Op::Type::Event, match_, e, {}, {}, {}});
+    }
+    interrupted_.reset();
 }
 
 void StoreRecorder::enqueue(Op op, bool alive) {

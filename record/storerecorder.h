@@ -20,6 +20,9 @@ struct InterruptedMatch {
     MatchSummary match;
     MatchState state;
     int clockLeft = 0;  // whole seconds, as the clock had shown when the program died
+    std::vector<RecordedEvent> events;
+    // The match time it had got to: a resumed match goes on from here.
+    double reached = 0.0;
 };
 
 struct StoreOptions {
@@ -67,7 +70,10 @@ public:
     void flush();
 
     // The current match, on the recording thread: its id (0 before the
-    // first MatchStarted) and its events so far.
+    // first MatchStarted) and its events so far. It is written to the file
+    // only once something has been played in it; a resume of the
+    // interrupted match (MatchResumed from it) makes that match the current
+    // one again, its earlier events included.
     qint64 currentMatch() const { return match_; }
     const std::vector<RecordedEvent>& currentEvents() const { return current_; }
     // Hears each event of the current match as it is recorded, on the
@@ -87,6 +93,11 @@ private:
     };
 
     void findInterrupted();
+    // The current match has had play: its row and its events so far go to
+    // the file (a start with no play never does).
+    void keep();
+    // Puts the interrupted match back as the current one.
+    void continueInterrupted(double now);
     void enqueue(Op op, bool alive = false);
     void writerLoop();
     bool write(const std::vector<Op>& batch, qint64 aliveMatch, double aliveTime);
@@ -102,7 +113,11 @@ private:
     // The recording thread's.
     qint64 nextId_ = 1;
     qint64 match_ = 0;
+    bool kept_ = false;  // the current match is in the file
     double matchStart_ = 0.0;
+    QString matchScreen_;
+    QStringList matchTeams_;
+    qint64 matchStartedMs_ = 0;
     std::vector<std::pair<double, RecordedEvent>> beforeMatch_;  // clock time, event
     std::vector<RecordedEvent> current_;
     std::function<void(const RecordedEvent&)> listener_;

@@ -125,7 +125,7 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
         // The clocks were just put at the file's match time; an option that
         // was already on must still blank them, as it does when the file
         // turns it on.
-        if (n == line::DisableMatchTimer && before == number) {
+        if (n == line::DisableMatchTimer && before == number && number == 1) {
             forms.formOptions().CheckDisableMatchTimer_Click();
         }
         // Clearing these two options puts other settings to a default of

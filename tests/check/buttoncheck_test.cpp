@@ -167,7 +167,7 @@ TEST(CheckWindow, ClosingPutsThePlayScreenBack) {
     ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->playScreen(), &s);
-    EXPECT_FALSE(s.Timer2->isActive()) << "the match clock waits during the check";
+    EXPECT_TRUE(s.Timer2->isActive()) << "the match clock goes on during the check";
 
     window->pollTick();
     rig.press(5);
@@ -203,6 +203,72 @@ TEST(CheckWindow, ClosingPutsThePlayScreenBack) {
     rig.press(6);
     s.porttimer_Timer();
     EXPECT_EQ(s.namelabel->text(), playerName(6));
+}
+
+// Closing the check leaves the box as if the check had never run: a press
+// while the screen is locked on a name is lost, not shown at the next clear.
+class AfterTheCheck : public ::testing::TestWithParam<Case> {};
+
+TEST_P(AfterTheCheck, APressBeforeTheClearIsNoBuzzIn) {
+    CheckRig rig(GetParam().screen, GetParam().model);
+    PlayScreen& s = rig.f.screen;
+    ASSERT_FALSE(s.porttimer->isActive()) << "not polling, as right after start-up";
+    rig.f.menu.findChild<QAction*>(QStringLiteral("mnuCheckButtons"))->trigger();
+    ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
+    ASSERT_NE(window, nullptr);
+    window->pollTick();
+    window->close();
+
+    auto drain = [&] {
+        if (auto* d = rig.f.menu.findChild<check::CheckDrain*>()) d->tick();
+    };
+    drain();
+    rig.press(1);
+    drain();
+    rig.release(1);
+    drain();
+    s.spacekey();
+    s.porttimer_Timer();
+    s.porttimer_Timer();
+    EXPECT_TRUE(s.namelabel->text().isEmpty()) << s.namelabel->text().toStdString();
+
+    // Play hears the next press as ever.
+    rig.press(2);
+    s.porttimer_Timer();
+    rig.release(2);
+    EXPECT_EQ(s.namelabel->text(), playerName(2));
+}
+
+INSTANTIATE_TEST_SUITE_P(Check, AfterTheCheck,
+                         ::testing::Values(Case{kWired, ScreenPair::P2_4},
+                                           Case{kWired2, ScreenPair::P3_5},
+                                           Case{kWireless, ScreenPair::P2_4},
+                                           Case{kWireless2, ScreenPair::P3_4}),
+                         caseName);
+
+// The check only borrows the interface: a time-out called while it is open
+// stays a time-out, and a screen shown for another team count meanwhile
+// does not poll beside it.
+TEST(CheckWindow, LeavesTheClocksAloneAndKeepsEveryScreenOffTheBox) {
+    CheckRig rig(ScreenPair::P2_4, kWired);
+    PlayScreen& s = rig.f.screen;
+    s.clockStart();
+    rig.f.menu.findChild<QAction*>(QStringLiteral("mnuCheckButtons"))->trigger();
+    ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
+    ASSERT_NE(window, nullptr);
+    s.F6key();
+
+    rig.f.menu.ComboTeams->setCurrentIndex(1);
+    PlayScreen& three = rig.f.t->forms.playScreen(ScreenPair::P3_4);
+    three.spacekey();
+    window->pollTick();
+    EXPECT_TRUE(three.linkPaused()) << "only the check polls";
+
+    window->close();
+    EXPECT_FALSE(s.Timer2->isActive()) << "the time-out stopped the clock";
+    EXPECT_TRUE(s.Timer1->isActive());
+    EXPECT_FALSE(three.linkPaused());
+    EXPECT_FALSE(s.linkPaused());
 }
 
 }  // namespace

@@ -56,16 +56,9 @@ struct CheckRig {
     ScreenPair screen() const { return f.screen.screen(); }
     int players() const { return teamsOf(screen()) * playersPerTeamOf(screen()); }
 
-    // The box input (wired line or transmitter number) of player p.
-    int inputOf(int player) const {
-        if (model() == kWired || model() == kWired2) {
-            const auto& table =
-                model() == kWired ? buzzlink::kWiredModel180 : buzzlink::kWiredModel210;
-            const auto line = buzzlink::lineOfPlayer(table, screen(), player);
-            return line ? buzzlink::boxLineNumber(*line) : -1;
-        }
-        return player;
-    }
+    // The box input (wired line or transmitter number) of player p, as the
+    // simulated box maps it.
+    int inputOf(int player) const { return f.t.box.inputOfPlayer(screen(), player); }
 
     void press(int player) {
         if (model() == kUsb) {

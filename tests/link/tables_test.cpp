@@ -106,6 +106,10 @@ TEST(Responder, SoundAndSpeakerBytesBySourceAndDecoder) {
         {Decoder::Wireless, k34, 10, 0, false, B{0, 194}},
         {Decoder::Wireless200, k35, 15, 2, true, B{0, 194}},
         {Decoder::UsbWired, k24, 5, 1, true, B{}},
+        // The USB lockout has no speaker on the parallel port, even where
+        // the list is held at the speaker (no sound card).
+        {Decoder::UsbWired, k24, 5, 0, false, B{}},
+        {Decoder::UsbWired, k24, 1, 2, true, B{}},
         // The second-series wired box sounds a tone per team, without
         // switching the speaker off first.
         {Decoder::Wired210, k35, 5, 0, false, B{194}},

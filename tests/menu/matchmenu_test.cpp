@@ -58,21 +58,37 @@ TEST(MatchMenu, ScoreChangesAreTakenBackAndMadeAgainFromTheScreenAndTheMenu) {
 
     QTest::keyClick(&s, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(r.boards(), QStringLiteral("2:0")) << "Ctrl+Z on the play screen";
+    // The items say what they would change; each change is said on the
+    // decision line.
+    const QString alpha = m.teamNameBox(0)->text();
+    EXPECT_EQ(m.mnuUndoScore->text(), QStringLiteral("Undo %1 1 \u2192 2").arg(alpha));
+    EXPECT_EQ(m.mnuRedoScore->text(),
+              QStringLiteral("Redo %1 0 \u2192 1").arg(m.teamNameBox(1)->text()));
     m.mnuUndoScore->trigger();
     EXPECT_EQ(r.boards(), QStringLiteral("1:0")) << "the menu item";
+    EXPECT_EQ(m.decisionLine->text(), QStringLiteral("Undone: %1 2 \u2192 1").arg(alpha));
 
-    // In the menu a name box has the focus; the keys are the match's, not
-    // the box's own undo.
+    // In the menu a name box has the focus. Typing of its own to take back
+    // is the box's; the boards stay as they are.
     ASSERT_TRUE(r.activate(m));
     QLineEdit* box = m.playerNameBox(1);
     box->setFocus();
+    const QString name = box->text();
     QTest::keyClicks(box, QStringLiteral("x"));
-    const QString typed = box->text();
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(box->text(), name) << "Ctrl+Z took back the typing";
+    QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(box->text(), name + u'x') << "Ctrl+Shift+Z typed it again";
+    EXPECT_EQ(r.boards(), QStringLiteral("1:0")) << "the boards never moved";
+    // Nothing of its own to take back (setting a text clears the box's
+    // history): the keys are the match's.
+    box->setText(name);
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_EQ(r.boards(), QStringLiteral("2:0")) << "Ctrl+Shift+Z in the menu";
+    EXPECT_EQ(m.decisionLine->text(), QStringLiteral("Redone: %1 1 \u2192 2").arg(alpha));
     QTest::keyClick(box, Qt::Key_Z, Qt::ControlModifier);
     EXPECT_EQ(r.boards(), QStringLiteral("1:0")) << "Ctrl+Z in the menu";
-    EXPECT_EQ(box->text(), typed);
+    EXPECT_EQ(box->text(), name);
 
     m.mnuRedoScore->trigger();
     m.mnuRedoScore->trigger();
@@ -92,6 +108,8 @@ TEST(MatchMenu, ScoreChangesAreTakenBackAndMadeAgainFromTheScreenAndTheMenu) {
         m.mnuUndoScore->trigger();
     EXPECT_EQ(r.boards(), QStringLiteral("0:0"));
     EXPECT_EQ(s.ascore, 0);
+    EXPECT_FALSE(m.mnuUndoScore->isEnabled()) << "nothing left to take back";
+    EXPECT_TRUE(m.mnuRedoScore->isEnabled());
 
     const auto undone = r.rec.of(EventKind::ScoreUndone);
     ASSERT_EQ(undone.size(), 4u) << "F2, then F1, F1's redo and the other F1";

@@ -51,7 +51,8 @@ TEST(Sounds, YesKeepsThePreviewedFile) {
             QTemporaryDir own;
             const QString chosen = ownSound(own, QStringLiteral("my bell.wav"));
             SetupMenu& menu = p.menu(m);
-            // Where the dialog was left by an earlier use.
+            // Where the dialog was left by an earlier use for a sound.
+            menu.cd1test.filter = QStringLiteral("Sound Files|*.wav");
             menu.cd1test.folder = QStringLiteral("/somewhere");
             menu.cd1test.fileName = QStringLiteral("/somewhere/before.wav");
             p.t.dialogs.openAnswers = {chosen};
@@ -84,6 +85,29 @@ TEST(Sounds, YesKeepsThePreviewedFile) {
             // The next use starts where this one ended.
             EXPECT_EQ(menu.cd1test.fileName, chosen) << where;
             EXPECT_EQ(menu.cd1test.folder, own.path()) << where;
+        }
+    }
+}
+
+// Open and Save As start at the start-up file, in the configuration folder;
+// a sound dialog after them starts where the sounds ship, as it does first.
+TEST(Sounds, AfterASetupFileDialogEverySoundStartsWhereTheSoundsShip) {
+    for (const bool afterOpen : {false, true}) {
+        for (const SoundItem& item : kItems) {
+            StartedProgram p;
+            SetupMenu& menu = p.menu4();
+            if (afterOpen) {
+                p.t.dialogs.openAnswers = {p.t->startupSetupFile()};
+                menu.mnuOpen->trigger();
+                p.t.dialogs.openRequests.clear();
+                p.t.dialogs.messages.clear();
+            }
+            p.t.dialogs.answers = {Answer::Cancel};
+            p.t.dialogs.openAnswers = {QString()};
+            (menu.*item.choose)();
+            ASSERT_EQ(p.t.dialogs.openRequests.size(), 1u) << item.name;
+            EXPECT_EQ(p.t.dialogs.openRequests.front().folder, p.t->paths.programFolder)
+                << item.name << (afterOpen ? " after Open" : " first");
         }
     }
 }

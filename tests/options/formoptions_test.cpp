@@ -187,6 +187,76 @@ TEST(Options, AMatchTimerDisabledByTheSetupFileComesBackWithTheFilesTime) {
     }
 }
 
+// With the match timer off the clock is at nothing, however the option came
+// on: F5 runs it out at the next tick.
+TEST(Options, F5WithTheMatchTimerOffRunsTheClockOutAtOnce) {
+    for (const bool fromFile : {false, true}) {
+        TestProgram t(170);
+        if (fromFile) {
+            QStringList lines = setuptest::validLines();
+            lines[39] = QStringLiteral(" 1 ");
+            setuptest::writeBytes(t->startupSetupFile(), setuptest::crlf(lines));
+        }
+        ASSERT_TRUE(t.startUp());
+        FormOptions& o = t->forms.formOptions();
+        if (!fromFile) o.CheckDisableMatchTimer->click();
+        PlayScreen& s = t->forms.playScreen(ScreenPair::P2_4);
+        s.Form_Activate();
+        s.F5key();
+        s.Timer2_Timer();
+        EXPECT_EQ(s.namelabel->text(), QString::fromLatin1(s.variant().clockExpiredWord))
+            << (fromFile ? "from the file" : "ticked");
+        EXPECT_FALSE(s.Timer2->isActive());
+        EXPECT_EQ(s.clocklabel->text().trimmed(), QStringLiteral("0:00"));
+    }
+}
+
+// A match time under a minute with the option off in the file: the clocks
+// show it, at start-up and after Open alike.
+TEST(Options, ASetupFileWithTheMatchTimerOnKeepsAShortMatchTime) {
+    TestProgram t(170);
+    QStringList lines = setuptest::validLines();
+    lines[21] = QStringLiteral("0:30");
+    lines[39] = QStringLiteral(" 0 ");
+    setuptest::writeBytes(t->startupSetupFile(), setuptest::crlf(lines));
+    ASSERT_TRUE(t.startUp());
+    for (ScreenPair s : kAllScreens) {
+        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text().trimmed(), QStringLiteral("0:30"))
+            << screenName(s).toStdString();
+    }
+}
+
+// Back and forth between the team counts in the menu: the screen shown
+// before takes the time the match has got to.
+TEST(Options, SwitchingTheTeamCountCarriesTheMatchTime) {
+    StartedProgram p;
+    SetupMenu& menu = p.menu4();
+    PlayScreen& two = p.screen(ScreenPair::P2_4);
+    PlayScreen& three = p.screen(ScreenPair::P3_4);
+    two.Form_Activate();
+    three.Form_Activate();
+    two.F5key();
+    for (int i = 0; i < 3; ++i)
+        two.Timer2_Timer();
+    two.F6key();
+    const QString reached = two.clocklabel->text();
+    ASSERT_NE(reached.trimmed(), three.clocklabel->text().trimmed());
+
+    menu.Form_Activate();
+    menu.ComboTeams->setCurrentIndex(1);
+    three.Form_Activate();
+    EXPECT_EQ(three.clocklabel->text(), reached);
+    three.F5key();
+    three.Timer2_Timer();
+    three.F6key();
+    menu.Form_Activate();
+    menu.ComboTeams->setCurrentIndex(0);
+    two.Form_Activate();
+    EXPECT_EQ(two.clocklabel->text(), three.clocklabel->text());
+    EXPECT_EQ(two.clockminutes * 60 + two.clockseconds,
+              three.clockminutes * 60 + three.clockseconds);
+}
+
 TEST(Options, ReenabledMatchTimerIsStillThereWhenThePlayScreenComesBack) {
     StartedProgram p;
     PlayScreen& screen = p.screen(ScreenPair::P2_4);

@@ -22,11 +22,7 @@ struct Recorded {
     void tick() {
         if (s.porttimer->isActive()) s.porttimer_Timer();
     }
-    int input(int player) const {
-        if (!f.t.box.isWiredBox()) return player;
-        return buzzlink::boxLineNumber(
-            *buzzlink::lineOfPlayer(buzzlink::kWiredModel180, s.screen(), player));
-    }
+    int input(int player) const { return f.t.box.inputOfPlayer(s.screen(), player); }
     // A poll (the box listens from then on), the presses, and the poll that
     // reads them.
     void buzz(std::vector<int> players) {
@@ -43,6 +39,19 @@ struct Recorded {
     PlayFixture f;
     PlayScreen& s;
 };
+
+// Model 200 runs two decoders on each code on two of the screens, and the
+// screen shows the press twice; the record hears of it once.
+TEST(MatchRecord, OnePressOnModel200IsOneBuzzInOnEveryScreen) {
+    for (ScreenPair pair : kAllScreens) {
+        Recorded r(pair, 200);
+        r.f.key(Qt::Key_Space);
+        r.buzz({2});
+        const auto buzzIns = r.rec.of(EventKind::BuzzIn);
+        ASSERT_EQ(buzzIns.size(), 1u) << screenName(pair).toStdString();
+        EXPECT_EQ(buzzIns[0]["player"].toInt(), 2);
+    }
+}
 
 TEST(MatchRecord, AShortMatchIsToldInTheOrderItWasPlayed) {
     Recorded r(ScreenPair::P2_4, 180);

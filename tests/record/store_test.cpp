@@ -122,6 +122,41 @@ TEST(StoreRecorder, OffersTheInterruptedMatchBack) {
     EXPECT_EQ(m.clockLeft, 900 - 65);
 }
 
+// A start with nothing played in it is no match: not in the file, and the
+// match that follows takes its number and what was said before.
+TEST(StoreRecorder, AStartWithNoPlayLeavesNoMatch) {
+    QTemporaryDir dir;
+    ManualClock clock(10.0);
+    {
+        StoreRecorder recorder(clock, {dir.path()});
+        recorder.record(EventKind::ProgramStarted, {{"interface", "sim"}});
+        recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+        recorder.record(EventKind::NamesChanged, {{"teams", QJsonArray{"Owls", "Beta"}}});
+        recorder.record(EventKind::ProgramEnded, {{"how", "exit"}});
+        recorder.flush();
+    }
+    {
+        RecordStore store;
+        ASSERT_TRUE(store.open(recordFile(dir.path())));
+        EXPECT_TRUE(store.matches().empty());
+    }
+    StoreRecorder recorder(clock, {dir.path()});
+    recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+    recorder.record(EventKind::OptionChanged, {{"option", "x"}, {"value", 1}});
+    recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+    recorder.record(EventKind::ScoreChanged, score(0, 0, 10));
+    recorder.flush();
+    RecordStore store;
+    ASSERT_TRUE(store.open(recordFile(dir.path())));
+    const auto matches = store.matches();
+    ASSERT_EQ(matches.size(), 1u);
+    EXPECT_EQ(matches[0].id, 1);
+    const auto events = store.events(1);
+    ASSERT_EQ(events.size(), 3u);
+    EXPECT_EQ(events[0].kind, EventKind::OptionChanged);
+    EXPECT_EQ(events[1].kind, EventKind::MatchStarted);
+}
+
 // Whatever is wrong with the file, the events are taken without a fuss,
 // the current match is still there to look at, and the operator hears why
 // once. A damaged file is moved aside and a fresh record kept.

@@ -9,6 +9,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTreeWidget>
@@ -179,6 +180,68 @@ TEST(RecordWindow, FollowsTheMatchAndExportsIt) {
     EXPECT_TRUE(rig.t.dialogs.messages.empty());
 }
 
+// Names typed once the match has begun (it begins at start-up) are the
+// names of the record: each event under the names it happened with, the
+// tables and the list under the names at the end, one event per name typed.
+TEST(RecordWindow, NamesTypedAfterTheStartAreTheNamesOfTheRecord) {
+    RecordRig rig;
+    ASSERT_TRUE(rig.t.startUp());
+    SetupMenu& menu = rig.t->forms.setupMenu(MenuKind::Players4);
+    PlayScreen& screen = rig.t->forms.playScreen(ScreenPair::P2_4);
+    const QString beta = menu.teamNameBox(1)->text();
+    screen.F3key();
+
+    QLineEdit* team = menu.teamNameBox(0);
+    team->clear();
+    for (const QChar c : QStringLiteral("Red Foxes"))
+        team->insert(QString(c));
+    emit team->editingFinished();
+    menu.playerNameBox(1)->setText(QStringLiteral("Dee"));
+    emit menu.playerNameBox(1)->editingFinished();
+    screen.F1key();
+    screen.F1key();
+
+    const auto& events = rig.store.currentEvents();
+    EXPECT_EQ(
+        std::count_if(events.begin(), events.end(),
+                      [](const RecordedEvent& e) { return e.kind == EventKind::NamesChanged; }),
+        2);
+
+    RecordWindow window(*rig.t, &rig.store);
+    window.updateStats();
+    QStringList scores;
+    const QAbstractItemModel* list = window.eventList->model();
+    for (int row = 0; row < window.visibleEvents(); ++row) {
+        if (list->index(row, 1).data().toString() == "score-changed")
+            scores << list->index(row, 2).data().toString();
+    }
+    ASSERT_EQ(scores.size(), 3);
+    EXPECT_TRUE(scores[0].startsWith(beta + " ")) << scores[0].toStdString();
+    EXPECT_TRUE(scores[1].startsWith("Red Foxes ")) << scores[1].toStdString();
+    EXPECT_EQ(window.playerTable->item(0, 0)->text(), "Dee");
+    EXPECT_EQ(window.playerTable->item(0, 1)->text(), "Red Foxes");
+    EXPECT_TRUE(window.heading->text().contains("Red Foxes"));
+
+    const QString csvPath = rig.dir.filePath("names.csv");
+    ASSERT_TRUE(window.exportCsv(csvPath));
+    QFile csv(csvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
+    QStringList described;
+    for (const QStringList& row : parseCsv(QString::fromUtf8(csv.readAll())))
+        if (row.value(3) == "score-changed") described << row.value(4);
+    EXPECT_EQ(described, scores);
+
+    // The list shows the match under its final names and score.
+    rig.store.flush();
+    window.refreshMatches();
+    ASSERT_EQ(window.matchList->topLevelItemCount(), 1);
+    const QString increment = menu.textincrement[0]->text().trimmed();
+    EXPECT_EQ(window.matchList->topLevelItem(0)->text(2), QStringLiteral("Red Foxes %1, %2 %3")
+                                                              .arg(2 * increment.toInt())
+                                                              .arg(beta)
+                                                              .arg(increment.toInt()));
+}
+
 // Past matches: listed with how they ended, opened from the disk, deleted
 // after a question; the current one cannot be deleted.
 TEST(RecordWindow, OpensAndDeletesPastMatches) {
@@ -273,20 +336,33 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
         }
         EXPECT_FALSE(screen.Timer2->isActive());
 
+        // Yes puts the names back too, so the boards read as the question.
+        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players4);
+        EXPECT_EQ(menu.teamNameBox(0)->text() == "Owls", yes);
+        EXPECT_EQ(menu.playerNameBox(8)->text() == "Larks 4", yes);
+
+        // A resumed match goes on as itself, one match in the record; a
+        // start with nothing played in it leaves no match of its own.
         store.flush();
         RecordStore record;
         ASSERT_TRUE(record.open(recordFile(dir.path())));
         const auto matches = record.matches();
-        ASSERT_EQ(matches.size(), 2u);
+        ASSERT_EQ(matches.size(), 1u);
         EXPECT_FALSE(matches[0].endedMs.has_value());
-        EXPECT_EQ(record.events(matches[0].id).size(), 5u);
-        const auto now = record.events(matches[1].id);
+        const auto now = record.events(matches[0].id);
         EXPECT_EQ(
             std::count_if(now.begin(), now.end(),
                           [](const RecordedEvent& e) { return e.kind == EventKind::MatchResumed; }),
             yes ? 1 : 0);
+        EXPECT_EQ(
+            std::count_if(now.begin(), now.end(),
+                          [](const RecordedEvent& e) { return e.kind == EventKind::MatchStarted; }),
+            1);
+        EXPECT_GE(now.back().matchTime, 75.5) << "its time goes on";
+        EXPECT_EQ(store.currentMatch() == matches[0].id, yes);
         // Died again: what comes back is what the boards showed.
-        EXPECT_EQ(replay(now).scores, (yes ? std::vector<int>{30, -10} : std::vector<int>{0, 0}));
+        EXPECT_EQ(replay(now).scores, (std::vector<int>{30, -10}));
+        EXPECT_EQ(replay(now).teams, (QStringList{"Owls", "Larks"}));
     }
 }
 
