@@ -99,7 +99,15 @@ bool LiveState::apply(EventKind kind, const QJsonObject& data, qint64 now) {
                  data.value(QStringLiteral("clockRunning")).toBool());
         break;
     }
+    case EventKind::NamesChanged:
     case EventKind::MatchResumed:
+        if (data.value(QStringLiteral("teams")).isArray()) {
+            teams_.clear();
+            for (const QJsonValue& v : data.value(QStringLiteral("teams")).toArray())
+                teams_.append(v.toString());
+            scores_.resize(std::max<std::size_t>(scores_.size(), teams_.size()), 0);
+        }
+        if (kind == EventKind::NamesChanged) break;
         setScores(data.value(QStringLiteral("scores")));
         scores_.resize(std::max<std::size_t>(scores_.size(), teams_.size()), 0);
         setClock(data.value(QStringLiteral("clock")).toInt(), false);
