@@ -26,4 +26,7 @@ signals:
     // Teams for the set-up menus' name boxes, left to right: each menu takes
     // the names and as many players as it has boxes.
     void namesOffered(const std::vector<TeamNames>& teams);
+    // The toss-up in play while a scoresheet is kept (numbered from 1); 0
+    // when none is. The scoresheet announces it; the live page shows it.
+    void tossUpChanged(int number);
 };

@@ -2,7 +2,7 @@
 //
 //   bench_buzzin_latency [--presses N] [--model M] [--screen 2_4|2_5|3_4|3_5]
 //                        [--min-delay MS] [--max-delay MS] [--idle S] [--seed N]
-//                        [--record] [--buttons]
+//                        [--record] [--buttons] [--live] [--live-clients N]
 //
 // A real play screen (under Xvfb or with QT_QPA_PLATFORM=offscreen) polls
 // the simulated box from its own porttimer in the event loop. A timer in the
@@ -32,6 +32,15 @@
 // and the screen's own part of the road (from the poll's tick to the name
 // painted) compared.
 //
+// With --live every press is made twice in the same way: once with the live
+// page's hub not told of the match, once with it told (the hub serving the
+// page on a loopback port from its own thread, with N feed clients, default
+// 200, connected all along from a thread of their own, and, when chromium
+// is installed, the page open in a headless chromium). The screen's own part
+// is compared as with --record; the page's delay from the press to its name
+// text changing is taken in the browser; and the armed idle is measured
+// twice, with the N clients connected and with the page off.
+//
 // With --buttons (models 170 and 200) the box is the input box, and each
 // press is a key event with the press's timestamp from a scripted input
 // device: the same presses at the same moments, through the button road.
@@ -45,11 +54,16 @@
 #include <vector>
 
 #include <QApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QKeyEvent>
+#include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include "app/clock.h"
@@ -60,11 +74,15 @@
 #include "bench/windowbench.h"
 #include "buttons/inputbox.h"
 #include "link/decoders.h"
+#include "live/livehub.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "record/storerecorder.h"
 #include "sim/simulatedinterface.h"
 #include "support/scriptedpresssource.h"
+#ifdef TORVANEL_BENCH_BROWSER
+#include "support/headlessbrowser.h"
+#endif
 
 namespace {
 
@@ -148,8 +166,9 @@ struct Press {
     double readDone = -1.0;   // the last port access before the name was set
     double nameSet = -1.0;
     double tickEnd = -1.0;
-    double painted = -1.0;  // namelabel's next paint begins
-    bool recorded = false;  // the match record was on
+    double painted = -1.0;   // namelabel's next paint begins
+    bool recorded = false;   // the match record (or with --live, the live page) was on
+    qint64 pressedWall = 0;  // ms since the epoch, for the browser's clock
 };
 
 struct Stats {
@@ -226,6 +245,27 @@ private:
     Clock& clock_;
 };
 
+// Feed clients of the live page, on a thread of their own so that reading
+// them costs the window thread nothing: each asks for /events once and
+// reads whatever comes.
+class FeedClients final : public QObject {
+public:
+    void open(quint16 port, int count) {
+        for (int i = 0; i < count; ++i) {
+            auto* s = new QTcpSocket(this);
+            connect(s, &QTcpSocket::connected, s,
+                    [s] { s->write("GET /events HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n"); });
+            connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                const QByteArray in = s->readAll();
+                events.fetchAndAddRelaxed(static_cast<int>(in.count("event: state")));
+            });
+            s->connectToHost(QHostAddress::LocalHost, port);
+        }
+    }
+    void close() { qDeleteAll(findChildren<QTcpSocket*>()); }
+    QAtomicInt events;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -241,6 +281,13 @@ int main(int argc, char* argv[]) {
     const unsigned seed = argument(args, "--seed", "1").toUInt();
     const bool recordSwitch = args.contains(QStringLiteral("--record"));
     const bool useButtons = args.contains(QStringLiteral("--buttons"));
+    const bool liveSwitch = args.contains(QStringLiteral("--live"));
+    const int liveClients = argument(args, "--live-clients", "200").toInt();
+    if (recordSwitch && liveSwitch) {
+        std::fprintf(stderr, "--record and --live: one at a time\n");
+        return 2;
+    }
+    const bool pairs = recordSwitch || liveSwitch;
     if (!SimulatedInterface::isKnownModel(model) || model == 199 ||
         (useButtons && !buttons::InputBox::isInputModel(model))) {
         std::fprintf(stderr, "--model: 170, 180, 200 or 210 (170 or 200 with --buttons)\n");
@@ -297,7 +344,65 @@ int main(int argc, char* argv[]) {
     std::printf("platform %s, %s %dx%d, model %d%s, %d presses %d-%d ms after each clear%s\n",
                 qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
                 s.width(), s.height(), model, useButtons ? " (input box)" : "", presses, minDelay,
-                maxDelay, recordSwitch ? ", each with the record off and on" : "");
+                maxDelay,
+                recordSwitch ? ", each with the record off and on"
+                : liveSwitch ? ", each with the live page off and on"
+                             : "");
+
+    // The live page: served from its own thread, followed by the feed
+    // clients and by a real browser.
+    std::unique_ptr<live::LiveHub> hub;
+    QThread feedThread;
+    FeedClients* feeds = nullptr;
+#ifdef TORVANEL_BENCH_BROWSER
+    std::unique_ptr<HeadlessBrowser> browser;
+#endif
+    if (liveSwitch) {
+        hub = std::make_unique<live::LiveHub>();
+        live::ServeChoice choice;
+        choice.port = 0;
+        // The clients all come from this machine at once.
+        choice.limits.requestBurst = liveClients + 20;
+        choice.limits.maxConnections = liveClients + 20;
+        if (auto failed = hub->serve(choice)) {
+            std::fprintf(stderr, "live page: %s\n", qPrintable(*failed));
+            return 1;
+        }
+        program.setRecorder(*hub);
+        s.recordMatchStarted(QStringLiteral("start-up"));
+        program.setRecorder(noRecorder);
+        int following = 0;
+        QObject::connect(hub.get(), &live::LiveHub::feedClientsChanged, &app,
+                         [&following](int n) { following = n; });
+        feeds = new FeedClients;
+        feeds->moveToThread(&feedThread);
+        feedThread.start();
+        QMetaObject::invokeMethod(
+            feeds, [feeds, port = hub->port(), liveClients] { feeds->open(port, liveClients); });
+        QElapsedTimer waited;
+        waited.start();
+        while (following < liveClients && waited.elapsed() < 30000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        std::printf("live page on port %u: %d feed clients connected\n", hub->port(), following);
+#ifdef TORVANEL_BENCH_BROWSER
+        browser = std::make_unique<HeadlessBrowser>();
+        QString error;
+        if (!browser->start(QStringLiteral("http://127.0.0.1:%1/").arg(hub->port()), &error) ||
+            !browser->waitFor(QStringLiteral("!!document.getElementById('team1')"), true, 20000)) {
+            std::printf("no browser: %s\n", qPrintable(error));
+            browser.reset();
+        } else {
+            // Every change of the name on the page, stamped by the browser.
+            browser->evaluate(QStringLiteral(
+                "window.changes = []; new MutationObserver(() => window.changes.push("
+                "[Date.now(), document.getElementById('name').textContent])).observe("
+                "document.getElementById('name'), {childList: true, characterData: true, "
+                "subtree: true}); true"));
+        }
+#else
+        std::printf("no browser: built without the test support\n");
+#endif
+    }
 
     if (recordSwitch) {
         // The record holds a match from here on, as after the program's start.
@@ -349,7 +454,7 @@ int main(int argc, char* argv[]) {
     settle.setTimerType(Qt::PreciseTimer);
     settle.setInterval(40);
 
-    const int total = recordSwitch ? 2 * presses : presses;
+    const int total = pairs ? 2 * presses : presses;
     int made = 0;
     int player = 0;
     int pause = 0;
@@ -362,20 +467,22 @@ int main(int argc, char* argv[]) {
         }
         // With --record the second of each pair repeats the first with the
         // record on.
-        current.recorded = recordSwitch && made % 2 == 1;
+        current.recorded = pairs && made % 2 == 1;
         if (!current.recorded) {
             player = anyone(rng);
             pause = delay(rng);
         }
         ++made;
         current.player = player;
-        program.setRecorder(current.recorded ? static_cast<record::MatchRecorder&>(store)
-                                             : noRecorder);
+        record::MatchRecorder& on = liveSwitch ? static_cast<record::MatchRecorder&>(*hub)
+                                               : static_cast<record::MatchRecorder&>(store);
+        program.setRecorder(current.recorded ? on : noRecorder);
         pressTimer.start(pause);
     };
     QObject::connect(&pressTimer, &QTimer::timeout, [&] {
         const int input = box.inputOfPlayer(pair, current.player);
         current.pressed = clock.now();
+        current.pressedWall = QDateTime::currentMSecsSinceEpoch();
         if (useButtons) {
             const auto at = static_cast<std::int64_t>(std::llround(current.pressed * 1e6));
             pad.key(padInfo.id, 287 + current.player, at, buttons::kKeyDown);
@@ -450,8 +557,49 @@ int main(int argc, char* argv[]) {
                     group.size());
         return stats(own);
     };
-    if (!recordSwitch) {
+    if (!pairs) {
         report(done);
+    } else if (liveSwitch) {
+        std::vector<Press> off, on;
+        for (const Press& p : done)
+            (p.recorded ? on : off).push_back(p);
+        std::printf("--- live page off (%zu presses)\n", off.size());
+        const Stats a = report(off);
+        std::printf("--- live page on, %d feed clients (%zu presses)\n", liveClients, on.size());
+        const Stats b = report(on);
+        std::printf(
+            "screen's own part, median: off %.3f ms, on %.3f ms, difference %+.3f ms "
+            "(allowed 0.100): %s\n",
+            a.median, b.median, b.median - a.median,
+            b.median - a.median <= 0.1 ? "within" : "OVER");
+        std::printf("screen's own part, p90:    off %.3f ms, on %.3f ms, difference %+.3f ms\n",
+                    a.p90, b.p90, b.p90 - a.p90);
+#ifdef TORVANEL_BENCH_BROWSER
+        if (browser) {
+            const QJsonArray changes =
+                QJsonDocument::fromJson(
+                    browser->evaluate(QStringLiteral("JSON.stringify(window.changes)"))
+                        .toString()
+                        .toUtf8())
+                    .array();
+            std::vector<double> delays;
+            for (const Press& p : on) {
+                const QString name = menu.playerNameBox(p.player)->text();
+                for (const QJsonValue& c : changes) {
+                    const qint64 at = c[0].toInteger();
+                    if (at >= p.pressedWall && c[1].toString() == name) {
+                        delays.push_back(double(at - p.pressedWall) / 1e3);
+                        break;
+                    }
+                }
+            }
+            std::printf("press -> name on the page in chromium (%zu of %zu seen; ms clock):\n",
+                        delays.size(), on.size());
+            printStats("  page text changed", delays);
+        }
+#endif
+        std::printf("feed clients received %d state events\n", feeds->events.loadRelaxed());
+        program.setRecorder(noRecorder);
     } else {
         std::vector<Press> off, on;
         for (const Press& p : done)
@@ -520,5 +668,33 @@ int main(int argc, char* argv[]) {
         seconds, stamps.ticks - ticks0, port.accesses - accesses0, cpu, cpu / seconds * 100.0,
         contextSwitches() - switches0);
     printStats("  poll interval", intervals);
+    if (liveSwitch) {
+        std::printf("  (with the live page served to %d idle feed clients%s)\n", liveClients,
+#ifdef TORVANEL_BENCH_BROWSER
+                    browser ? " and the page open in chromium" : ""
+#else
+                    ""
+#endif
+        );
+        QMetaObject::invokeMethod(
+            feeds, [feeds] { feeds->close(); }, Qt::BlockingQueuedConnection);
+        hub->stopServing();
+#ifdef TORVANEL_BENCH_BROWSER
+        browser.reset();
+#endif
+        QCoreApplication::processEvents();
+        const double cpuOff0 = cpuSeconds();
+        wall.restart();
+        QEventLoop offLoop;
+        QTimer::singleShot(idle * 1000, Qt::PreciseTimer, &offLoop, &QEventLoop::quit);
+        offLoop.exec();
+        const double cpuOff = cpuSeconds() - cpuOff0;
+        const double offSeconds = wall.elapsed() / 1e3;
+        std::printf("armed %.1f s, live page off: CPU %.3f s = %.3f %% of one core\n", offSeconds,
+                    cpuOff, cpuOff / offSeconds * 100.0);
+        feedThread.quit();
+        feedThread.wait();
+        delete feeds;
+    }
     return lost == 0 && dialogs.shown == 0 ? 0 : 1;
 }

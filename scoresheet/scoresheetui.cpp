@@ -18,6 +18,16 @@ Scoresheet::Scoresheet(Program& program)
     program_.addMatchObserver(*model_);
     program_.setOperatorKeyHandler(
         [this](int key, int modifiers) { return model_->key(key, modifiers); });
+    // The toss-up in play, for whoever shows the match elsewhere (the live
+    // page): 0 while the plain rules keep no toss-ups.
+    model_->addChangeHandler([this] {
+        const Sheet& sheet = model_->sheet();
+        const int number =
+            sheet.rules.plain() || sheet.tossups.empty() ? 0 : sheet.tossups.back().number;
+        if (number == announcedTossup_) return;
+        announcedTossup_ = number;
+        emit program_.notifier().tossUpChanged(number);
+    });
 }
 
 Scoresheet::~Scoresheet() {

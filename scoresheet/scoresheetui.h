@@ -46,6 +46,7 @@ private:
     Program& program_;
     Boards boards_;
     std::unique_ptr<SheetModel> model_;
+    int announcedTossup_ = 0;
     std::unique_ptr<SheetWindow> window_;
 };
 

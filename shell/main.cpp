@@ -17,6 +17,7 @@
 #include "app/random.h"
 #include "buttons/inputbox.h"
 #include "buttons/inputbuttons.h"
+#include "live/liveprogram.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
 #include "scoresheet/resultsdesk.h"
@@ -58,7 +59,25 @@ int main(int argc, char* argv[]) {
     QCommandLineOption interfaceOption(QStringLiteral("interface"), interfaceOptionHelp(),
                                        QStringLiteral("which"));
     parser.addOption(interfaceOption);
+    QCommandLineOption livePortOption(
+        QStringLiteral("live-port"),
+        QStringLiteral("Serve the live page on this computer from the start, at <port> (1024 to "
+                       "65535). Match > Live Page... turns it off or opens it to the local "
+                       "network."),
+        QStringLiteral("port"));
+    parser.addOption(livePortOption);
     parser.process(app);
+
+    std::optional<quint16> livePort;
+    if (parser.isSet(livePortOption)) {
+        bool number = false;
+        const uint port = parser.value(livePortOption).toUInt(&number);
+        if (!number || port < 1024 || port > 65535) {
+            std::fprintf(stderr, "torvanel: --live-port: a port from 1024 to 65535\n");
+            return 2;
+        }
+        livePort = static_cast<quint16>(port);
+    }
 
     std::optional<InterfaceChoice> asked;
     if (parser.isSet(interfaceOption)) {
@@ -103,6 +122,16 @@ int main(int argc, char* argv[]) {
     // when it ends (the end of the program included).
     const std::unique_ptr<scoresheet::ResultsDesk> results =
         scoresheet::installResultFiles(program);
+    // After the other capabilities: its item comes last in the Match menu.
+    live::LiveProgram livePage(program);
+    std::optional<QString> liveProblem;
+    if (livePort) {
+        liveProblem = livePage.serveAt(*livePort);
+        if (liveProblem)
+            std::fprintf(stderr, "torvanel: live page: %s\n", qPrintable(*liveProblem));
+        else
+            std::fprintf(stderr, "torvanel: live page at http://127.0.0.1:%u/\n", *livePort);
+    }
     program.setObjectHost(objects);
     program.setUsbTransport(backend->usbModule.get());
     program.setInterfaceDescription(describe(choice), backend->isSimulated());
@@ -134,6 +163,9 @@ int main(int argc, char* argv[]) {
 
     if (!program.forms.titleForm().startUp()) return 0;
     record::offerResume(program);
+    if (liveProblem) {
+        program.dialogs.inform(*liveProblem, QStringLiteral("Live Page"), Dialogs::Icon::Warning);
+    }
     QApplication::setQuitOnLastWindowClosed(true);
 
     if (inputButtons) inputButtons->offerToAssign();
