@@ -53,7 +53,7 @@ private:
     Selection selection_;
     int inotify_ = -1;
     QString watchProblem_;  // why there is no watch, until it is said
-    int watch_ = -1;  // the device folder's watch, -1 while it has none
+    int watch_ = -1;        // the device folder's watch, -1 while it has none
     bool rescan_ = true;
     bool started_ = false;          // the first scan is done
     std::map<QString, Open> open_;  // by node name, e.g. event3

@@ -563,8 +563,8 @@ void RecordWindow::exportExtraAsked(std::size_t index) {
     title.remove(QLatin1Char('&'));
     title.remove(QStringLiteral("..."));
     const auto path = program_.dialogs.saveFile({title, QDir::homePath(), e.filter,
-                                                 exportFileName(events_, e.suffix), e.suffix,
-                                                 true, QStringList()});
+                                                 exportFileName(events_, e.suffix), e.suffix, true,
+                                                 QStringList()});
     if (!path) return;
     if (const auto error = exportExtra(index, *path)) {
         program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, *error),
