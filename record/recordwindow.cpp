@@ -298,7 +298,8 @@ void RecordWindow::refreshMatches() {
         if (m.id == current) continue;
         add(m, replay(reader_.events(m.id)), m.endedMs ? m.endHow : QStringLiteral("interrupted"));
     }
-    if (current != 0) {
+    // Listed from memory before the file has numbered it, as soon as it has begun.
+    if (store_ && (current != 0 || !store_->currentEvents().empty())) {
         const std::vector<RecordedEvent>& events = store_->currentEvents();
         MatchSummary m;
         m.id = current;
@@ -337,7 +338,7 @@ void RecordWindow::showCurrent() {
         const auto start = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
             return e.kind == EventKind::MatchStarted;
         });
-        if (start != events.end() && store_->currentMatch() != 0) {
+        if (start != events.end()) {
             MatchSummary m;
             m.id = store_->currentMatch();
             m.startedMs = start->wallMs;

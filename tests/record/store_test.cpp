@@ -456,6 +456,8 @@ TEST(StoreRecorder, TheFileNumbersTheMatches) {
               SQLITE_OK);
     sqlite3_close(other);
     recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+    // A match reaches the file once something is played in it.
+    recorder.record(EventKind::ScoreChanged, {{"team", 0}, {"before", 0}, {"after", 10}});
     recorder.flush();
     EXPECT_TRUE(problems.heard.empty());
     EXPECT_EQ(recorder.currentMatch(), 2);
