@@ -166,8 +166,8 @@ def button_seeds():
     }
 
 
-# The schema the program writes, version 1 (the migration in
-# record/recordstore.cpp).
+# The record's first schema, version 1 (the migrations in
+# record/recordstore.cpp); the program brings such a file up to date.
 RECORD_SCHEMA = """
 CREATE TABLE matches (id INTEGER PRIMARY KEY, started INTEGER NOT NULL, ended INTEGER,
   end_how TEXT NOT NULL DEFAULT '', screen TEXT NOT NULL DEFAULT '',
@@ -209,6 +209,11 @@ def record_seeds():
     return {
         "valid": valid,
         "empty-schema": database(RECORD_SCHEMA + "PRAGMA user_version=1;"),
+        # As this program writes it now: matches numbered for good.
+        "numbered": database(RECORD_SCHEMA.replace("id INTEGER PRIMARY KEY, started",
+                                                   "id INTEGER PRIMARY KEY AUTOINCREMENT, started")
+                             + "INSERT INTO matches (id, started) VALUES (4, 0);"
+                             "PRAGMA user_version=2;"),
         "newer": database(RECORD_SCHEMA + "PRAGMA user_version=7;"),
         "foreign": database("CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('x');"),
         "bad-json": database(RECORD_SCHEMA + "PRAGMA user_version=1;"

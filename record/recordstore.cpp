@@ -18,7 +18,7 @@ namespace {
 
 // Each step brings the file from version i to i + 1. A released step is
 // never changed; a new schema is a new step at the end.
-constexpr std::array<const char*, 1> kMigrations{{
+constexpr std::array<const char*, 2> kMigrations{{
     "CREATE TABLE matches ("
     " id INTEGER PRIMARY KEY,"
     " started INTEGER NOT NULL,"
@@ -35,6 +35,26 @@ constexpr std::array<const char*, 1> kMigrations{{
     " kind TEXT NOT NULL,"
     " data TEXT NOT NULL DEFAULT '{}');"
     "CREATE INDEX events_by_match ON events (match_id, id);",
+    // A match's number is never given again, not even after the newest
+    // match is deleted: an export or a note that names match 7 keeps
+    // naming that match. The count starts past every number the file has
+    // used that can still be seen, events of a lost match row included.
+    "CREATE TABLE matches_numbered ("
+    " id INTEGER PRIMARY KEY AUTOINCREMENT,"
+    " started INTEGER NOT NULL,"
+    " ended INTEGER,"
+    " end_how TEXT NOT NULL DEFAULT '',"
+    " screen TEXT NOT NULL DEFAULT '',"
+    " teams TEXT NOT NULL DEFAULT '[]',"
+    " last_alive REAL NOT NULL DEFAULT 0);"
+    "INSERT INTO matches_numbered (id, started, ended, end_how, screen, teams, last_alive)"
+    " SELECT id, started, ended, end_how, screen, teams, last_alive FROM matches;"
+    "DROP TABLE matches;"
+    "ALTER TABLE matches_numbered RENAME TO matches;"
+    "DELETE FROM sqlite_sequence WHERE name IN ('matches', 'matches_numbered');"
+    "INSERT INTO sqlite_sequence (name, seq) SELECT 'matches', max("
+    " (SELECT coalesce(max(id), 0) FROM matches),"
+    " (SELECT coalesce(max(match_id), 0) FROM events));",
 }};
 static_assert(kMigrations.size() == RecordStore::kSchemaVersion);
 
@@ -181,7 +201,8 @@ bool RecordStore::checkOwner() {
     }
     // Every version of the record has had both tables; a file of version
     // 0 is ours only while it is empty, since the first step creates them
-    // and sets the version in one transaction.
+    // and sets the version in one transaction. SQLite's own tables (the
+    // match count among them) are no sign either way.
     Statement s(db_,
                 "SELECT count(*), sum(name IN ('matches', 'events') AND type = 'table')"
                 " FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");

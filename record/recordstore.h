@@ -48,7 +48,7 @@ enum class StoreFailure { None, Unwritable, Locked, Corrupt, Full, TooNew, Forei
 class RecordStore {
 public:
     // The schema this program writes; older files are brought up to it.
-    static constexpr int kSchemaVersion = 1;
+    static constexpr int kSchemaVersion = 2;
 
     RecordStore() = default;
     ~RecordStore();

@@ -164,6 +164,7 @@ void StoreRecorder::setMovedAsideHandler(std::function<void()> handler) {
 // found now rather than by the first write that touches it, and the file is
 // then moved aside and a fresh one started.
 void StoreRecorder::checkInBackground() {
+    if (options_.checking) options_.checking();
     if (store_.check() || store_.failure() != StoreFailure::Corrupt) return;
     store_.close();
     const bool reopened = store_.open(path_, options_.busyMs, true);
@@ -172,8 +173,11 @@ void StoreRecorder::checkInBackground() {
     const QString problem = store_.problem();
     {
         std::lock_guard lock(mutex_);
-        // Whatever was found interrupted was in the file now moved aside.
+        // Whatever was found interrupted was in the file now moved aside,
+        // and so is any number a resume has taken from it meanwhile.
         interruptedGone_ = true;
+        fileReplaced_ = true;
+        ids_.clear();
         if (reopened) {
             movedAside_ = store_.movedAside();
             movedForeign_ = store_.movedForeign();
@@ -336,12 +340,22 @@ void StoreRecorder::continueInterrupted(double now) {
         e.matchTime = m.reached;
         carried.push_back(e);
     }
-    // A number of this run for the match the file already has.
+    // A number of this run for the match the file already has. The check
+    // of the file may still be running: the writer settles whether that
+    // number still holds or the match is a new one in a fresh file.
     match_ = nextKey_++;
     {
         std::lock_guard lock(mutex_);
         ids_[match_] = m.match.id;
     }
+    Op resume;
+    resume.type = Op::Type::Resume;
+    resume.match = match_;
+    resume.from = m.match.id;
+    resume.event.wallMs = m.match.startedMs;
+    resume.screen = m.match.screen;
+    resume.teams = m.match.teams;
+    enqueue(std::move(resume));
     matchStart_ = start;
     kept_ = true;
     current_ = m.events;
@@ -511,6 +525,13 @@ bool StoreRecorder::write(const std::deque<Op>& batch, qint64 aliveMatch, double
             added[op.match] = id;
             break;
         }
+        case Op::Type::Resume: {
+            const qint64 id =
+                fileReplaced_ ? store_.insertMatch(op.event.wallMs, op.screen, op.teams) : op.from;
+            ok = id != 0;
+            added[op.match] = id;
+            break;
+        }
         case Op::Type::Event: ok = store_.insertEvent(idOf(op.match), op.event); break;
         case Op::Type::End: ok = store_.endMatch(idOf(op.match), op.event.wallMs, op.how); break;
         }
@@ -519,7 +540,8 @@ bool StoreRecorder::write(const std::deque<Op>& batch, qint64 aliveMatch, double
     if (ok && aliveMatch != 0) ok = store_.setLastAlive(idOf(aliveMatch), aliveTime);
     if (ok && store_.commit()) {
         std::lock_guard lock(mutex_);
-        ids_.merge(added);
+        for (const auto& [key, id] : added)
+            ids_[key] = id;
         return true;
     }
     store_.rollback();

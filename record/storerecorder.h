@@ -47,6 +47,9 @@ struct StoreOptions {
     int giveUpMs = 60000;
     // The longest pause between two tries.
     int retryMaxMs = 2000;
+    // Called on the writer thread as its check of the whole file begins,
+    // so that a test can hold the check there.
+    std::function<void()> checking = nullptr;
 };
 
 // Another copy of the program that holds the record.
@@ -128,12 +131,15 @@ public:
 
 private:
     struct Op {
-        enum class Type { Start, Event, End } type = Type::Event;
+        // Resume: the match goes on as the file's match `from`, or as a new
+        // one when that file was found damaged and moved aside meanwhile.
+        enum class Type { Start, Event, End, Resume } type = Type::Event;
         qint64 match = 0;
         RecordedEvent event;
         QString screen;
         QStringList teams;
         QString how;
+        qint64 from = 0;
     };
 
     bool takeLock();
@@ -193,6 +199,7 @@ private:
     bool checkPending_ = false;
     bool interruptedGone_ = false;  // the file it was in was moved aside
     std::map<qint64, qint64> ids_;  // this run's match numbers to the file's
+    bool fileReplaced_ = false;     // the writer's: the file read at start was moved aside
     // The last stamp: the match, its match time and when it was taken, so
     // the writer can note how long the program has been seen running.
     qint64 aliveMatch_ = 0;

@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -350,6 +351,94 @@ TEST(StoreRecorder, FileProblems) {
     }
 }
 
+// The whole file is read through on the writer thread once the program
+// runs; what is recorded meanwhile waits in memory and is all written once
+// the check is done. When the check finds the file damaged and moves it
+// aside, a resume of the match found in it, before or after the check ends,
+// is a new match in the fresh file: nothing is written under the old number.
+TEST(StoreRecorder, ChecksTheFileInTheBackground) {
+    for (const bool resumeFirst : {true, false}) {
+        SCOPED_TRACE(resumeFirst);
+        QTemporaryDir dir;
+        const QString file = recordFile(dir.path());
+        {
+            ManualClock clock;
+            StoreRecorder earlier(clock, {dir.path()});
+            earlier.record(EventKind::MatchStarted, matchStart({"Owls", "Bats"}, {0, 0}, 900));
+            for (int i = 0; i < 40; ++i)
+                earlier.record(EventKind::Decision, {{"text", QString(2000, u'y')}});
+            for (int m = 0; m < 2; ++m) {
+                earlier.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+                earlier.record(EventKind::ScoreChanged, score(1, 0, 9));
+            }
+        }
+        {
+            // Pages of the first match's events overwritten: only a full
+            // read finds it.
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.seek(8 * 4096);
+            f.write(QByteArray(3 * 4096, '\x5a'));
+        }
+        auto bytes = [&] {
+            QByteArray all;
+            for (const QString& name : {file, file + QStringLiteral("-wal")})
+                if (QFile f(name); f.open(QIODevice::ReadOnly)) all += f.readAll();
+            return all;
+        };
+        const QByteArray before = bytes();
+
+        std::promise<std::thread::id> started;
+        std::promise<void> release;
+        std::shared_future<void> released = release.get_future().share();
+        ManualClock clock;
+        StoreOptions options{dir.path()};
+        options.checking = [&] {
+            started.set_value(std::this_thread::get_id());
+            released.wait();
+        };
+        StoreRecorder recorder(clock, options);
+        auto checkThread = started.get_future();
+        ASSERT_EQ(checkThread.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+        EXPECT_NE(checkThread.get(), std::this_thread::get_id());
+        ASSERT_TRUE(recorder.interrupted().has_value());
+        const qint64 from = recorder.interrupted()->match.id;
+        EXPECT_EQ(from, 3);
+        const std::size_t earlier = recorder.interrupted()->events.size();
+
+        auto checkDone = [&] {
+            release.set_value();
+            for (int i = 0; i < 250 && recorder.movedAside().isEmpty(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            ASSERT_FALSE(recorder.movedAside().isEmpty());
+        };
+        recorder.record(EventKind::MatchStarted, matchStart({"Alpha", "Beta"}, {0, 0}, 900));
+        if (!resumeFirst) checkDone();
+        recorder.record(EventKind::MatchResumed, {{"from", from},
+                                                  {"scores", QJsonArray{7, 9}},
+                                                  {"clock", 600},
+                                                  {"teams", QJsonArray{"Alpha", "Beta"}}});
+        for (int i = 0; i < 20; ++i)
+            recorder.record(EventKind::ScoreChanged, score(0, 7 + i, 8 + i));
+        if (resumeFirst) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            EXPECT_EQ(bytes(), before) << "written before the check ended";
+            checkDone();
+        }
+        recorder.flush();
+
+        RecordStore store;
+        ASSERT_TRUE(store.open(file));
+        const auto matches = store.matches();
+        ASSERT_EQ(matches.size(), 1u);
+        EXPECT_EQ(recorder.currentMatch(), matches[0].id);
+        const auto events = store.events(matches[0].id);
+        EXPECT_EQ(events.size(), recorder.currentEvents().size() - (resumeFirst ? earlier : 0))
+            << "the resumed match keeps its earlier events in memory only";
+        EXPECT_EQ(replay(events).scores, (std::vector<int>{27, 9}));
+    }
+}
+
 // A batch the file will not take waits in memory and goes in when the file
 // answers again: a lock held past the busy timeout loses nothing, and the
 // operator hears once that it is over. A fault that lasts stops the record
@@ -485,4 +574,68 @@ TEST(RecordStore, DeletesOneMatch) {
     EXPECT_EQ(left[0].id, 2);
     EXPECT_EQ(store.events(1).size(), 0u);
     EXPECT_EQ(store.events(2).size(), 3u);
+}
+
+// A file from before matches were numbered for good comes up with every
+// match and event, and from then on a number is never given twice: not
+// after the newest match is deleted, and not after the file is reopened.
+TEST(RecordStore, MatchNumbersAreNeverGivenAgain) {
+    QTemporaryDir dir;
+    const QString file = recordFile(dir.path());
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &old), SQLITE_OK);
+    // As the first version wrote it; match 3 was deleted, and events of a
+    // match whose row is gone name 6.
+    ASSERT_EQ(sqlite3_exec(old,
+                           "CREATE TABLE matches (id INTEGER PRIMARY KEY, started INTEGER NOT "
+                           "NULL, ended INTEGER, end_how TEXT NOT NULL DEFAULT '', screen TEXT "
+                           "NOT NULL DEFAULT '', teams TEXT NOT NULL DEFAULT '[]', last_alive "
+                           "REAL NOT NULL DEFAULT 0);"
+                           "CREATE TABLE events (id INTEGER PRIMARY KEY, match_id INTEGER NOT "
+                           "NULL, match_time REAL NOT NULL, wall INTEGER NOT NULL, kind TEXT NOT "
+                           "NULL, data TEXT NOT NULL DEFAULT '{}');"
+                           "CREATE INDEX events_by_match ON events (match_id, id);"
+                           "INSERT INTO matches (id, started, ended, end_how, screen, teams) "
+                           "VALUES (1, 10, 20, 'exit', '3_4', '[\"A\",\"B\",\"C\"]'),"
+                           " (2, 30, NULL, '', '2_4', '[\"D\",\"E\"]'), (4, 40, 50, 'exit', "
+                           "'2_4', '[]');"
+                           "INSERT INTO events (match_id, match_time, wall, kind, data) VALUES"
+                           " (1, 0, 10, 'match-started', '{}'), (1, 2.5, 12, 'score-changed',"
+                           " '{\"team\":2,\"after\":30}'), (2, 0, 30, 'match-started', '{}'),"
+                           " (4, 0, 40, 'match-started', '{}'), (6, 0, 60, 'cleared', '{}');"
+                           "PRAGMA user_version=1;",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    sqlite3_close(old);
+
+    auto addMatch = [&](RecordStore& store) {
+        EXPECT_TRUE(store.begin());
+        const qint64 id = store.insertMatch(1, QStringLiteral("2_4"), {"A", "B"});
+        EXPECT_TRUE(store.commit());
+        return id;
+    };
+    {
+        RecordStore store;
+        ASSERT_TRUE(store.open(file));
+        const auto matches = store.matches();
+        ASSERT_EQ(matches.size(), 3u);
+        const std::vector<std::pair<qint64, qint64>> idsAndEvents{{1, 2}, {2, 1}, {4, 1}};
+        for (std::size_t i = 0; i < matches.size(); ++i) {
+            EXPECT_EQ(matches[i].id, idsAndEvents[i].first);
+            EXPECT_EQ(matches[i].events, idsAndEvents[i].second);
+        }
+        EXPECT_EQ(matches[0].teams, (QStringList{"A", "B", "C"}));
+        EXPECT_EQ(matches[0].endHow, "exit");
+        EXPECT_FALSE(matches[1].endedMs.has_value());
+        EXPECT_EQ(store.events(1).at(1).data.value("after").toInt(), 30);
+        EXPECT_EQ(store.events(6).size(), 1u);
+
+        ASSERT_TRUE(store.deleteMatch(4));
+        EXPECT_EQ(addMatch(store), 7);
+        ASSERT_TRUE(store.deleteMatch(7));
+    }
+    RecordStore store;
+    ASSERT_TRUE(store.open(file));
+    EXPECT_EQ(addMatch(store), 8);
+    EXPECT_EQ(store.matches().size(), 3u);
 }
