@@ -5,6 +5,7 @@
 #include <QBuffer>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextOption>
 
 #include "record/matchstate.h"
 #include "record/scorechart.h"
@@ -31,6 +32,36 @@ RecordedEvent withIsolatedNames(RecordedEvent e) {
     }
     return e;
 }
+
+}  // namespace
+
+QString reportFinals(const MatchStats& stats) {
+    QStringList finals;
+    for (std::size_t t = 0; t < stats.series.size(); ++t) {
+        const QString name = int(t) < stats.teams.size() ? stats.teams[int(t)]
+                                                         : QStringLiteral("Team %1").arg(t + 1);
+        finals << QStringLiteral("%1  %2")
+                      .arg(isolated(name))
+                      .arg(stats.series[t].empty() ? 0 : stats.series[t].back().score);
+    }
+    return finals.join(QStringLiteral("        "));
+}
+
+QStringList reportEvents(const std::vector<RecordedEvent>& events) {
+    QStringList lines;
+    QStringList teams;
+    for (const RecordedEvent& e : events) {
+        // Each event under the names in use when it happened.
+        if (followNames(teams, nullptr, e)) {
+            for (QString& t : teams)
+                t = isolated(t);
+        }
+        lines << describe(withIsolatedNames(e), teams);
+    }
+    return lines;
+}
+
+namespace {
 
 // The report as PDF bytes; false when the painter would not draw.
 bool paintReport(QIODevice& file, const QString& heading, const std::vector<RecordedEvent>& events,
@@ -62,31 +93,31 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
         const double h = lineOf(f);
         p.drawText(QRectF(x, y, w < 0 ? width - x : w, h), Qt::AlignLeft | Qt::AlignVCenter, s);
     };
+    // The heading is the report's own left-to-right text with names in it:
+    // a name in right-to-left script at its start must not turn the whole
+    // line around.
+    auto headingLine = [&](const QRectF& box, Qt::Alignment align, const QString& s) {
+        QTextOption option(align | Qt::AlignVCenter);
+        option.setTextDirection(Qt::LeftToRight);
+        p.drawText(box, s, option);
+    };
 
     // Each page says what it belongs to and where it stands, for a report
     // of a long match printed and then dropped.
     const double footer = lineOf(body) * 1.5;
     auto finishPage = [&] {
         p.setFont(body);
-        p.drawText(QRectF(0, page.height() - lineOf(body), width, lineOf(body)),
-                   Qt::AlignRight | Qt::AlignVCenter,
-                   QStringLiteral("%1 - page %2").arg(heading).arg(pageNumber));
+        headingLine(QRectF(0, page.height() - lineOf(body), width, lineOf(body)), Qt::AlignRight,
+                    QStringLiteral("%1 - page %2").arg(heading).arg(pageNumber));
     };
 
     text(title, 0, QStringLiteral("Match report"));
     y += lineOf(title);
-    text(body, 0, heading);
+    p.setFont(body);
+    headingLine(QRectF(0, y, width, lineOf(body)), Qt::AlignLeft, heading);
     y += lineOf(body) * 1.5;
 
-    QStringList finals;
-    for (std::size_t t = 0; t < stats.series.size(); ++t) {
-        const QString name = int(t) < stats.teams.size() ? stats.teams[int(t)]
-                                                         : QStringLiteral("Team %1").arg(t + 1);
-        finals << QStringLiteral("%1  %2")
-                      .arg(isolated(name))
-                      .arg(stats.series[t].empty() ? 0 : stats.series[t].back().score);
-    }
-    text(big, 0, finals.join(QStringLiteral("        ")));
+    text(big, 0, reportFinals(stats));
     y += lineOf(big) * 1.5;
 
     p.setFont(body);
@@ -114,14 +145,8 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
     y += lineOf(bold);
     const double line = lineOf(body);
     p.setFont(body);
-    QStringList teams;
-    for (const RecordedEvent& e : events) {
-        // Each event under the names in use when it happened, each kept in
-        // its own direction.
-        if (followNames(teams, nullptr, e)) {
-            for (QString& t : teams)
-                t = isolated(t);
-        }
+    const QStringList lines = reportEvents(events);
+    for (std::size_t i = 0; i < events.size(); ++i) {
         if (y + line > page.height() - footer) {
             finishPage();
             if (!pdf.newPage()) return false;
@@ -129,9 +154,9 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
             y = 0;
         }
         p.drawText(QRectF(0, y, 0.12 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
-                   matchTimeText(e.matchTime));
+                   matchTimeText(events[i].matchTime));
         p.drawText(QRectF(0.12 * width, y, 0.88 * width, line), Qt::AlignLeft | Qt::AlignVCenter,
-                   describe(withIsolatedNames(e), teams));
+                   lines[qsizetype(i)]);
         y += line;
     }
     finishPage();

@@ -18,6 +18,7 @@
 #include "menu/setupmenu.h"
 #include "play/countdown.h"
 #include "play/playscreen.h"
+#include "record/matchreport.h"
 #include "record/recordui.h"
 #include "record/recordwindow.h"
 #include "record/storerecorder.h"
@@ -186,6 +187,25 @@ TEST(RecordWindow, FollowsTheMatchAndExportsIt) {
     }
     EXPECT_TRUE(rig.t.dialogs.messages[0].text.contains("\"match.csv\""));
     EXPECT_TRUE(rig.t.dialogs.messages[1].text.contains("\"match.pdf\""));
+}
+
+// In the report a right-to-left name is set apart from the left-to-right
+// text around it, so "(F1)" and the scores after it are not drawn as part of
+// the name; a left-to-right name is left as it is.
+TEST(MatchReport, RightToLeftNamesKeepTheirDirection) {
+    const QString hebrew = QStringLiteral("שועלים");
+    const QString arabic = QStringLiteral("سمير");
+    auto isolated = [](const QString& name) { return QChar(0x2068) + name + QChar(0x2069); };
+    const std::vector<RecordedEvent> events{
+        {EventKind::MatchStarted, 0.0, 1, matchStart({hebrew, "Owls"})},
+        {EventKind::BuzzIn, 1.0, 2, {{"player", 2}, {"name", arabic}, {"team", 1}}},
+        {EventKind::ScoreChanged, 2.0, 3, score(0, 0, 10)},
+    };
+    const QStringList lines = reportEvents(events);
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_EQ(lines[1], isolated(arabic) + " (Owls) buzzed in");
+    EXPECT_EQ(lines[2], isolated(hebrew) + " 0 -> 10 (F1)");
+    EXPECT_EQ(reportFinals(computeStats(events)), isolated(hebrew) + "  10        Owls  0");
 }
 
 // An export is offered under the day the match began and its teams.
