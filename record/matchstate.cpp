@@ -50,10 +50,12 @@ bool followNames(QStringList& teams, std::vector<QStringList>* players, const Re
 void apply(MatchState& s, const RecordedEvent& e) {
     s.lastTime = std::max(s.lastTime, e.matchTime);
     const QJsonObject& d = e.data;
-    followNames(s.teams, &s.players, e);
+    // The boards a match is on change with the number of teams: the names
+    // that come with the change say which they are now.
+    if (followNames(s.teams, &s.players, e) && d.contains(QLatin1String("screen")))
+        s.screen = d.value(QLatin1String("screen")).toString();
     switch (e.kind) {
     case EventKind::MatchStarted:
-        s.screen = d.value(QLatin1String("screen")).toString();
         setScores(s, d.value(QLatin1String("scores")).toArray());
         s.clockLeft = d.value(QLatin1String("clock")).toDouble();
         s.clockRunning = false;

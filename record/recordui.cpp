@@ -191,9 +191,11 @@ bool offerResume(Program& program) {
         return false;
     }
 
-    // On the match's own screen pair: a three-team match keeps its third
-    // score whatever the start-up file chose.
-    const std::optional<ScreenPair> own = pairOf(m.match.screen);
+    // On the match's own screen pair, the one it was last on: a three-team
+    // match (or one that became so after its start) keeps its third score
+    // whatever the start-up file chose.
+    const std::optional<ScreenPair> own =
+        pairOf(m.state.screen.isEmpty() ? m.match.screen : m.state.screen);
     if (own && *own != program.forms.currentScreen()) program.forms.bringUpScreen(*own);
     const ScreenPair pair = program.forms.currentScreen();
     std::vector<int> values;

@@ -481,38 +481,52 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
 // A three-team match comes back on a three-team screen whatever the start-up
 // file chose, and the question says how fresh the scores are.
 TEST(Resume, AMatchComesBackOnItsOwnScreens) {
-    QTemporaryDir dir;
-    QDateTime heard;
-    {
-        ManualClock clock(50.0);
-        StoreRecorder before(clock, {dir.path()});
-        before.record(EventKind::MatchStarted, matchStart({"Owls", "Larks", "Wrens"}));
-        before.record(EventKind::ScoreChanged, score(2, 0, 40));
-        before.record(EventKind::ScoreChanged, score(1, 0, 15));
-        heard = QDateTime::currentDateTime();
-    }
-    TestProgram t;
-    StoreRecorder store(t.clock, {dir.path()});
-    QObject context;
-    useStore(*t, store, context);
-    ASSERT_TRUE(t.startUp());
-    ASSERT_EQ(t->forms.titleForm().TeamText->text(), "2");
-    t.dialogs.answers.push_back(Dialogs::Answer::Yes);
-    ASSERT_TRUE(offerResume(*t));
-    const QString question = t.dialogs.messages.back().text;
-    const auto asOf = [](const QDateTime& d) {
-        return QStringLiteral("as of ") + d.toString(QStringLiteral("HH:mm:ss"));
-    };
-    EXPECT_TRUE(question.contains(asOf(heard)) || question.contains(asOf(heard.addSecs(-1))))
-        << question.toStdString();
+    // Started with three teams, or turned into a three-team match later.
+    for (const bool later : {false, true}) {
+        SCOPED_TRACE(later);
+        QTemporaryDir dir;
+        QDateTime heard;
+        {
+            ManualClock clock(50.0);
+            StoreRecorder before(clock, {dir.path()});
+            const QStringList three{"Owls", "Larks", "Wrens"};
+            if (later) {
+                before.record(EventKind::MatchStarted, matchStart({"Owls", "Larks"}));
+                before.record(EventKind::ScoreChanged, score(0, 0, 10));
+                QJsonObject names = matchStart(three);
+                names.remove("scores");
+                names.remove("clock");
+                before.record(EventKind::NamesChanged, names);
+            } else {
+                before.record(EventKind::MatchStarted, matchStart(three));
+            }
+            before.record(EventKind::ScoreChanged, score(2, 0, 40));
+            before.record(EventKind::ScoreChanged, score(1, 0, 15));
+            heard = QDateTime::currentDateTime();
+        }
+        TestProgram t;
+        StoreRecorder store(t.clock, {dir.path()});
+        QObject context;
+        useStore(*t, store, context);
+        ASSERT_TRUE(t.startUp());
+        ASSERT_EQ(t->forms.titleForm().TeamText->text(), "2");
+        t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+        ASSERT_TRUE(offerResume(*t));
+        const QString question = t.dialogs.messages.back().text;
+        const auto asOf = [](const QDateTime& d) {
+            return QStringLiteral("as of ") + d.toString(QStringLiteral("HH:mm:ss"));
+        };
+        EXPECT_TRUE(question.contains(asOf(heard)) || question.contains(asOf(heard.addSecs(-1))))
+            << question.toStdString();
 
-    PlayScreen& screen = t->forms.playScreen(ScreenPair::P3_4);
-    EXPECT_TRUE(screen.isVisible());
-    screen.Form_Activate();
-    EXPECT_EQ(screen.gscore, 40);
-    EXPECT_EQ(screen.gscorelabel->text(), "40");
-    EXPECT_EQ(screen.bscorelabel->text(), "15");
-    EXPECT_EQ(t->forms.titleForm().TeamText->text(), "3");
+        PlayScreen& screen = t->forms.playScreen(ScreenPair::P3_4);
+        EXPECT_TRUE(screen.isVisible());
+        screen.Form_Activate();
+        EXPECT_EQ(screen.gscore, 40);
+        EXPECT_EQ(screen.gscorelabel->text(), "40");
+        EXPECT_EQ(screen.bscorelabel->text(), "15");
+        EXPECT_EQ(t->forms.titleForm().TeamText->text(), "3");
+    }
 }
 
 // A store that cannot be kept says so once, beside the set-up menu, and
