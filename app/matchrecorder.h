@@ -136,8 +136,10 @@ inline constexpr KindFormat kKindFormats[] = {
     // clock: seconds left; teams, players: the names put back with it.
     {EventKind::MatchResumed, "match-resumed", "from scores clock teams players"},
     // The names in use from now on (a name box was changed): screen as in
-    // match-started; teams: names; players: per team, names.
-    {EventKind::NamesChanged, "names-changed", "screen teams players"},
+    // match-started; teams: names; players: per team, names; scores: what
+    // the boards of that screen show (other boards after a change of the
+    // number of teams).
+    {EventKind::NamesChanged, "names-changed", "screen teams players scores"},
     // The scoresheet's (how the sheet is rebuilt from them:
     // scoresheet/sheetbuilder.h). rules: the scoring rules the match is
     // played under from here on, as an object (name, answerValues...).

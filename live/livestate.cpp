@@ -107,8 +107,9 @@ bool LiveState::apply(EventKind kind, const QJsonObject& data, qint64 now) {
                 teams_.append(v.toString());
             scores_.resize(std::max<std::size_t>(scores_.size(), teams_.size()), 0);
         }
+        if (data.contains(QStringLiteral("scores")))
+            setScores(data.value(QStringLiteral("scores")));
         if (kind == EventKind::NamesChanged) break;
-        setScores(data.value(QStringLiteral("scores")));
         scores_.resize(std::max<std::size_t>(scores_.size(), teams_.size()), 0);
         setClock(data.value(QStringLiteral("clock")).toInt(), false);
         break;

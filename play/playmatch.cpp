@@ -94,6 +94,13 @@ void PlayScreen::recordNames() {
     if (names == program_.recordedNames) return;
     program_.recordedNames = names;
     names.insert(QStringLiteral("screen"), screenCode(screen()));
+    // New names can come with other boards (the number of teams changed
+    // mid-match): the record says what these boards show.
+    QJsonArray shown;
+    const auto board = scores();
+    for (int team = 0; team < variant_.teams; ++team)
+        shown.append(board[static_cast<std::size_t>(team)]);
+    names.insert(QStringLiteral("scores"), shown);
     program_.recorder().record(EventKind::NamesChanged, names);
 }
 

@@ -55,6 +55,10 @@ void apply(MatchState& s, const RecordedEvent& e) {
     if (followNames(s.teams, &s.players, e) && d.contains(QLatin1String("screen")))
         s.screen = d.value(QLatin1String("screen")).toString();
     switch (e.kind) {
+    case EventKind::NamesChanged:
+        if (d.contains(QLatin1String("scores")))
+            setScores(s, d.value(QLatin1String("scores")).toArray());
+        break;
     case EventKind::MatchStarted:
         setScores(s, d.value(QLatin1String("scores")).toArray());
         s.clockLeft = d.value(QLatin1String("clock")).toDouble();

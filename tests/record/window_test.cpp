@@ -292,6 +292,21 @@ TEST(RecordWindow, ExportsAreSafeAndWholeOrNothing) {
     }
 }
 
+// Turning a match into a three-team one mid-match brings up other boards:
+// the record follows what they show, so a resume puts back what was seen.
+TEST(RecordWindow, OtherBoardsMidMatchAreWhatTheRecordHas) {
+    RecordRig rig;
+    ASSERT_TRUE(rig.t.startUp());
+    rig.t->forms.playScreen(ScreenPair::P2_4).F1key();
+    rig.t->forms.bringUpScreen(ScreenPair::P3_4);
+    PlayScreen& three = rig.t->forms.playScreen(ScreenPair::P3_4);
+    three.F11key();
+    const auto boards = three.scores();
+    EXPECT_EQ(replay(rig.store.currentEvents()).scores,
+              (std::vector<int>{boards[0], boards[1], boards[2]}));
+    EXPECT_EQ(replay(rig.store.currentEvents()).screen, "3_4");
+}
+
 // Names typed once the match has begun (it begins at start-up) are the
 // names of the record: each event under the names it happened with, the
 // tables and the list under the names at the end, one event per name typed.
