@@ -5,6 +5,7 @@
 #include <QJsonArray>
 
 #include "scoresheet/rules.h"
+#include "scoresheet/sheetstats.h"
 
 using record::EventKind;
 
@@ -73,14 +74,16 @@ int SheetBuilder::tossupIndex(int number) const {
     return number >= 1 && number <= int(sheet_.tossups.size()) ? number - 1 : -1;
 }
 
-QString SheetBuilder::playerName(int playerNumber) const {
+SheetBuilder::Presser SheetBuilder::presserOf(int playerNumber) const {
     if (perTeam_ <= 0 || playerNumber < 1) return {};
     const int team = (playerNumber - 1) / perTeam_;
     const int seat = (playerNumber - 1) % perTeam_;
     if (team >= int(sheet_.teams.size()) || seat >= int(seats(team).size())) return {};
-    const int rosterIndex = seats(team)[std::size_t(seat)];
-    const QStringList& roster = sheet_.teams[std::size_t(team)].players;
-    return rosterIndex < roster.size() ? roster[rosterIndex] : QString();
+    return {team, seats(team)[std::size_t(seat)], {}};
+}
+
+QString SheetBuilder::nameOf(const Presser& p) const {
+    return p.team >= 0 ? playerName(sheet_, p.team, p.player) : p.name;
 }
 
 Tossup* SheetBuilder::tossupFor(const QJsonObject& data) {
@@ -143,6 +146,7 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         // From the toss-up it names: the current one, or the next.
         if (!sheet_.tossups.empty() && field(data, "tossup") == sheet_.tossups.back().number)
             sheet_.tossups.back().lineups[std::size_t(team)] = seats;
+        writeLockoutNotes();
         return true;
     }
     case EventKind::ScoreChanged:
@@ -152,30 +156,43 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
         for (int team = 0; team < teams && team < scores.size(); ++team)
             sheet_.teams[std::size_t(team)].points = scores[team].toInt();
+        // The names went back with the match.
+        rename(data);
         return true;
     }
+    case EventKind::NamesChanged: return rename(data);
     case EventKind::Tie: {
-        QStringList names;
+        Evidence e;
+        e.kind = Evidence::Kind::Tie;
         for (const QJsonValue v : data.value(QStringLiteral("pressed")).toArray())
-            names.append(playerName(v.toInt()));
-        const QString where =
-            sheet_.tossups.empty()
-                ? QString()
-                : QStringLiteral("Toss-up %1: ").arg(sheet_.tossups.back().number);
-        sheet_.lockoutNotes.append(
-            QStringLiteral("%1%2 pressed together; %3 drawn at random")
-                .arg(where, names.join(QStringLiteral(", ")), playerName(field(data, "drawn"))));
+            e.pressed.push_back(presserOf(v.toInt()));
+        e.drawn = presserOf(field(data, "drawn"));
+        noteLockout(std::move(e));
         return true;
     }
     case EventKind::SecondPlaceCaptured: {
-        const QString who = data.value(QStringLiteral("name")).toString();
-        const QString where =
-            sheet_.tossups.empty()
-                ? QString()
-                : QStringLiteral("Toss-up %1: ").arg(sheet_.tossups.back().number);
-        sheet_.lockoutNotes.append(
-            QStringLiteral("%1%2 held in second place")
-                .arg(where, who.isEmpty() ? QStringLiteral("a player") : who));
+        Presser who = presserOf(field(data, "player"));
+        if (who.team < 0) who.name = data.value(QStringLiteral("name")).toString();
+        if (who.team < 0 && who.name.isEmpty()) who.name = QStringLiteral("a player");
+        noteLockout({Evidence::Kind::Held, 0, {who}, {}, 0.0});
+        return true;
+    }
+    case EventKind::Decision: {
+        // Buttons on input devices know who pressed next and how long after:
+        // a transmitter there is a player number. Only they can tell.
+        if (data.value(QStringLiteral("kind")).toString() != QLatin1String("buttons") ||
+            !data.value(QStringLiteral("nextAfterMs")).isDouble())
+            return false;
+        auto presser = [this](int transmitter) {
+            Presser p = presserOf(transmitter);
+            if (p.team < 0) p.name = QStringLiteral("transmitter %1").arg(transmitter);
+            return p;
+        };
+        noteLockout({Evidence::Kind::Next,
+                     0,
+                     {presser(field(data, "transmitter")), presser(field(data, "next"))},
+                     {},
+                     data.value(QStringLiteral("nextAfterMs")).toDouble()});
         return true;
     }
     default: return false;
@@ -191,6 +208,8 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
     perTeam_ = 0;
     seats_.clear();
+    told_.clear();
+    evidence_.clear();
     for (int t = 0; t < teams.size(); ++t) {
         SheetTeam team;
         team.name = teams[t].toString();
@@ -202,7 +221,92 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
         for (std::size_t i = 0; i < seats.size(); ++i)
             seats[i] = int(i);
         seats_.push_back(seats);
+        told_.push_back(team.players);
         sheet_.teams.push_back(team);
+    }
+}
+
+bool SheetBuilder::rename(const QJsonObject& data) {
+    const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
+    const QJsonArray players = data.value(QStringLiteral("players")).toArray();
+    bool changed = false;
+    for (int t = 0; t < int(sheet_.teams.size()); ++t) {
+        SheetTeam& team = sheet_.teams[std::size_t(t)];
+        if (t < teams.size() && teams[t].isString() && teams[t].toString() != team.name) {
+            team.name = teams[t].toString();
+            changed = true;
+        }
+        if (t >= players.size()) continue;
+        std::vector<int>& seats = seats_[std::size_t(t)];
+        QStringList& told = told_[std::size_t(t)];
+        const QJsonArray names = players[t].toArray();
+        bool seated = false;
+        for (int seat = 0; seat < names.size() && seat < int(seats.size()); ++seat) {
+            const QString name = names[seat].toString();
+            while (told.size() <= seat)
+                told.append(QString());
+            // A box nobody typed in says nothing: its button may hold a
+            // substitute the lineups brought in.
+            if (told[seat] == name) continue;
+            told[seat] = name;
+            const int bench = name.trimmed().isEmpty() ? -1 : int(team.players.indexOf(name));
+            if (bench >= 0 && std::find(seats.begin(), seats.end(), bench) == seats.end()) {
+                seats[std::size_t(seat)] = bench;
+                seated = true;
+            } else {
+                team.players[seats[std::size_t(seat)]] = name;
+            }
+            changed = true;
+        }
+        // A substitute plays from the first toss-up nobody has buzzed on.
+        if (seated && !sheet_.tossups.empty() && sheet_.tossups.back().buzzes.empty())
+            sheet_.tossups.back().lineups[std::size_t(t)] = seats;
+    }
+    if (changed) writeLockoutNotes();
+    return changed;
+}
+
+void SheetBuilder::noteLockout(Evidence e) {
+    e.tossup = sheet_.tossups.empty() ? 0 : sheet_.tossups.back().number;
+    // The buttons tell a buzz-in's next press again when an earlier one
+    // turns up: the last word stands.
+    if (e.kind == Evidence::Kind::Next && !evidence_.empty()) {
+        const Evidence& last = evidence_.back();
+        if (last.kind == e.kind && last.tossup == e.tossup &&
+            nameOf(last.pressed[0]) == nameOf(e.pressed[0]))
+            evidence_.pop_back();
+    }
+    evidence_.push_back(std::move(e));
+    writeLockoutNotes();
+}
+
+void SheetBuilder::writeLockoutNotes() {
+    sheet_.lockoutNotes.clear();
+    for (const Evidence& e : evidence_) {
+        const QString where =
+            e.tossup > 0 ? QStringLiteral("Toss-up %1: ").arg(e.tossup) : QString();
+        QStringList names;
+        for (const Presser& p : e.pressed)
+            names.append(nameOf(p));
+        QString text;
+        switch (e.kind) {
+        case Evidence::Kind::Tie:
+            text = QStringLiteral("%1 pressed together; %2 drawn at random")
+                       .arg(names.join(QStringLiteral(", ")), nameOf(e.drawn));
+            break;
+        case Evidence::Kind::Held:
+            text = QStringLiteral("%1 held in second place").arg(names.value(0));
+            break;
+        case Evidence::Kind::Next:
+            text = e.gapMs == 0.0
+                       ? QStringLiteral("%1 and %2 pressed at the same instant; %1 drawn at random")
+                             .arg(names.value(0), names.value(1))
+                       : QStringLiteral("%1 pressed first; %2 next, %3 ms later")
+                             .arg(names.value(0), names.value(1),
+                                  QString::number(e.gapMs, 'f', e.gapMs < 10.0 ? 1 : 0));
+            break;
+        }
+        sheet_.lockoutNotes.append(where + text);
     }
 }
 
