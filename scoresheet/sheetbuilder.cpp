@@ -74,11 +74,20 @@ int SheetBuilder::tossupIndex(int number) const {
     return number >= 1 && number <= int(sheet_.tossups.size()) ? number - 1 : -1;
 }
 
+int SheetBuilder::teamAtSide(int side) const {
+    return side >= 0 && side < int(sides_.size()) ? sides_[std::size_t(side)] : -1;
+}
+
+int SheetBuilder::sideOfTeam(int team) const {
+    const auto at = std::find(sides_.begin(), sides_.end(), team);
+    return at == sides_.end() ? -1 : int(at - sides_.begin());
+}
+
 SheetBuilder::Presser SheetBuilder::presserOf(int playerNumber) const {
     if (perTeam_ <= 0 || playerNumber < 1) return {};
-    const int team = (playerNumber - 1) / perTeam_;
+    const int team = teamAtSide((playerNumber - 1) / perTeam_);
     const int seat = (playerNumber - 1) % perTeam_;
-    if (team >= int(sheet_.teams.size()) || seat >= int(seats(team).size())) return {};
+    if (team < 0 || seat >= int(seats(team).size())) return {};
     return {team, seats(team)[std::size_t(seat)], {}};
 }
 
@@ -154,8 +163,8 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
     case EventKind::ScoreRedone: setBoard(data); return true;
     case EventKind::MatchResumed: {
         const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
-        for (int team = 0; team < teams && team < scores.size(); ++team)
-            sheet_.teams[std::size_t(team)].points = scores[team].toInt();
+        for (int side = 0; side < teams && side < scores.size(); ++side)
+            sheet_.teams[std::size_t(teamAtSide(side))].points = scores[side].toInt();
         // The names went back with the match.
         rename(data);
         return true;
@@ -208,6 +217,7 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
     perTeam_ = 0;
     seats_.clear();
+    sides_.clear();
     told_.clear();
     evidence_.clear();
     for (int t = 0; t < teams.size(); ++t) {
@@ -221,25 +231,58 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
         for (std::size_t i = 0; i < seats.size(); ++i)
             seats[i] = int(i);
         seats_.push_back(seats);
+        sides_.push_back(t);
         told_.push_back(team.players);
         sheet_.teams.push_back(team);
     }
 }
 
+bool SheetBuilder::switchSides(const QJsonArray& teams, const QJsonArray& players) {
+    // Every team's name and players' names now on another side, as Switch
+    // Sides leaves them: the teams moved, nobody was renamed.
+    const int n = int(sides_.size());
+    std::vector<int> from(std::size_t(n), -1);
+    bool moved = false;
+    for (int side = 0; side < n; ++side) {
+        for (int old = 0; old < n; ++old) {
+            const SheetTeam& team = sheet_.teams[std::size_t(teamAtSide(old))];
+            if (teams.at(side).toString() == team.name &&
+                players.at(side).toVariant().toStringList() == told_[std::size_t(old)]) {
+                if (from[std::size_t(side)] >= 0) return false;  // two of one name: no telling
+                from[std::size_t(side)] = old;
+            }
+        }
+        if (from[std::size_t(side)] < 0) return false;
+        moved = moved || from[std::size_t(side)] != side;
+    }
+    if (!moved) return false;
+    const std::vector<int> sides = sides_;
+    const std::vector<QStringList> told = told_;
+    for (int side = 0; side < n; ++side) {
+        sides_[std::size_t(side)] = sides[std::size_t(from[std::size_t(side)])];
+        told_[std::size_t(side)] = told[std::size_t(from[std::size_t(side)])];
+    }
+    return true;
+}
+
 bool SheetBuilder::rename(const QJsonObject& data) {
     const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
     const QJsonArray players = data.value(QStringLiteral("players")).toArray();
+    if (teams.size() == int(sides_.size()) && players.size() == teams.size() &&
+        switchSides(teams, players))
+        return true;
     bool changed = false;
-    for (int t = 0; t < int(sheet_.teams.size()); ++t) {
+    for (int side = 0; side < int(sides_.size()); ++side) {
+        const int t = teamAtSide(side);
         SheetTeam& team = sheet_.teams[std::size_t(t)];
-        if (t < teams.size() && teams[t].isString() && teams[t].toString() != team.name) {
-            team.name = teams[t].toString();
+        if (side < teams.size() && teams[side].isString() && teams[side].toString() != team.name) {
+            team.name = teams[side].toString();
             changed = true;
         }
-        if (t >= players.size()) continue;
+        if (side >= players.size()) continue;
         std::vector<int>& seats = seats_[std::size_t(t)];
-        QStringList& told = told_[std::size_t(t)];
-        const QJsonArray names = players[t].toArray();
+        QStringList& told = told_[std::size_t(side)];
+        const QJsonArray names = players[side].toArray();
         bool seated = false;
         for (int seat = 0; seat < names.size() && seat < int(seats.size()); ++seat) {
             const QString name = names[seat].toString();
@@ -321,8 +364,8 @@ void SheetBuilder::startTossup(const QDateTime& when) {
 bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
     if (sheet_.rules.plain() || sheet_.tossups.empty() || perTeam_ <= 0) return false;
     const int player = field(data, "player");
-    const int team = field(data, "team");
-    if (player < 1 || team < 0 || team >= int(sheet_.teams.size())) return false;
+    const int team = teamAtSide(field(data, "team"));
+    if (player < 1 || team < 0) return false;
     const int seat = (player - 1) % perTeam_;
     if (seat >= int(seats(team).size())) return false;
     Tossup& t = sheet_.tossups.back();
@@ -390,8 +433,8 @@ void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
 }
 
 void SheetBuilder::setBoard(const QJsonObject& data) {
-    const int team = field(data, "team");
-    if (team < 0 || team >= int(sheet_.teams.size())) return;
+    const int team = teamAtSide(field(data, "team"));
+    if (team < 0) return;
     sheet_.teams[std::size_t(team)].points = field(data, "after", 0);
 }
 

@@ -25,7 +25,9 @@
 // NamesChanged and MatchResumed rename the teams and the players at the buttons whose names
 // changed: a player renamed is the same player, buzzes and toss-ups heard included, and every
 // output names them as the match ended. A name typed at a button that is a benched player's brings
-// that player in.
+// that player in. Teams keep their place on the sheet when they change sides (Switch Sides moves
+// every name to another side): the program's events name sides (a board, a button's player number),
+// the sheet's own events name the sheet's teams.
 namespace scoresheet {
 
 // The buzz of a team on a toss-up, if it buzzed.
@@ -53,6 +55,10 @@ public:
     int playersPerTeam() const { return perTeam_; }
     // The index of the toss-up by its number; -1 when there is none.
     int tossupIndex(int number) const;
+    // The sheet's team playing on a side (the board and buttons of team
+    // `side` on the play screen), and back; -1 when there is none.
+    int teamAtSide(int side) const;
+    int sideOfTeam(int team) const;
 
 private:
     // Who pressed: a roster player of a team, or (team -1) someone the
@@ -76,6 +82,7 @@ private:
     void noteLockout(Evidence e);
     void writeLockoutNotes();
     bool rename(const QJsonObject& data);
+    bool switchSides(const QJsonArray& teams, const QJsonArray& players);
 
     void matchStarted(const QJsonObject& data, const QDateTime& when);
     void startTossup(const QDateTime& when);
@@ -87,7 +94,8 @@ private:
 
     Sheet sheet_;
     std::vector<std::vector<int>> seats_;
-    // The names at each team's buttons as last told: a change of names
+    std::vector<int> sides_;  // the sheet's team on each side
+    // The names at each side's buttons as last told: a change of names
     // renames only the buttons whose name changed.
     std::vector<QStringList> told_;
     std::vector<Evidence> evidence_;

@@ -162,6 +162,28 @@ TEST(ScoresheetRoad, TheLineupsDialogSeatsASubstituteFromTheFirstTossupNobodyBuz
               (QMap<QString, int>{{"One", 1}, {"Two", 2}, {"Three", 2}, {"Four", 2}, {"Zoe", 1}}));
 }
 
+TEST(ScoresheetRoad, TeamsThatSwitchSidesKeepTheirColumnsAndTheirBoards) {
+    Road r(twentyTossupRules());
+    const Sheet& sheet = r.sheet->model().sheet();
+    r.buzz(3);
+    r.f.key(Qt::Key_C);
+    r.f.key(Qt::Key_1);
+    r.f.key(Qt::Key_Space);
+    r.f.menu.CommandSwitch->click();
+    // Button 1 is Beta's Five now, on the Alpha board.
+    r.buzz(1);
+    EXPECT_EQ(r.s.namelabel->text(), QStringLiteral("Five"));
+    r.f.key(Qt::Key_C);
+    EXPECT_EQ(r.boards(), (std::vector<int>{10, 20}));
+    ASSERT_EQ(sheet.tossups.size(), 2u);
+    EXPECT_EQ(sheet.tossups[1].buzzes.at(0).team, 1);
+    EXPECT_EQ(sheet.tossups[1].buzzes.at(0).player, 0);
+    EXPECT_EQ(sheet.teams[0].name, QStringLiteral("Alpha"));
+    EXPECT_EQ(sheet.teams[1].players[0], QStringLiteral("Five"));
+    EXPECT_EQ(teamTotal(sheet, 0), 20);
+    EXPECT_EQ(teamTotal(sheet, 1), 10);
+}
+
 TEST(ScoresheetRoad, UnderThePlainRulesTheKeysDoNothing) {
     Road r(plainRules());
     r.buzz(3);
