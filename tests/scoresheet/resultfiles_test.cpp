@@ -10,35 +10,20 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include "link/decoders.h"
-#include "options/formextrax.h"
-#include "play/playfixture.h"
 #include "qbjvalidator.h"
 #include "scoresheet/resultsdesk.h"
 #include "scoresheet/rosterwindow.h"
-#include "scoresheet/rules.h"
-#include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetwindow.h"
-#include "support/memoryrecorder.h"
-#include "title/titleform.h"
+#include "sheetroad.h"
 
 using namespace scoresheet;
 
 namespace {
 
-struct Road {
-    explicit Road(const ScoringRules& rules) : f(ScreenPair::P2_4, 180), s(f.screen) {
-        f.t->state.InterfaceModel = 180;
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
-        f.setSoundSource(1);
-        f.t->forms.titleForm().TeamText->setText(QStringLiteral("2"));
-        f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
-        s.Form_Activate();
-        f.t->setRecorder(rec);
+struct Road : SheetRoad {
+    explicit Road(const ScoringRules& rules) : SheetRoad(rules) {
         saveMatchDetails(ResultsDesk::detailsPath(*f.t),
                          {"Spring Open", "Round 3", "Room 2", "M. Reader", drop.path()});
-        sheet = installedScoresheet(*f.t);
-        sheet->chooseRules(rules);
         desk = std::make_unique<ResultsDesk>(*f.t);
         f.menu.teamNameBox(0)->setText(QStringLiteral("Alpha"));
         f.menu.teamNameBox(1)->setText(QStringLiteral("Beta"));
@@ -46,22 +31,6 @@ struct Road {
     }
     ~Road() { desk.reset(); }
 
-    // Players pressing at once: a tie the program draws.
-    void buzz(std::initializer_list<int> players) {
-        s.porttimer_Timer();
-        std::vector<int> lines;
-        for (int p : players)
-            lines.push_back(buzzlink::boxLineNumber(
-                *buzzlink::lineOfPlayer(buzzlink::kWiredModel180, s.screen(), p)));
-        f.t.box.pressTogether(lines);
-        f.t.box.releaseAll();
-        s.porttimer_Timer();
-    }
-    void buzz(int player) { buzz({player}); }
-    void keys(std::initializer_list<int> keys) {
-        for (int k : keys)
-            f.key(k);
-    }
     QMap<QString, int> boards() const { return {{"Alpha", s.ascore}, {"Beta", s.bscore}}; }
     QStringList files() const { return QDir(drop.path()).entryList(QDir::Files); }
     // The match as the record window exports it, from its events alone.
@@ -82,10 +51,6 @@ struct Road {
     }
 
     QTemporaryDir drop, elsewhere;
-    MemoryRecorder rec;  // outlives the windows
-    PlayFixture f;
-    PlayScreen& s;
-    Scoresheet* sheet = nullptr;
     std::unique_ptr<ResultsDesk> desk;
 };
 

@@ -10,42 +10,18 @@
 #include <QTableView>
 #include <QTimer>
 
-#include "link/decoders.h"
-#include "options/formextrax.h"
-#include "play/playfixture.h"
-#include "scoresheet/rules.h"
-#include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetstats.h"
 #include "scoresheet/sheetwindow.h"
-#include "support/memoryrecorder.h"
-#include "title/titleform.h"
+#include "sheetroad.h"
 
 using record::EventKind;
 using namespace scoresheet;
 
 namespace {
 
-struct Road {
-    explicit Road(const ScoringRules& rules) : f(ScreenPair::P2_4, 180), s(f.screen) {
-        f.t->state.InterfaceModel = 180;
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
-        f.setSoundSource(1);
-        f.t->forms.titleForm().TeamText->setText(QStringLiteral("2"));
-        f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
-        s.Form_Activate();
-        f.t->setRecorder(rec);
-        sheet = installedScoresheet(*f.t);
-        sheet->chooseRules(rules);
-        s.newMatch();
-    }
+struct Road : SheetRoad {
+    explicit Road(const ScoringRules& rules) : SheetRoad(rules) { s.newMatch(); }
 
-    void buzz(int player) {
-        s.porttimer_Timer();
-        f.t.box.pressTogether({buzzlink::boxLineNumber(
-            *buzzlink::lineOfPlayer(buzzlink::kWiredModel180, s.screen(), player))});
-        f.t.box.releaseAll();
-        s.porttimer_Timer();
-    }
     std::vector<int> boards() const { return {s.ascore, s.bscore}; }
     QStringList hows() const {
         QStringList h;
@@ -53,11 +29,6 @@ struct Road {
             h << d["how"].toString();
         return h;
     }
-
-    MemoryRecorder rec;  // outlives the windows
-    PlayFixture f;
-    PlayScreen& s;
-    Scoresheet* sheet = nullptr;
 };
 
 TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
