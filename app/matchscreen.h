@@ -29,6 +29,9 @@ public:
     // The team and player names now in use: {"teams": [...], "players":
     // [[...]...]}.
     virtual QJsonObject namesInUse() const = 0;
+    // Tells the record the names now in use when they differ from what it
+    // last heard: names typed a moment ago reach it before a match's end.
+    virtual void recordNames() = 0;
 
     // Another window talks to the interface for a while: the screen's own
     // poll leaves it alone until the pause ends. The clocks are the

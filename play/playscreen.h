@@ -245,7 +245,7 @@ public:
     // {"teams": [names], "players": [[names]...]}.
     QJsonObject namesInUse() const override;
     // Tells the record the names when they differ from what it last heard.
-    void recordNames();
+    void recordNames() override;
     // Switch Sides has moved the names and the scores (`before`, in team
     // order, what the boards held): the history follows the teams.
     void sidesSwitched(const std::array<std::int16_t, 3>& before);

@@ -221,7 +221,12 @@ bool offerResume(Program& program) {
 void endRecord(Program& program, const QString& how) {
     StoreRecorder* store = storeOf(program);
     if (!store) return;
-    if (store->matchOn()) program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
+    if (store->matchOn()) {
+        // A name typed a moment ago belongs to the match that ends.
+        const ScreenPair pair = program.forms.currentScreen();
+        if (program.forms.isLoaded(pair)) program.forms.matchScreen(pair).recordNames();
+        program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
+    }
     store->flush();
 }
 

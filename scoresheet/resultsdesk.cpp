@@ -10,6 +10,7 @@
 
 #include "app/dialogs.h"
 #include "app/matchextras.h"
+#include "app/matchscreen.h"
 #include "app/operatorwindows.h"
 #include "app/program.h"
 #include "scoresheet/matchdetailswindow.h"
@@ -103,9 +104,14 @@ void ResultsDesk::record(EventKind kind, const QJsonObject& data) {
         // After the match's start has reached everyone who watches it.
         QMetaObject::invokeMethod(this, &ResultsDesk::matchBegun, Qt::QueuedConnection);
     }
+    if (kind == EventKind::RulesChosen) lastRules_ = data;
+    // Names typed and rules chosen once the operator has ended the match
+    // are the next match's (the scoresheet chooses the rules as it hears of
+    // a new match, before this desk does): the result written stays as it
+    // is.
+    if (ended_ && (kind == EventKind::NamesChanged || kind == EventKind::RulesChosen)) return;
     const QDateTime now = QDateTime::currentDateTime();
     bool changed = builder_.apply(kind, data, now);
-    if (kind == EventKind::RulesChosen) lastRules_ = data;
     // The scoresheet records the rules as it hears of the match's start, so
     // an observer after it hears them first; they hold for the new match.
     if (kind == EventKind::MatchStarted && lastRules_)
@@ -165,6 +171,9 @@ void ResultsDesk::matchBegun() {
 }
 
 std::optional<QString> ResultsDesk::endMatch() {
+    // A name typed a moment ago may not have reached the record yet.
+    const ScreenPair pair = program_.forms.currentScreen();
+    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).recordNames();
     if (!hasPlay()) {
         program_.dialogs.message(QStringLiteral("Nothing has been scored in this match yet, so "
                                                 "there is no result file to write."),

@@ -5,6 +5,7 @@
 #include <QJsonArray>
 
 #include "scoresheet/rules.h"
+#include "scoresheet/sheetstats.h"
 
 using record::EventKind;
 
@@ -73,14 +74,25 @@ int SheetBuilder::tossupIndex(int number) const {
     return number >= 1 && number <= int(sheet_.tossups.size()) ? number - 1 : -1;
 }
 
-QString SheetBuilder::playerName(int playerNumber) const {
+int SheetBuilder::teamAtSide(int side) const {
+    return side >= 0 && side < int(sides_.size()) ? sides_[std::size_t(side)] : -1;
+}
+
+int SheetBuilder::sideOfTeam(int team) const {
+    const auto at = std::find(sides_.begin(), sides_.end(), team);
+    return at == sides_.end() ? -1 : int(at - sides_.begin());
+}
+
+SheetBuilder::Presser SheetBuilder::presserOf(int playerNumber) const {
     if (perTeam_ <= 0 || playerNumber < 1) return {};
-    const int team = (playerNumber - 1) / perTeam_;
+    const int team = teamAtSide((playerNumber - 1) / perTeam_);
     const int seat = (playerNumber - 1) % perTeam_;
-    if (team >= int(sheet_.teams.size()) || seat >= int(seats(team).size())) return {};
-    const int rosterIndex = seats(team)[std::size_t(seat)];
-    const QStringList& roster = sheet_.teams[std::size_t(team)].players;
-    return rosterIndex < roster.size() ? roster[rosterIndex] : QString();
+    if (team < 0 || seat >= int(seats(team).size())) return {};
+    return {team, seats(team)[std::size_t(seat)], {}};
+}
+
+QString SheetBuilder::nameOf(const Presser& p) const {
+    return p.team >= 0 ? playerName(sheet_, p.team, p.player) : p.name;
 }
 
 Tossup* SheetBuilder::tossupFor(const QJsonObject& data) {
@@ -143,6 +155,7 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         // From the toss-up it names: the current one, or the next.
         if (!sheet_.tossups.empty() && field(data, "tossup") == sheet_.tossups.back().number)
             sheet_.tossups.back().lineups[std::size_t(team)] = seats;
+        writeLockoutNotes();
         return true;
     }
     case EventKind::ScoreChanged:
@@ -150,32 +163,45 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
     case EventKind::ScoreRedone: setBoard(data); return true;
     case EventKind::MatchResumed: {
         const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
-        for (int team = 0; team < teams && team < scores.size(); ++team)
-            sheet_.teams[std::size_t(team)].points = scores[team].toInt();
+        for (int side = 0; side < teams && side < scores.size(); ++side)
+            sheet_.teams[std::size_t(teamAtSide(side))].points = scores[side].toInt();
+        // The names went back with the match.
+        rename(data);
         return true;
     }
+    case EventKind::NamesChanged: return rename(data);
     case EventKind::Tie: {
-        QStringList names;
+        Evidence e;
+        e.kind = Evidence::Kind::Tie;
         for (const QJsonValue v : data.value(QStringLiteral("pressed")).toArray())
-            names.append(playerName(v.toInt()));
-        const QString where =
-            sheet_.tossups.empty()
-                ? QString()
-                : QStringLiteral("Toss-up %1: ").arg(sheet_.tossups.back().number);
-        sheet_.lockoutNotes.append(
-            QStringLiteral("%1%2 pressed together; %3 drawn at random")
-                .arg(where, names.join(QStringLiteral(", ")), playerName(field(data, "drawn"))));
+            e.pressed.push_back(presserOf(v.toInt()));
+        e.drawn = presserOf(field(data, "drawn"));
+        noteLockout(std::move(e));
         return true;
     }
     case EventKind::SecondPlaceCaptured: {
-        const QString who = data.value(QStringLiteral("name")).toString();
-        const QString where =
-            sheet_.tossups.empty()
-                ? QString()
-                : QStringLiteral("Toss-up %1: ").arg(sheet_.tossups.back().number);
-        sheet_.lockoutNotes.append(
-            QStringLiteral("%1%2 held in second place")
-                .arg(where, who.isEmpty() ? QStringLiteral("a player") : who));
+        Presser who = presserOf(field(data, "player"));
+        if (who.team < 0) who.name = data.value(QStringLiteral("name")).toString();
+        if (who.team < 0 && who.name.isEmpty()) who.name = QStringLiteral("a player");
+        noteLockout({Evidence::Kind::Held, 0, {who}, {}, 0.0});
+        return true;
+    }
+    case EventKind::Decision: {
+        // Buttons on input devices know who pressed next and how long after:
+        // a transmitter there is a player number. Only they can tell.
+        if (data.value(QStringLiteral("kind")).toString() != QLatin1String("buttons") ||
+            !data.value(QStringLiteral("nextAfterMs")).isDouble())
+            return false;
+        auto presser = [this](int transmitter) {
+            Presser p = presserOf(transmitter);
+            if (p.team < 0) p.name = QStringLiteral("transmitter %1").arg(transmitter);
+            return p;
+        };
+        noteLockout({Evidence::Kind::Next,
+                     0,
+                     {presser(field(data, "transmitter")), presser(field(data, "next"))},
+                     {},
+                     data.value(QStringLiteral("nextAfterMs")).toDouble()});
         return true;
     }
     default: return false;
@@ -191,6 +217,9 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
     perTeam_ = 0;
     seats_.clear();
+    sides_.clear();
+    told_.clear();
+    evidence_.clear();
     for (int t = 0; t < teams.size(); ++t) {
         SheetTeam team;
         team.name = teams[t].toString();
@@ -202,7 +231,125 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
         for (std::size_t i = 0; i < seats.size(); ++i)
             seats[i] = int(i);
         seats_.push_back(seats);
+        sides_.push_back(t);
+        told_.push_back(team.players);
         sheet_.teams.push_back(team);
+    }
+}
+
+bool SheetBuilder::switchSides(const QJsonArray& teams, const QJsonArray& players) {
+    // Every team's name and players' names now on another side, as Switch
+    // Sides leaves them: the teams moved, nobody was renamed.
+    const int n = int(sides_.size());
+    std::vector<int> from(std::size_t(n), -1);
+    bool moved = false;
+    for (int side = 0; side < n; ++side) {
+        for (int old = 0; old < n; ++old) {
+            const SheetTeam& team = sheet_.teams[std::size_t(teamAtSide(old))];
+            if (teams.at(side).toString() == team.name &&
+                players.at(side).toVariant().toStringList() == told_[std::size_t(old)]) {
+                if (from[std::size_t(side)] >= 0) return false;  // two of one name: no telling
+                from[std::size_t(side)] = old;
+            }
+        }
+        if (from[std::size_t(side)] < 0) return false;
+        moved = moved || from[std::size_t(side)] != side;
+    }
+    if (!moved) return false;
+    const std::vector<int> sides = sides_;
+    const std::vector<QStringList> told = told_;
+    for (int side = 0; side < n; ++side) {
+        sides_[std::size_t(side)] = sides[std::size_t(from[std::size_t(side)])];
+        told_[std::size_t(side)] = told[std::size_t(from[std::size_t(side)])];
+    }
+    return true;
+}
+
+bool SheetBuilder::rename(const QJsonObject& data) {
+    const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
+    const QJsonArray players = data.value(QStringLiteral("players")).toArray();
+    if (teams.size() == int(sides_.size()) && players.size() == teams.size() &&
+        switchSides(teams, players))
+        return true;
+    bool changed = false;
+    for (int side = 0; side < int(sides_.size()); ++side) {
+        const int t = teamAtSide(side);
+        SheetTeam& team = sheet_.teams[std::size_t(t)];
+        if (side < teams.size() && teams[side].isString() && teams[side].toString() != team.name) {
+            team.name = teams[side].toString();
+            changed = true;
+        }
+        if (side >= players.size()) continue;
+        std::vector<int>& seats = seats_[std::size_t(t)];
+        QStringList& told = told_[std::size_t(side)];
+        const QJsonArray names = players[side].toArray();
+        bool seated = false;
+        for (int seat = 0; seat < names.size() && seat < int(seats.size()); ++seat) {
+            const QString name = names[seat].toString();
+            while (told.size() <= seat)
+                told.append(QString());
+            // A box nobody typed in says nothing: its button may hold a
+            // substitute the lineups brought in.
+            if (told[seat] == name) continue;
+            told[seat] = name;
+            const int bench = name.trimmed().isEmpty() ? -1 : int(team.players.indexOf(name));
+            if (bench >= 0 && std::find(seats.begin(), seats.end(), bench) == seats.end()) {
+                seats[std::size_t(seat)] = bench;
+                seated = true;
+            } else {
+                team.players[seats[std::size_t(seat)]] = name;
+            }
+            changed = true;
+        }
+        // A substitute plays from the first toss-up nobody has buzzed on.
+        if (seated && !sheet_.tossups.empty() && sheet_.tossups.back().buzzes.empty())
+            sheet_.tossups.back().lineups[std::size_t(t)] = seats;
+    }
+    if (changed) writeLockoutNotes();
+    return changed;
+}
+
+void SheetBuilder::noteLockout(Evidence e) {
+    e.tossup = sheet_.tossups.empty() ? 0 : sheet_.tossups.back().number;
+    // The buttons tell a buzz-in's next press again when an earlier one
+    // turns up: the last word stands.
+    if (e.kind == Evidence::Kind::Next && !evidence_.empty()) {
+        const Evidence& last = evidence_.back();
+        if (last.kind == e.kind && last.tossup == e.tossup &&
+            nameOf(last.pressed[0]) == nameOf(e.pressed[0]))
+            evidence_.pop_back();
+    }
+    evidence_.push_back(std::move(e));
+    writeLockoutNotes();
+}
+
+void SheetBuilder::writeLockoutNotes() {
+    sheet_.lockoutNotes.clear();
+    for (const Evidence& e : evidence_) {
+        const QString where =
+            e.tossup > 0 ? QStringLiteral("Toss-up %1: ").arg(e.tossup) : QString();
+        QStringList names;
+        for (const Presser& p : e.pressed)
+            names.append(nameOf(p));
+        QString text;
+        switch (e.kind) {
+        case Evidence::Kind::Tie:
+            text = QStringLiteral("%1 pressed together; %2 drawn at random")
+                       .arg(names.join(QStringLiteral(", ")), nameOf(e.drawn));
+            break;
+        case Evidence::Kind::Held:
+            text = QStringLiteral("%1 held in second place").arg(names.value(0));
+            break;
+        case Evidence::Kind::Next:
+            text = e.gapMs == 0.0
+                       ? QStringLiteral("%1 and %2 pressed at the same instant; %1 drawn at random")
+                             .arg(names.value(0), names.value(1))
+                       : QStringLiteral("%1 pressed first; %2 next, %3 ms later")
+                             .arg(names.value(0), names.value(1),
+                                  QString::number(e.gapMs, 'f', e.gapMs < 10.0 ? 1 : 0));
+            break;
+        }
+        sheet_.lockoutNotes.append(where + text);
     }
 }
 
@@ -217,8 +364,8 @@ void SheetBuilder::startTossup(const QDateTime& when) {
 bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
     if (sheet_.rules.plain() || sheet_.tossups.empty() || perTeam_ <= 0) return false;
     const int player = field(data, "player");
-    const int team = field(data, "team");
-    if (player < 1 || team < 0 || team >= int(sheet_.teams.size())) return false;
+    const int team = teamAtSide(field(data, "team"));
+    if (player < 1 || team < 0) return false;
     const int seat = (player - 1) % perTeam_;
     if (seat >= int(seats(team).size())) return false;
     Tossup& t = sheet_.tossups.back();
@@ -286,8 +433,8 @@ void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
 }
 
 void SheetBuilder::setBoard(const QJsonObject& data) {
-    const int team = field(data, "team");
-    if (team < 0 || team >= int(sheet_.teams.size())) return;
+    const int team = teamAtSide(field(data, "team"));
+    if (team < 0) return;
     sheet_.teams[std::size_t(team)].points = field(data, "after", 0);
 }
 

@@ -20,8 +20,14 @@
 //                   "before": {the cell as it was}, ["undo": true]}
 //   LineupChanged {"team": t, "tossup": n, "roster": [names], "seats": [roster index...]}
 // and it reads MatchStarted (teams, players, boards), BuzzIn and
-// SecondPlaceReleased (the buzzer goes into the current toss-up), the boards' changes, and ties and
-// second places (kept as lockout notes).
+// SecondPlaceReleased (the buzzer goes into the current toss-up), the boards' changes, and ties,
+// second places and the buttons' decisions with the gap to the next press (kept as lockout notes).
+// NamesChanged and MatchResumed rename the teams and the players at the buttons whose names
+// changed: a player renamed is the same player, buzzes and toss-ups heard included, and every
+// output names them as the match ended. A name typed at a button that is a benched player's brings
+// that player in. Teams keep their place on the sheet when they change sides (Switch Sides moves
+// every name to another side): the program's events name sides (a board, a button's player number),
+// the sheet's own events name the sheet's teams.
 namespace scoresheet {
 
 // The buzz of a team on a toss-up, if it buzzed.
@@ -49,10 +55,35 @@ public:
     int playersPerTeam() const { return perTeam_; }
     // The index of the toss-up by its number; -1 when there is none.
     int tossupIndex(int number) const;
-    // A player's name by the program's player number (1 to teams x players).
-    QString playerName(int playerNumber) const;
+    // The sheet's team playing on a side (the board and buttons of team
+    // `side` on the play screen), and back; -1 when there is none.
+    int teamAtSide(int side) const;
+    int sideOfTeam(int team) const;
 
 private:
+    // Who pressed: a roster player of a team, or (team -1) someone the
+    // sheet has no seat for, by the name the event gave.
+    struct Presser {
+        int team = -1;
+        int player = -1;
+        QString name;
+    };
+    // What the lockout saw, kept by who pressed rather than as text, so the
+    // notes name players by the names in use at the end.
+    struct Evidence {
+        enum class Kind { Tie, Held, Next } kind = Kind::Tie;
+        int tossup = 0;                // 0: before the first toss-up
+        std::vector<Presser> pressed;  // Tie: all of them; Held: the one; Next: first, next
+        Presser drawn;                 // Tie: the one shown
+        double gapMs = 0.0;            // Next: from the first press to the next
+    };
+    Presser presserOf(int playerNumber) const;
+    QString nameOf(const Presser& p) const;
+    void noteLockout(Evidence e);
+    void writeLockoutNotes();
+    bool rename(const QJsonObject& data);
+    bool switchSides(const QJsonArray& teams, const QJsonArray& players);
+
     void matchStarted(const QJsonObject& data, const QDateTime& when);
     void startTossup(const QDateTime& when);
     bool enterBuzz(const QJsonObject& data, const QDateTime& when);
@@ -63,6 +94,11 @@ private:
 
     Sheet sheet_;
     std::vector<std::vector<int>> seats_;
+    std::vector<int> sides_;  // the sheet's team on each side
+    // The names at each side's buttons as last told: a change of names
+    // renames only the buttons whose name changed.
+    std::vector<QStringList> told_;
+    std::vector<Evidence> evidence_;
     int perTeam_ = 0;
 };
 

@@ -257,8 +257,10 @@ bool SheetModel::act(EventKind kind, const QJsonObject& data, const char* how,
     recording_ = false;
     const std::vector<int> after = totals(sheet());
     for (std::size_t team = 0; team < after.size() && team < before.size(); ++team) {
-        if (after[team] != before[team])
-            board_.moveScore(int(team), after[team] - before[team], QLatin1String(how));
+        // The board is where the team sits now, which Switch Sides changes.
+        if (after[team] != before[team] && builder_.sideOfTeam(int(team)) >= 0)
+            board_.moveScore(builder_.sideOfTeam(int(team)), after[team] - before[team],
+                             QLatin1String(how));
     }
     acting_ = false;
     if (inverse) undo_.push_back(*inverse);

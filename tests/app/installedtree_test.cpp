@@ -12,14 +12,9 @@
 
 #include "app/pluginobjecthost.h"
 #include "app/programfolder.h"
+#include "support/writefile.h"
 
 namespace {
-
-void touch(const QString& path) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly)) << path.toStdString();
-}
 
 TEST(ProgramFolder, BuildTreeInstalledTreeOrTheFolderBuiltFor) {
     struct Case {
@@ -45,7 +40,7 @@ TEST(ProgramFolder, BuildTreeInstalledTreeOrTheFolderBuiltFor) {
         QTemporaryDir root;
         ASSERT_TRUE(root.isValid());
         for (const QString& f : c.files)
-            touch(root.filePath(f));
+            writeFile(root.filePath(f));
         QDir().mkpath(root.filePath(c.executableIn));
         const QString expected = c.expected == QLatin1String("fallback")
                                      ? QStringLiteral("/built/for/share/torvanel")

@@ -10,27 +10,19 @@
 #include <unistd.h>
 
 #include "buttons/evdevpresssource.h"
+#include "support/writefile.h"
 
-namespace {
-
-void write(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(EvdevPressSource, AnInputNodeIsKnownBySysfsAndNothingButADeviceIsRead) {
     QTemporaryDir sys;
     QTemporaryDir dev;
     const QString base = sys.path() + QStringLiteral("/event7/device/");
-    write(base + "name", "Arcade Encoder\n");
-    write(base + "id/vendor", "0079\n");
-    write(base + "id/product", "0006\n");
-    write(base + "uniq", "\n");
-    write(base + "phys", "usb-0000:00:14.0-2/input0\n");
+    writeFile(base + "name", "Arcade Encoder\n");
+    writeFile(base + "id/vendor", "0079\n");
+    writeFile(base + "id/product", "0006\n");
+    writeFile(base + "uniq", "\n");
+    writeFile(base + "phys", "usb-0000:00:14.0-2/input0\n");
 
     const buttons::DeviceInfo info = buttons::EvdevPressSource::describe(sys.path(), "event7");
     EXPECT_EQ(info.name, QStringLiteral("Arcade Encoder"));
@@ -41,7 +33,7 @@ TEST(EvdevPressSource, AnInputNodeIsKnownBySysfsAndNothingButADeviceIsRead) {
 
     // A plain file where a node should be: opened (it is wanted) but no
     // input device, so nothing is added; later files are seen by the watch.
-    write(dev.path() + "/event7", "");
+    writeFile(dev.path() + "/event7", "");
     buttons::EvdevPressSource source(dev.path(), sys.path());
     int asked = 0;
     source.setSelection({[&](const buttons::DeviceIdentity& d) {
@@ -53,7 +45,7 @@ TEST(EvdevPressSource, AnInputNodeIsKnownBySysfsAndNothingButADeviceIsRead) {
     std::vector<buttons::InputEvent> events;
     source.drain(changes, events);
     EXPECT_EQ(asked, 1);
-    write(dev.path() + "/event8", "");
+    writeFile(dev.path() + "/event8", "");
     source.drain(changes, events);
     EXPECT_EQ(asked, 3) << "the new node was noticed and both were looked at again";
     EXPECT_TRUE(changes.empty());
@@ -64,9 +56,9 @@ TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
     if (geteuid() == 0) GTEST_SKIP() << "root may open any node";
     QTemporaryDir sys;
     QTemporaryDir dev;
-    write(sys.path() + "/event9/device/name", "Arcade Encoder\n");
+    writeFile(sys.path() + "/event9/device/name", "Arcade Encoder\n");
     const QString node = dev.path() + "/event9";
-    write(node, "");
+    writeFile(node, "");
     ASSERT_TRUE(QFile::setPermissions(node, QFileDevice::Permissions{}));
 
     buttons::EvdevPressSource source(dev.path(), sys.path());
@@ -83,8 +75,8 @@ TEST(EvdevPressSource, ANodeWeMayNotOpenIsNamedOnce) {
     EXPECT_EQ(changes[0].device.name, QStringLiteral("Arcade Encoder"));
 
     // A node that appears later is given udev's moment before it is named.
-    write(sys.path() + "/event10/device/name", "Game Pad\n");
-    write(dev.path() + "/event10", "");
+    writeFile(sys.path() + "/event10/device/name", "Game Pad\n");
+    writeFile(dev.path() + "/event10", "");
     ASSERT_TRUE(QFile::setPermissions(dev.path() + "/event10", QFileDevice::Permissions{}));
     source.drain(changes, events);
     EXPECT_EQ(changes.size(), 1u);
@@ -128,16 +120,16 @@ TEST(EvdevPressSource, TheDeviceFolderIsWatchedFromWhenItAppears) {
     source.drain(changes, events);
     EXPECT_EQ(asked, 0);
 
-    write(folder + "/event3", "");
+    writeFile(folder + "/event3", "");
     source.drain(changes, events);
     EXPECT_EQ(asked, 1) << "the new folder was found and looked into";
-    write(folder + "/event4", "");
+    writeFile(folder + "/event4", "");
     source.drain(changes, events);
     EXPECT_EQ(asked, 3) << "and is watched from then on";
 
     ASSERT_TRUE(QDir(folder).removeRecursively());
     source.drain(changes, events);
-    write(folder + "/event5", "");
+    writeFile(folder + "/event5", "");
     source.drain(changes, events);
     EXPECT_EQ(asked, 4) << "watched again once back";
     EXPECT_TRUE(changes.empty());

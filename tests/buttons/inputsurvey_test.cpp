@@ -12,17 +12,9 @@
 #include <unistd.h>
 
 #include "buttons/inputsurvey.h"
+#include "support/writefile.h"
 
-namespace {
-
-void write(const QString& path, const QByteArray& text) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(text);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TEST(InputSurvey, SaysWhatWasFoundAndHowToReadIt) {
     struct Node {
@@ -64,9 +56,9 @@ TEST(InputSurvey, SaysWhatWasFoundAndHowToReadIt) {
         const QString folder = c.folder ? dev.path() : dev.path() + QStringLiteral("/none");
         for (const Node& n : c.nodes) {
             const QString node = QString::fromLatin1(n.node);
-            write(sys.path() + u'/' + node + "/device/name", n.name);
-            write(sys.path() + u'/' + node + "/device/capabilities/key", n.keys);
-            write(folder + u'/' + node, "");
+            writeFile(sys.path() + u'/' + node + "/device/name", n.name);
+            writeFile(sys.path() + u'/' + node + "/device/capabilities/key", n.keys);
+            writeFile(folder + u'/' + node, "");
             if (n.refused) {
                 ASSERT_TRUE(
                     QFile::setPermissions(folder + u'/' + node, QFileDevice::Permissions{}));

@@ -29,6 +29,7 @@
 #include "options/formoptions.h"
 #include "play/playfixture.h"
 #include "play/playscreen.h"
+#include "scoresheet/scoresheetui.h"
 #include "shell/capabilities.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
@@ -226,6 +227,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     // Second place is held: Two is offered to the capture after One, which
     // is not a buzz-in of its own.
     setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
+    road.screen.recordMatchStarted(QStringLiteral("start-up"));
     road.screen.spacekey();
     road.tick();
     rig.press(2, rig.now() + 0.0125);
@@ -237,6 +239,10 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     QCoreApplication::processEvents();
     for (SetupMenu* m : {&road.menu, &five})
         EXPECT_EQ(m->decisionLine->text(), lines.back());
+    // The scoresheet keeps the gap with the match's lockout notes.
+    EXPECT_EQ(scoresheet::installedScoresheet(road.program)->model().sheet().lockoutNotes,
+              QStringList({QStringLiteral("Two held in second place"),
+                           QStringLiteral("One pressed first; Two next, 2.5 ms later")}));
 
     // Pad A is pulled out: named once over the set-up menu, which keeps the
     // focus and the match going.

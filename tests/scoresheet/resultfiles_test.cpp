@@ -5,37 +5,25 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLabel>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
-#include "link/decoders.h"
-#include "options/formextrax.h"
-#include "play/playfixture.h"
 #include "qbjvalidator.h"
 #include "scoresheet/resultsdesk.h"
 #include "scoresheet/rosterwindow.h"
-#include "scoresheet/rules.h"
-#include "scoresheet/scoresheetui.h"
-#include "support/memoryrecorder.h"
-#include "title/titleform.h"
+#include "scoresheet/sheetwindow.h"
+#include "sheetroad.h"
 
 using namespace scoresheet;
 
 namespace {
 
-struct Road {
-    explicit Road(const ScoringRules& rules) : f(ScreenPair::P2_4, 180), s(f.screen) {
-        f.t->state.InterfaceModel = 180;
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
-        f.setSoundSource(1);
-        f.t->forms.titleForm().TeamText->setText(QStringLiteral("2"));
-        f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
-        s.Form_Activate();
-        f.t->setRecorder(rec);
+struct Road : SheetRoad {
+    explicit Road(const ScoringRules& rules) : SheetRoad(rules) {
         saveMatchDetails(ResultsDesk::detailsPath(*f.t),
                          {"Spring Open", "Round 3", "Room 2", "M. Reader", drop.path()});
-        sheet = installedScoresheet(*f.t);
-        sheet->chooseRules(rules);
         desk = std::make_unique<ResultsDesk>(*f.t);
         f.menu.teamNameBox(0)->setText(QStringLiteral("Alpha"));
         f.menu.teamNameBox(1)->setText(QStringLiteral("Beta"));
@@ -43,30 +31,26 @@ struct Road {
     }
     ~Road() { desk.reset(); }
 
-    void buzz(int player) {
-        s.porttimer_Timer();
-        f.t.box.pressTogether({buzzlink::boxLineNumber(
-            *buzzlink::lineOfPlayer(buzzlink::kWiredModel180, s.screen(), player))});
-        f.t.box.releaseAll();
-        s.porttimer_Timer();
-    }
-    void keys(std::initializer_list<int> keys) {
-        for (int k : keys)
-            f.key(k);
-    }
     QMap<QString, int> boards() const { return {{"Alpha", s.ascore}, {"Beta", s.bscore}}; }
     QStringList files() const { return QDir(drop.path()).entryList(QDir::Files); }
+    // The match as the record window exports it, from its events alone.
+    QJsonObject exported(const MatchExtras& extras) const {
+        MatchEvents events;
+        for (const auto& e : rec.events)
+            events.push_back({e.kind, 0.0, QDateTime::currentMSecsSinceEpoch(), e.data});
+        const QString path = elsewhere.filePath("past.qbj");
+        EXPECT_FALSE(extras.exports().at(0).write(path, events));
+        QFile past(path);
+        EXPECT_TRUE(past.open(QIODevice::ReadOnly));
+        return QJsonDocument::fromJson(past.readAll()).object();
+    }
     QJsonObject result() const {
         QFile file(desk->files().lastResult());
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << file.fileName().toStdString();
         return QJsonDocument::fromJson(file.readAll()).object();
     }
 
-    QTemporaryDir drop;
-    MemoryRecorder rec;  // outlives the windows
-    PlayFixture f;
-    PlayScreen& s;
-    Scoresheet* sheet = nullptr;
+    QTemporaryDir drop, elsewhere;
     std::unique_ptr<ResultsDesk> desk;
 };
 
@@ -113,22 +97,82 @@ TEST(ResultFilesRoad, ARuledMatchEndsAsAResultFileThatSaysWhatTheBoardsSay) {
     // The record window's export of the same match, from its events alone,
     // says the same; its figures and scoresheet page are there for the report.
     const auto installed = installResultFiles(*r.f.t);
-    MatchEvents events;
-    for (const auto& e : r.rec.events)
-        events.push_back({e.kind, 0.0, QDateTime::currentMSecsSinceEpoch(), e.data});
     const MatchExtras& extras = r.f.t->matchExtras();
     ASSERT_EQ(extras.exports().size(), 1u);
-    const QString exported = r.drop.filePath("past.qbj");
-    EXPECT_FALSE(extras.exports()[0].write(exported, events));
-    QFile past(exported);
-    ASSERT_TRUE(past.open(QIODevice::ReadOnly));
-    const QJsonObject pastDoc = QJsonDocument::fromJson(past.readAll()).object();
+    const QJsonObject pastDoc = r.exported(extras);
     EXPECT_EQ(errorsOf(pastDoc), QStringList());
     EXPECT_EQ(qbjcheck::teamTotals(pastDoc), r.boards());
     ASSERT_EQ(extras.sections().size(), 1u);
+    MatchEvents events;
+    for (const auto& e : r.rec.events)
+        events.push_back({e.kind, 0.0, 0, e.data});
     const std::vector<MatchTable> tables = extras.sections()[0].tables(events);
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_EQ(tables[0].rows[1][5], "20");  // Beta's total
+}
+
+TEST(ResultFilesRoad, NamesTypedDuringTheMatchAreTheNamesOfEveryOutput) {
+    Road r(twentyTossupRules());
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_Space});
+    // Alpha renamed between toss-ups: the record hears it with the next buzz.
+    r.f.menu.teamNameBox(0)->setText(QStringLiteral("Owls"));
+    r.buzz(6);
+    r.keys({Qt::Key_N, Qt::Key_Space});
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_Space});
+    // A tie on the last toss-up, left unruled: its note names Three as the
+    // match ends. Three's name is put right just before End Match, with no
+    // event after it.
+    r.buzz({3, 7});
+    r.f.menu.playerNameBox(3)->setText(QStringLiteral("Tess"));
+    ASSERT_TRUE(r.desk->endMatch());
+    const QString base =
+        QDate::currentDate().toString(Qt::ISODate) + " Round 3 Room 2 Owls vs Beta.result.qbj";
+    EXPECT_EQ(r.files(), QStringList({base}));
+
+    // The Scoresheet window says the same.
+    r.sheet->openWindow();
+    EXPECT_TRUE(r.sheet->window()->totalsLabel->text().startsWith("Owls 30"));
+    EXPECT_EQ(r.sheet->window()->table->model()->headerData(2, Qt::Horizontal).toString(),
+              "Owls\nTess");
+    const QMap<QString, int> boards{{"Owls", 30}, {"Beta", -5}};
+    EXPECT_EQ(r.s.ascore, 30);
+    EXPECT_EQ(r.s.bscore, -5);
+    const auto installed = installResultFiles(*r.f.t);
+    for (const QJsonObject& doc : {r.result(), r.exported(r.f.t->matchExtras())}) {
+        EXPECT_EQ(errorsOf(doc), QStringList());
+        EXPECT_EQ(qbjcheck::teamTotals(doc), boards);
+        const QString text = QString::fromUtf8(QJsonDocument(doc).toJson());
+        EXPECT_FALSE(text.contains("Alpha") || text.contains("Three")) << text.toStdString();
+        // Tess, renamed last, keeps her three toss-ups heard and two answers.
+        QString tess;
+        for (const QJsonValue o : doc["objects"].toArray())
+            for (const QJsonValue p : o["players"].toArray())
+                if (p["name"] == "Tess") tess = p["id"].toString();
+        ASSERT_FALSE(tess.isEmpty());
+        int tens = 0;
+        for (const QJsonValue o : doc["objects"].toArray())
+            for (const QJsonValue mt : o["match_teams"].toArray())
+                for (const QJsonValue mp : mt["match_players"].toArray())
+                    if (mp["player"]["$ref"] == tess) {
+                        EXPECT_EQ(mp["tossups_heard"].toInt(), 3);
+                        for (const QJsonValue c : mp["answer_counts"].toArray())
+                            if (c["answer_type"]["value"] == 10) tens = c["number"].toInt();
+                    }
+        EXPECT_EQ(tens, 2);
+        EXPECT_TRUE(text.contains("Toss-up 3: Tess, Seven pressed together") ||
+                    text.contains("Toss-up 3: Seven, Tess pressed together"));
+    }
+
+    // Names typed for the next match once this one has ended leave its
+    // result alone.
+    r.f.menu.teamNameBox(0)->setText(QStringLiteral("Next Team"));
+    r.s.recordNames();
+    r.s.newMatch();
+    r.desk->files().flush();
+    EXPECT_EQ(r.desk->files().resultsWritten(), 1);
+    EXPECT_EQ(r.files(), QStringList({base}));
 }
 
 TEST(ResultFilesRoad, AMatchScoredWithTheFunctionKeysGivesTheBoardsAndANewMatchWritesIt) {

@@ -1,46 +1,27 @@
 // The scoresheet in a whole program: buzz-ins on the simulated box, rulings
 // with the keys on the play screen, the boards moved the way of F1 to F4, and
 // the window's corrections.
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QJsonArray>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
+#include <QTimer>
 
-#include "link/decoders.h"
-#include "options/formextrax.h"
-#include "play/playfixture.h"
-#include "scoresheet/rules.h"
-#include "scoresheet/scoresheetui.h"
+#include "scoresheet/sheetstats.h"
 #include "scoresheet/sheetwindow.h"
-#include "support/memoryrecorder.h"
-#include "title/titleform.h"
+#include "sheetroad.h"
 
 using record::EventKind;
 using namespace scoresheet;
 
 namespace {
 
-struct Road {
-    explicit Road(const ScoringRules& rules) : f(ScreenPair::P2_4, 180), s(f.screen) {
-        f.t->state.InterfaceModel = 180;
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
-        f.setSoundSource(1);
-        f.t->forms.titleForm().TeamText->setText(QStringLiteral("2"));
-        f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
-        s.Form_Activate();
-        f.t->setRecorder(rec);
-        sheet = installedScoresheet(*f.t);
-        sheet->chooseRules(rules);
-        s.newMatch();
-    }
+struct Road : SheetRoad {
+    explicit Road(const ScoringRules& rules) : SheetRoad(rules) { s.newMatch(); }
 
-    void buzz(int player) {
-        s.porttimer_Timer();
-        f.t.box.pressTogether({buzzlink::boxLineNumber(
-            *buzzlink::lineOfPlayer(buzzlink::kWiredModel180, s.screen(), player))});
-        f.t.box.releaseAll();
-        s.porttimer_Timer();
-    }
     std::vector<int> boards() const { return {s.ascore, s.bscore}; }
     QStringList hows() const {
         QStringList h;
@@ -48,11 +29,6 @@ struct Road {
             h << d["how"].toString();
         return h;
     }
-
-    MemoryRecorder rec;  // outlives the windows
-    PlayFixture f;
-    PlayScreen& s;
-    Scoresheet* sheet = nullptr;
 };
 
 TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
@@ -120,6 +96,63 @@ TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
     ASSERT_EQ(rebuilt.tossups.size(), 3u);
     for (int team = 0; team < 2; ++team)
         EXPECT_EQ(teamTotal(rebuilt, team), r.boards()[std::size_t(team)]) << team;
+}
+
+TEST(ScoresheetRoad, TheLineupsDialogSeatsASubstituteFromTheFirstTossupNobodyBuzzedOn) {
+    Road r(twentyTossupRules());
+    const Sheet& sheet = r.sheet->model().sheet();
+    r.buzz(3);
+    r.f.key(Qt::Key_C);
+    // Zoe comes in for One at Alpha's first button while toss-up 1 is
+    // still on the screen.
+    r.sheet->openWindow();
+    int buttons = 0;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_TRUE(dialog);
+        const auto boxes = dialog->findChildren<QComboBox*>();
+        buttons = int(boxes.size());
+        if (!boxes.empty()) boxes[0]->setEditText(QStringLiteral("Zoe"));
+        dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    });
+    r.sheet->window()->editLineup(0);
+    EXPECT_EQ(buttons, 4);
+    r.f.key(Qt::Key_Space);
+    r.buzz(1);
+    r.f.key(Qt::Key_C);
+    r.f.key(Qt::Key_Space);
+
+    ASSERT_GE(sheet.tossups.size(), 2u);
+    EXPECT_EQ(sheet.tossups[0].lineups[0], (std::vector<int>{0, 1, 2, 3}));
+    EXPECT_EQ(sheet.tossups[1].lineups[0], (std::vector<int>{4, 1, 2, 3}));
+    EXPECT_EQ(sheet.tossups[1].buzzes.at(0).player, 4);
+    QMap<QString, int> heard;
+    for (const PlayerStats& p : computeSheetStats(playedSheet(sheet)).players)
+        if (p.team == 0) heard[p.name] = p.tossupsHeard;
+    EXPECT_EQ(heard,
+              (QMap<QString, int>{{"One", 1}, {"Two", 2}, {"Three", 2}, {"Four", 2}, {"Zoe", 1}}));
+}
+
+TEST(ScoresheetRoad, TeamsThatSwitchSidesKeepTheirColumnsAndTheirBoards) {
+    Road r(twentyTossupRules());
+    const Sheet& sheet = r.sheet->model().sheet();
+    r.buzz(3);
+    r.f.key(Qt::Key_C);
+    r.f.key(Qt::Key_1);
+    r.f.key(Qt::Key_Space);
+    r.f.menu.CommandSwitch->click();
+    // Button 1 is Beta's Five now, on the Alpha board.
+    r.buzz(1);
+    EXPECT_EQ(r.s.namelabel->text(), QStringLiteral("Five"));
+    r.f.key(Qt::Key_C);
+    EXPECT_EQ(r.boards(), (std::vector<int>{10, 20}));
+    ASSERT_EQ(sheet.tossups.size(), 2u);
+    EXPECT_EQ(sheet.tossups[1].buzzes.at(0).team, 1);
+    EXPECT_EQ(sheet.tossups[1].buzzes.at(0).player, 0);
+    EXPECT_EQ(sheet.teams[0].name, QStringLiteral("Alpha"));
+    EXPECT_EQ(sheet.teams[1].players[0], QStringLiteral("Five"));
+    EXPECT_EQ(teamTotal(sheet, 0), 20);
+    EXPECT_EQ(teamTotal(sheet, 1), 10);
 }
 
 TEST(ScoresheetRoad, UnderThePlainRulesTheKeysDoNothing) {

@@ -114,12 +114,26 @@ TEST(SheetModel, AMatchUnderTwentyTossupRulesKeepsTheFieldsScoresheetAndTheBoard
     // without penalty; everyone ruled, the clear moves on.
     EXPECT_TRUE(m.model.key(Qt::Key_T, 0));
     EXPECT_TRUE(m.model.setLineup(1, {"Eve", "Fay", "Gus", "Hal", "Ivy"}, {4, 1, 2, 3}));
+    // Buttons on input devices tell who pressed next and how long after;
+    // an earlier next press turning up later is the last word.
     m.buzz(5);
+    for (double ms : {31.25, 8.5})
+        m.record(EventKind::Decision, {{"kind", "buttons"},
+                                       {"transmitter", 5},
+                                       {"next", ms > 10 ? 2 : 7},
+                                       {"nextAfterMs", ms}});
     EXPECT_TRUE(m.model.key(Qt::Key_W, 0));
     m.buzz(2);
     EXPECT_TRUE(m.model.key(Qt::Key_N, 0));
     m.clear();
     ASSERT_EQ(m.model.sheet().tossups.size(), 5u);
+    // Names typed in the set-up menu: Blue renamed, Cal renamed after her
+    // tie (the notes follow), Ivy's button box untouched (she stays), and
+    // Eve's name typed at Fay's button brings Eve back from the bench.
+    m.record(EventKind::NamesChanged,
+             {{"teams", QJsonArray{"Red Foxes", "Owls"}},
+              {"players", QJsonArray{QJsonArray{"Ann", "Ben", "Cy", "Dee"},
+                                     QJsonArray{"Eve", "Eve", "Gus", "Hal"}}}});
     EXPECT_FALSE(m.model.key(Qt::Key_F1, 0));
     EXPECT_FALSE(m.model.key(Qt::Key_C, Qt::ControlModifier));
 
@@ -133,13 +147,14 @@ TEST(SheetModel, AMatchUnderTwentyTossupRulesKeepsTheFieldsScoresheetAndTheBoard
 
     const Sheet& s = m.model.sheet();
     EXPECT_EQ(describe(s).toStdString(),
-              "20 toss-ups, 10 / -5|Red Foxes Ann,Ben,Cal,Dee 55|Blue Owls Eve,Fay,Gus,Hal,Ivy 0"
+              "20 toss-ups, 10 / -5|Red Foxes Ann,Ben,Cy,Dee 55|Owls Eve,Fay,Gus,Hal,Ivy 0"
               "\n1: 0.0=10 bonus 0: 10 10 10 [0123] [0123]"
               "\n2: 0.2=10 bonus 0: 0 10 0 [0123] [0123]"
               "\n3: [0123] [0123]"
               "\n4: 1.4=0 0.1=-5 [0123] [4123]"
-              "\n5: [0123] [4123]"
-              "\nToss-up 2: Cal, Hal pressed together; Cal drawn at random");
+              "\n5: [0123] [4023]"
+              "\nToss-up 2: Cy, Hal pressed together; Cy drawn at random"
+              "\nToss-up 4: Ivy pressed first; Gus next, 8.5 ms later");
     for (int team = 0; team < 2; ++team)
         EXPECT_EQ(teamTotal(s, team), m.boards[std::size_t(team)]) << team;
 
