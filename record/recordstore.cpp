@@ -177,12 +177,14 @@ bool RecordStore::openFile(const QString& path, int busyMs, bool check, bool& co
     }
     sqlite3_extended_result_codes(db_, 1);
     sqlite3_busy_timeout(db_, busyMs);
-    // Whose the file is and which version it has are settled before
-    // anything in it changes: a newer program's file or another program's
-    // database is left exactly as it was. A full commit syncs the log, so
-    // what is committed survives a power cut as well as a killed process.
-    if (checkOwner() && exec("PRAGMA journal_mode=WAL") && exec("PRAGMA synchronous=FULL") &&
-        migrate() && (!check || quickCheck())) {
+    // Whose the file is, which version it has and whether it can be read
+    // are settled before anything in it changes: a newer program's file,
+    // another program's database or a damaged file is left exactly as it
+    // was (a migration that meets damage is rolled back). A full commit
+    // syncs the log, so what is committed survives a power cut as well as a
+    // killed process.
+    if (checkOwner() && (!check || quickCheck()) && migrate() && exec("PRAGMA journal_mode=WAL") &&
+        exec("PRAGMA synchronous=FULL")) {
         return true;
     }
     corrupt = failure_ == StoreFailure::Corrupt || failure_ == StoreFailure::Foreign;
@@ -284,9 +286,20 @@ bool RecordStore::migrate() {
     if (version == kSchemaVersion) return true;
     if (!exec("BEGIN IMMEDIATE")) return false;
     for (int v = version; v < kSchemaVersion; ++v) {
-        if (!exec(kMigrations[std::size_t(v)])) {
+        char* message = nullptr;
+        const int rc = sqlite3_exec(db_, kMigrations[std::size_t(v)], nullptr, nullptr, &message);
+        sqlite3_free(message);
+        if (rc != SQLITE_OK) {
             rollback();
-            return false;
+            // Tables that do not hold what the file's version says (damage
+            // the header cannot show) cannot be brought up to date: the file
+            // is put aside like any damaged one, never left to stop every
+            // later start.
+            const int primary = rc & 0xff;
+            const bool damaged = primary == SQLITE_CONSTRAINT || primary == SQLITE_ERROR ||
+                                 primary == SQLITE_MISMATCH;
+            return fail(damaged ? SQLITE_CORRUPT : rc,
+                        QStringLiteral("Bringing the file up to date"));
         }
     }
     const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(kSchemaVersion);
