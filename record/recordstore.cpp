@@ -193,12 +193,17 @@ bool RecordStore::openFile(const QString& path, int busyMs, bool check, bool& co
 }
 
 bool RecordStore::checkOwner() {
+    // A file whose schema SQLite cannot even read (its header names a
+    // format no SQLite knows) is damaged, whatever SQLite calls it.
+    auto unreadable = [this](int rc, const QString& what) {
+        return fail((rc & 0xff) == SQLITE_ERROR ? SQLITE_CORRUPT : rc, what);
+    };
     int version = 0;
     {
         Statement s(db_, "PRAGMA user_version");
-        if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Reading the version"));
+        if (!s.ok()) return unreadable(s.prepareCode(), QStringLiteral("Reading the version"));
         const int rc = s.step();
-        if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the version"));
+        if (rc != SQLITE_ROW) return unreadable(rc, QStringLiteral("Reading the version"));
         version = int(s.integer(0));
     }
     // Every version of the record has had both tables; a file of version
@@ -208,9 +213,9 @@ bool RecordStore::checkOwner() {
     Statement s(db_,
                 "SELECT count(*), sum(name IN ('matches', 'events') AND type = 'table')"
                 " FROM sqlite_master WHERE name NOT LIKE 'sqlite_%'");
-    if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Reading the tables"));
+    if (!s.ok()) return unreadable(s.prepareCode(), QStringLiteral("Reading the tables"));
     const int rc = s.step();
-    if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the tables"));
+    if (rc != SQLITE_ROW) return unreadable(rc, QStringLiteral("Reading the tables"));
     const qint64 objects = s.integer(0);
     const qint64 ours = s.integer(1);
     if (version == 0 ? objects == 0 : ours == 2) {

@@ -191,6 +191,7 @@ TEST(StoreRecorder, FileProblems) {
         Truncated,
         DamagedInside,
         OldAndDamaged,
+        UnknownFormat,
         Foreign,
         Locked,
         Full,
@@ -208,6 +209,7 @@ TEST(StoreRecorder, FileProblems) {
         {Setup::Truncated, "", "record-damaged-*.sqlite"},
         {Setup::DamagedInside, "", "record-damaged-*.sqlite"},
         {Setup::OldAndDamaged, "", "record-damaged-*.sqlite"},
+        {Setup::UnknownFormat, "", "record-damaged-*.sqlite"},
         {Setup::Foreign, "", "record-other-*.sqlite"},
         {Setup::Locked, "locked", nullptr},
         {Setup::Full, "full", nullptr},
@@ -274,6 +276,15 @@ TEST(StoreRecorder, FileProblems) {
             ASSERT_TRUE(f.open(QIODevice::ReadWrite));
             f.seek(4096 + 8);
             f.write(QByteArray(64, '\x5a'));
+            break;
+        }
+        case Setup::UnknownFormat: {
+            // A header naming a schema format no SQLite reads.
+            earlierRecord();
+            QFile f(file);
+            ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+            f.seek(44);
+            f.write(QByteArray("\0\0\0\x09", 4));
             break;
         }
         case Setup::Foreign:
