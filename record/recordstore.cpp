@@ -1,6 +1,7 @@
 #include "record/recordstore.h"
 
 #include <array>
+#include <utility>
 
 #include <sqlite3.h>
 
@@ -91,6 +92,16 @@ private:
     sqlite3_stmt* s_ = nullptr;
     int rc_ = SQLITE_OK;
 };
+
+// The file's schema version, with SQLITE_OK, or the code that kept it
+// from being read.
+std::pair<int, int> userVersion(sqlite3* db) {
+    Statement s(db, "PRAGMA user_version");
+    if (!s.ok()) return {s.prepareCode(), 0};
+    const int rc = s.step();
+    if (rc != SQLITE_ROW) return {rc, 0};
+    return {SQLITE_OK, int(s.integer(0))};
+}
 
 QString compact(const QJsonObject& o) {
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
@@ -198,14 +209,9 @@ bool RecordStore::checkOwner() {
     auto unreadable = [this](int rc, const QString& what) {
         return fail((rc & 0xff) == SQLITE_ERROR ? SQLITE_CORRUPT : rc, what);
     };
-    int version = 0;
-    {
-        Statement s(db_, "PRAGMA user_version");
-        if (!s.ok()) return unreadable(s.prepareCode(), QStringLiteral("Reading the version"));
-        const int rc = s.step();
-        if (rc != SQLITE_ROW) return unreadable(rc, QStringLiteral("Reading the version"));
-        version = int(s.integer(0));
-    }
+    const auto [versionRead, version] = userVersion(db_);
+    if (versionRead != SQLITE_OK)
+        return unreadable(versionRead, QStringLiteral("Reading the version"));
     // Every version of the record has had both tables; a file of version
     // 0 is ours only while it is empty, since the first step creates them
     // and sets the version in one transaction. SQLite's own tables (the
@@ -280,14 +286,8 @@ bool RecordStore::open(const QString& path, int busyMs, bool check) {
 }
 
 bool RecordStore::migrate() {
-    int version = 0;
-    {
-        Statement s(db_, "PRAGMA user_version");
-        if (!s.ok()) return fail(s.prepareCode(), QStringLiteral("Reading the version"));
-        const int rc = s.step();
-        if (rc != SQLITE_ROW) return fail(rc, QStringLiteral("Reading the version"));
-        version = int(s.integer(0));
-    }
+    const auto [versionRead, version] = userVersion(db_);
+    if (versionRead != SQLITE_OK) return fail(versionRead, QStringLiteral("Reading the version"));
     if (version == kSchemaVersion) return true;
     if (!exec("BEGIN IMMEDIATE")) return false;
     for (int v = version; v < kSchemaVersion; ++v) {
