@@ -102,7 +102,13 @@ MatchStats computeStats(const std::vector<RecordedEvent>& events) {
         }
         case EventKind::NamesChanged: {
             // Renamed from here on: the table ends with the names in use.
+            // Other boards brought up mid-match come with what they show,
+            // and the chart follows them from here.
+            const auto before = state.scores;
             apply(state, e);
+            for (std::size_t t = 0; t < state.scores.size(); ++t)
+                if (t >= before.size() || before[t] != state.scores[t] || t >= stats.series.size())
+                    addPoint(int(t), e.matchTime);
             for (int t = 0; perTeam > 0 && t < int(state.players.size()); ++t) {
                 for (int i = 0; i < perTeam && i < state.players[std::size_t(t)].size(); ++i) {
                     const QString& name = state.players[std::size_t(t)][i];

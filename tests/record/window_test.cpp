@@ -208,6 +208,32 @@ TEST(MatchReport, RightToLeftNamesKeepTheirDirection) {
     EXPECT_EQ(reportFinals(computeStats(events)), isolated(hebrew) + "  10        Owls  0");
 }
 
+// Other boards brought up mid-match (a third team added) show their own
+// scores from then on, and so does the chart: not the old boards' until the
+// match ends.
+TEST(MatchStats, TheChartFollowsOtherBoardsBroughtUpMidMatch) {
+    QJsonObject three = matchStart({"Owls", "Larks", "Wrens"});
+    three["scores"] = QJsonArray{0, 0, 5};
+    const MatchStats stats = computeStats({
+        {EventKind::MatchStarted, 0.0, 1, matchStart({"Owls", "Larks"})},
+        {EventKind::ScoreChanged, 1.0, 2, score(0, 0, 10)},
+        {EventKind::NamesChanged, 2.0, 3, three},
+        {EventKind::ScoreChanged, 3.0, 4, score(1, 0, 15)},
+    });
+    const auto at = [&](int team, double time) {
+        int shown = 0;
+        for (const ScorePoint& p : stats.series.at(std::size_t(team)))
+            if (p.time <= time) shown = p.score;
+        return shown;
+    };
+    ASSERT_EQ(stats.series.size(), 3u);
+    EXPECT_EQ(at(0, 1.5), 10);
+    for (const double time : {2.0, 2.5})
+        EXPECT_EQ((std::vector<int>{at(0, time), at(1, time), at(2, time)}),
+                  (std::vector<int>{0, 0, 5}));
+    EXPECT_EQ(at(1, 3.0), 15);
+}
+
 // An export is offered under the day the match began and its teams.
 TEST(RecordWindow, ExportsAreNamedAfterTheMatch) {
     const qint64 day = QDateTime(QDate(2026, 12, 8), QTime(19, 30)).toMSecsSinceEpoch();
