@@ -9,6 +9,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include "app/programfolder.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/sheetstats.h"
 #include "setup/savefile.h"
@@ -66,7 +67,8 @@ std::optional<QString> saveMatchDetails(const QString& path, const MatchDetails&
         {QStringLiteral("version"), kDetailsVersion}, {QStringLiteral("tournament"), d.tournament},
         {QStringLiteral("round"), d.round},           {QStringLiteral("room"), d.room},
         {QStringLiteral("moderator"), d.moderator},   {QStringLiteral("folder"), d.folder}};
-    QDir().mkpath(QFileInfo(path).absolutePath());
+    // Kept with the program's settings, in its private folder.
+    makePrivateFolder(QFileInfo(path).absolutePath());
     return setup::saveAtomically(path, QJsonDocument(o).toJson(QJsonDocument::Indented));
 }
 

@@ -6,7 +6,9 @@
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QSaveFile>
+
+#include "app/programfolder.h"
+#include "setup/savefile.h"
 
 namespace scoresheet {
 
@@ -92,11 +94,9 @@ ScoringRules loadRulesChoice(const QString& folder) {
 }
 
 bool saveRulesChoice(const QString& folder, const ScoringRules& rules) {
-    QDir().mkpath(folder);
-    QSaveFile file(QDir(folder).filePath(rulesFileName()));
-    if (!file.open(QIODevice::WriteOnly)) return false;
-    file.write(QJsonDocument(rulesToJson(rules)).toJson());
-    return file.commit();
+    return makePrivateFolder(folder) &&
+           !setup::saveAtomically(QDir(folder).filePath(rulesFileName()),
+                                  QJsonDocument(rulesToJson(rules)).toJson());
 }
 
 std::optional<int> powerValue(const ScoringRules& r) {
