@@ -38,11 +38,6 @@ int Countdown::clockSecondsAt(qint64 now) const {
     return static_cast<int>(std::max<qint64>(0, seconds - ticksSince(since, now)));
 }
 
-QString clockText(int seconds) {
-    seconds = std::max(0, seconds);
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 int LiveState::score(int team) const {
     return team >= 0 && team < static_cast<int>(scores_.size())
                ? scores_[static_cast<std::size_t>(team)]

@@ -86,7 +86,4 @@ private:
     QString lastClear_;
 };
 
-// "14:05": minutes and two-digit seconds.
-QString clockText(int seconds);
-
 }  // namespace live

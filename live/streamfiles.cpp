@@ -2,6 +2,7 @@
 
 #include <QDir>
 
+#include "app/clocktext.h"
 #include "setup/savefile.h"
 
 namespace live {
@@ -23,7 +24,8 @@ std::vector<std::pair<QString, QString>> StreamFiles::texts(const LiveState& sta
     const Countdown& timer = state.timer();
     files.emplace_back(QStringLiteral("timer.txt"),
                        timer.shown ? QString::number(timer.timerSecondsAt(now)) : QString());
-    files.emplace_back(QStringLiteral("clock.txt"), clockText(state.clock().clockSecondsAt(now)));
+    files.emplace_back(QStringLiteral("clock.txt"),
+                       matchClockText(state.clock().clockSecondsAt(now)));
     files.emplace_back(QStringLiteral("tossup.txt"),
                        state.tossUp() > 0 ? QString::number(state.tossUp()) : QString());
     return files;

@@ -102,9 +102,4 @@ MatchState replay(const std::vector<RecordedEvent>& events) {
     return s;
 }
 
-QString clockText(int seconds) {
-    seconds = std::max(0, seconds);
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
-}
-
 }  // namespace record

@@ -40,7 +40,4 @@ bool followNames(QStringList& teams, std::vector<QStringList>* players, const Re
 void apply(MatchState& state, const RecordedEvent& event);
 MatchState replay(const std::vector<RecordedEvent>& events);
 
-// "7:05": minutes and seconds, as the match clock shows them.
-QString clockText(int seconds);
-
 }  // namespace record

@@ -8,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "app/clocktext.h"
 #include "record/matchstate.h"
 
 namespace record {
@@ -156,12 +157,12 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
         for (int t = 0; t < scores.size(); ++t)
             parts << QStringLiteral("%1 %2").arg(teamName(teams, t)).arg(scores[t].toInt());
         return QStringLiteral("Match started: %1, clock %2")
-            .arg(parts.join(QStringLiteral(", ")), clockText(intOf(d, "clock")));
+            .arg(parts.join(QStringLiteral(", ")), matchClockText(intOf(d, "clock")));
     }
     case EventKind::MatchResumed:
         return QStringLiteral("Resumed match %1, clock %2")
             .arg(intOf(d, "from"))
-            .arg(clockText(intOf(d, "clock")));
+            .arg(matchClockText(intOf(d, "clock")));
     case EventKind::Cleared: return QStringLiteral("Cleared (%1)").arg(textOf(d, "how"));
     case EventKind::Armed: return QStringLiteral("Armed (%1)").arg(textOf(d, "how"));
     case EventKind::BuzzIn:
@@ -189,9 +190,9 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
             .arg(intOf(d, "left"));
     case EventKind::TimerExpired: return QStringLiteral("%1 timer expired").arg(textOf(d, "kind"));
     case EventKind::ClockStarted:
-        return QStringLiteral("Match clock started at %1").arg(clockText(intOf(d, "left")));
+        return QStringLiteral("Match clock started at %1").arg(matchClockText(intOf(d, "left")));
     case EventKind::ClockStopped:
-        return QStringLiteral("Match clock stopped at %1").arg(clockText(intOf(d, "left")));
+        return QStringLiteral("Match clock stopped at %1").arg(matchClockText(intOf(d, "left")));
     case EventKind::ClockExpired: return QStringLiteral("Match clock expired");
     case EventKind::ScoreChanged:
     case EventKind::ScoreUndone:

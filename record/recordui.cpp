@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QTimer>
 
+#include "app/clocktext.h"
 #include "app/matchscreen.h"
 #include "app/operatorwindows.h"
 #include "app/program.h"
@@ -185,7 +186,7 @@ bool offerResume(Program& program) {
         QStringLiteral(
             "The match started %1 did not end properly. As the record last had it, "
             "as of %4:\n\n%2\nMatch clock: %3\n\nResume this match?")
-            .arg(started, lines.join(u'\n'), clockText(m.clockLeft), asOf);
+            .arg(started, lines.join(u'\n'), matchClockText(m.clockLeft), asOf);
     if (program.dialogs.message(text, QStringLiteral("Resume Match"), Dialogs::Icon::Question,
                                 Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         return false;
