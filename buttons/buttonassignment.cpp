@@ -125,12 +125,8 @@ bool ButtonAssignment::save(const QString& path, QString* error, QString* movedA
     // name rather than written over.
     QString unreadable;
     if (QFileInfo::exists(path) && !load(path, &unreadable)) {
-        const QFileInfo info(path);
-        const QString aside = info.dir().filePath(
-            QStringLiteral("%1-unreadable-%2.%3")
-                .arg(info.completeBaseName(),
-                     QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
-                     info.suffix()));
+        const QString aside =
+            setup::asideName(path, QDateTime::currentDateTime(), QStringLiteral("unreadable"));
         if (!QFile::rename(path, aside)) {
             if (error) {
                 *error = QStringLiteral("the unreadable file there (%1) could not be put aside")

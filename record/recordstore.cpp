@@ -12,6 +12,7 @@
 #include <QJsonDocument>
 
 #include "app/programfolder.h"
+#include "setup/savefile.h"
 
 namespace record {
 
@@ -120,14 +121,6 @@ QStringList stringsFrom(const QString& json) {
 }
 
 }  // namespace
-
-QString asideName(const QString& path, const QDateTime& when, const QString& why) {
-    const QFileInfo info(path);
-    return info.dir().filePath(QStringLiteral("%1-%2-%3.%4")
-                                   .arg(info.completeBaseName(), why,
-                                        when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
-                                        info.suffix()));
-}
 
 RecordStore::~RecordStore() { close(); }
 
@@ -267,8 +260,9 @@ bool RecordStore::open(const QString& path, int busyMs, bool check) {
     // damaged file's log files are of no use to a new one; another
     // program's database keeps its log, or it would lose what is in it.
     const bool foreign = failure_ == StoreFailure::Foreign;
-    const QString aside = asideName(path, QDateTime::currentDateTime(),
-                                    foreign ? QStringLiteral("other") : QStringLiteral("damaged"));
+    const QString aside =
+        setup::asideName(path, QDateTime::currentDateTime(),
+                         foreign ? QStringLiteral("other") : QStringLiteral("damaged"));
     if (!QFile::rename(path, aside)) return false;
     for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {
         if (foreign) {

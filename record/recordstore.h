@@ -116,9 +116,4 @@ private:
     StoreFailure failure_ = StoreFailure::None;
 };
 
-// "record-damaged-2026-12-08-125230.sqlite" beside the file, for the given
-// local time and the word for why it was put aside.
-QString asideName(const QString& path, const QDateTime& when,
-                  const QString& why = QStringLiteral("damaged"));
-
 }  // namespace record

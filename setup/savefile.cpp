@@ -2,6 +2,8 @@
 
 #include <cerrno>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace setup {
@@ -33,6 +35,14 @@ std::optional<QString> saveAtomically(const QString& path, const QByteArray& byt
     }
     if (!file.commit()) return describe(file, errno);
     return std::nullopt;
+}
+
+QString asideName(const QString& path, const QDateTime& when, const QString& why) {
+    const QFileInfo info(path);
+    return info.dir().filePath(QStringLiteral("%1-%2-%3.%4")
+                                   .arg(info.completeBaseName(), why,
+                                        when.toString(QStringLiteral("yyyy-MM-dd-HHmmss")),
+                                        info.suffix()));
 }
 
 }  // namespace setup

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include <QByteArray>
+#include <QDateTime>
 #include <QString>
 
 namespace setup {
@@ -12,5 +13,9 @@ namespace setup {
 // halfway (disk full, folder gone) leaves the previous file as it was.
 // Returns the system's description of the failure, or nothing on success.
 std::optional<QString> saveAtomically(const QString& path, const QByteArray& bytes);
+
+// The name a file is put aside under, beside it, for the given local time
+// and the word for why: "record-damaged-2026-12-08-125230.sqlite".
+QString asideName(const QString& path, const QDateTime& when, const QString& why);
 
 }  // namespace setup
