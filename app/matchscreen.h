@@ -42,8 +42,16 @@ public:
 
     // Moves a team's board (0 Alpha) by `points` the way F1 to F4 do, for
     // what scores beside the operator's keys (the scoresheet's rulings):
-    // recorded as a score change `how`, taken back by Undo Score Change.
+    // recorded as a score change `how`. It is not one of the screen's own
+    // steps: the capability that moved the board takes it back.
     virtual void moveScore(int team, int points, const QString& how) = 0;
+    // Takes back (makes again) the operator's own last board change (F1 to
+    // F4, a click), for the match's one history when a capability keeps it;
+    // false when there was none.
+    virtual bool undoBoard() = 0;
+    virtual bool redoBoard() = 0;
+    // The match's one history changed: the screen's Undo and Redo follow it.
+    virtual void undoHistoryChanged() = 0;
 
     // One read of the USB lockout, as the screen's own poll reads it.
     virtual std::int16_t readUsbPort() = 0;

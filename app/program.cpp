@@ -32,11 +32,19 @@ void Program::setInterfaceDescription(const QString& text, bool simulated) {
 }
 
 void Program::MatchEvents::record(record::EventKind kind, const QJsonObject& data) {
-    target->record(kind, data);
-    // A copy: an observer may stop observing from its own handler.
-    const std::vector<record::MatchRecorder*> now = observers;
-    for (record::MatchRecorder* o : now)
-        o->record(kind, data);
+    waiting_.emplace_back(kind, data);
+    if (handing_) return;
+    handing_ = true;
+    while (!waiting_.empty()) {
+        const auto [k, d] = std::move(waiting_.front());
+        waiting_.pop_front();
+        target->record(k, d);
+        // A copy: an observer may stop observing from its own handler.
+        const std::vector<record::MatchRecorder*> now = observers;
+        for (record::MatchRecorder* o : now)
+            o->record(k, d);
+    }
+    handing_ = false;
 }
 
 void Program::addMatchObserver(record::MatchRecorder& observer) {

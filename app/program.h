@@ -1,6 +1,8 @@
 #pragma once
 
+#include <deque>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include <QString>
@@ -11,6 +13,7 @@
 #include "app/forms.h"
 #include "app/matchextras.h"
 #include "app/matchrecorder.h"
+#include "app/matchundo.h"
 #include "app/objecthost.h"
 #include "app/operatorwindows.h"
 #include "app/portlibrary.h"
@@ -82,6 +85,19 @@ public:
     void setRecorder(record::MatchRecorder& recorder) { events_.target = &recorder; }
     void addMatchObserver(record::MatchRecorder& observer);
     void removeMatchObserver(record::MatchRecorder& observer);
+    // The current match's events as the record keeps them, earlier ones of
+    // a resumed match included: what a capability folds to put its view of
+    // the match back after a resume. Empty without a record.
+    void setMatchHistory(std::function<::MatchEvents()> history) { history_ = std::move(history); }
+    ::MatchEvents matchHistory() const { return history_ ? history_() : ::MatchEvents(); }
+
+    // The match's one undo history, when a capability keeps it (nullptr:
+    // the play screen's own).
+    void setMatchUndo(MatchUndo* undo) { matchUndo_ = undo; }
+    MatchUndo* matchUndo() const {
+        return matchUndo_ && matchUndo_->keepsHistory() ? matchUndo_ : nullptr;
+    }
+
     // The team and player names the record last heard ({"teams", "players"}),
     // so that a change of names is told once.
     QJsonObject recordedNames;
@@ -126,19 +142,26 @@ private:
     ObjectHost* objects_ = &noObjects_;
     QObject* usbTransport_ = nullptr;
     // The recorder the windows see: hands each event on to the one set and
-    // to the observers.
+    // to the observers. An event recorded while another is being handed on
+    // waits for it, so every observer hears the events in the record's order.
     class MatchEvents final : public record::MatchRecorder {
     public:
         void record(record::EventKind kind, const QJsonObject& data) override;
         record::NoRecorder none;
         record::MatchRecorder* target = &none;
         std::vector<record::MatchRecorder*> observers;
+
+    private:
+        bool handing_ = false;
+        std::deque<std::pair<record::EventKind, QJsonObject>> waiting_;
     };
     MatchEvents events_;
     ProgramNotifier notifier_;
     OperatorWindows operatorWindows_;
     OperatorWindows helpWindows_;
     std::function<bool(int, int)> operatorKeys_;
+    std::function<::MatchEvents()> history_;
+    MatchUndo* matchUndo_ = nullptr;
     MatchExtras matchExtras_;
 
 public:

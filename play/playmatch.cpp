@@ -205,13 +205,15 @@ void PlayScreen::recordClockExpired() {
 // --- Scores -------------------------------------------------------------------
 
 void PlayScreen::recordScore(int team, std::int16_t before, const char* how, Qt::MouseButton button,
-                             int multiplier) {
+                             int multiplier, bool ownStep) {
     const std::int16_t after = score(team);
     // A click that moved nothing (a middle button, an increment of 0) is no
     // change to take back.
     if (after == before) return;
-    history_.push({team, before, after});
-    scoreHistoryChanged();
+    if (ownStep) {
+        history_.push({team, before, after});
+        scoreHistoryChanged();
+    }
     QJsonObject data{{QStringLiteral("team"), team},
                      {QStringLiteral("name"), menu().teamNameBox(team)->text()},
                      {QStringLiteral("before"), before},
@@ -235,24 +237,42 @@ QString PlayScreen::stepText(int team, std::int16_t from, std::int16_t to) const
 }
 
 QString PlayScreen::undoScoreText() const {
+    if (const MatchUndo* undo = program_.matchUndo()) return undo->undoText();
     const auto step = history_.nextUndo();
     return step ? stepText(step->team, step->before, step->after) : QString();
 }
 
 QString PlayScreen::redoScoreText() const {
+    if (const MatchUndo* undo = program_.matchUndo()) return undo->redoText();
     const auto step = history_.nextRedo();
     return step ? stepText(step->team, step->before, step->after) : QString();
 }
 
 void PlayScreen::scoreHistoryChanged() {
-    undoAction_->setEnabled(history_.canUndo());
-    redoAction_->setEnabled(history_.canRedo());
+    undoAction_->setEnabled(canUndoScore());
+    redoAction_->setEnabled(canRedoScore());
     if (program_.forms.isLoaded(variant_.menu)) menu().updateMatchItems();
 }
 
 void PlayScreen::undoScore() {
+    if (MatchUndo* undo = program_.matchUndo()) {
+        undo->undo();
+        return;
+    }
+    undoBoard();
+}
+
+void PlayScreen::redoScore() {
+    if (MatchUndo* undo = program_.matchUndo()) {
+        undo->redo();
+        return;
+    }
+    redoBoard();
+}
+
+bool PlayScreen::undoBoard() {
     const std::optional<scoring::ScoreStep> step = history_.undo();
-    if (!step) return;
+    if (!step) return false;
     const std::int16_t shown = score(step->team);
     setScoreOnBoard(step->team, step->before);
     scoreHistoryChanged();
@@ -265,11 +285,12 @@ void PlayScreen::undoScore() {
                  {QStringLiteral("name"), menu().teamNameBox(step->team)->text()},
                  {QStringLiteral("before"), shown},
                  {QStringLiteral("after"), step->before}});
+    return true;
 }
 
-void PlayScreen::redoScore() {
+bool PlayScreen::redoBoard() {
     const std::optional<scoring::ScoreStep> step = history_.redo();
-    if (!step) return;
+    if (!step) return false;
     const std::int16_t shown = score(step->team);
     setScoreOnBoard(step->team, step->after);
     scoreHistoryChanged();
@@ -281,6 +302,7 @@ void PlayScreen::redoScore() {
                  {QStringLiteral("name"), menu().teamNameBox(step->team)->text()},
                  {QStringLiteral("before"), shown},
                  {QStringLiteral("after"), step->after}});
+    return true;
 }
 
 std::array<std::int16_t, 3> PlayScreen::scores() const {

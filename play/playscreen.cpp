@@ -993,17 +993,17 @@ void PlayScreen::scoreKey(int team, int sign) {
     moveBoard(team, static_cast<long long>(sign) * increment, keys[team][sign > 0 ? 0 : 1]);
 }
 
-void PlayScreen::moveBoard(int team, long long step, const char* how) {
+void PlayScreen::moveBoard(int team, long long step, const char* how, bool ownStep) {
     std::int16_t& s = score(team);
     const std::int16_t before = s;
     s = numbers::saturatingAdd(s, step);
     scoreLabel(team)->setText(QString::number(s));
-    recordScore(team, before, how, Qt::NoButton, 1);
+    recordScore(team, before, how, Qt::NoButton, 1, ownStep);
 }
 
 void PlayScreen::moveScore(int team, int points, const QString& how) {
     if (team < 0 || team >= variant_.teams) return;
-    moveBoard(team, points, how.toLatin1().constData());
+    moveBoard(team, points, how.toLatin1().constData(), false);
 }
 
 // --- Keys -----------------------------------------------------------------------

@@ -185,6 +185,9 @@ public:
     void pauseLink(bool paused) override { linkPaused_ = paused; }
     bool polling() const override;
     void moveScore(int team, int points, const QString& how) override;
+    bool undoBoard() override;
+    bool redoBoard() override;
+    void undoHistoryChanged() override { scoreHistoryChanged(); }
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.
@@ -222,11 +225,12 @@ public:
     //
     // Score changes by keys, boards and tabs can be taken back to the start
     // of the match and made again (Ctrl+Z, Ctrl+Shift+Z here, or the set-up
-    // menu's "&Match" menu); each is told to the program's recorder.
+    // menu's "&Match" menu); each is told to the program's recorder. When a
+    // capability keeps the match's one history, these go through it.
     void undoScore();
     void redoScore();
-    bool canUndoScore() const { return history_.canUndo(); }
-    bool canRedoScore() const { return history_.canRedo(); }
+    bool canUndoScore() const { return !undoScoreText().isEmpty(); }
+    bool canRedoScore() const { return !redoScoreText().isEmpty(); }
     // The change an undo would take back and a redo make again, in words
     // ("Beta 10 → 20"); empty when there is none.
     QString undoScoreText() const;
@@ -282,7 +286,9 @@ private:
     void resetScoreColours();
     void topUpContinuingTimer();
     void scoreKey(int team, int sign);
-    void moveBoard(int team, long long step, const char* how);
+    // `ownStep`: one of the operator's board changes, which the screen's
+    // own history takes back; a capability's move is its own to take back.
+    void moveBoard(int team, long long step, const char* how, bool ownStep = true);
     void showMenu();
 
     std::int16_t readIncrement() const;
@@ -304,7 +310,7 @@ private:
     void recordEvent(record::EventKind kind, const QJsonObject& data = {});
     void recordClear(const char* how, const QString& cleared);
     void recordScore(int team, std::int16_t before, const char* how, Qt::MouseButton button,
-                     int multiplier);
+                     int multiplier, bool ownStep = true);
     void recordTimerStart(const char* kind);
     void recordTimerExpired();
     void recordTimerState();
