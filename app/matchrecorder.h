@@ -52,6 +52,7 @@ enum class EventKind {
     BonusPart,
     SheetCorrected,
     LineupChanged,
+    MatchEnded,
 };
 
 // The record's stored format. Each event is kept as its kind's name, the
@@ -128,8 +129,9 @@ inline constexpr KindFormat kKindFormats[] = {
     // drawn), "waiting" (a second place held: player, transmitter) or
     // "buttons" (buttons on input devices: transmitter, and when another
     // pressed after it, next and nextAfterMs), "undone" or "redone" (a
-    // score change taken back or made again: team); name: the player's,
-    // when there is one.
+    // score change taken back or made again: team), "sheet" (the
+    // scoresheet's word: a key it could not act on, a step taken back);
+    // name: the player's, when there is one.
     {EventKind::Decision, "decision",
      "text kind pressed drawn player transmitter name next nextAfterMs team"},
     // An interrupted match put back: from: its match id; scores: per team;
@@ -160,6 +162,9 @@ inline constexpr KindFormat kKindFormats[] = {
     // A team's players: roster: names, starters and substitutes; seats: the
     // roster index at each button; tossup: the first toss-up they play.
     {EventKind::LineupChanged, "lineup-changed", "team tossup roster seats"},
+    // The operator ended the match (End Match): what comes after it belongs
+    // to the next match. how: "end-match".
+    {EventKind::MatchEnded, "match-ended", "how"},
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

@@ -151,6 +151,7 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
     case EventKind::ProgramStarted:
         return QStringLiteral("Program started (%1)").arg(textOf(d, "interface"));
     case EventKind::ProgramEnded: return QStringLiteral("Program ended (%1)").arg(textOf(d, "how"));
+    case EventKind::MatchEnded: return QStringLiteral("Match ended");
     case EventKind::MatchStarted: {
         QStringList parts;
         const QJsonArray scores = d.value(QLatin1String("scores")).toArray();

@@ -101,9 +101,18 @@ bool runWithoutRecord(Dialogs& dialogs, const StoreRecorder& store) {
 void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
     program.setRecorder(store);
     stores()[&program] = &store;
+    program.setMatchHistory([&store] {
+        MatchEvents events;
+        for (const RecordedEvent& e : store.currentEvents())
+            events.push_back({e.kind, e.matchTime, e.wallMs, e.data});
+        return events;
+    });
     QObject::connect(&contextObject, &QObject::destroyed, [&program, &store] {
         const auto found = stores().find(&program);
-        if (found != stores().end() && found->second == &store) stores().erase(found);
+        if (found != stores().end() && found->second == &store) {
+            stores().erase(found);
+            program.setMatchHistory({});
+        }
     });
     QPointer<QObject> context = &contextObject;
     StoreRecorder* recorder = &store;

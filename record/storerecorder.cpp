@@ -20,11 +20,15 @@ bool isPlay(EventKind kind) {
     switch (kind) {
     case EventKind::ProgramStarted:
     case EventKind::ProgramEnded:
+    case EventKind::MatchEnded:
     case EventKind::MatchStarted:
     case EventKind::OptionChanged:
     case EventKind::SetupOpened:
     case EventKind::SetupSaved:
-    case EventKind::NamesChanged: return false;
+    case EventKind::NamesChanged:
+    // The rules and the lineups are said at every start, played or not.
+    case EventKind::RulesChosen:
+    case EventKind::LineupChanged: return false;
     default: return true;
     }
 }
@@ -294,7 +298,8 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
     if (!kept_ && isPlay(kind)) keep();
     if (kept_) enqueue(Op{Op::Type::Event, match_, event, {}, {}, {}}, true);
 
-    if (kind == EventKind::ProgramEnded) {
+    const bool ends = kind == EventKind::ProgramEnded || kind == EventKind::MatchEnded;
+    if (ends) {
         if (kept_) {
             Op end;
             end.type = Op::Type::End;
@@ -307,7 +312,7 @@ void StoreRecorder::record(EventKind kind, const QJsonObject& data) {
         aliveMatch_ = 0;
     }
     if (listener_) listener_(event);
-    if (kind == EventKind::ProgramEnded) {
+    if (ends) {
         match_ = 0;
         kept_ = false;
     }
@@ -336,7 +341,11 @@ void StoreRecorder::continueInterrupted(double now) {
     const double start = now - m.reached;
     std::vector<RecordedEvent> carried;
     for (RecordedEvent e : current_) {
-        if (e.kind == EventKind::MatchStarted) continue;
+        // The rules and lineups said at that start were for a new match; the
+        // resumed one goes on under its own.
+        if (e.kind == EventKind::MatchStarted || e.kind == EventKind::RulesChosen ||
+            e.kind == EventKind::LineupChanged)
+            continue;
         e.matchTime = m.reached;
         carried.push_back(e);
     }
