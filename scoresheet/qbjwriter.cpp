@@ -91,8 +91,24 @@ QString isoTime(const QDateTime& time) {
 
 QString qbjTeamId(const QString& name) { return QStringLiteral("Team_") + name; }
 
+QStringList qbjAdjustments(const Sheet& whole) {
+    const Sheet sheet = playedSheet(whole);
+    QStringList beside;
+    if (computeSheetStats(sheet).boardOnly) return beside;  // the boards are the file's totals
+    for (int t = 0; t < static_cast<int>(sheet.teams.size()); ++t)
+        if (const int points = sheet.teams[t].adjustments)
+            beside << QStringLiteral("%1 %2%3")
+                          .arg(teamName(sheet, t), points > 0 ? QStringLiteral("+") : QString())
+                          .arg(points);
+    return beside;
+}
+
 QStringList qbjOperatorNotes(const Sheet& sheet) {
     QStringList notes;
+    if (const QStringList beside = qbjAdjustments(sheet); !beside.isEmpty())
+        notes << QStringLiteral(
+                     "Points given on the boards beside the scoresheet, not in these totals: %1.")
+                     .arg(beside.join(QStringLiteral(", ")));
     if (sheet.teams.size() > 2)
         notes << QStringLiteral(
                      "This match had %1 teams; the common stats programs take two teams a match, "

@@ -27,6 +27,10 @@ QByteArray writeQbj(const Sheet& sheet);
 // What the operator should know about this match's file, such as that a
 // three-team match is beyond the common stats programs. Empty when nothing.
 QStringList qbjOperatorNotes(const Sheet& sheet);
+// The points each team's board holds beside the sheet's toss-ups, which a
+// file that adds up cannot carry ("Alpha +10"); none when the file's totals
+// are the boards.
+QStringList qbjAdjustments(const Sheet& sheet);
 
 // A time as ISO 8601 with its zone offset, to the millisecond.
 QString isoTime(const QDateTime& time);

@@ -167,6 +167,16 @@ void ResultFiles::matchEnded(const Sheet& sheet) {
     wake_.notify_one();
 }
 
+void ResultFiles::matchDropped() {
+    {
+        std::lock_guard lock(mutex_);
+        // A partial file still waiting to be written is not written at all.
+        if (!jobs_.empty() && !jobs_.back().final) jobs_.pop_back();
+        jobs_.push_back(Job{{}, {}, false, true});
+    }
+    wake_.notify_one();
+}
+
 void ResultFiles::flush() {
     std::unique_lock lock(mutex_);
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
@@ -189,6 +199,15 @@ void ResultFiles::run() {
 }
 
 void ResultFiles::write(const Job& job) {
+    if (job.drop) {
+        QString partial;
+        {
+            std::lock_guard lock(mutex_);
+            partial.swap(lastPartial_);
+        }
+        if (!partial.isEmpty()) QFile::remove(partial);
+        return;
+    }
     if (job.folder.isEmpty() || !QDir().mkpath(job.folder)) {
         emit problem(QStringLiteral("The result folder %1 cannot be made.").arg(job.folder));
         return;

@@ -57,6 +57,9 @@ public:
 
     void matchChanged(const Sheet& sheet);
     void matchEnded(const Sheet& sheet);
+    // The match is no result after all (it was practice): its partial file
+    // goes.
+    void matchDropped();
     // Waits until everything queued is on disk.
     void flush();
 
@@ -79,6 +82,7 @@ private:
         Sheet sheet;
         QString folder;
         bool final = false;
+        bool drop = false;
     };
     void run();
     void write(const Job& job);

@@ -89,6 +89,10 @@ bool ResultsDesk::hasPlay() const {
     return false;
 }
 
+bool ResultsDesk::writesResults() const {
+    return hasPlay() && !builder_.sheet().ended && !practice_;
+}
+
 Sheet ResultsDesk::sheet() const {
     Sheet s = builder_.sheet();
     applyDetails(s, details_);
@@ -98,34 +102,43 @@ Sheet ResultsDesk::sheet() const {
 void ResultsDesk::record(EventKind kind, const QJsonObject& data) {
     // A new match ends the one before: its result goes to the stats room
     // before the sheet starts afresh.
-    if (kind == EventKind::MatchStarted && hasPlay() && !ended_) files_.matchEnded(sheet());
     if (kind == EventKind::MatchStarted) {
-        ended_ = false;
-        // After the match's start has reached everyone who watches it.
-        QMetaObject::invokeMethod(this, &ResultsDesk::matchBegun, Qt::QueuedConnection);
+        if (writesResults()) files_.matchEnded(sheet());
+        practice_ = false;
     }
-    if (kind == EventKind::RulesChosen) lastRules_ = data;
-    // Names typed and rules chosen once the operator has ended the match
-    // are the next match's (the scoresheet chooses the rules as it hears of
-    // a new match, before this desk does): the result written stays as it
-    // is.
-    if (ended_ && (kind == EventKind::NamesChanged || kind == EventKind::RulesChosen)) return;
-    const QDateTime now = QDateTime::currentDateTime();
-    bool changed = builder_.apply(kind, data, now);
-    // The scoresheet records the rules as it hears of the match's start, so
-    // an observer after it hears them first; they hold for the new match.
-    if (kind == EventKind::MatchStarted && lastRules_)
-        changed = builder_.apply(EventKind::RulesChosen, *lastRules_, now) || changed;
+    if (kind == EventKind::MatchStarted) {
+        // After the match's start has reached everyone who watches it.
+        const int match = ++matches_;
+        QMetaObject::invokeMethod(
+            this,
+            [this, match] {
+                if (match == matches_) matchBegun();
+            },
+            Qt::QueuedConnection);
+    }
+    // A match resumed meanwhile has its own details and lineups.
+    if (kind == EventKind::MatchResumed) ++matches_;
+    bool changed = false;
+    const MatchEvents history =
+        kind == EventKind::MatchResumed ? program_.matchHistory() : MatchEvents();
+    if (!history.empty()) {
+        // The match goes on as the record has it, its earlier toss-ups included.
+        builder_ = SheetBuilder();
+        for (const MatchEvent& e : history)
+            builder_.apply(e.kind, e.data, QDateTime::fromMSecsSinceEpoch(e.wallMs));
+        changed = true;
+    } else {
+        changed = builder_.apply(kind, data, QDateTime::currentDateTime());
+    }
     if (kind == EventKind::ProgramEnded) {
-        if (hasPlay() && !ended_) files_.matchEnded(sheet());
-        ended_ = true;
+        if (writesResults()) files_.matchEnded(sheet());
+        builder_.apply(EventKind::MatchEnded, {}, QDateTime::currentDateTime());
         files_.flush();  // the program is about to end: the file must be on disk
         return;
     }
-    if (changed && hasPlay()) {
-        ended_ = false;
-        files_.matchChanged(sheet());
-    }
+    // End Match writes the result itself.
+    if (kind == EventKind::MatchEnded) return;
+    if (changed && writesResults()) files_.matchChanged(sheet());
 }
 
 void ResultsDesk::recordDetails() {
@@ -174,16 +187,55 @@ std::optional<QString> ResultsDesk::endMatch() {
     // A name typed a moment ago may not have reached the record yet.
     const ScreenPair pair = program_.forms.currentScreen();
     if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).recordNames();
-    if (!hasPlay()) {
-        program_.dialogs.message(QStringLiteral("Nothing has been scored in this match yet, so "
-                                                "there is no result file to write."),
-                                 kTitle, Dialogs::Icon::Information, Dialogs::Buttons::Ok);
+    if (!hasPlay() || practice_) {
+        program_.dialogs.message(
+            practice_ ? QStringLiteral("What has been played is practice, so there is no result "
+                                       "file to write; New Match begins the match.")
+                      : QStringLiteral("Nothing has been scored in this match yet, so "
+                                       "there is no result file to write."),
+            kTitle, Dialogs::Icon::Information, Dialogs::Buttons::Ok);
         return std::nullopt;
     }
+    // A toss-up nobody buzzed on and nobody timed may have been read dead or
+    // never read at all: only the scorekeeper knows.
+    const Sheet& kept = builder_.sheet();
+    if (!kept.ended && !kept.rules.plain() && !kept.tossups.empty()) {
+        const Tossup& last = kept.tossups.back();
+        // After a correct answer the clear opens the next toss-up at once.
+        const bool previousAnswered =
+            kept.tossups.size() >= 2 &&
+            std::any_of(kept.tossups[kept.tossups.size() - 2].buzzes.begin(),
+                        kept.tossups[kept.tossups.size() - 2].buzzes.end(),
+                        [](const Buzz& b) { return b.value.value_or(0) > 0; });
+        if (!last.heard && last.buzzes.empty() && !previousAnswered &&
+            program_.dialogs.message(
+                QStringLiteral("Was toss-up %1 read, with nobody answering it?\n\nYes: it counts "
+                               "as read.\nNo: the match ended before it.")
+                    .arg(last.number),
+                kTitle, Dialogs::Icon::Question, Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes)
+            program_.recorder().record(EventKind::TossupStarted,
+                                       {{QStringLiteral("tossup"), last.number + 1}});
+    }
+    // Points given on the boards beside the scoresheet cannot go into a file
+    // whose totals the stats programs add up from the toss-ups: say so first.
+    const Sheet ending = sheet();
+    const QStringList beside = qbjAdjustments(ending);
+    if (!builder_.sheet().ended && !beside.isEmpty() &&
+        program_.dialogs.message(
+            QStringLiteral("The boards differ from the scoresheet by points given beside it "
+                           "(%1). The stats programs add a match up from its toss-ups, so the "
+                           "result file has the scoresheet's totals and names the difference in "
+                           "its notes.\n\nEnd the match and write the result file?")
+                .arg(beside.join(QStringLiteral(", "))),
+            kTitle, Dialogs::Icon::Question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+        return std::nullopt;
+    // The match ends in the record: what happens now belongs to the next.
+    if (!builder_.sheet().ended)
+        program_.recorder().record(EventKind::MatchEnded,
+                                   {{QStringLiteral("how"), QStringLiteral("end-match")}});
     const int before = files_.resultsWritten();
     files_.matchEnded(sheet());
     files_.flush();
-    ended_ = true;
     const QString path = files_.lastResult();
     if (files_.resultsWritten() == before) return std::nullopt;  // the problem was told
     QStringList lines{QStringLiteral("The result file was written:\n%1").arg(path)};
@@ -202,7 +254,21 @@ void ResultsDesk::setDetails(const MatchDetails& details) {
                 .arg(*error),
             QStringLiteral("Match Details"), Dialogs::Icon::Warning, Dialogs::Buttons::Ok);
     recordDetails();
-    if (hasPlay() && !ended_) files_.matchChanged(sheet());
+    // Scores on the boards with nothing ruled, from before the details were
+    // set, may be a practice the operator ran: that is no result.
+    if (writesResults() && computeSheetStats(playedSheet(builder_.sheet())).boardOnly &&
+        program_.dialogs.message(
+            QStringLiteral("There are scores on the boards, but nothing has been ruled on the "
+                           "scoresheet. Was what has been played so far practice?\n\nYes: it is "
+                           "kept out of the result files, and New Match begins the match.\nNo: "
+                           "it is part of the match these details are for."),
+            QStringLiteral("Match Details"), Dialogs::Icon::Question,
+            Dialogs::Buttons::YesNo) == Dialogs::Answer::Yes) {
+        practice_ = true;
+        files_.matchDropped();
+        return;
+    }
+    if (writesResults()) files_.matchChanged(sheet());
 }
 
 }  // namespace scoresheet

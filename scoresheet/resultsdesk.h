@@ -54,6 +54,9 @@ public:
 
 private:
     bool hasPlay() const;
+    // Whether the match being played goes to the stats room: it has play,
+    // has not ended and is not practice.
+    bool writesResults() const;
     void matchBegun();
     void recordDetails();
 
@@ -62,8 +65,8 @@ private:
     ResultFiles files_;
     SheetBuilder builder_;
     std::vector<RosterTeam> rosters_;
-    std::optional<QJsonObject> lastRules_;
-    bool ended_ = false;
+    bool practice_ = false;  // the operator said what was played is practice
+    int matches_ = 0;        // starts and resumes heard, so a late start-up step knows its match
 };
 
 // Adds the stats room's windows to the "&Match" menu (Match Details, teams

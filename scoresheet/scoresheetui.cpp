@@ -16,6 +16,13 @@ Scoresheet::Scoresheet(Program& program)
     // on to every observer, the sheet among them (it has applied them
     // already and lets them pass).
     program_.addMatchObserver(*model_);
+    model_->setHistorySource([this] { return program_.matchHistory(); });
+    model_->setNoticeHandler([this](const QString& text) {
+        program_.showDecision({text, {{QStringLiteral("kind"), QStringLiteral("sheet")}}});
+    });
+    // Under rules that keep toss-ups, the play screen's Undo and the
+    // sheet's are one history.
+    program_.setMatchUndo(model_.get());
     program_.setOperatorKeyHandler(
         [this](int key, int modifiers) { return model_->key(key, modifiers); });
     // The toss-up in play, for whoever shows the match elsewhere (the live
@@ -32,12 +39,26 @@ Scoresheet::Scoresheet(Program& program)
 
 Scoresheet::~Scoresheet() {
     window_.reset();
+    program_.setMatchUndo(nullptr);
     program_.setOperatorKeyHandler({});
     program_.removeMatchObserver(*model_);
 }
 
 void Scoresheet::Boards::moveScore(int team, int points, const QString& how) {
     program_.forms.matchScreen(program_.forms.currentScreen()).moveScore(team, points, how);
+}
+
+bool Scoresheet::Boards::undoBoard() {
+    return program_.forms.matchScreen(program_.forms.currentScreen()).undoBoard();
+}
+
+bool Scoresheet::Boards::redoBoard() {
+    return program_.forms.matchScreen(program_.forms.currentScreen()).redoBoard();
+}
+
+void Scoresheet::Boards::historyChanged() {
+    const ScreenPair pair = program_.forms.currentScreen();
+    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).undoHistoryChanged();
 }
 
 void Scoresheet::openWindow() {

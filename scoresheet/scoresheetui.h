@@ -38,6 +38,9 @@ private:
     public:
         explicit Boards(Program& program) : program_(program) {}
         void moveScore(int team, int points, const QString& how) override;
+        bool undoBoard() override;
+        bool redoBoard() override;
+        void historyChanged() override;
 
     private:
         Program& program_;

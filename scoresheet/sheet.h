@@ -43,11 +43,22 @@ struct Tossup {
     int number = 1;  // 1-based cycle number
     QDateTime startTime;
     std::vector<Buzz> buzzes;  // in the order they came, at most one per team
+    // Read to the moderator's last word: buzzed on, timed, or ended with the
+    // next-toss-up key. A toss-up opened by the last clear and never read is
+    // not counted.
+    bool heard = false;
     // The bonus: which team controlled it and the points of each part
     // heard (empty when no bonus was read).
     std::optional<int> bonusTeam;
     std::vector<int> bonusParts;
     QDateTime bonusStartTime;
+    // Whether the bonus was read: a part given, its timer started, or play
+    // gone on past it. A timed match's clock can end before its last bonus.
+    bool bonusHeard = false;
+    // The parts of a bonus taken away by a ruling that moved the answer
+    // elsewhere, given back with the answer if the ruling is put right.
+    std::optional<int> setAsideTeam;
+    std::vector<int> setAsideParts;
     // The players on each team's lineup while this toss-up was read.
     std::vector<std::vector<int>> lineups;
 };
@@ -56,6 +67,10 @@ struct SheetTeam {
     QString name;
     QStringList players;  // the roster: starters first, then substitutes
     int points = 0;       // the board at the end (for the plain rules)
+    // Points on the board that are not the sheet's: the operator's own
+    // changes (F1 to F4, clicks) since the rules began keeping toss-ups, and
+    // what the board held then. The board is the sheet's total plus these.
+    int adjustments = 0;
 };
 
 struct Sheet {
@@ -68,6 +83,8 @@ struct Sheet {
     // Lockout evidence kept with the match: ties drawn, second places held,
     // gaps to the next press, as text lines.
     QStringList lockoutNotes;
+    // The operator ended the match: nothing after that is part of it.
+    bool ended = false;
 };
 
 }  // namespace scoresheet

@@ -18,6 +18,26 @@ int field(const QJsonObject& data, const char* key, int fallback = -1) {
     return v.isDouble() ? v.toInt() : fallback;
 }
 
+// Board changes the sheet makes itself; every other change of a board is
+// the operator's own.
+bool sheetsOwnMove(const QJsonObject& data) {
+    const QString how = data.value(QStringLiteral("how")).toString();
+    return how == QLatin1String("ruling") || how == QLatin1String("bonus") ||
+           how == QLatin1String("correction") || how == QLatin1String("switch-sides");
+}
+
+// Clears that empty the screen for the next press; the bonus's and the
+// auxiliary timer's leave the answer being given as it is.
+bool clearsForNextPress(const QJsonObject& data) {
+    const QString how = data.value(QStringLiteral("how")).toString();
+    return how == QLatin1String("space") || how == QLatin1String("left-click") ||
+           how == QLatin1String("double-click");
+}
+
+bool overtime(const ScoringRules& rules, const Tossup& t) {
+    return rules.regulationTossups > 0 && t.number > rules.regulationTossups;
+}
+
 }  // namespace
 
 const Buzz* buzzOf(const Tossup& tossup, int team) {
@@ -100,27 +120,48 @@ Tossup* SheetBuilder::tossupFor(const QJsonObject& data) {
     return i < 0 ? nullptr : &sheet_.tossups[std::size_t(i)];
 }
 
+std::optional<SheetBuilder::Shown> SheetBuilder::shown() const {
+    if (!shown_) return std::nullopt;
+    return shown_->where;
+}
+
 bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTime& when) {
     const int teams = int(sheet_.teams.size());
+    // An ended match stays as it ended; the next one begins with its start.
+    if (sheet_.ended && kind != EventKind::MatchStarted) return false;
     switch (kind) {
     case EventKind::MatchStarted: matchStarted(data, when); return true;
+    case EventKind::MatchEnded:
+        sheet_.ended = true;
+        shown_.reset();
+        return true;
     case EventKind::RulesChosen:
         sheet_.rules = rulesFromJson(data.value(QStringLiteral("rules")).toObject());
         if (!sheet_.rules.plain() && sheet_.tossups.empty()) startTossup(when);
+        // The boards stay as they are: what they hold beyond the sheet's
+        // toss-ups under these rules was scored outside it.
+        startAdjustments();
         return true;
-    case EventKind::TossupStarted:
-        if (sheet_.rules.plain()) return false;
-        startTossup(when);
-        return true;
+    case EventKind::TossupStarted: return nextTossup(when);
     // A respondent held for second place is shown at the clear after a
     // wrong answer: the other team's buzz on the same toss-up.
     case EventKind::BuzzIn:
     case EventKind::SecondPlaceReleased: return enterBuzz(data, when);
+    case EventKind::Cleared:
+        if (data.value(QStringLiteral("how")).toString() == QLatin1String("bonus")) {
+            shown_.reset();
+            return false;
+        }
+        if (!clearsForNextPress(data)) return false;
+        shown_.reset();
+        return withdrawUnruled();
+    case EventKind::TimerStarted: return timerStarted(data);
     case EventKind::Ruling: {
         Tossup* t = tossupFor(data);
         Buzz* b = t ? buzzOf(*t, field(data, "team")) : nullptr;
-        if (!b) return false;
-        b->value = field(data, "value", 0);
+        const int value = field(data, "value", 0);
+        if (!b || secondCorrect(*t, b->team, value)) return false;
+        b->value = value;
         settleBonus(*t, when);
         return true;
     }
@@ -129,6 +170,7 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         const int part = field(data, "part");
         if (!t || !t->bonusTeam || part < 0 || part >= int(t->bonusParts.size())) return false;
         t->bonusParts[std::size_t(part)] = field(data, "points", 0);
+        t->bonusHeard = true;
         return true;
     }
     case EventKind::SheetCorrected: {
@@ -160,11 +202,13 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
     }
     case EventKind::ScoreChanged:
     case EventKind::ScoreUndone:
-    case EventKind::ScoreRedone: setBoard(data); return true;
+    case EventKind::ScoreRedone: boardMoved(kind, data); return true;
     case EventKind::MatchResumed: {
         const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
         for (int side = 0; side < teams && side < scores.size(); ++side)
             sheet_.teams[std::size_t(teamAtSide(side))].points = scores[side].toInt();
+        // The boards came back as the record last had them.
+        startAdjustments();
         // The names went back with the match.
         rename(data);
         return true;
@@ -212,6 +256,7 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     // A new match: the rules go back to plain until the match says otherwise.
     sheet_ = Sheet{};
     sheet_.started = when;
+    shown_.reset();
     const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
     const QJsonArray players = data.value(QStringLiteral("players")).toArray();
     const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
@@ -361,6 +406,32 @@ void SheetBuilder::startTossup(const QDateTime& when) {
     sheet_.tossups.push_back(std::move(t));
 }
 
+bool SheetBuilder::nextTossup(const QDateTime& when) {
+    if (sheet_.rules.plain() || sheet_.tossups.empty()) return false;
+    // The toss-up was read to its end. A press not ruled on it, or one it
+    // could not take, was the new toss-up's.
+    std::optional<OnScreen> carried;
+    Tossup& last = sheet_.tossups.back();
+    const Buzz* onSheet =
+        shown_ && !shown_->where.waiting ? buzzOf(last, shown_->where.team) : nullptr;
+    if (shown_ && (shown_->where.waiting || (onSheet && !onSheet->value))) {
+        carried = shown_;
+        const int team = shown_->where.team;
+        if (onSheet) std::erase_if(last.buzzes, [team](const Buzz& b) { return b.team == team; });
+    }
+    shown_.reset();
+    withdrawUnruled();
+    markHeard(sheet_.tossups.size() - 1);
+    startTossup(when);
+    if (carried) {
+        // The new toss-up was being read when that press came.
+        Tossup& next = sheet_.tossups.back();
+        if (carried->when < next.startTime) next.startTime = carried->when;
+        enterBuzz(carried->data, carried->when);
+    }
+    return true;
+}
+
 bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
     if (sheet_.rules.plain() || sheet_.tossups.empty() || perTeam_ <= 0) return false;
     const int player = field(data, "player");
@@ -368,17 +439,88 @@ bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
     if (player < 1 || team < 0) return false;
     const int seat = (player - 1) % perTeam_;
     if (seat >= int(seats(team).size())) return false;
+    const std::size_t index = sheet_.tossups.size() - 1;
     Tossup& t = sheet_.tossups.back();
+    // The press is on the screen whether or not the toss-up takes it.
+    shown_ = OnScreen{{int(index), team, true}, data, when};
     // A toss-up takes one buzz per team; one already answered takes no more
     // (a buzz during the bonus is not an answer to the toss-up).
-    if (buzzOf(t, team)) return false;
+    bool takes = !buzzOf(t, team);
     for (const Buzz& b : t.buzzes)
-        if (b.value.value_or(0) > 0) return false;
+        takes = takes && b.value.value_or(0) <= 0;
+    if (!takes) return false;
+    shown_->where.waiting = false;
     t.buzzes.push_back({team, seats(team)[std::size_t(seat)], when, std::nullopt});
+    markHeard(index);
     return true;
 }
 
+bool SheetBuilder::withdrawUnruled() {
+    // A buzz nobody ruled by the clear was no answer.
+    if (sheet_.rules.plain() || sheet_.tossups.empty()) return false;
+    return std::erase_if(sheet_.tossups.back().buzzes, [](const Buzz& b) { return !b.value; }) > 0;
+}
+
+void SheetBuilder::markHeard(std::size_t tossup) {
+    sheet_.tossups[tossup].heard = true;
+    // Play has gone on past every earlier bonus.
+    for (std::size_t i = 0; i < tossup; ++i)
+        sheet_.tossups[i].bonusHeard = true;
+}
+
+bool SheetBuilder::timerStarted(const QJsonObject& data) {
+    if (sheet_.rules.plain() || sheet_.tossups.empty()) return false;
+    const QString kind = data.value(QStringLiteral("kind")).toString();
+    if (kind == QLatin1String("toss-up")) {
+        // The toss-up has been read: the teams' time to buzz.
+        if (sheet_.tossups.back().heard) return false;
+        markHeard(sheet_.tossups.size() - 1);
+        return true;
+    }
+    if (kind != QLatin1String("bonus")) return false;
+    // The bonus being read: the last toss-up's, or the one before while the
+    // last is the next toss-up not yet buzzed on.
+    for (auto t = sheet_.tossups.rbegin();
+         t != sheet_.tossups.rend() && t - sheet_.tossups.rbegin() < 2; ++t) {
+        if (t->bonusTeam) {
+            if (t->bonusHeard) return false;
+            t->bonusHeard = true;
+            return true;
+        }
+        if (!t->buzzes.empty()) break;
+    }
+    return false;
+}
+
+bool SheetBuilder::secondCorrect(const Tossup& t, int team, int value) const {
+    if (value <= 0) return false;
+    for (const Buzz& b : t.buzzes)
+        if (b.team != team && b.value.value_or(0) > 0) return true;
+    return false;
+}
+
+void SheetBuilder::startAdjustments() {
+    for (int team = 0; team < int(sheet_.teams.size()); ++team) {
+        SheetTeam& t = sheet_.teams[std::size_t(team)];
+        t.adjustments = sheet_.rules.plain() ? 0 : t.points - teamTotal(sheet_, team);
+    }
+}
+
+void SheetBuilder::boardMoved(EventKind kind, const QJsonObject& data) {
+    const int team = teamAtSide(field(data, "team"));
+    if (team < 0) return;
+    SheetTeam& t = sheet_.teams[std::size_t(team)];
+    const int after = field(data, "after", 0);
+    // The operator's own changes, and their undoing, are points beside the
+    // sheet's.
+    if (!sheet_.rules.plain() && (kind != EventKind::ScoreChanged || !sheetsOwnMove(data)))
+        t.adjustments += after - t.points;
+    t.points = after;
+}
+
 bool SheetBuilder::correct(Tossup& t, int team, const QJsonObject& data) {
+    if (data.contains(QStringLiteral("player")) && secondCorrect(t, team, field(data, "value", 0)))
+        return false;
     if (data.contains(QStringLiteral("bonus"))) {
         if (t.bonusTeam != team) return false;
         std::vector<int> parts;
@@ -412,30 +554,32 @@ bool SheetBuilder::correct(Tossup& t, int team, const QJsonObject& data) {
 
 void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
     // The bonus goes with the toss-up's correct answer, so a ruling or a
-    // correction that moves the answer moves the bonus with it.
+    // correction that moves the answer moves the bonus with it; the parts
+    // already given wait, in case the answer comes back.
     std::optional<int> answered;
     for (const Buzz& b : t.buzzes)
         if (b.value.value_or(0) > 0) {
             answered = b.team;
             break;
         }
-    if (!answered || sheet_.rules.bonusParts <= 0) {
-        t.bonusTeam.reset();
-        t.bonusParts.clear();
-        return;
-    }
+    const bool bonuses = sheet_.rules.bonusParts > 0 &&
+                         (!overtime(sheet_.rules, t) || sheet_.rules.overtimeIncludesBonuses);
+    if (!answered || !bonuses) answered.reset();
     if (t.bonusTeam == answered) return;
-    if (!t.bonusTeam) {
-        t.bonusParts.assign(std::size_t(sheet_.rules.bonusParts), 0);
-        t.bonusStartTime = when;
+    if (t.bonusTeam) {
+        t.setAsideTeam = t.bonusTeam;
+        t.setAsideParts = t.bonusParts;
     }
     t.bonusTeam = answered;
-}
-
-void SheetBuilder::setBoard(const QJsonObject& data) {
-    const int team = teamAtSide(field(data, "team"));
-    if (team < 0) return;
-    sheet_.teams[std::size_t(team)].points = field(data, "after", 0);
+    t.bonusParts.clear();
+    if (!answered) return;
+    if (t.setAsideTeam == answered &&
+        t.setAsideParts.size() == std::size_t(sheet_.rules.bonusParts)) {
+        t.bonusParts = t.setAsideParts;
+    } else {
+        t.bonusParts.assign(std::size_t(sheet_.rules.bonusParts), 0);
+    }
+    if (!t.bonusStartTime.isValid()) t.bonusStartTime = when;
 }
 
 }  // namespace scoresheet

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QDateTime>
 #include <QJsonObject>
 
@@ -22,6 +24,11 @@
 // and it reads MatchStarted (teams, players, boards), BuzzIn and
 // SecondPlaceReleased (the buzzer goes into the current toss-up), the boards' changes, and ties,
 // second places and the buttons' decisions with the gap to the next press (kept as lockout notes).
+// The buzz on the screen is the one a ruling key rules; a clear withdraws a buzz nobody ruled. A
+// team that has answered a toss-up cannot buzz on it again: its press waits on the screen, and
+// TossupStarted (the next-toss-up key) puts it on the new toss-up. The toss-up timer and any
+// buzz mark a toss-up heard; the bonus timer, a part and play on a later toss-up mark a bonus
+// read. MatchEnded closes the match: nothing after it changes the sheet.
 // NamesChanged and MatchResumed rename the teams and the players at the buttons whose names
 // changed: a player renamed is the same player, buzzes and toss-ups heard included, and every
 // output names them as the match ended. A name typed at a button that is a benched player's brings
@@ -50,6 +57,16 @@ public:
     bool apply(record::EventKind kind, const QJsonObject& data, const QDateTime& when);
 
     const Sheet& sheet() const { return sheet_; }
+
+    // The buzz on the screen: its toss-up (index) and team when it is on the
+    // sheet. `waiting` when a press is shown that the sheet could not take
+    // (its team had answered the toss-up, or the toss-up was answered).
+    struct Shown {
+        int tossup = -1;
+        int team = -1;
+        bool waiting = false;
+    };
+    std::optional<Shown> shown() const;
     // The roster index sitting in each seat (button) of the team from now on.
     const std::vector<int>& seats(int team) const;
     int playersPerTeam() const { return perTeam_; }
@@ -86,10 +103,16 @@ private:
 
     void matchStarted(const QJsonObject& data, const QDateTime& when);
     void startTossup(const QDateTime& when);
+    bool nextTossup(const QDateTime& when);
     bool enterBuzz(const QJsonObject& data, const QDateTime& when);
+    bool withdrawUnruled();
+    void markHeard(std::size_t tossup);
+    bool timerStarted(const QJsonObject& data);
+    void boardMoved(record::EventKind kind, const QJsonObject& data);
+    void startAdjustments();
+    bool secondCorrect(const Tossup& t, int team, int value) const;
     bool correct(Tossup& tossup, int team, const QJsonObject& data);
     void settleBonus(Tossup& tossup, const QDateTime& when);
-    void setBoard(const QJsonObject& data);
     Tossup* tossupFor(const QJsonObject& data);
 
     Sheet sheet_;
@@ -100,6 +123,14 @@ private:
     std::vector<QStringList> told_;
     std::vector<Evidence> evidence_;
     int perTeam_ = 0;
+    // The press on the screen: on the sheet (toss-up index and team), or
+    // waiting with what the event said, for the next toss-up.
+    struct OnScreen {
+        Shown where;
+        QJsonObject data;
+        QDateTime when;
+    };
+    std::optional<OnScreen> shown_;
 };
 
 // The sheet of a recorded match: `events` in order, each with `kind`,

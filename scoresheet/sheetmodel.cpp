@@ -4,24 +4,13 @@
 #include <QJsonArray>
 
 #include "scoresheet/rules.h"
+#include "scoresheet/sheetstats.h"
 
 using record::EventKind;
 
 namespace scoresheet {
 
 namespace {
-
-bool ownKind(EventKind kind) {
-    switch (kind) {
-    case EventKind::RulesChosen:
-    case EventKind::TossupStarted:
-    case EventKind::Ruling:
-    case EventKind::BonusPart:
-    case EventKind::SheetCorrected:
-    case EventKind::LineupChanged: return true;
-    default: return false;
-    }
-}
 
 const char* rulingWord(SheetModel::Ruling r) {
     switch (r) {
@@ -46,48 +35,78 @@ SheetModel::SheetModel(record::MatchRecorder& recorder, ScoreBoard& board, Scori
     : recorder_(recorder), board_(board), chosen_(std::move(rules)) {}
 
 void SheetModel::record(EventKind kind, const QJsonObject& data) {
-    // The sheet's own events are applied as they are made; the same kinds
-    // from elsewhere (a lineup from a roster file) are taken as they come.
-    if (recording_) return;
-    if (ownKind(kind)) {
-        if (builder_.apply(kind, data, QDateTime::currentDateTime())) notify();
-        return;
+    if (kind == EventKind::MatchResumed && history_) {
+        // The match goes on as the record has it: the sheet is its events'.
+        const MatchEvents events = history_();
+        if (!events.empty()) {
+            builder_ = SheetBuilder();
+            for (const MatchEvent& e : events)
+                builder_.apply(e.kind, e.data, QDateTime::fromMSecsSinceEpoch(e.wallMs));
+            clearHistory();
+            notify();
+            return;
+        }
     }
-    const Sheet& s = sheet();
-    if (kind == EventKind::Cleared) {
-        // The clear that arms for a buzz on the bonus leaves the toss-up as
-        // it is; any other ends a toss-up that is over. After a neg the same
-        // toss-up goes on, for the other team.
-        if (data.value(QStringLiteral("how")).toString() == QLatin1String("bonus")) return;
-        if (!s.rules.plain() && !s.tossups.empty() &&
-            tossupDone(s.tossups.back(), int(s.teams.size())))
-            nextTossup();
-        return;
-    }
+    const std::vector<int> before = totals(sheet());
+    const bool wasPlain = sheet().rules.plain();
     const bool changed = builder_.apply(kind, data, QDateTime::currentDateTime());
     if (kind == EventKind::MatchStarted) {
-        undo_.clear();
+        clearHistory();
         if (!chosen_.plain())
-            act(EventKind::RulesChosen, {{QStringLiteral("rules"), rulesToJson(chosen_)}}, "",
-                std::nullopt);
+            recorder_.record(EventKind::RulesChosen,
+                             {{QStringLiteral("rules"), rulesToJson(chosen_)}});
     }
+    // The sheet's points go onto the boards (a change of rules leaves the
+    // boards as they are).
+    const char* how = kind == EventKind::Ruling           ? "ruling"
+                      : kind == EventKind::BonusPart      ? "bonus"
+                      : kind == EventKind::SheetCorrected ? "correction"
+                                                          : nullptr;
+    if (changed && how && !wasPlain) {
+        const std::vector<int> after = totals(sheet());
+        for (std::size_t team = 0; team < after.size() && team < before.size(); ++team) {
+            // The board is where the team sits now, which Switch Sides changes.
+            const int side = builder_.sideOfTeam(int(team));
+            if (after[team] != before[team] && side >= 0)
+                board_.moveScore(side, after[team] - before[team], QLatin1String(how));
+        }
+    }
+    if (kind == EventKind::ScoreChanged && keepsHistory()) {
+        const QString why = data.value(QStringLiteral("how")).toString();
+        if (why != QLatin1String("ruling") && why != QLatin1String("bonus") &&
+            why != QLatin1String("correction") && why != QLatin1String("switch-sides")) {
+            undo_.push_back({true,
+                             {},
+                             {},
+                             QStringLiteral("%1 %2 \u2192 %3")
+                                 .arg(data.value(QStringLiteral("name")).toString())
+                                 .arg(data.value(QStringLiteral("before")).toInt())
+                                 .arg(data.value(QStringLiteral("after")).toInt())});
+            redo_.clear();
+            historyChanged();
+        }
+    }
+    // The clear that arms for a buzz on the bonus leaves the toss-up as it
+    // is; any other ends a toss-up that is over. After a neg the same
+    // toss-up goes on, for the other team.
+    if (kind == EventKind::Cleared &&
+        data.value(QStringLiteral("how")).toString() != QLatin1String("bonus") &&
+        !sheet().rules.plain() && !sheet().tossups.empty() &&
+        tossupDone(sheet().tossups.back(), int(sheet().teams.size())))
+        nextTossup();
     if (changed) notify();
 }
 
 void SheetModel::chooseRules(const ScoringRules& rules) {
     chosen_ = rules;
-    act(EventKind::RulesChosen, {{QStringLiteral("rules"), rulesToJson(rules)}}, "rules",
-        std::nullopt);
+    // A new history begins under the new rules.
+    if (act(EventKind::RulesChosen, {{QStringLiteral("rules"), rulesToJson(rules)}}, std::nullopt))
+        clearHistory();
 }
 
 int SheetModel::rulingTarget() const {
-    const auto& t = sheet().tossups;
-    if (t.empty()) return -1;
-    if (!t.back().buzzes.empty()) return int(t.size()) - 1;
-    // Just cleared on to the next toss-up: the last ruling can still be put
-    // right with a key.
-    if (t.size() >= 2 && !t[t.size() - 2].buzzes.empty()) return int(t.size()) - 2;
-    return -1;
+    const auto shown = builder_.shown();
+    return shown && !shown->waiting ? shown->tossup : -1;
 }
 
 int SheetModel::bonusTarget() const {
@@ -101,6 +120,15 @@ int SheetModel::bonusTarget() const {
     return -1;
 }
 
+QString SheetModel::buzzText(int tossup, int team) const {
+    const Tossup& t = sheet().tossups[std::size_t(tossup)];
+    const Buzz* b = buzzOf(t, team);
+    return QStringLiteral("%1 (%2) on toss-up %3")
+        .arg(b ? playerName(sheet(), team, b->player) : QStringLiteral("no buzz"),
+             teamName(sheet(), team))
+        .arg(t.number);
+}
+
 bool SheetModel::rule(Ruling ruling) {
     const ScoringRules& rules = sheet().rules;
     std::optional<int> value;
@@ -110,25 +138,53 @@ bool SheetModel::rule(Ruling ruling) {
     case Ruling::Neg: value = negValue(rules); break;
     case Ruling::NoPenalty: value = 0; break;
     }
-    const int target = rulingTarget();
-    if (!value || target < 0) return false;
-    const Tossup& t = sheet().tossups[std::size_t(target)];
-    // The last buzz not yet ruled; when all are, the last one (a ruling put
-    // right with another key).
-    const Buzz* buzz = &t.buzzes.back();
-    for (const Buzz& b : t.buzzes)
-        if (!b.value) {
-            buzz = &b;
-            break;
-        }
-    if (buzz->value == value) return false;
-    return act(EventKind::Ruling,
-               {{QStringLiteral("tossup"), t.number},
-                {QStringLiteral("team"), buzz->team},
-                {QStringLiteral("player"), buzz->player},
-                {QStringLiteral("value"), *value},
-                {QStringLiteral("ruling"), QLatin1String(rulingWord(ruling))}},
-               "ruling", cellOf(target, buzz->team, false));
+    if (!value) {
+        say(ruling == Ruling::Power
+                ? QStringLiteral("The rules \"%1\" have no powers.").arg(rules.name)
+                : QStringLiteral("The rules \"%1\" have no penalty for a wrong "
+                                 "answer: W rules it.")
+                      .arg(rules.name));
+        return false;
+    }
+    const auto shown = builder_.shown();
+    if (!shown) {
+        say(sheet().ended ? QStringLiteral("The match has ended; New Match begins the next.")
+                          : QStringLiteral("No buzz on the screen to rule: corrections are made "
+                                           "in the Scoresheet window."));
+        return false;
+    }
+    if (shown->waiting) {
+        const Tossup& t = sheet().tossups[std::size_t(shown->tossup)];
+        say(QStringLiteral("%1 cannot answer toss-up %2 again. If a new toss-up is being read, "
+                           "press T: the buzz goes on it.")
+                .arg(teamName(sheet(), shown->team))
+                .arg(t.number));
+        return false;
+    }
+    const Tossup& t = sheet().tossups[std::size_t(shown->tossup)];
+    const Buzz* buzz = buzzOf(t, shown->team);
+    if (!buzz || buzz->value == value) return false;
+    if (*value > 0) {
+        for (const Buzz& b : t.buzzes)
+            if (b.team != shown->team && b.value.value_or(0) > 0) {
+                say(QStringLiteral("Toss-up %1 was answered by %2 already.")
+                        .arg(t.number)
+                        .arg(teamName(sheet(), b.team)));
+                return false;
+            }
+    }
+    return act(
+        EventKind::Ruling,
+        {{QStringLiteral("tossup"), t.number},
+         {QStringLiteral("team"), buzz->team},
+         {QStringLiteral("player"), buzz->player},
+         {QStringLiteral("value"), *value},
+         {QStringLiteral("ruling"), QLatin1String(rulingWord(ruling))}},
+        Step{false,
+             {},
+             {},
+             QStringLiteral("%1 ruled %2")
+                 .arg(buzzText(shown->tossup, shown->team), QLatin1String(rulingWord(ruling)))});
 }
 
 bool SheetModel::toggleBonusPart(int part) {
@@ -142,13 +198,19 @@ bool SheetModel::toggleBonusPart(int part) {
                 {QStringLiteral("team"), *t.bonusTeam},
                 {QStringLiteral("part"), part},
                 {QStringLiteral("points"), points}},
-               "bonus", cellOf(target, *t.bonusTeam, true));
+               Step{false,
+                    {},
+                    {},
+                    QStringLiteral("%1's bonus part %2 on toss-up %3")
+                        .arg(teamName(sheet(), *t.bonusTeam))
+                        .arg(part + 1)
+                        .arg(t.number)});
 }
 
 bool SheetModel::nextTossup() {
     if (sheet().rules.plain()) return false;
     return act(EventKind::TossupStarted,
-               {{QStringLiteral("tossup"), int(sheet().tossups.size()) + 1}}, "", std::nullopt);
+               {{QStringLiteral("tossup"), int(sheet().tossups.size()) + 1}}, std::nullopt);
 }
 
 bool SheetModel::key(int key, int modifiers) {
@@ -165,8 +227,9 @@ bool SheetModel::key(int key, int modifiers) {
     return false;
 }
 
-QJsonObject SheetModel::cellOf(int tossup, int team, bool bonus) const {
-    const Tossup& t = sheet().tossups[std::size_t(tossup)];
+QJsonObject SheetModel::cellOf(const SheetBuilder& builder, int tossup, int team,
+                               bool bonus) const {
+    const Tossup& t = builder.sheet().tossups[std::size_t(tossup)];
     QJsonObject cell{{QStringLiteral("tossup"), t.number}, {QStringLiteral("team"), team}};
     if (bonus) {
         QJsonArray parts;
@@ -184,45 +247,100 @@ bool SheetModel::correctBuzz(int tossup, int team, std::optional<int> player,
                              std::optional<int> value) {
     if (tossup < 0 || tossup >= int(sheet().tossups.size())) return false;
     if (team < 0 || team >= int(sheet().teams.size())) return false;
-    const QJsonObject before = cellOf(tossup, team, false);
-    QJsonObject data{{QStringLiteral("tossup"), sheet().tossups[std::size_t(tossup)].number},
-                     {QStringLiteral("team"), team}};
+    const Tossup& t = sheet().tossups[std::size_t(tossup)];
+    if (player && value.value_or(0) > 0) {
+        for (const Buzz& b : t.buzzes)
+            if (b.team != team && b.value.value_or(0) > 0) {
+                say(QStringLiteral("Toss-up %1 was answered by %2: put that buzz right first.")
+                        .arg(t.number)
+                        .arg(teamName(sheet(), b.team)));
+                return false;
+            }
+    }
+    const QJsonObject before = cellOf(builder_, tossup, team, false);
+    QJsonObject data{{QStringLiteral("tossup"), t.number}, {QStringLiteral("team"), team}};
     if (player) {
         data.insert(QStringLiteral("player"), *player);
         if (value) data.insert(QStringLiteral("value"), *value);
     }
     if (data == before) return false;
     data.insert(QStringLiteral("before"), before);
-    return act(EventKind::SheetCorrected, data, "correction", before);
+    return act(
+        EventKind::SheetCorrected, data,
+        Step{false, {}, {}, QStringLiteral("the correction of %1").arg(buzzText(tossup, team))});
 }
 
 bool SheetModel::correctBonus(int tossup, const std::vector<int>& parts) {
     if (tossup < 0 || tossup >= int(sheet().tossups.size())) return false;
     const Tossup& t = sheet().tossups[std::size_t(tossup)];
     if (!t.bonusTeam || parts == t.bonusParts) return false;
-    const QJsonObject before = cellOf(tossup, *t.bonusTeam, true);
+    const QJsonObject before = cellOf(builder_, tossup, *t.bonusTeam, true);
     QJsonObject data = before;
     QJsonArray values;
     for (int p : parts)
         values.append(p);
     data.insert(QStringLiteral("bonus"), values);
     data.insert(QStringLiteral("before"), before);
-    return act(EventKind::SheetCorrected, data, "correction", before);
+    return act(EventKind::SheetCorrected, data,
+               Step{false,
+                    {},
+                    {},
+                    QStringLiteral("the correction of %1's bonus on toss-up %2")
+                        .arg(teamName(sheet(), *t.bonusTeam))
+                        .arg(t.number)});
+}
+
+bool SheetModel::keepsHistory() const { return !sheet().rules.plain() && !sheet().ended; }
+
+QString SheetModel::undoText() const {
+    return keepsHistory() && !undo_.empty() ? undo_.back().text : QString();
+}
+
+QString SheetModel::redoText() const {
+    return keepsHistory() && !redo_.empty() ? redo_.back().text : QString();
+}
+
+bool SheetModel::putCell(const QJsonObject& cell, bool undoing) {
+    const int i = builder_.tossupIndex(cell.value(QStringLiteral("tossup")).toInt());
+    if (i < 0) return false;
+    const bool bonus = cell.contains(QStringLiteral("bonus"));
+    const int team = cell.value(QStringLiteral("team")).toInt();
+    if (bonus && sheet().tossups[std::size_t(i)].bonusTeam != team) return false;
+    QJsonObject data = cell;
+    data.insert(QStringLiteral("before"), cellOf(builder_, i, team, bonus));
+    if (undoing) data.insert(QStringLiteral("undo"), true);
+    return act(EventKind::SheetCorrected, data, std::nullopt);
 }
 
 bool SheetModel::undo() {
-    while (!undo_.empty()) {
-        QJsonObject data = undo_.back();
+    while (keepsHistory() && !undo_.empty()) {
+        Step step = undo_.back();
         undo_.pop_back();
-        const int i = builder_.tossupIndex(data.value(QStringLiteral("tossup")).toInt());
-        if (i < 0) continue;
-        const bool bonus = data.contains(QStringLiteral("bonus"));
-        const int team = data.value(QStringLiteral("team")).toInt();
-        if (bonus && sheet().tossups[std::size_t(i)].bonusTeam != team) continue;
-        data.insert(QStringLiteral("before"), cellOf(i, team, bonus));
-        data.insert(QStringLiteral("undo"), true);
-        if (act(EventKind::SheetCorrected, data, "correction", std::nullopt)) return true;
+        // A step the sheet can no longer take back (its cell has gone with
+        // a correction since) is passed over.
+        const bool done = step.board ? board_.undoBoard() : putCell(step.before, true);
+        if (!done) continue;
+        if (!step.board) say(QStringLiteral("Undone: ") + step.text);
+        redo_.push_back(std::move(step));
+        historyChanged();
+        return true;
     }
+    historyChanged();
+    return false;
+}
+
+bool SheetModel::redo() {
+    while (keepsHistory() && !redo_.empty()) {
+        Step step = redo_.back();
+        redo_.pop_back();
+        const bool done = step.board ? board_.redoBoard() : putCell(step.after, false);
+        if (!done) continue;
+        if (!step.board) say(QStringLiteral("Redone: ") + step.text);
+        undo_.push_back(std::move(step));
+        historyChanged();
+        return true;
+    }
+    historyChanged();
     return false;
 }
 
@@ -244,32 +362,42 @@ bool SheetModel::setLineup(int team, const QStringList& roster, const std::vecto
                 {QStringLiteral("tossup"), from},
                 {QStringLiteral("roster"), names},
                 {QStringLiteral("seats"), seated}},
-               "", std::nullopt);
+               std::nullopt);
 }
 
-bool SheetModel::act(EventKind kind, const QJsonObject& data, const char* how,
-                     std::optional<QJsonObject> inverse) {
-    const std::vector<int> before = totals(sheet());
-    if (!builder_.apply(kind, data, QDateTime::currentDateTime())) return false;
-    acting_ = true;
-    recording_ = true;
-    recorder_.record(kind, data);
-    recording_ = false;
-    const std::vector<int> after = totals(sheet());
-    for (std::size_t team = 0; team < after.size() && team < before.size(); ++team) {
-        // The board is where the team sits now, which Switch Sides changes.
-        if (after[team] != before[team] && builder_.sideOfTeam(int(team)) >= 0)
-            board_.moveScore(builder_.sideOfTeam(int(team)), after[team] - before[team],
-                             QLatin1String(how));
+bool SheetModel::act(EventKind kind, const QJsonObject& data, std::optional<Step> step) {
+    // Tried on a copy first: an event that would change nothing is not
+    // recorded, and the step's cells are known before and after.
+    SheetBuilder trial = builder_;
+    if (!trial.apply(kind, data, QDateTime::currentDateTime())) return false;
+    if (step) {
+        const int i = builder_.tossupIndex(data.value(QStringLiteral("tossup")).toInt());
+        const int team = data.value(QStringLiteral("team")).toInt();
+        // A buzz's cell brings its bonus back with it, as the answer does.
+        const bool bonus = kind == EventKind::BonusPart || data.contains(QStringLiteral("bonus"));
+        step->before = cellOf(builder_, i, team, bonus);
+        step->after = cellOf(trial, i, team, bonus);
+        undo_.push_back(*step);
+        redo_.clear();
     }
-    acting_ = false;
-    if (inverse) undo_.push_back(*inverse);
-    notify();
+    recorder_.record(kind, data);
+    if (step) historyChanged();
     return true;
 }
 
+void SheetModel::say(const QString& text) const {
+    if (notice_) notice_(text);
+}
+
+void SheetModel::clearHistory() {
+    undo_.clear();
+    redo_.clear();
+    historyChanged();
+}
+
+void SheetModel::historyChanged() { board_.historyChanged(); }
+
 void SheetModel::notify() {
-    if (acting_) return;
     for (const auto& handler : changed_)
         handler();
 }

@@ -6,7 +6,9 @@
 
 #include <QJsonObject>
 
+#include "app/matchextras.h"
 #include "app/matchrecorder.h"
+#include "app/matchundo.h"
 #include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetkeys.h"
 
@@ -14,9 +16,12 @@
 // program records it (a buzz-in puts the buzzer in the current toss-up, the
 // operator's clear moves on to the next toss-up when this one is over) and
 // takes the operator's rulings, bonus parts, corrections and lineups. Each
-// of those is recorded as an event, so a past match's sheet is rebuilt from
-// its record (sheetFromEvents) exactly as it was kept; each one that changes
-// a team's points moves its board by the difference.
+// of those is recorded as an event and takes effect as the sheet hears it
+// back, so the sheet is the fold of the match's events (sheetFromEvents), live,
+// after a resume and in every file; each event that changes a team's points
+// moves its board by the difference. Under rules that keep toss-ups it keeps
+// the match's one undo history: its own steps and the operator's own board
+// changes, taken back in the order they were made.
 namespace scoresheet {
 
 // The boards the sheet's points go onto.
@@ -26,9 +31,14 @@ public:
     // Moves a team's board (0 Alpha) by `points`; `how` says why in the
     // record ("ruling", "bonus", "correction").
     virtual void moveScore(int team, int points, const QString& how) = 0;
+    // Takes back (makes again) the operator's own last board change.
+    virtual bool undoBoard() = 0;
+    virtual bool redoBoard() = 0;
+    // The undo history changed.
+    virtual void historyChanged() {}
 };
 
-class SheetModel final : public record::MatchRecorder {
+class SheetModel final : public record::MatchRecorder, public MatchUndo {
 public:
     // `recorder`: where the sheet's own events go (the program's recorder,
     // which hands them on to the observers, this one included). `rules`: the
@@ -47,9 +57,9 @@ public:
     void chooseRules(const ScoringRules& rules);
 
     enum class Ruling { Power, Correct, Neg, NoPenalty };
-    // Rules the last buzz of the current toss-up (of the one before while the
-    // current one has no buzz yet); false when there is nothing to rule or
-    // the rules have no such answer.
+    // Rules the buzz on the screen; false, with a word to the operator,
+    // when there is none the sheet holds or the rules have no such answer.
+    // It never rules another buzz than the one shown.
     bool rule(Ruling ruling);
     // Converted / not converted, in turn, for a part of the bonus being read.
     bool toggleBonusPart(int part);
@@ -60,6 +70,7 @@ public:
     bool key(int key, int modifiers);
 
     // The toss-up (index) a ruling or a bonus part goes to now; -1 for none.
+    // A ruling goes to the buzz on the screen.
     int rulingTarget() const;
     int bonusTarget() const;
 
@@ -68,9 +79,24 @@ public:
     bool correctBuzz(int tossup, int team, std::optional<int> player, std::optional<int> value);
     // The bonus of the toss-up, part by part.
     bool correctBonus(int tossup, const std::vector<int>& parts);
-    // Takes back the last ruling, bonus part or correction, as a correction.
-    bool undo();
-    bool canUndo() const { return !undo_.empty(); }
+    // The match's one history: takes back (makes again) the last ruling,
+    // bonus part, correction or board change, whichever it was, and says
+    // what it took back. A sheet step goes back as a correction.
+    bool keepsHistory() const override;
+    bool undo() override;
+    bool redo() override;
+    QString undoText() const override;
+    QString redoText() const override;
+    bool canUndo() const { return !undoText().isEmpty(); }
+
+    // The current match's events as recorded, for putting the sheet back
+    // when a match is resumed; none without a record.
+    void setHistorySource(std::function<MatchEvents()> source) { history_ = std::move(source); }
+    // Where a word to the operator goes: a key that could not act, a step
+    // taken back.
+    void setNoticeHandler(std::function<void(const QString&)> handler) {
+        notice_ = std::move(handler);
+    }
 
     // Who plays for the team: `roster` the names (starters and substitutes),
     // `seats` the roster index of the player at each button. From the current
@@ -82,20 +108,32 @@ public:
     void addChangeHandler(std::function<void()> handler) { changed_.push_back(std::move(handler)); }
 
 private:
-    // Records one of the sheet's own events, applies it, moves the boards by
-    // what it changed and remembers how to take it back.
-    bool act(record::EventKind kind, const QJsonObject& data, const char* how,
-             std::optional<QJsonObject> inverse);
-    QJsonObject cellOf(int tossup, int team, bool bonus) const;
+    // A step of the history: one of the sheet's (the cell before and after
+    // it) or the operator's own board change.
+    struct Step {
+        bool board = false;
+        QJsonObject before, after;
+        QString text;
+    };
+    // Records one of the sheet's own events when it would change the sheet;
+    // the sheet takes it as it hears it back. `step`: how to take it back.
+    bool act(record::EventKind kind, const QJsonObject& data, std::optional<Step> step);
+    // Records the correction that puts a cell as `cell` says.
+    bool putCell(const QJsonObject& cell, bool undoing);
+    QJsonObject cellOf(const SheetBuilder& builder, int tossup, int team, bool bonus) const;
+    QString buzzText(int tossup, int team) const;
+    void say(const QString& text) const;
+    void clearHistory();
+    void historyChanged();
     void notify();
 
     record::MatchRecorder& recorder_;
     ScoreBoard& board_;
     ScoringRules chosen_;
     SheetBuilder builder_;
-    std::vector<QJsonObject> undo_;  // corrections that take changes back, last on top
-    bool acting_ = false;            // applying one of its own changes
-    bool recording_ = false;         // its own event on its way through the observers
+    std::vector<Step> undo_, redo_;  // last on top
+    std::function<MatchEvents()> history_;
+    std::function<void(const QString&)> notice_;
     std::vector<std::function<void()>> changed_;
 };
 

@@ -44,9 +44,23 @@ QString answerLabel(int value) {
 
 Sheet playedSheet(const Sheet& sheet) {
     Sheet played = sheet;
-    if (!played.tossups.empty() && played.tossups.back().buzzes.empty() &&
-        played.tossups.back().bonusParts.empty())
+    if (!played.tossups.empty() && !played.tossups.back().heard &&
+        played.tossups.back().buzzes.empty() && played.tossups.back().bonusParts.empty())
         played.tossups.pop_back();
+    // The clock can end a timed match before the last bonus is read: one
+    // nobody gave a part of, with no timer started for it and nothing played
+    // after it, was not.
+    for (auto t = played.tossups.rbegin(); played.rules.timed && t != played.tossups.rend(); ++t) {
+        if (t->bonusTeam) {
+            if (!t->bonusHeard && std::all_of(t->bonusParts.begin(), t->bonusParts.end(),
+                                              [](int p) { return p == 0; })) {
+                t->bonusTeam.reset();
+                t->bonusParts.clear();
+            }
+            break;
+        }
+        if (t->heard || !t->buzzes.empty()) break;
+    }
     return played;
 }
 
@@ -57,9 +71,8 @@ SheetStats computeSheetStats(const Sheet& sheet) {
     stats.answerValues = sheet.rules.answerValues;
     for (const Tossup& t : sheet.tossups)
         for (const Buzz& b : t.buzzes)
-            if (b.value && *b.value != 0 &&
-                std::find(stats.answerValues.begin(), stats.answerValues.end(), *b.value) ==
-                    stats.answerValues.end())
+            if (b.value && std::find(stats.answerValues.begin(), stats.answerValues.end(),
+                                     *b.value) == stats.answerValues.end())
                 stats.answerValues.push_back(*b.value);
     std::sort(stats.answerValues.begin(), stats.answerValues.end(), std::greater<int>());
 

@@ -34,8 +34,8 @@ struct TeamStats {
 
 struct SheetStats {
     // The answer values counted, highest first: the rules' values and any
-    // other non-zero value a ruling gave. A no-penalty ruling (0) is kept in
-    // the toss-ups but counted nowhere.
+    // other value a ruling gave, a wrong answer without penalty (0) among
+    // them, so that every ruled buzz is an answer of its kind.
     std::vector<int> answerValues;
     std::vector<PlayerStats> players;  // team after team, roster order
     std::vector<TeamStats> teams;

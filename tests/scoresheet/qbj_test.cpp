@@ -314,6 +314,15 @@ TEST(Qbj, TheCheckCatchesBrokenDocuments) {
         {"Registration/type", remove, "type the format defines"},
         {"Tournament/phases/0/pools/0/pool_teams/1", remove, "no one pool"},
         {"Match/match_teams/1/team", set(QJsonObject{{"name", "Beta"}}), "in place of a reference"},
+        // What the stats programs refuse of a scoresheet: a wrong answer
+        // without penalty that is no answer type, a bonus in overtime
+        // under rules without one, two correct answers on one toss-up,
+        // totals that do not add up.
+        {"Tournament/scoring_rules/answer_types/1", remove, "no answer type"},
+        {"Tournament/scoring_rules/regulation_tossup_count", set(17), "bonus in overtime"},
+        {"Match/match_questions/2/buzzes/0/result", set(QJsonObject{{"value", 10}}),
+         "two correct answers"},
+        {"Match/match_teams/1/bonus_points", set(170), "its toss-ups give"},
         // A reference to something another file defines is allowed.
         {"Tournament/registrations/2", set(QJsonObject{{"$ref", "Registration_Elsewhere"}}), ""},
     };
@@ -335,12 +344,14 @@ TEST(Qbj, TheCheckCatchesBrokenDocuments) {
 
 TEST(Qbj, StatsCountWhoHeardWhatAndWhatBonusesGave) {
     const SheetStats stats = computeSheetStats(twentyTossupMatch());
-    EXPECT_EQ(stats.answerValues, (std::vector<int>{10, -5}));
+    // Hal's wrong answer without penalty is an answer of its own kind.
+    EXPECT_EQ(stats.answerValues, (std::vector<int>{10, 0, -5}));
+    EXPECT_EQ(stats.players[5 + 2].answers, (std::vector<int>{1, 1, 0}));
     auto player = [&](int team, int p) { return stats.players[team * 5 + p]; };
     EXPECT_EQ(player(0, 0).tossupsHeard, 10);  // Ann, until Eve came in
     EXPECT_EQ(player(0, 4).tossupsHeard, 11);
     EXPECT_EQ(player(0, 1).tossupsHeard, 21);
-    EXPECT_EQ(player(0, 1).answers, (std::vector<int>{2, 2}));  // Ben: two tens, two negs
+    EXPECT_EQ(player(0, 1).answers, (std::vector<int>{2, 0, 2}));  // Ben: two tens, two negs
     EXPECT_EQ(player(0, 1).points, 10);
     EXPECT_EQ(stats.teams[0].bonusesHeard, 9);
     EXPECT_EQ(stats.teams[0].bonusPoints, 160);

@@ -447,6 +447,13 @@ QStringList checkImporterRules(const QJsonObject& doc) {
             counted[teamIds.value(t)] = points ? total : 0;
         }
 
+        QSet<int> answerValues;
+        for (const QJsonValue& av : rules.value(QStringLiteral("answer_types")).toArray())
+            answerValues.insert(intOf(av.toObject(), "value"));
+        const int regulation = intOf(rules, "regulation_tossup_count", 0);
+        const bool overtimeBonuses =
+            rules.value(QStringLiteral("overtime_includes_bonuses")).toBool(false);
+
         const bool detailed =
             !teams.isEmpty() && !teams[0].toObject().contains(QStringLiteral("points"));
         const QJsonArray questions = m.value(QStringLiteral("match_questions")).toArray();
@@ -463,6 +470,7 @@ QStringList checkImporterRules(const QJsonObject& doc) {
                 mq.value(QStringLiteral("tossup_start_time")).toString(), Qt::ISODateWithMs);
             QSet<QString> buzzed;
             QString controlling;
+            int correct = 0;
             const QJsonArray buzzes = mq.value(QStringLiteral("buzzes")).toArray();
             if (buzzes.size() > teams.size())
                 errors << at + QStringLiteral(" has more buzzes than teams");
@@ -477,9 +485,17 @@ QStringList checkImporterRules(const QJsonObject& doc) {
                 const QJsonObject result = b.value(QStringLiteral("result")).toObject();
                 if (isRef(result)) errors << at + QStringLiteral(" refers to an answer type");
                 const int value = intOf(result, "value");
+                if (!answerValues.contains(value))
+                    errors << at + QStringLiteral(
+                                       " has a result of %1, which is no answer type "
+                                       "of the scoring rules")
+                                       .arg(value);
                 counted[team] += value;
-                if (value) ++playerCounted[refOf(b.value(QStringLiteral("player")))][value];
-                if (value > 0) controlling = team;
+                ++playerCounted[refOf(b.value(QStringLiteral("player")))][value];
+                if (value > 0) {
+                    controlling = team;
+                    ++correct;
+                }
                 const QDateTime time =
                     QDateTime::fromString(b.value(QStringLiteral("buzz_position"))
                                               .toObject()
@@ -495,8 +511,13 @@ QStringList checkImporterRules(const QJsonObject& doc) {
                                               .value(QStringLiteral("parts"))
                                               .toArray())
                 bonus += intOf(part.toObject(), "controlled_points");
+            if (correct > 1) errors << at + QStringLiteral(" has two correct answers");
             if (bonus && controlling.isEmpty())
                 errors << at + QStringLiteral(" has bonus points but no team answered");
+            if (mq.contains(QStringLiteral("bonus")) && regulation > 0 && !overtimeBonuses &&
+                intOf(mq, "question_number") > regulation)
+                errors << at + QStringLiteral(
+                                   " has a bonus in overtime, which the rules do not give");
             counted[controlling] += bonus;
         }
         if (detailed) {

@@ -11,8 +11,13 @@
 #include <QTreeWidget>
 
 #include "qbjvalidator.h"
+#include "record/recordstore.h"
+#include "record/recordui.h"
+#include "record/storerecorder.h"
+#include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultsdesk.h"
 #include "scoresheet/rosterwindow.h"
+#include "scoresheet/sheetstats.h"
 #include "scoresheet/sheetwindow.h"
 #include "sheetroad.h"
 
@@ -53,6 +58,34 @@ struct Road : SheetRoad {
     QTemporaryDir drop, elsewhere;
     std::unique_ptr<ResultsDesk> desk;
 };
+
+// Toss-up by toss-up who answered what and what the bonus gave, without
+// the times.
+QString played(const Sheet& whole) {
+    const Sheet sheet = playedSheet(whole);
+    QString out;
+    for (const Tossup& t : sheet.tossups) {
+        out += QStringLiteral("%1:").arg(t.number);
+        for (const Buzz& b : t.buzzes)
+            out += QStringLiteral(" %1.%2=%3").arg(b.team).arg(b.player).arg(b.value.value_or(99));
+        for (int p : t.bonusParts)
+            out += QStringLiteral(" +%1").arg(p);
+        out += '\n';
+    }
+    return out;
+}
+
+QJsonObject readJson(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+QJsonObject matchOf(const QJsonObject& doc) {
+    for (const QJsonValue v : doc["objects"].toArray())
+        if (v["type"] == "Match") return v.toObject();
+    return {};
+}
 
 QStringList errorsOf(const QJsonObject& doc) {
     QString error;
@@ -224,4 +257,108 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     r.s.newMatch();
     QCoreApplication::processEvents();
     EXPECT_EQ(r.desk->sheet().teams[1].players, QStringList({"A1", "A2", "A3", "A4", "A5", "A6"}));
+}
+
+// A match under rules that keep toss-ups, killed and resumed, is one match:
+// the same sheet, a partial file and a result that hold every toss-up, one
+// match in the record.
+TEST(ResultFilesRoad, AResumedMatchIsTheWholeMatch) {
+    QTemporaryDir recordDir;
+    QString before;
+    QMap<QString, int> boards;
+    QString partial;
+    {
+        ManualClock clock(10.0);
+        record::StoreRecorder store(clock, {recordDir.path()});
+        Road r(twentyTossupRules());
+        QObject context;
+        record::useStore(*r.f.t, store, context);
+        r.s.newMatch();
+        r.buzz(3);
+        r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_Space});
+        r.buzz(6);
+        r.keys({Qt::Key_N, Qt::Key_Space});
+        r.buzz(2);
+        r.keys({Qt::Key_C, Qt::Key_Space});
+        before = played(r.sheet->model().sheet());
+        boards = r.boards();
+        r.desk->files().flush();
+        partial = r.files().value(0);
+        store.flush();
+    }  // killed: no end in the record
+    ASSERT_EQ(before.count('\n'), 2) << before.toStdString();
+    ASSERT_TRUE(partial.endsWith(".partial.qbj")) << partial.toStdString();
+
+    ManualClock clock(10.0);
+    record::StoreRecorder store(clock, {recordDir.path()});
+    Road r(twentyTossupRules());
+    QObject context;
+    record::useStore(*r.f.t, store, context);
+    r.s.newMatch();  // the start-up's match, with nothing in it yet
+    r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+    ASSERT_TRUE(record::offerResume(*r.f.t));
+    EXPECT_EQ(played(r.sheet->model().sheet()), before);
+    EXPECT_EQ(played(r.desk->sheet()), before);
+    EXPECT_EQ(r.boards(), boards);
+    r.desk->files().flush();
+    ASSERT_EQ(r.files(), QStringList({partial}));
+    EXPECT_EQ(matchOf(readJson(r.drop.filePath(partial)))["tossups_read"].toInt(), 2);
+
+    r.buzz(5);
+    r.keys({Qt::Key_C, Qt::Key_2, Qt::Key_Space});
+    ASSERT_TRUE(r.desk->endMatch());
+    const QJsonObject doc = r.result();
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(matchOf(doc)["tossups_read"].toInt(), 3);
+    EXPECT_EQ(qbjcheck::teamTotals(doc), r.boards());
+    EXPECT_EQ(r.files(), QStringList({QFileInfo(r.desk->files().lastResult()).fileName()}));
+
+    store.flush();
+    record::RecordStore kept;
+    ASSERT_TRUE(kept.open(record::recordFile(recordDir.path())));
+    ASSERT_EQ(kept.matches().size(), 1u);
+    MatchEvents events;
+    for (const record::RecordedEvent& e : kept.events(kept.matches()[0].id))
+        events.push_back({e.kind, e.matchTime, e.wallMs, e.data});
+    EXPECT_EQ(played(sheetFromEvents(events)), played(r.sheet->model().sheet()));
+}
+
+// What the stats room gets is what was played: a practice before the
+// details were set is no result; a buzz after End Match changes nothing;
+// points given beside the sheet are asked about and named, not added.
+TEST(ResultFilesRoad, OnlyTheMatchPlayedGoesToTheStatsRoom) {
+    {
+        Road r(plainRules());
+        r.f.menu.textincrement[0]->setText("10");
+        r.keys({Qt::Key_F1, Qt::Key_F3});
+        r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);  // it was practice
+        r.desk->setDetails({"Spring Open", "Round 4", "Room 2", "M. Reader", r.drop.path()});
+        r.s.newMatch();
+        r.keys({Qt::Key_F1});
+        r.s.newMatch();
+        r.desk->files().flush();
+        EXPECT_EQ(r.files(), QStringList({QDate::currentDate().toString(Qt::ISODate) +
+                                          " Round 4 Room 2 Alpha vs Beta.result.qbj"}));
+        EXPECT_EQ(qbjcheck::teamTotals(r.result()),
+                  (QMap<QString, int>{{"Alpha", 10}, {"Beta", 0}}));
+    }
+    Road r(twentyTossupRules());
+    r.f.menu.textincrement[0]->setText("10");
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_F1, Qt::Key_Space});
+    r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+    ASSERT_TRUE(r.desk->endMatch());
+    EXPECT_TRUE(
+        r.f.t.dialogs.messages.at(r.f.t.dialogs.messages.size() - 2).text.contains("Alpha +10"));
+    const QJsonObject doc = r.result();
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(qbjcheck::teamTotals(doc), (QMap<QString, int>{{"Alpha", 10}, {"Beta", 0}}));
+    EXPECT_TRUE(matchOf(doc)["notes"].toString().contains("Alpha +10"));
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 20}, {"Beta", 0}}));
+    const QByteArray written = QJsonDocument(doc).toJson();
+    r.buzz(6);
+    r.keys({Qt::Key_C, Qt::Key_Space});
+    r.desk->files().flush();
+    EXPECT_EQ(QJsonDocument(r.result()).toJson(), written);
+    EXPECT_EQ(r.desk->files().resultsWritten(), 1);
 }

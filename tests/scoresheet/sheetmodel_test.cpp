@@ -7,6 +7,7 @@
 
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetmodel.h"
+#include "scoresheet/sheetstats.h"
 
 using record::EventKind;
 using namespace scoresheet;
@@ -32,10 +33,27 @@ public:
     void moveScore(int team, int points, const QString& how) override {
         const int before = boards[std::size_t(team)];
         boards[std::size_t(team)] += points;
+        // The operator's own changes are the board's to take back.
+        if (how.startsWith('F')) {
+            own.resize(done);
+            own.push_back({team, points});
+            ++done;
+        }
         record(EventKind::ScoreChanged, {{"team", team},
                                          {"before", before},
                                          {"after", boards[std::size_t(team)]},
                                          {"how", how}});
+    }
+    bool undoBoard() override { return step(-1); }
+    bool redoBoard() override { return step(+1); }
+    bool step(int direction) {
+        if (direction < 0 ? done == 0 : done == own.size()) return false;
+        const auto [team, points] = own[direction < 0 ? --done : done++];
+        const int before = boards[std::size_t(team)];
+        boards[std::size_t(team)] += direction * points;
+        record(direction < 0 ? EventKind::ScoreUndone : EventKind::ScoreRedone,
+               {{"team", team}, {"before", before}, {"after", boards[std::size_t(team)]}});
+        return true;
     }
     void start() {
         boards = {0, 0};
@@ -53,6 +71,8 @@ public:
 
     std::vector<Kept> events;
     std::vector<int> boards{0, 0};
+    std::vector<std::pair<int, int>> own;  // the operator's board changes: team, points
+    std::size_t done = 0;
     SheetModel model;
 };
 
@@ -223,3 +243,123 @@ TEST(ScoringRules, ChoiceIsKeptAndABadFileGivesPlainRules) {
 }
 
 }  // namespace
+
+// The boards are the sheet's totals plus the operator's own changes, and one
+// history takes back whichever came last; a change of rules leaves the
+// boards alone.
+TEST(SheetModel, OneHistoryForTheBoardsAndTheSheet) {
+    Match m(plainRules());
+    m.start();
+    m.moveScore(0, 20, "F1");
+    m.moveScore(1, 10, "F3");
+    m.model.chooseRules(twentyTossupRules());
+    EXPECT_EQ(m.boards, (std::vector<int>{20, 10})) << "a change of rules moves no board";
+    const auto consistent = [&m] {
+        const Sheet& s = m.model.sheet();
+        for (int team = 0; team < 2; ++team)
+            EXPECT_EQ(teamTotal(s, team) + s.teams[std::size_t(team)].adjustments,
+                      m.boards[std::size_t(team)])
+                << team;
+        EXPECT_EQ(describe(sheetFromEvents(m.events)).toStdString(), describe(s).toStdString());
+    };
+    consistent();
+    m.buzz(1);
+    EXPECT_TRUE(m.model.key(Qt::Key_C, 0));  // Ann 10: Red 30
+    m.moveScore(0, 10, "F1");                // the operator's own: Red 40
+    struct Step {
+        bool undo;
+        std::vector<int> boards;
+        std::optional<int> annValue;
+    };
+    for (const Step& step :
+         {Step{true, {30, 10}, 10}, Step{true, {20, 10}, std::nullopt}, Step{false, {30, 10}, 10},
+          Step{false, {40, 10}, 10}, Step{true, {30, 10}, 10}}) {
+        EXPECT_TRUE(step.undo ? m.model.undo() : m.model.redo());
+        EXPECT_EQ(m.boards, step.boards);
+        EXPECT_EQ(m.model.sheet().tossups[0].buzzes.at(0).value, step.annValue);
+        consistent();
+    }
+    // A new step ends what could be made again.
+    EXPECT_TRUE(m.model.toggleBonusPart(0));
+    EXPECT_FALSE(m.model.redo());
+    consistent();
+    EXPECT_EQ(m.boards[0], 40);
+}
+
+// A ruling key rules the buzz on the screen or says why it cannot; a clear
+// withdraws a buzz nobody ruled; a team that has answered cannot answer the
+// same toss-up again, and T puts its press on the next toss-up.
+TEST(SheetModel, RulingKeysActOnTheBuzzOnTheScreen) {
+    Match m(twentyTossupRules());
+    QStringList said;
+    m.model.setNoticeHandler([&said](const QString& text) { said << text; });
+    m.start();
+    m.buzz(5);  // Eve negs; Red does not buzz; Space instead of T
+    EXPECT_TRUE(m.model.key(Qt::Key_N, 0));
+    m.clear();
+    EXPECT_FALSE(m.model.key(Qt::Key_C, 0)) << "nothing on the screen";
+    m.buzz(6);  // Fay, on what is really the next toss-up
+    EXPECT_FALSE(m.model.key(Qt::Key_C, 0)) << "Eve's neg is never re-ruled";
+    ASSERT_EQ(said.size(), 2);
+    EXPECT_TRUE(said[1].contains("press T")) << said[1].toStdString();
+    EXPECT_EQ(m.model.sheet().tossups[0].buzzes.at(0).value, -5);
+    EXPECT_TRUE(m.model.key(Qt::Key_T, 0));
+    EXPECT_TRUE(m.model.key(Qt::Key_C, 0));
+    m.clear();
+    // Ann buzzes and is cleared unruled; Ben answers.
+    m.buzz(1);
+    m.clear();
+    m.buzz(2);
+    EXPECT_TRUE(m.model.key(Qt::Key_C, 0));
+    m.clear();
+    const Sheet& s = m.model.sheet();
+    EXPECT_EQ(describe(s).section('\n', 1, 3).toStdString(),
+              "1: 1.0=-5 [0123] [0123]\n2: 1.1=10 bonus 1: 0 0 0 [0123] [0123]\n"
+              "3: 0.1=10 bonus 0: 0 0 0 [0123] [0123]");
+    EXPECT_EQ(m.boards, (std::vector<int>{10, 5}));
+}
+
+// The bonus goes with the answer and comes back with it, parts and all; one
+// toss-up has one correct answer; overtime has a bonus only where the rules
+// give one; a timed match's clock can end before its last bonus is read;
+// nothing after the end of a match changes it.
+TEST(SheetModel, BonusesFollowTheAnswerAndTheRules) {
+    ScoringRules overtimeRules = twentyTossupRules();
+    overtimeRules.regulationTossups = 1;
+    Match m(overtimeRules);
+    m.start();
+    m.buzz(1);
+    EXPECT_TRUE(m.model.key(Qt::Key_C, 0));
+    m.clear();
+    EXPECT_TRUE(m.model.key(Qt::Key_1, 0));
+    EXPECT_TRUE(m.model.key(Qt::Key_2, 0));
+    EXPECT_TRUE(m.model.correctBuzz(0, 0, 0, -5));  // re-ruled a neg: the bonus goes
+    EXPECT_FALSE(m.model.sheet().tossups[0].bonusTeam);
+    EXPECT_TRUE(m.model.undo());  // and comes back as it was
+    EXPECT_EQ(m.model.sheet().tossups[0].bonusParts, (std::vector<int>{10, 10, 0}));
+    EXPECT_FALSE(m.model.correctBuzz(0, 1, 0, 10)) << "two correct answers on one toss-up";
+    // Toss-up 2 is overtime: no bonus.
+    m.buzz(5);
+    EXPECT_TRUE(m.model.key(Qt::Key_C, 0));
+    EXPECT_FALSE(m.model.sheet().tossups[1].bonusTeam);
+    EXPECT_EQ(m.boards, (std::vector<int>{30, 10}));
+    // The match ends: a buzz after it is no part of it.
+    m.record(EventKind::MatchEnded, {{"how", "end-match"}});
+    const QString ended = describe(m.model.sheet());
+    m.clear();
+    m.buzz(2);
+    EXPECT_FALSE(m.model.key(Qt::Key_C, 0));
+    EXPECT_EQ(describe(m.model.sheet()), ended);
+
+    for (const bool bonusTimer : {false, true}) {
+        Match timed(timedRules());
+        timed.start();
+        timed.buzz(1);
+        EXPECT_TRUE(timed.model.key(Qt::Key_C, 0));
+        if (bonusTimer) timed.record(EventKind::TimerStarted, {{"kind", "bonus"}, {"seconds", 5}});
+        timed.record(EventKind::ClockExpired, {});
+        const Sheet played = playedSheet(timed.model.sheet());
+        ASSERT_EQ(played.tossups.size(), 1u);
+        EXPECT_EQ(played.tossups[0].bonusTeam.has_value(), bonusTimer);
+    }
+}

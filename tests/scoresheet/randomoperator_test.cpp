@@ -1,0 +1,276 @@
+// An operator at the keys, at random but within the rules of the game:
+// buzzes from any seat, rulings, bonus parts, clears, the next toss-up, the
+// boards' own keys, undo and redo of either kind, corrections, Switch
+// Sides, a change of rules, a substitution, a resume, End Match. After
+// every step the match must still add up: the boards are the sheet plus the
+// operator's own points, the sheet is the fold of the record, the result
+// file follows the format and its totals, one correct answer a toss-up,
+// bonuses in overtime only where the rules give them.
+//
+// TORVANEL_RANDOM_SEQUENCES sets how many matches are played (a long run:
+// thousands), TORVANEL_RANDOM_SEED the seed; make test plays a fixed few.
+#include <random>
+
+#include <QDir>
+#include <QFile>
+
+#include <QJsonArray>
+
+#include "menu/setupmenu.h"
+#include "qbjvalidator.h"
+#include "scoresheet/qbjwriter.h"
+#include "scoresheet/resultsdesk.h"
+#include "scoresheet/sheetstats.h"
+#include "sheetroad.h"
+
+using namespace scoresheet;
+using record::EventKind;
+
+namespace {
+
+int fromEnvironment(const char* name, int otherwise) {
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? value : otherwise;
+}
+
+// Everything about a sheet but the times.
+QString describe(const Sheet& s) {
+    QString out = s.rules.name + (s.ended ? " ended" : "");
+    for (const SheetTeam& t : s.teams)
+        out += QStringLiteral("|%1 %2 %3 beside %4")
+                   .arg(t.name, t.players.join(','))
+                   .arg(t.points)
+                   .arg(t.adjustments);
+    for (const Tossup& t : s.tossups) {
+        out += QStringLiteral("\n%1%2:").arg(t.number).arg(t.heard ? "h" : "");
+        for (const Buzz& b : t.buzzes)
+            out += QStringLiteral(" %1.%2=%3").arg(b.team).arg(b.player).arg(b.value.value_or(99));
+        if (t.bonusTeam) out += QStringLiteral(" bonus %1%2:").arg(*t.bonusTeam).arg(t.bonusHeard);
+        for (int p : t.bonusParts)
+            out += QStringLiteral(" %1").arg(p);
+        for (const auto& l : t.lineups) {
+            out += " [";
+            for (int i : l)
+                out += QString::number(i);
+            out += "]";
+        }
+    }
+    return out;
+}
+
+struct Operator : SheetRoad {
+    explicit Operator(std::uint32_t seed)
+        : SheetRoad(twentyTossupRules()), random(seed), drop(std::make_unique<QTemporaryDir>()) {
+        saveMatchDetails(ResultsDesk::detailsPath(*f.t),
+                         {"Random Open", "Round 1", "Room 1", "", drop->path()});
+        desk = std::make_unique<ResultsDesk>(*f.t);
+        // The record as the store keeps it: the current match's events.
+        f.t->setMatchHistory([this] {
+            MatchEvents events;
+            for (std::size_t i = matchStart; i < rec.events.size(); ++i)
+                events.push_back({rec.events[i].kind, 0.0, QDateTime::currentMSecsSinceEpoch(),
+                                  rec.events[i].data});
+            return events;
+        });
+        f.menu.teamNameBox(0)->setText(QStringLiteral("Alpha"));
+        f.menu.teamNameBox(1)->setText(QStringLiteral("Beta"));
+        schema = qbjcheck::Schema::load(QStringLiteral(TORVANEL_QBJ_SCHEMA_DIR), &schemaError);
+    }
+    ~Operator() { desk.reset(); }
+
+    int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
+
+    void newMatch() {
+        const std::vector<ScoringRules> rules = presetRules();
+        f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+        sheet->chooseRules(rules[std::size_t(1 + pick(int(rules.size()) - 1))]);
+        f.t.dialogs.answers.clear();
+        matchStart = rec.events.size();
+        s.newMatch();
+    }
+
+    // One legal step, named for the trace.
+    QString step() {
+        SheetModel& m = sheet->model();
+        const Sheet& sh = m.sheet();
+        static const int rulings[] = {Qt::Key_P, Qt::Key_C, Qt::Key_N, Qt::Key_W};
+        static const int boards[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
+        switch (pick(40)) {
+        case 0 ... 9: {
+            const int player = 1 + pick(8);
+            buzz(player);
+            return QStringLiteral("buzz %1").arg(player);
+        }
+        case 10 ... 17: {
+            const int key = rulings[pick(4)];
+            f.key(key);
+            return QStringLiteral("key %1").arg(QChar(key));
+        }
+        case 18 ... 21: {
+            const int part = pick(3);
+            f.key(Qt::Key_1 + part);
+            return QStringLiteral("part %1").arg(part + 1);
+        }
+        case 22 ... 24: f.key(Qt::Key_Space); return "space";
+        case 25: f.key(Qt::Key_T); return "T";
+        case 26: {
+            const int key = boards[pick(4)];
+            f.key(key);
+            return QStringLiteral("F%1").arg(key - Qt::Key_F1 + 1);
+        }
+        case 27 ... 28: s.undoScore(); return "ctrl+z";
+        case 29: s.redoScore(); return "ctrl+shift+z";
+        case 30: m.undo(); return "undo sheet change";
+        case 31: {
+            if (sh.tossups.empty() || sh.teams.empty()) return "no correction";
+            const int tossup = pick(int(sh.tossups.size()));
+            const int team = pick(int(sh.teams.size()));
+            std::vector<int> values = sh.rules.answerValues;
+            values.push_back(0);
+            const std::optional<int> player = pick(4) == 0 ? std::nullopt : std::optional(pick(4));
+            const std::optional<int> value =
+                pick(5) == 0 ? std::nullopt
+                             : std::optional(values[std::size_t(pick(int(values.size())))]);
+            m.correctBuzz(tossup, team, player, value);
+            return QStringLiteral("correct %1/%2").arg(tossup + 1).arg(team);
+        }
+        case 32: {
+            if (sh.tossups.empty()) return "no bonus correction";
+            const int tossup = pick(int(sh.tossups.size()));
+            std::vector<int> parts(std::size_t(sh.rules.bonusParts));
+            for (int& p : parts)
+                p = pick(2) * sh.rules.pointsPerBonusPart;
+            m.correctBonus(tossup, parts);
+            return QStringLiteral("bonus correction %1").arg(tossup + 1);
+        }
+        case 33: f.menu.CommandSwitch_Click(); return "switch sides";
+        case 34: {
+            const std::vector<ScoringRules> rules = presetRules();
+            f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+            const ScoringRules& chosen = rules[std::size_t(pick(int(rules.size())))];
+            sheet->chooseRules(chosen);
+            f.t.dialogs.answers.clear();
+            return "rules " + chosen.name;
+        }
+        case 35: {
+            if (sh.teams.empty()) return "no lineup";
+            const int team = pick(int(sh.teams.size()));
+            QStringList roster = sh.teams[std::size_t(team)].players;
+            roster << QStringLiteral("Sub %1").arg(++subs);
+            std::vector<int> seats{0, 1, 2, 3};
+            seats[std::size_t(pick(4))] = int(roster.size()) - 1;
+            m.setLineup(team, roster, seats);
+            return QStringLiteral("substitute on %1").arg(team);
+        }
+        case 36: {
+            // Killed and resumed: the match comes back from its record.
+            QJsonObject resumed = s.namesInUse();
+            resumed.insert("from", 1);
+            resumed.insert("scores", QJsonArray{s.ascore, s.bscore});
+            resumed.insert("clock", 0);
+            f.t->recorder().record(EventKind::MatchResumed, resumed);
+            return "resume";
+        }
+        case 37: {
+            f.t.dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
+            const std::optional<QString> written = desk->endMatch();
+            f.t.dialogs.answers.clear();
+            // For a run of the field's own importers over what was written.
+            const QString keep = qEnvironmentVariable("TORVANEL_QBJ_OUT");
+            if (written && !keep.isEmpty())
+                QFile::copy(*written,
+                            QDir(keep).filePath(QStringLiteral("match-%1.qbj").arg(++kept)));
+            return "end match";
+        }
+        default: {
+            const int key = boards[pick(4)];
+            f.key(key);
+            return QStringLiteral("F%1").arg(key - Qt::Key_F1 + 1);
+        }
+        }
+    }
+
+    // Empty when everything adds up; else what does not.
+    QString check() {
+        const Sheet& live = sheet->model().sheet();
+        MatchEvents events = f.t->matchHistory();
+        const Sheet folded = sheetFromEvents(events);
+        if (describe(folded) != describe(live))
+            return "the record's sheet differs:\n" + describe(folded) + "\nlive:\n" +
+                   describe(live);
+        if (describe(desk->sheet()) != describe(live)) return "the result files' sheet differs";
+        if (live.rules.plain() || live.ended) return {};
+        const SheetBuilder& b = sheet->model().builder();
+        for (int team = 0; team < int(live.teams.size()); ++team) {
+            const int board = s.scores()[std::size_t(b.sideOfTeam(team))];
+            if (board != teamTotal(live, team) + live.teams[std::size_t(team)].adjustments)
+                return QStringLiteral("board %1 is %2, the sheet %3 and %4 beside it")
+                    .arg(team)
+                    .arg(board)
+                    .arg(teamTotal(live, team))
+                    .arg(live.teams[std::size_t(team)].adjustments);
+        }
+        for (const Tossup& t : live.tossups) {
+            int correct = 0;
+            for (const Buzz& bz : t.buzzes)
+                correct += bz.value.value_or(0) > 0;
+            if (correct > 1) return QStringLiteral("two correct answers on %1").arg(t.number);
+            if (t.bonusTeam && live.rules.regulationTossups > 0 &&
+                t.number > live.rules.regulationTossups && !live.rules.overtimeIncludesBonuses)
+                return QStringLiteral("a bonus in overtime on %1").arg(t.number);
+        }
+        const QJsonObject doc = qbjDocument(desk->sheet());
+        const QStringList errors =
+            qbjcheck::validate(schema, doc) + qbjcheck::checkImporterRules(doc);
+        if (!errors.isEmpty()) return "the file: " + errors.join('\n');
+        const Sheet played = playedSheet(desk->sheet());
+        const QMap<QString, int> totals = qbjcheck::teamTotals(doc);
+        const bool boardOnly = computeSheetStats(played).boardOnly;
+        for (int team = 0; team < int(played.teams.size()); ++team) {
+            const int expected =
+                boardOnly ? played.teams[std::size_t(team)].points : teamTotal(played, team);
+            if (totals.value(teamName(played, team)) != expected)
+                return QStringLiteral("the file gives %1 %2, the sheet %3")
+                    .arg(teamName(played, team))
+                    .arg(totals.value(teamName(played, team)))
+                    .arg(expected);
+        }
+        return {};
+    }
+
+    std::mt19937 random;
+    std::unique_ptr<QTemporaryDir> drop;
+    std::unique_ptr<ResultsDesk> desk;
+    qbjcheck::Schema schema;
+    QString schemaError;
+    std::size_t matchStart = 0;
+    int subs = 0;
+    int kept = 0;
+};
+
+}  // namespace
+
+TEST(RandomOperator, EveryStepOfEveryMatchAddsUp) {
+    const int sequences = fromEnvironment("TORVANEL_RANDOM_SEQUENCES", 40);
+    const int seed = fromEnvironment("TORVANEL_RANDOM_SEED", 20261209);
+    const int length = 60;
+    Operator op{static_cast<std::uint32_t>(seed)};
+    ASSERT_TRUE(op.schemaError.isEmpty()) << op.schemaError.toStdString();
+    long steps = 0;
+    for (int n = 0; n < sequences; ++n) {
+        op.newMatch();
+        QStringList trace;
+        for (int i = 0; i < length; ++i) {
+            trace << op.step();
+            ++steps;
+            const QString wrong = op.check();
+            if (!wrong.isEmpty()) {
+                FAIL() << "match " << n << " (seed " << seed << "), after:\n"
+                       << trace.join(", ").toStdString() << "\n"
+                       << wrong.toStdString();
+            }
+        }
+    }
+    std::printf("%d matches, %ld steps, every one adding up\n", sequences, steps);
+}
