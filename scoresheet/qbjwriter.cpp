@@ -2,6 +2,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSet>
 #include <algorithm>
 #include <numeric>
@@ -71,6 +72,17 @@ QJsonObject scoringRules(const Sheet& sheet, const SheetStats& stats) {
         types.append(answerType(v));
     rules[QStringLiteral("answer_types")] = types;
     return rules;
+}
+
+// The stats programs place a match by its round's number ("Round 3" is
+// round 3), and drop a match whose round's name does not begin with one; the
+// round as the operator wrote it is kept beside the match.
+QString roundNumber(const QString& round) {
+    static const QRegularExpression number(QStringLiteral("\\d+"));
+    const QRegularExpressionMatch found = number.match(round);
+    bool ok = false;
+    const int n = found.captured().toInt(&ok);
+    return ok && n > 0 ? QString::number(n) : QStringLiteral("1");
 }
 
 // A substitution names no reason on our sheet; the breaks the rules define
@@ -169,10 +181,8 @@ QJsonObject qbjDocument(const Sheet& whole) {
         poolTeams.append(QJsonObject{{QStringLiteral("team"), ref(teamIds[t])}});
     }
     tournament[QStringLiteral("registrations")] = registrationRefs;
-    const QJsonObject round{
-        {QStringLiteral("name"),
-         sheet.round.trimmed().isEmpty() ? QStringLiteral("1") : sheet.round.trimmed()},
-        {QStringLiteral("matches"), QJsonArray{ref(matchId)}}};
+    const QJsonObject round{{QStringLiteral("name"), roundNumber(sheet.round)},
+                            {QStringLiteral("matches"), QJsonArray{ref(matchId)}}};
     const QJsonObject pool{{QStringLiteral("name"), QStringLiteral("1")},
                            {QStringLiteral("pool_teams"), poolTeams}};
     tournament[QStringLiteral("phases")] = QJsonArray{QJsonObject{

@@ -323,6 +323,7 @@ TEST(Qbj, TheCheckCatchesBrokenDocuments) {
         {"Match/match_questions/2/buzzes/0/result", set(QJsonObject{{"value", 10}}),
          "two correct answers"},
         {"Match/match_teams/1/bonus_points", set(170), "its toss-ups give"},
+        {"Tournament/phases/0/rounds/0/name", set("Round 3"), "round \"Round 3\""},
         // A reference to something another file defines is allowed.
         {"Tournament/registrations/2", set(QJsonObject{{"$ref", "Registration_Elsewhere"}}), ""},
     };

@@ -364,11 +364,16 @@ QStringList checkImporterRules(const QJsonObject& doc) {
         if (!numeric)
             errors << QStringLiteral("phase \"%1\" is not named by a number")
                           .arg(phase.value(QStringLiteral("name")).toString());
-        for (const QJsonValue& rv : phase.value(QStringLiteral("rounds")).toArray())
+        for (const QJsonValue& rv : phase.value(QStringLiteral("rounds")).toArray()) {
+            // Rounds are found by the number their name begins with.
+            const QString round = rv.toObject().value(QStringLiteral("name")).toString();
+            if (round.isEmpty() || !round.front().isDigit())
+                errors << QStringLiteral("round \"%1\" is not named by a number").arg(round);
             for (const QJsonValue& mv : rv.toObject().value(QStringLiteral("matches")).toArray())
                 phaseOf.insert(
                     isRef(mv) ? refOf(mv) : mv.toObject().value(QStringLiteral("id")).toString(),
                     phase);
+        }
     }
 
     for (const auto& [path, m] : all.matches) {
