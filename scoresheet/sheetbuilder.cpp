@@ -18,14 +18,6 @@ int field(const QJsonObject& data, const char* key, int fallback = -1) {
     return v.isDouble() ? v.toInt() : fallback;
 }
 
-// Board changes the sheet makes itself; every other change of a board is
-// the operator's own.
-bool sheetsOwnMove(const QJsonObject& data) {
-    const QString how = data.value(QStringLiteral("how")).toString();
-    return how == QLatin1String("ruling") || how == QLatin1String("bonus") ||
-           how == QLatin1String("correction") || how == QLatin1String("switch-sides");
-}
-
 // Clears that empty the screen for the next press; the bonus's and the
 // auxiliary timer's leave the answer being given as it is.
 bool clearsForNextPress(const QJsonObject& data) {
@@ -39,6 +31,12 @@ bool overtime(const ScoringRules& rules, const Tossup& t) {
 }
 
 }  // namespace
+
+bool sheetsOwnMove(const QJsonObject& scoreChanged) {
+    const QString how = scoreChanged.value(QStringLiteral("how")).toString();
+    return how == QLatin1String("ruling") || how == QLatin1String("bonus") ||
+           how == QLatin1String("correction") || how == QLatin1String("switch-sides");
+}
 
 const Buzz* buzzOf(const Tossup& tossup, int team) {
     for (const Buzz& b : tossup.buzzes)

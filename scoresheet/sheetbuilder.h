@@ -37,6 +37,11 @@
 // the sheet's own events name the sheet's teams.
 namespace scoresheet {
 
+// Whether a board's change (a ScoreChanged's data) is the sheet's own
+// (a ruling, a bonus part, a correction) or moved with the teams (Switch
+// Sides); any other is the operator's own, beside the sheet.
+bool sheetsOwnMove(const QJsonObject& scoreChanged);
+
 // The buzz of a team on a toss-up, if it buzzed.
 const Buzz* buzzOf(const Tossup& tossup, int team);
 Buzz* buzzOf(Tossup& tossup, int team);

@@ -71,21 +71,19 @@ void SheetModel::record(EventKind kind, const QJsonObject& data) {
                 board_.moveScore(side, after[team] - before[team], QLatin1String(how));
         }
     }
-    if (kind == EventKind::ScoreChanged && keepsHistory()) {
-        const QString why = data.value(QStringLiteral("how")).toString();
-        if (why != QLatin1String("ruling") && why != QLatin1String("bonus") &&
-            why != QLatin1String("correction") && why != QLatin1String("switch-sides")) {
-            undo_.push_back({true,
-                             {},
-                             {},
-                             QStringLiteral("%1 %2 \u2192 %3")
-                                 .arg(data.value(QStringLiteral("name")).toString())
-                                 .arg(data.value(QStringLiteral("before")).toInt())
-                                 .arg(data.value(QStringLiteral("after")).toInt())});
-            redo_.clear();
-            historyChanged();
-        }
+    // The operator's own board changes are steps of the one history.
+    if (kind == EventKind::ScoreChanged && keepsHistory() && !sheetsOwnMove(data)) {
+        undo_.push_back({true,
+                         {},
+                         {},
+                         QStringLiteral("%1 %2 \u2192 %3")
+                             .arg(data.value(QStringLiteral("name")).toString())
+                             .arg(data.value(QStringLiteral("before")).toInt())
+                             .arg(data.value(QStringLiteral("after")).toInt())});
+        redo_.clear();
+        historyChanged();
     }
+    if (kind == EventKind::MatchEnded) historyChanged();
     // The clear that arms for a buzz on the bonus leaves the toss-up as it
     // is; any other ends a toss-up that is over. After a neg the same
     // toss-up goes on, for the other team.
