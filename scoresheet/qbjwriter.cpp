@@ -117,6 +117,11 @@ QStringList qbjAdjustments(const Sheet& whole) {
 
 QStringList qbjOperatorNotes(const Sheet& sheet) {
     QStringList notes;
+    if (!sheet.teams.empty() && computeSheetStats(playedSheet(sheet)).boardOnly)
+        notes << QStringLiteral(
+            "This match was scored on the boards alone, with nothing ruled on the scoresheet; "
+            "the stats programs take a match toss-up by toss-up, so this file may need entering "
+            "by hand.");
     if (const QStringList beside = qbjAdjustments(sheet); !beside.isEmpty())
         notes << QStringLiteral(
                      "Points given on the boards beside the scoresheet, not in these totals: %1.")

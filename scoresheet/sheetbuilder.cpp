@@ -439,6 +439,12 @@ bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
     if (seat >= int(seats(team).size())) return false;
     const std::size_t index = sheet_.tossups.size() - 1;
     Tossup& t = sheet_.tossups.back();
+    // Who sits at the button for this toss-up: a substitute named for the
+    // next one is not playing yet.
+    const std::vector<int>& seated = std::size_t(team) < t.lineups.size() &&
+                                             std::size_t(seat) < t.lineups[std::size_t(team)].size()
+                                         ? t.lineups[std::size_t(team)]
+                                         : seats(team);
     // The press is on the screen whether or not the toss-up takes it.
     shown_ = OnScreen{{int(index), team, true}, data, when};
     // A toss-up takes one buzz per team; one already answered takes no more
@@ -448,7 +454,7 @@ bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
         takes = takes && b.value.value_or(0) <= 0;
     if (!takes) return false;
     shown_->where.waiting = false;
-    t.buzzes.push_back({team, seats(team)[std::size_t(seat)], when, std::nullopt});
+    t.buzzes.push_back({team, seated[std::size_t(seat)], when, std::nullopt});
     markHeard(index);
     return true;
 }
@@ -538,6 +544,9 @@ bool SheetBuilder::correct(Tossup& t, int team, const QJsonObject& data) {
         return true;
     }
     if (player >= sheet_.teams[std::size_t(team)].players.size()) return false;
+    // Only a player who was playing can have answered.
+    const std::vector<int> playing = lineupOf(sheet_, t, team);
+    if (std::find(playing.begin(), playing.end(), player) == playing.end()) return false;
     Buzz b{team, player, t.startTime, std::nullopt};
     if (data.value(QStringLiteral("value")).isDouble()) b.value = field(data, "value", 0);
     if (old != t.buzzes.end()) {

@@ -255,6 +255,15 @@ bool SheetModel::correctBuzz(int tossup, int team, std::optional<int> player,
                 return false;
             }
     }
+    if (player) {
+        const std::vector<int> playing = lineupOf(sheet(), t, team);
+        if (std::find(playing.begin(), playing.end(), *player) == playing.end()) {
+            say(QStringLiteral("%1 was not playing on toss-up %2: put the lineup right first.")
+                    .arg(playerName(sheet(), team, *player))
+                    .arg(t.number));
+            return false;
+        }
+    }
     const QJsonObject before = cellOf(builder_, tossup, team, false);
     QJsonObject data{{QStringLiteral("tossup"), t.number}, {QStringLiteral("team"), team}};
     if (player) {
