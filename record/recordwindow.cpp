@@ -361,8 +361,10 @@ bool RecordWindow::showMatch(qint64 id) {
     MatchSummary named = *m;
     const QStringList teams = replay(events).teams;
     if (!teams.isEmpty()) named.teams = teams;
-    setEvents(std::move(events), matchTitle(named));
+    // Shown before its events go in: the current match's line in the list
+    // follows only the current match's events.
     shown_ = id;
+    setEvents(std::move(events), matchTitle(named));
     return true;
 }
 

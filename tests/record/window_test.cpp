@@ -430,6 +430,8 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
     EXPECT_EQ(window.shownMatch(), 1);
     EXPECT_EQ(window.events().size(), 2u);
     EXPECT_TRUE(window.heading->text().contains("Alpha, Beta"));
+    EXPECT_EQ(window.matchList->topLevelItem(1)->text(2), "Owls 0, Larks 0, Bats 0")
+        << "the current match's line keeps its own score";
     s.record(EventKind::Cleared, {{"how", "space"}});  // the current match, not shown
     EXPECT_EQ(window.events().size(), 2u);
 
