@@ -45,6 +45,9 @@ public:
     // recorded as a score change `how`, taken back by Undo Score Change.
     virtual void moveScore(int team, int points, const QString& how) = 0;
 
+    // The match is over: its clock stops where it is (recorded as stopped).
+    virtual void stopClock() = 0;
+
     // One read of the USB lockout, as the screen's own poll reads it.
     virtual std::int16_t readUsbPort() = 0;
 

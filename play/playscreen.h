@@ -185,6 +185,7 @@ public:
     void pauseLink(bool paused) override { linkPaused_ = paused; }
     bool polling() const override;
     void moveScore(int team, int points, const QString& how) override;
+    void stopClock() override;
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.

@@ -180,6 +180,9 @@ std::optional<QString> ResultsDesk::endMatch() {
                                  kTitle, Dialogs::Icon::Information, Dialogs::Buttons::Ok);
         return std::nullopt;
     }
+    // The match is over, and so is its clock: stopped before the file says
+    // how much was left.
+    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).stopClock();
     const int before = files_.resultsWritten();
     files_.matchEnded(sheet());
     files_.flush();
@@ -266,8 +269,21 @@ std::unique_ptr<ResultsDesk> installResultFiles(Program& program) {
              return setup::saveAtomically(path, writeQbj(sheet));
          }});
     program.matchExtras().addSection(
-        {statsTables, [](QPainter& painter, QPagedPaintDevice& device, const QRectF& area,
-                         const MatchEvents& events) {
+        {[](const MatchEvents& events) {
+             // Where the match belongs, for the stats room reading the report.
+             Sheet sheet;
+             applyRecordedDetails(sheet, events);
+             QStringList where;
+             for (const QString& d : {sheet.tournament, sheet.round, sheet.room})
+                 if (!d.trimmed().isEmpty()) where << d.trimmed();
+             if (!sheet.moderator.trimmed().isEmpty())
+                 where << QStringLiteral("Moderator: ") + sheet.moderator.trimmed();
+             return where.isEmpty() ? QStringList()
+                                    : QStringList{where.join(QStringLiteral("  \u00b7  "))};
+         },
+         statsTables,
+         [](QPainter& painter, QPagedPaintDevice& device, const QRectF& area,
+            const MatchEvents& events) {
              Sheet sheet = sheetFromEvents(events);
              applyRecordedDetails(sheet, events);
              if (!sheet.rules.plain()) paintScoresheet(painter, device, area, sheet);

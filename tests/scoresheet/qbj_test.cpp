@@ -1,18 +1,27 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <functional>
 
 #include "qbjvalidator.h"
+#include "scoresheet/matchdetailswindow.h"
 #include "scoresheet/qbjreader.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultfiles.h"
+#include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
 
 using namespace scoresheet;
@@ -347,6 +356,28 @@ TEST(Qbj, StatsCountWhoHeardWhatAndWhatBonusesGave) {
     EXPECT_NEAR(stats.teams[0].pointsPerBonus(), 17.78, 0.01);
     EXPECT_EQ(stats.teams[1].correctWithoutBonus, 1);
     EXPECT_EQ(stats.teams[1].total, 190);
+}
+
+// The scoresheet page on paper carries every player's name whole, however
+// long; read back from the PDF with poppler's pdftotext where it is there.
+TEST(Qbj, TheScoresheetPageNamesEveryPlayerWhole) {
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    Sheet sheet = twentyTossupMatch();
+    sheet.teams[0].players = {"Alexandrina Montgomery-Smythe", "Ben", "Cal", "Dee",
+                              "Evangeline Okonkwo-Richards"};
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("sheet.pdf");
+    ASSERT_TRUE(writeScoresheetPdf(pdf, sheet));
+    QProcess p;
+    p.start(pdftotext, {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "a name was cut";
+    for (const SheetTeam& team : sheet.teams)
+        for (const QString& name : team.players)
+            for (const QString& word : name.split(u' '))
+                EXPECT_TRUE(text.contains(word)) << word.toStdString();
 }
 
 TEST(Qbj, RostersComeFromTournamentsRegistrationsAndResults) {

@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "qbjvalidator.h"
+#include "record/matchstats.h"
 #include "scoresheet/resultsdesk.h"
 #include "scoresheet/rosterwindow.h"
 #include "scoresheet/sheetwindow.h"
@@ -109,6 +110,40 @@ TEST(ResultFilesRoad, ARuledMatchEndsAsAResultFileThatSaysWhatTheBoardsSay) {
     const std::vector<MatchTable> tables = extras.sections()[0].tables(events);
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_EQ(tables[0].rows[1][5], "20");  // Beta's total
+    // The report's first page says where the match was played, and the
+    // record's line for the details reads as such, not as an empty option.
+    QCoreApplication::sendPostedEvents();  // the details go with the match once it has begun
+    events.clear();
+    for (const auto& e : r.rec.events)
+        events.push_back({e.kind, 0.0, 0, e.data});
+    EXPECT_EQ(extras.sections()[0].summary(events),
+              QStringList{QStringLiteral("Spring Open  \u00b7  Round 3  \u00b7  Room 2  \u00b7  "
+                                         "Moderator: M. Reader")});
+    const auto details = std::find_if(r.rec.events.begin(), r.rec.events.end(), [](const auto& e) {
+        return e.kind == record::EventKind::OptionChanged;
+    });
+    ASSERT_NE(details, r.rec.events.end());
+    EXPECT_EQ(record::describe({details->kind, 0, 0, details->data}, {}),
+              QStringLiteral("Option match details: moderator M. Reader, room Room 2, round Round "
+                             "3, tournament Spring Open"));
+}
+
+// End Match stops the match clock; New Match leaves nothing of the last
+// match on the audience's display.
+TEST(ResultFilesRoad, EndMatchStopsTheClockAndANewMatchBeginsWithAClearDisplay) {
+    Road r(twentyTossupRules());
+    r.f.key(Qt::Key_F5);
+    ASSERT_TRUE(r.s.Timer2->isActive());
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_Space, Qt::Key_F9});
+    for (int tick = 0; tick < 60 && r.s.namelabel->text().isEmpty(); ++tick)
+        r.s.Timer1_Timer();
+    ASSERT_EQ(r.s.namelabel->text(), QStringLiteral("Timer Expired"));
+    ASSERT_TRUE(r.desk->endMatch());
+    EXPECT_FALSE(r.s.Timer2->isActive());
+    EXPECT_EQ(r.rec.of(record::EventKind::ClockStopped).size(), 1u);
+    r.s.newMatch();
+    EXPECT_TRUE(r.s.namelabel->text().isEmpty());
 }
 
 TEST(ResultFilesRoad, NamesTypedDuringTheMatchAreTheNamesOfEveryOutput) {
