@@ -486,4 +486,21 @@ TEST(Qbj, MatchDetailsAreKeptBetweenRuns) {
     const MatchDetails details{"Spring Open", "Round 3", "Room 2", "M. Reader", "/mnt/stats"};
     EXPECT_FALSE(saveMatchDetails(path, details));
     EXPECT_EQ(loadMatchDetails(path, "/default"), details);
+
+    // The window: each label's accelerator reaches its box (none shows a
+    // literal "&"), and Enter is OK.
+    std::optional<MatchDetails> taken;
+    QPointer<MatchDetailsWindow> w =
+        new MatchDetailsWindow(details, {}, [&](const MatchDetails& d) { taken = d; });
+    for (const QLabel* label : w->findChildren<QLabel*>()) {
+        if (label->text().contains(u'&')) {
+            EXPECT_TRUE(label->buddy()) << label->text().toStdString();
+        }
+    }
+    w->room->setText(QStringLiteral("Room 5"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w->room, &enter);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->room, "Room 5");
+    delete w.data();
 }
