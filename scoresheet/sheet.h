@@ -56,6 +56,10 @@ struct SheetTeam {
     QString name;
     QStringList players;  // the roster: starters first, then substitutes
     int points = 0;       // the board at the end (for the plain rules)
+    // The school the team was entered under in the QBJ file it came from
+    // (its registration's id and name); empty when it was typed.
+    QString registrationId{};
+    QString registrationName{};
 };
 
 struct Sheet {
