@@ -92,6 +92,15 @@ bool ResultsDesk::hasPlay() const {
 Sheet ResultsDesk::sheet() const {
     Sheet s = builder_.sheet();
     applyDetails(s, details_);
+    // Teams taken from a QBJ file stay under the school the file entered
+    // them with.
+    for (SheetTeam& team : s.teams) {
+        for (const RosterTeam& r : rosters_) {
+            if (r.name.trimmed() != team.name.trimmed()) continue;
+            team.registrationId = r.registrationId;
+            team.registrationName = r.registrationName;
+        }
+    }
     return s;
 }
 

@@ -229,6 +229,7 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     QFile file(dir.filePath("open.qbj"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"({"version": "2.1.1", "objects": [{"type": "Registration", "name": "Lomax",
+        "id": "school_lomax",
         "teams": [{"name": "Lomax A", "players": [{"name": "A1"}, {"name": "A2"}, {"name": "A3"},
                    {"name": "A4"}, {"name": "A5"}, {"name": "A6"}]},
                   {"name": "Lomax B", "players": [{"name": "B1"}]}]}]})");
@@ -259,4 +260,19 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     r.s.newMatch();
     QCoreApplication::processEvents();
     EXPECT_EQ(r.desk->sheet().teams[1].players, QStringList({"A1", "A2", "A3", "A4", "A5", "A6"}));
+
+    // The result file enters both teams under the school's own registration,
+    // as the stats room has it, not under one made up for each.
+    r.keys({Qt::Key_F1, Qt::Key_F3});
+    ASSERT_TRUE(installed->endMatch());
+    QFile written(installed->files().lastResult());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QJsonObject doc = QJsonDocument::fromJson(written.readAll()).object();
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    QStringList registrations;
+    for (const QJsonValue& v : doc["objects"].toArray())
+        if (v["type"] == "Registration")
+            registrations << v["id"].toString() + " " + v["name"].toString() + " " +
+                                 QString::number(v["teams"].toArray().size());
+    EXPECT_EQ(registrations, QStringList{"school_lomax Lomax 2"});
 }
