@@ -17,7 +17,7 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev \
 	libhidapi-dev libsqlite3-dev libevdev-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 appstream \
 	pulseaudio pulseaudio-utils \
-	qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium
+	qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium poppler-utils
 # What make fuzz and make lint need on top: clang with libFuzzer and the
 # sanitizer runtimes, clang-tidy and clang-format, Python for the seed
 # inputs.

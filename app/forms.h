@@ -57,6 +57,9 @@ public:
     // sound source chosen;
     QString teamName(MenuKind menu, int team);
     QString playerName(MenuKind menu, int player);
+    // puts a name in a player's box, as typing it would (a substitute the
+    // scoresheet's lineups brought in);
+    void setPlayerName(MenuKind menu, int player, const QString& name);
     int soundSource(MenuKind menu);
     // the player the extra transmitter stands in for, as an entry of the
     // extra transmitter's list (its last entry: not in use).

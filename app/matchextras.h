@@ -41,6 +41,9 @@ public:
         std::function<std::optional<QString>(const QString& path, const MatchEvents&)> write;
     };
     struct Section {
+        // Lines for the report's first page, under its heading (where and
+        // when the match was played); may be unset.
+        std::function<QStringList(const MatchEvents&)> summary;
         std::function<std::vector<MatchTable>(const MatchEvents&)> tables;
         // Paints from the top of a fresh page of the report; may add pages.
         std::function<void(QPainter&, QPagedPaintDevice&, const QRectF&, const MatchEvents&)> paint;

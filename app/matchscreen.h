@@ -53,6 +53,9 @@ public:
     // The match's one history changed: the screen's Undo and Redo follow it.
     virtual void undoHistoryChanged() = 0;
 
+    // The match is over: its clock stops where it is (recorded as stopped).
+    virtual void stopClock() = 0;
+
     // One read of the USB lockout, as the screen's own poll reads it.
     virtual std::int16_t readUsbPort() = 0;
 

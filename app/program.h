@@ -120,6 +120,14 @@ public:
     // menu after its own items.
     OperatorWindows& helpWindows() { return helpWindows_; }
 
+    // Keys the capabilities add, listed in Help > Operator Keys beside the
+    // play screen's: a heading, then each key and what it does.
+    struct KeySection {
+        QString heading;
+        std::vector<std::pair<QString, QString>> keys;
+    };
+    std::vector<KeySection>& keySections() { return keySections_; }
+
     // What the capabilities add to the record window for a recorded match.
     MatchExtras& matchExtras() { return matchExtras_; }
 
@@ -130,6 +138,15 @@ public:
     }
     bool operatorKey(int key, int modifiers) {
         return operatorKeys_ && operatorKeys_(key, modifiers);
+    }
+    // Whether that handler wants the key as things stand (the scoresheet's
+    // ruling keys while its rules are not plain), asked without acting on
+    // it: keys such as the simulated contestants' give way to it.
+    void setOperatorKeyClaim(std::function<bool(int key, int modifiers)> claim) {
+        operatorKeyClaim_ = std::move(claim);
+    }
+    bool operatorKeyClaimed(int key, int modifiers) const {
+        return operatorKeyClaim_ && operatorKeyClaim_(key, modifiers);
     }
 
     // Ends the program at once, saving nothing (the operator gave up on a
@@ -162,7 +179,9 @@ private:
     std::function<bool(int, int)> operatorKeys_;
     std::function<::MatchEvents()> history_;
     MatchUndo* matchUndo_ = nullptr;
+    std::function<bool(int, int)> operatorKeyClaim_;
     MatchExtras matchExtras_;
+    std::vector<KeySection> keySections_;
 
 public:
     // Declared last: the windows refer to everything above while they live.

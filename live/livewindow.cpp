@@ -2,6 +2,8 @@
 
 #include <qrencode.h>
 
+#include <algorithm>
+
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -244,8 +246,8 @@ void LiveWindow::refresh() {
         lines.prepend(main == pageAddress(QStringLiteral("127.0.0.1"), port)
                           ? QStringLiteral("On this computer: %1").arg(main)
                           : QStringLiteral("Open on a phone or another computer:"));
-        lines << QStringLiteral("For a streaming program: %1?overlay    For a big screen: %1?big")
-                     .arg(main);
+        lines << QStringLiteral("For a streaming program: %1?overlay").arg(main)
+              << QStringLiteral("For a big screen: %1?big").arg(main);
         lines << QStringLiteral("The feed: %1state (JSON) and %1events (Server-Sent Events)")
                      .arg(main);
     }
@@ -267,6 +269,18 @@ void LiveWindow::refresh() {
     }
     statusLabel->setText(status);
     statusLabel->setStyleSheet(problem_.isEmpty() ? QString() : QStringLiteral("color: #b00000;"));
+    fitContents();
+}
+
+void LiveWindow::fitContents() {
+    // A window not yet shown takes its size from its contents when it is.
+    if (!isVisible()) return;
+    layout()->activate();
+    QSize want = sizeHint().expandedTo(minimumSizeHint()).expandedTo(size());
+    // Wrapped lines need more height at this width than the plain hint says.
+    if (layout()->hasHeightForWidth())
+        want.setHeight(std::max(want.height(), layout()->totalHeightForWidth(want.width())));
+    if (want != size()) resize(want);
 }
 
 }  // namespace live

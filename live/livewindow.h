@@ -58,6 +58,9 @@ public:
     void refresh();
 
 private:
+    // The addresses and the code to scan come and go: the window grows to
+    // show them whole.
+    void fitContents();
     void serveChanged();
     void filesChanged();
     void showClients(int count);

@@ -1,8 +1,11 @@
 #include "menu/operatorkeys.h"
 
+#include <algorithm>
+
 #include <QHeaderView>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScrollBar>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -40,32 +43,40 @@ const KeyRow kPanelKeys[] = {
      "and they press together"},
 };
 
-void addSection(QTreeWidget* list, const QString& heading, const KeyRow* rows, int count) {
+void addSection(QTreeWidget* list, const QString& heading,
+                const std::vector<std::pair<QString, QString>>& rows) {
     auto* section = new QTreeWidgetItem(list, {heading});
     section->setFirstColumnSpanned(true);
     QFont bold = section->font(0);
     bold.setBold(true);
     section->setFont(0, bold);
-    for (int i = 0; i < count; ++i) {
-        new QTreeWidgetItem(section,
-                            {QString::fromLatin1(rows[i].keys), QString::fromLatin1(rows[i].does)});
-    }
+    for (const auto& [keys, does] : rows)
+        new QTreeWidgetItem(section, {keys, does});
     section->setExpanded(true);
+}
+
+template <std::size_t N>
+std::vector<std::pair<QString, QString>> rowsOf(const KeyRow (&rows)[N]) {
+    std::vector<std::pair<QString, QString>> out;
+    for (const KeyRow& r : rows)
+        out.emplace_back(QString::fromLatin1(r.keys), QString::fromLatin1(r.does));
+    return out;
 }
 
 }  // namespace
 
-OperatorKeys* OperatorKeys::open(QWidget* parent) {
+OperatorKeys* OperatorKeys::open(QWidget* parent, const std::vector<Program::KeySection>& more) {
     OperatorKeys* window =
         parent ? parent->findChild<OperatorKeys*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
-    if (!window) window = new OperatorKeys(parent);
+    if (!window) window = new OperatorKeys(parent, more);
     window->show();
     window->raise();
     window->activateWindow();
     return window;
 }
 
-OperatorKeys::OperatorKeys(QWidget* parent) : QWidget(parent, Qt::Window) {
+OperatorKeys::OperatorKeys(QWidget* parent, const std::vector<Program::KeySection>& more)
+    : QWidget(parent, Qt::Window) {
     setObjectName(QStringLiteral("OperatorKeys"));
     setWindowTitle(QStringLiteral("Operator Keys"));
 
@@ -76,23 +87,47 @@ OperatorKeys::OperatorKeys(QWidget* parent) : QWidget(parent, Qt::Window) {
     Listkeys->setRootIsDecorated(false);
     Listkeys->setSelectionMode(QAbstractItemView::NoSelection);
     Listkeys->setFocusPolicy(Qt::NoFocus);
+    // Every line whole, none cut short with "...": the window is made as
+    // wide as its longest line.
+    Listkeys->setTextElideMode(Qt::ElideNone);
     addSection(Listkeys,
                QStringLiteral("Play screen (click it first: its keys work while it is the "
                               "active window)"),
-               kPlayScreenKeys, int(std::size(kPlayScreenKeys)));
+               rowsOf(kPlayScreenKeys));
     addSection(Listkeys,
                QStringLiteral("Contestant panel of the simulated interface (while a play "
                               "screen or Check Buttons is the active window)"),
-               kPanelKeys, int(std::size(kPanelKeys)));
-    Listkeys->resizeColumnToContents(0);
+               rowsOf(kPanelKeys));
+    for (const Program::KeySection& section : more)
+        addSection(Listkeys, section.heading, section.keys);
+    // The keys' column as wide as its widest key (the headings span both
+    // columns and would make it as wide as themselves), the other as wide as
+    // its longest line, the list as wide as both or its longest heading.
+    const QFontMetrics metrics = Listkeys->fontMetrics();
+    int keysWidth = 0, doesWidth = 0, headingWidth = 0;
+    for (int i = 0; i < Listkeys->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem* section = Listkeys->topLevelItem(i);
+        headingWidth = std::max(headingWidth,
+                                QFontMetrics(section->font(0)).horizontalAdvance(section->text(0)));
+        for (int r = 0; r < section->childCount(); ++r) {
+            keysWidth = std::max(keysWidth, metrics.horizontalAdvance(section->child(r)->text(0)));
+            doesWidth = std::max(doesWidth, metrics.horizontalAdvance(section->child(r)->text(1)));
+        }
+    }
+    constexpr int kPadding = 24;
+    Listkeys->setColumnWidth(0, keysWidth + kPadding);
     Listkeys->header()->setStretchLastSection(true);
+    const int frame =
+        2 * Listkeys->frameWidth() + Listkeys->verticalScrollBar()->sizeHint().width();
+    Listkeys->setMinimumWidth(
+        std::max(keysWidth + doesWidth + 2 * kPadding, headingWidth + kPadding) + frame);
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Listkeys);
     layout->addWidget(close, 0, Qt::AlignRight);
-    resize(640, 560);
+    resize(minimumSizeHint().width(), 760);
 }
 
 QStringList OperatorKeys::keyNames() const {

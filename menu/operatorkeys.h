@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "app/program.h"
+
 class QTreeWidget;
 
 // Every key the operator and the contestants have, in one window: the play
@@ -10,10 +12,12 @@ class QTreeWidget;
 class OperatorKeys final : public QWidget {
     Q_OBJECT
 public:
-    // Opens the window (one per parent), or brings it forward.
-    static OperatorKeys* open(QWidget* parent);
+    // Opens the window (one per parent), or brings it forward. `more`: the
+    // capabilities' keys, each under its heading after the program's own.
+    static OperatorKeys* open(QWidget* parent, const std::vector<Program::KeySection>& more = {});
 
-    explicit OperatorKeys(QWidget* parent = nullptr);
+    explicit OperatorKeys(QWidget* parent = nullptr,
+                          const std::vector<Program::KeySection>& more = {});
 
     // One row per key or group of keys: the keys as written in the first
     // column ("F1 / F2", "Q W E R T"), under a heading per window.

@@ -305,7 +305,8 @@ void SetupMenu::buildMenus() {
     mnuHelp->addSeparator();
     mnuOperatorKeys =
         addItem(mnuHelp, QStringLiteral("Operator &Keys"), QStringLiteral("mnuOperatorKeys"));
-    connect(mnuOperatorKeys, &QAction::triggered, this, [this] { OperatorKeys::open(this); });
+    connect(mnuOperatorKeys, &QAction::triggered, this,
+            [this] { OperatorKeys::open(this, program_.keySections()); });
 
     buildMatchMenu();
     buildOperatorAids();

@@ -197,6 +197,13 @@ void PlayScreen::recordClockState() {
                 {{QStringLiteral("left"), left}, {QStringLiteral("shown"), clocklabel->text()}});
 }
 
+void PlayScreen::stopClock() {
+    if (!Timer2->isActive()) return;
+    Timer2->stop();
+    setForeColour(clocklabel, greyTextColour());
+    recordClockState();
+}
+
 void PlayScreen::recordClockExpired() {
     clockRunning_ = false;
     recordEvent(EventKind::ClockExpired, {});
@@ -342,6 +349,10 @@ void PlayScreen::sidesSwitched(const std::array<std::int16_t, 3>& before) {
 void PlayScreen::newMatch() {
     for (int team = 0; team < variant_.teams; ++team)
         setScoreOnBoard(team, 0);
+    // What the last match left on the display ("Timer Expired", a name) is
+    // not the new one's.
+    namelabel->setText(QString());
+    Labelteam->setText(QString());
     history_.clear();
     scoreHistoryChanged();
     // A clock switched off by the options stays as the options left it.

@@ -188,6 +188,7 @@ public:
     bool undoBoard() override;
     bool redoBoard() override;
     void undoHistoryChanged() override { scoreHistoryChanged(); }
+    void stopClock() override;
 
     // While paused, porttimer's ticks leave the interface alone (the button
     // check is talking to it); the timer itself runs or not as before.

@@ -65,7 +65,8 @@ namespace {
 
 // The report as PDF bytes; false when the painter would not draw.
 bool paintReport(QIODevice& file, const QString& heading, const std::vector<RecordedEvent>& events,
-                 const MatchStats& stats, const std::vector<ReportPage>& pages) {
+                 const MatchStats& stats, const std::vector<ReportPage>& pages,
+                 const QStringList& summary) {
     QPdfWriter pdf(&file);
     pdf.setPageSize(QPageSize(QPageSize::A4));
     pdf.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -115,7 +116,12 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
     y += lineOf(title);
     p.setFont(body);
     headingLine(QRectF(0, y, width, lineOf(body)), Qt::AlignLeft, heading);
-    y += lineOf(body) * 1.5;
+    y += lineOf(body);
+    for (const QString& line : summary) {
+        headingLine(QRectF(0, y, width, lineOf(body)), Qt::AlignLeft, line);
+        y += lineOf(body);
+    }
+    y += lineOf(body) * 0.5;
 
     text(big, 0, reportFinals(stats));
     y += lineOf(big) * 1.5;
@@ -175,13 +181,14 @@ bool paintReport(QIODevice& file, const QString& heading, const std::vector<Reco
 
 bool writeMatchReport(const QString& path, const QString& heading,
                       const std::vector<RecordedEvent>& events, const MatchStats& stats,
-                      const std::vector<ReportPage>& pages, QString* error) {
+                      const std::vector<ReportPage>& pages, QString* error,
+                      const QStringList& summary) {
     // Drawn in memory, then saved whole: a full disk never leaves half a
     // report, nor costs an older one of the same name.
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    if (!paintReport(buffer, heading, events, stats, pages)) {
+    if (!paintReport(buffer, heading, events, stats, pages, summary)) {
         if (error) *error = QStringLiteral("the report could not be drawn");
         return false;
     }

@@ -26,12 +26,14 @@ using ReportPage = std::function<void(QPainter&, QPagedPaintDevice&, const QRect
 QString reportFinals(const MatchStats& stats);
 QStringList reportEvents(const std::vector<RecordedEvent>& events);
 
-// A printable match report as PDF: the heading, the teams and the final
-// score, the chart, the player table and every event, then `pages`. False,
-// and `error` says why, when the file cannot be written; an older file there
-// is then left as it was.
+// A printable match report as PDF: the heading and `summary` (lines of
+// where the match was played), the teams and the final score, the chart, the
+// player table and every event, then `pages`. False, and `error` says why,
+// when the file cannot be written; an older file there is then left as it
+// was.
 bool writeMatchReport(const QString& path, const QString& heading,
                       const std::vector<RecordedEvent>& events, const MatchStats& stats,
-                      const std::vector<ReportPage>& pages = {}, QString* error = nullptr);
+                      const std::vector<ReportPage>& pages = {}, QString* error = nullptr,
+                      const QStringList& summary = {});
 
 }  // namespace record

@@ -214,9 +214,23 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
     case EventKind::CommFailed: return QStringLiteral("Interface lost: %1").arg(textOf(d, "what"));
     case EventKind::CommRecovered:
         return QStringLiteral("Interface back: %1").arg(textOf(d, "what"));
-    case EventKind::OptionChanged:
-        return QStringLiteral("Option %1 = %2")
-            .arg(textOf(d, "option"), d.value(QLatin1String("value")).toVariant().toString());
+    case EventKind::OptionChanged: {
+        // A value of several parts (the match details) reads part by part;
+        // parts left empty are not worth a word.
+        const QJsonValue value = d.value(QLatin1String("value"));
+        if (!value.isObject())
+            return QStringLiteral("Option %1 = %2")
+                .arg(textOf(d, "option"), value.toVariant().toString());
+        QStringList parts;
+        const QJsonObject o = value.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            const QString v = it.value().toVariant().toString().trimmed();
+            if (!v.isEmpty()) parts << QStringLiteral("%1 %2").arg(it.key(), v);
+        }
+        return QStringLiteral("Option %1: %2")
+            .arg(textOf(d, "option"),
+                 parts.isEmpty() ? QStringLiteral("none") : parts.join(QStringLiteral(", ")));
+    }
     case EventKind::Decision: return textOf(d, "text");
     case EventKind::NamesChanged: {
         QStringList parts;

@@ -361,8 +361,10 @@ bool RecordWindow::showMatch(qint64 id) {
     MatchSummary named = *m;
     const QStringList teams = replay(events).teams;
     if (!teams.isEmpty()) named.teams = teams;
-    setEvents(std::move(events), matchTitle(named));
+    // Shown before its events go in: the current match's line in the list
+    // follows only the current match's events.
     shown_ = id;
+    setEvents(std::move(events), matchTitle(named));
     return true;
 }
 
@@ -471,7 +473,10 @@ bool RecordWindow::exportPdf(const QString& path, QString* error) {
                 [&section, &events](QPainter& p, QPagedPaintDevice& d, const QRectF& area) {
                     section.paint(p, d, area, events);
                 });
-    return writeMatchReport(path, title_, events_, stats_, pages, error);
+    QStringList summary;
+    for (const MatchExtras::Section& section : sections)
+        if (section.summary) summary << section.summary(events);
+    return writeMatchReport(path, title_, events_, stats_, pages, error, summary);
 }
 
 std::optional<QString> RecordWindow::exportExtra(std::size_t index, const QString& path) {
@@ -492,10 +497,12 @@ QString RecordWindow::exportFileName(const std::vector<RecordedEvent>& events,
     if (first) {
         name = QDateTime::fromMSecsSinceEpoch(first->wallMs).toString(QStringLiteral("yyyy-MM-dd"));
     }
+    // Named as the teams were named at the end, as the report and the
+    // result file name them, whatever was typed in the boxes at the start.
     QStringList teams;
     if (started != events.end()) {
-        for (const QJsonValue& v : started->data.value(QLatin1String("teams")).toArray()) {
-            const QString team = v.toString().simplified();
+        for (const QString& name : replay(events).teams) {
+            const QString team = name.simplified();
             if (!team.isEmpty()) teams << team;
         }
     }

@@ -41,7 +41,11 @@ MatchDetailsWindow::MatchDetailsWindow(const MatchDetails& d, QString last,
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(folder, 1);
     folderRow->addWidget(browseButton);
-    form->addRow(QStringLiteral("Result &folder:"), folderRow);
+    // A row of two widgets gets no buddy of its own: without one the
+    // accelerator would show as a literal "&".
+    auto* folderLabel = new QLabel(QStringLiteral("Result &folder:"), this);
+    folderLabel->setBuddy(folder);
+    form->addRow(folderLabel, folderRow);
 
     lastResult = new QLabel(this);
     lastResult->setWordWrap(true);
@@ -67,6 +71,10 @@ MatchDetailsWindow::MatchDetailsWindow(const MatchDetails& d, QString last,
     resize(520, sizeHint().height());
 
     connect(buttons, &QDialogButtonBox::accepted, this, &MatchDetailsWindow::accept);
+    // Not a dialog, so no default button: Enter in any box is OK.
+    okButton->setDefault(true);
+    for (QLineEdit* e : {tournament, round, room, moderator, folder})
+        connect(e, &QLineEdit::returnPressed, okButton, &QPushButton::click);
     connect(buttons, &QDialogButtonBox::rejected, this, &QWidget::close);
     connect(browseButton, &QPushButton::clicked, this, [this] {
         const QString chosen = QFileDialog::getExistingDirectory(

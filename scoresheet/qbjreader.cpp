@@ -65,15 +65,19 @@ private:
 
     void registration(const QJsonObject& r) {
         for (const QJsonValue& t : r.value(QStringLiteral("teams")).toArray())
-            team(resolve(t));
+            team(resolve(t), &r);
     }
 
-    void team(const QJsonObject& t) {
+    void team(const QJsonObject& t, const QJsonObject* school = nullptr) {
         const QString name = t.value(QStringLiteral("name")).toString().trimmed();
         if (name.isEmpty()) return;
         const QString key = t.value(QStringLiteral("id")).toString();
         if (!seen_.insert(key.isEmpty() ? QStringLiteral("name:") + name : key).second) return;
-        RosterTeam team{name, {}};
+        RosterTeam team{name, {}, {}, {}};
+        if (school) {
+            team.registrationId = school->value(QStringLiteral("id")).toString();
+            team.registrationName = school->value(QStringLiteral("name")).toString().trimmed();
+        }
         for (const QJsonValue& p : t.value(QStringLiteral("players")).toArray()) {
             const QString player = resolve(p).value(QStringLiteral("name")).toString().trimmed();
             if (!player.isEmpty()) team.players << player;

@@ -14,6 +14,10 @@ namespace scoresheet {
 struct RosterTeam {
     QString name;
     QStringList players;  // in the file's order
+    // The school (registration) the file enters the team under, when it
+    // says: the result file keeps it, so the stats room finds its own.
+    QString registrationId{};
+    QString registrationName{};
 };
 
 struct Roster {

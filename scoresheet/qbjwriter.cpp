@@ -152,8 +152,18 @@ QJsonObject qbjDocument(const Sheet& whole) {
     std::vector<std::vector<QString>> playerIds(teams);
     for (int t = 0; t < teams; ++t)
         teamIds.push_back(ids.take(qbjTeamId(names[t])));
-    for (int t = 0; t < teams; ++t)
-        registrationIds.push_back(ids.take(QStringLiteral("Registration_") + names[t]));
+    // A team from a QBJ file keeps its school's registration, shared by the
+    // school's teams; a typed team gets one of its own.
+    for (int t = 0; t < teams; ++t) {
+        const QString& kept = sheet.teams[t].registrationId;
+        int same = -1;
+        for (int u = 0; u < t && !kept.isEmpty(); ++u)
+            if (sheet.teams[u].registrationId == kept) same = u;
+        registrationIds.push_back(
+            same >= 0
+                ? registrationIds[same]
+                : ids.take(kept.isEmpty() ? QStringLiteral("Registration_") + names[t] : kept));
+    }
     // Players a buzz names beyond the roster still need an id to be credited.
     for (const PlayerStats& p : stats.players) {
         auto& list = playerIds[p.team];
@@ -182,7 +192,9 @@ QJsonObject qbjDocument(const Sheet& whole) {
     tournament[QStringLiteral("scoring_rules")] = scoringRules(sheet, stats);
     QJsonArray registrationRefs, poolTeams;
     for (int t = 0; t < teams; ++t) {
-        registrationRefs.append(ref(registrationIds[t]));
+        if (std::find(registrationIds.begin(), registrationIds.begin() + t, registrationIds[t]) ==
+            registrationIds.begin() + t)
+            registrationRefs.append(ref(registrationIds[t]));
         poolTeams.append(QJsonObject{{QStringLiteral("team"), ref(teamIds[t])}});
     }
     tournament[QStringLiteral("registrations")] = registrationRefs;
@@ -198,10 +210,18 @@ QJsonObject qbjDocument(const Sheet& whole) {
     objects.append(tournament);
 
     for (int t = 0; t < teams; ++t) {
-        objects.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("Registration")},
-                                   {QStringLiteral("id"), registrationIds[t]},
-                                   {QStringLiteral("name"), names[t]},
-                                   {QStringLiteral("teams"), QJsonArray{ref(teamIds[t])}}});
+        if (std::find(registrationIds.begin(), registrationIds.begin() + t, registrationIds[t]) ==
+            registrationIds.begin() + t) {
+            QJsonArray itsTeams;
+            for (int u = t; u < teams; ++u)
+                if (registrationIds[u] == registrationIds[t]) itsTeams.append(ref(teamIds[u]));
+            const QString& school = sheet.teams[t].registrationName;
+            objects.append(
+                QJsonObject{{QStringLiteral("type"), QStringLiteral("Registration")},
+                            {QStringLiteral("id"), registrationIds[t]},
+                            {QStringLiteral("name"), school.isEmpty() ? names[t] : school},
+                            {QStringLiteral("teams"), itsTeams}});
+        }
         QJsonArray players;
         for (const PlayerStats& p : stats.players)
             if (p.team == t &&

@@ -96,6 +96,15 @@ bool ResultsDesk::writesResults() const {
 Sheet ResultsDesk::sheet() const {
     Sheet s = builder_.sheet();
     applyDetails(s, details_);
+    // Teams taken from a QBJ file stay under the school the file entered
+    // them with.
+    for (SheetTeam& team : s.teams) {
+        for (const RosterTeam& r : rosters_) {
+            if (r.name.trimmed() != team.name.trimmed()) continue;
+            team.registrationId = r.registrationId;
+            team.registrationName = r.registrationName;
+        }
+    }
     return s;
 }
 
@@ -229,6 +238,9 @@ std::optional<QString> ResultsDesk::endMatch() {
                 .arg(beside.join(QStringLiteral(", "))),
             kTitle, Dialogs::Icon::Question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
         return std::nullopt;
+    // The match is over, and so is its clock: stopped before the file says
+    // how much was left.
+    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).stopClock();
     // The match ends in the record: what happens now belongs to the next.
     if (!builder_.sheet().ended)
         program_.recorder().record(EventKind::MatchEnded,
@@ -332,8 +344,21 @@ std::unique_ptr<ResultsDesk> installResultFiles(Program& program) {
              return setup::saveAtomically(path, writeQbj(sheet));
          }});
     program.matchExtras().addSection(
-        {statsTables, [](QPainter& painter, QPagedPaintDevice& device, const QRectF& area,
-                         const MatchEvents& events) {
+        {[](const MatchEvents& events) {
+             // Where the match belongs, for the stats room reading the report.
+             Sheet sheet;
+             applyRecordedDetails(sheet, events);
+             QStringList where;
+             for (const QString& d : {sheet.tournament, sheet.round, sheet.room})
+                 if (!d.trimmed().isEmpty()) where << d.trimmed();
+             if (!sheet.moderator.trimmed().isEmpty())
+                 where << QStringLiteral("Moderator: ") + sheet.moderator.trimmed();
+             return where.isEmpty() ? QStringList()
+                                    : QStringList{where.join(QStringLiteral("  \u00b7  "))};
+         },
+         statsTables,
+         [](QPainter& painter, QPagedPaintDevice& device, const QRectF& area,
+            const MatchEvents& events) {
              Sheet sheet = sheetFromEvents(events);
              applyRecordedDetails(sheet, events);
              if (!sheet.rules.plain()) paintScoresheet(painter, device, area, sheet);

@@ -27,12 +27,31 @@ public:
     void openWindow();
     SheetWindow* window() const { return window_.get(); }
 
+    // A key on the play screen or in the window: the sheet's action, or a
+    // word beside the set-up menu when the rules have no such answer.
+    bool key(int key, int modifiers);
+
     // The operator's choice from the window: kept for the next start, and
     // played from now on. Changing the rules of a match with buzzes on the
     // sheet is asked first.
     void chooseRules(const ScoringRules& rules);
 
 private:
+    // Hears the match for the sheet: a name typed over a player who has
+    // buzzed is asked about before the sheet takes it.
+    class Watch final : public record::MatchRecorder {
+    public:
+        explicit Watch(Scoresheet& sheet) : sheet_(sheet) {}
+        void record(record::EventKind kind, const QJsonObject& data) override;
+
+    private:
+        Scoresheet& sheet_;
+    };
+    void namesChanged(const QJsonObject& data);
+    // The set-up menu's boxes name who sits at each button after a lineup
+    // changed, so that every window names the player who came in.
+    void showLineups();
+
     // The boards of whichever screen is in use when a ruling is made.
     class Boards final : public ScoreBoard {
     public:
@@ -49,6 +68,8 @@ private:
     Program& program_;
     Boards boards_;
     std::unique_ptr<SheetModel> model_;
+    Watch watch_{*this};
+    bool lineupChanged_ = false;
     int announcedTossup_ = 0;
     std::unique_ptr<SheetWindow> window_;
 };

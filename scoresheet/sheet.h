@@ -71,6 +71,10 @@ struct SheetTeam {
     // changes (F1 to F4, clicks) since the rules began keeping toss-ups, and
     // what the board held then. The board is the sheet's total plus these.
     int adjustments = 0;
+    // The school the team was entered under in the QBJ file it came from
+    // (its registration's id and name); empty when it was typed.
+    QString registrationId{};
+    QString registrationName{};
 };
 
 struct Sheet {

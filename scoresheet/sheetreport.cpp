@@ -35,6 +35,27 @@ void cell(QPainter& p, const QRectF& r, const QString& text, int flags = Qt::Ali
                QFontMetricsF(p.font()).elidedText(text, Qt::ElideRight, r.width() - 4));
 }
 
+// A player's name whole, as the sheet's heading must carry it: wrapped at
+// its spaces, and set smaller when even that does not fit the cell.
+void nameCell(QPainter& p, const QRectF& r, const QString& text) {
+    p.fillRect(r, kHeader);
+    p.setPen(kGrid);
+    p.drawRect(r);
+    p.setPen(Qt::black);
+    const QRectF inner = r.adjusted(2, 1, -2, -1);
+    const int flags = Qt::AlignCenter | Qt::TextWordWrap;
+    QFont f = p.font();
+    for (double size = f.pointSizeF(); size > 4.0; size -= 0.5) {
+        f.setPointSizeF(size);
+        const QRectF needed = QFontMetricsF(f, p.device()).boundingRect(inner, flags, text);
+        if (needed.width() <= inner.width() + 0.5 && needed.height() <= inner.height() + 0.5) break;
+    }
+    p.save();
+    p.setFont(f);
+    p.drawText(inner, flags, text);
+    p.restore();
+}
+
 // A table of the stats; returns the height used.
 double paintTable(QPainter& p, QPointF at, double width, const StatsTable& t) {
     const double h = QFontMetricsF(p.font()).height() * 1.4;
@@ -117,7 +138,7 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
     // never taller than a written line.
     const int rows = static_cast<int>(sheet.tossups.size());
     const double rowHeight =
-        std::clamp((area.bottom() - y - line * 4) / std::max(1, rows + 2), 9.0, line);
+        std::clamp((area.bottom() - y - line * 4) / std::max(1, rows + 3), 9.0, line);
     font.setPointSizeF(std::clamp(rowHeight * 0.45, 6.0, 11.0));
     p.setFont(font);
 
@@ -127,10 +148,15 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
               xs[teamSpan[t].first + teamSpan[t].second] - xs[teamSpan[t].first], rowHeight},
              stats.teams[t].name, Qt::AlignCenter, kHeader);
     y += rowHeight;
-    for (size_t c = 0; c < columns.size(); ++c)
-        cell(p, {xs[c], y, xs[c + 1] - xs[c], rowHeight}, columns[c].title, Qt::AlignCenter,
-             kHeader);
-    y += rowHeight;
+    // The players' names get two lines.
+    for (size_t c = 0; c < columns.size(); ++c) {
+        const QRectF r(xs[c], y, xs[c + 1] - xs[c], rowHeight * 2);
+        if (columns[c].kind == Column::Player)
+            nameCell(p, r, columns[c].title);
+        else
+            cell(p, r, columns[c].title, Qt::AlignCenter, kHeader);
+    }
+    y += rowHeight * 2;
 
     std::vector<int> running(teams, 0);
     for (int r = 0; r < rows; ++r) {

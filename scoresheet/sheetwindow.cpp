@@ -368,19 +368,29 @@ void SheetWindow::editLineup(int team) {
     model_.setLineup(team, names, chosen);
 }
 
+bool SheetWindow::screenKey(QKeyEvent* event) {
+    const int k = event->key();
+    if (!screenKeys_ || (k != Qt::Key_Space && (k < Qt::Key_F1 || k > Qt::Key_F12))) return false;
+    screenKeys_(event);
+    return true;
+}
+
 void SheetWindow::keyPressEvent(QKeyEvent* event) {
-    if (model_.key(event->key(), int(event->modifiers()))) return;
+    if (sheetKey(event->key(), int(event->modifiers()))) return;
+    if (screenKey(event)) return;
     QWidget::keyPressEvent(event);
 }
 
 bool SheetWindow::eventFilter(QObject* watched, QEvent* event) {
-    // The table would take letters and digits for finding a row.
+    // The table would take letters and digits for finding a row, and Space
+    // for choosing one.
     if (watched == table && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (sheetKeyFor(key->key(), int(key->modifiers()))) {
-            model_.key(key->key(), int(key->modifiers()));
+            sheetKey(key->key(), int(key->modifiers()));
             return true;
         }
+        if (screenKey(key)) return true;
     }
     return QWidget::eventFilter(watched, event);
 }

@@ -72,6 +72,12 @@ public:
 
     void refresh();
 
+    // What the sheet's keys do here; unset, the model's own action.
+    void setSheetKeys(std::function<bool(int, int)> act) { sheetKeys_ = std::move(act); }
+    // Where Space and F1 to F12 go: to the play screen, which takes them as
+    // its own keys, so that the operator can work the match from here.
+    void setScreenKeys(std::function<void(QKeyEvent*)> send) { screenKeys_ = std::move(send); }
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -83,7 +89,14 @@ private:
 
     SheetModel& model_;
     SheetTable* tableModel_;
+    bool screenKey(QKeyEvent* event);
+
     std::function<void(const ScoringRules&)> chooseRules_;
+    std::function<void(QKeyEvent*)> screenKeys_;
+    std::function<bool(int, int)> sheetKeys_;
+    bool sheetKey(int key, int modifiers) {
+        return sheetKeys_ ? sheetKeys_(key, modifiers) : model_.key(key, modifiers);
+    }
     int shownRows_ = -1;
 };
 

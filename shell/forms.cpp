@@ -97,6 +97,10 @@ QString Forms::playerName(MenuKind menu, int player) {
     return setupMenu(menu).playerNameBox(player)->text();
 }
 
+void Forms::setPlayerName(MenuKind menu, int player, const QString& name) {
+    setupMenu(menu).playerNameBox(player)->setText(name);
+}
+
 int Forms::soundSource(MenuKind menu) { return setupMenu(menu).ComboSound->currentIndex(); }
 
 int Forms::extraTransmitterEntry() { return formextrax().Comboxmitter->currentIndex(); }

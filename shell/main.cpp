@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>
 
@@ -45,27 +46,58 @@ QString findDataFolder() {
     return QDir(base).filePath(QStringLiteral("torvanel"));
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
-    nameApplication();
-
+// The program's options; process() answers --help and --version and ends
+// the program.
+struct CommandLine {
+    CommandLine() {
+        parser.setApplicationDescription(
+            QStringLiteral("Runs a quiz competition from a lockout interface box."));
+        parser.addHelpOption();
+        parser.addVersionOption();
+        parser.addOption(interfaceOption);
+        parser.addOption(livePortOption);
+    }
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Runs a quiz competition from a lockout interface box."));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    QCommandLineOption interfaceOption(QStringLiteral("interface"), interfaceOptionHelp(),
-                                       QStringLiteral("which"));
-    parser.addOption(interfaceOption);
-    QCommandLineOption livePortOption(
+    QCommandLineOption interfaceOption{QStringLiteral("interface"), interfaceOptionHelp(),
+                                       QStringLiteral("which")};
+    QCommandLineOption livePortOption{
         QStringLiteral("live-port"),
         QStringLiteral("Serve the live page on this computer from the start, at <port> (1024 to "
                        "65535). Match > Live Page... turns it off or opens it to the local "
                        "network."),
-        QStringLiteral("port"));
-    parser.addOption(livePortOption);
+        QStringLiteral("port")};
+};
+
+// --help and --version only print: they are answered before anything needs
+// a display, so that they work over ssh or in a build without a screen.
+bool onlyPrints(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--") return false;
+        if (a == "-h" || a == "-?" || a == "--help" || a == "--help-all" || a == "-v" ||
+            a == "--version")
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (onlyPrints(argc, argv)) {
+        QCoreApplication text(argc, argv);
+        nameApplication();
+        CommandLine line;
+        line.parser.process(text);  // prints and ends the program
+        return 0;
+    }
+    QApplication app(argc, argv);
+    nameApplication();
+
+    CommandLine line;
+    QCommandLineParser& parser = line.parser;
+    const QCommandLineOption& interfaceOption = line.interfaceOption;
+    const QCommandLineOption& livePortOption = line.livePortOption;
     parser.process(app);
 
     std::optional<quint16> livePort;

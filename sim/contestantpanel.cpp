@@ -198,8 +198,11 @@ void ContestantPanel::refresh() {
             const int p = t * n + i + 1;
             QString name = menu ? program_.forms.playerName(menuKind, p) : QString();
             if (name.isEmpty()) name = QStringLiteral("Player %1").arg(p);
-            playerButtons_[p - 1]->setText(
-                QStringLiteral("%1  %2").arg(keyName(kTeamKeys[t][i]), name));
+            // A key the operator has taken is not offered as the player's.
+            const int key = kTeamKeys[t][i];
+            playerButtons_[p - 1]->setText(program_.operatorKeyClaimed(key, Qt::NoModifier)
+                                               ? name
+                                               : QStringLiteral("%1  %2").arg(keyName(key), name));
         }
     }
 
@@ -387,8 +390,13 @@ bool ContestantPanel::handleKey(int key, Qt::KeyboardModifiers modifiers, bool d
     if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
     const int player = playerOfKey(key);
     if (player == 0) return false;
-    if (autoRepeat) return true;
     QPushButton* button = player == kExtra ? extraButton_ : playerButton(player);
+    // A key the operator scores with (the scoresheet's) is the operator's,
+    // not a contestant's: practice is where the keys are learnt. A button
+    // it pressed before the rules changed still goes up with it.
+    if (program_.operatorKeyClaimed(key, int(modifiers)) && !(button && button->isDown()))
+        return false;
+    if (autoRepeat) return true;
     if (down) {
         if (modifiers & Qt::ControlModifier) {
             toggleGathered(player);

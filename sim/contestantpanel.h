@@ -27,7 +27,9 @@ class SimulatedUsbModule;
 // Keys, while a play screen is the active window: Alpha's players on 1 to
 // 5, Beta's on Q W E R T, Gamma's on A S D F G, the extra transmitter on X.
 // Holding Ctrl while clicking or pressing keys gathers players; letting go
-// of Ctrl (or "Press together") presses them all at the same instant.
+// of Ctrl (or "Press together") presses them all at the same instant. Keys
+// the operator scores with at the moment (Program::operatorKeyClaimed) stay
+// the operator's: those players are pressed with the mouse, or Ctrl.
 //
 // With the USB lockout (model 199) the buttons pull the simulated USB
 // module's port-0 lines low instead, players 1 to 8. The module reports its

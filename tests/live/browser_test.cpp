@@ -100,4 +100,44 @@ TEST(LivePage, FollowsTheMatchInChromium) {
     keep(browser.screenshot(), "live-big.png");
 }
 
+// On a phone held upright (390 by 844 CSS pixels) three boards, long names,
+// a toss-up number and a buzz all fit the screen: nothing to scroll sideways
+// or down to.
+TEST(LivePage, FitsAPhoneHeldUpright) {
+    if (HeadlessBrowser::executable().isEmpty())
+        GTEST_SKIP() << "chromium is not installed (apt-get install chromium)";
+    live::LiveHub hub;
+    hub.record(EventKind::MatchStarted,
+               {{QStringLiteral("screen"), QStringLiteral("3_4")},
+                {QStringLiteral("teams"), QJsonArray{QStringLiteral("Northside Academy Owls"),
+                                                     QStringLiteral("Riverside Larks"),
+                                                     QStringLiteral("St. Bartholomew's Bats")}},
+                {QStringLiteral("scores"), QJsonArray{-120, 1345, 80}},
+                {QStringLiteral("clock"), 900}});
+    hub.setTossUp(17);
+    hub.record(EventKind::BuzzIn,
+               {{QStringLiteral("player"), 2},
+                {QStringLiteral("name"), QStringLiteral("Alexandrina Montgomery")},
+                {QStringLiteral("team"), 0},
+                {QStringLiteral("teamName"), QStringLiteral("Northside Academy Owls")}});
+    live::ServeChoice choice;
+    choice.port = 0;
+    ASSERT_FALSE(hub.serve(choice));
+    HeadlessBrowser browser;
+    QString error;
+    ASSERT_TRUE(browser.start(QStringLiteral("http://127.0.0.1:%1/").arg(hub.port()), &error,
+                              QSize(390, 844)))
+        << error.toStdString();
+    browser.emulatePhone(QSize(390, 844));
+    ASSERT_TRUE(browser.waitFor(text("#team3 .score"), QStringLiteral("80"), 20000));
+    EXPECT_TRUE(browser.waitFor(text("#tossup"), QStringLiteral("Toss-up 17")));
+    EXPECT_EQ(browser.evaluate(QStringLiteral("innerWidth")), QJsonValue(390));
+    const QString overflow = QStringLiteral(
+        "[...document.querySelectorAll('body *')].filter(e => { const r = "
+        "e.getBoundingClientRect(); return r.width > 0 && (r.right > innerWidth + 0.5 || "
+        "r.bottom > innerHeight + 0.5); }).map(e => e.id || e.className).join(' ')");
+    EXPECT_EQ(browser.evaluate(overflow), QJsonValue(QString())) << "out of the screen";
+    keep(browser.screenshot(), "live-phone.png");
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // local network is chosen, and a port in use said plainly.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QTcpServer>
 #include <QTemporaryDir>
 
@@ -70,6 +71,27 @@ TEST(LiveWindow, OffUntilTurnedOnThenLoopbackOrLocalNetwork) {
     live::LiveWindow again(fresh, settings, QString());
     EXPECT_FALSE(again.serveBox->isChecked());
     EXPECT_TRUE(again.localNetworkButton->isChecked());
+}
+
+// The window on show grows with what it has to show: the code to scan and
+// the addresses are whole, not cut at the size it had before.
+TEST(LiveWindow, TheCodeToScanIsShownWhole) {
+    if (live::localNetworkAddresses().isEmpty()) GTEST_SKIP() << "no local network address";
+    QTemporaryDir dir;
+    live::LiveHub hub;
+    live::LiveWindow w(hub, dir.filePath(QStringLiteral("live.conf")), dir.path());
+    w.show();
+    QCoreApplication::processEvents();
+    w.portBox->setValue(freePort());
+    w.localNetworkButton->setChecked(true);
+    w.serveBox->setChecked(true);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(w.qrLabel->isHidden());
+    const QRect inWindow(w.qrLabel->mapTo(&w, QPoint(0, 0)), w.qrLabel->size());
+    EXPECT_TRUE(w.rect().contains(inWindow));
+    EXPECT_GE(w.qrLabel->height(), w.qrLabel->pixmap().height());
+    EXPECT_GE(w.qrLabel->width(), w.qrLabel->pixmap().width());
+    EXPECT_GE(w.addressLabel->height(), w.addressLabel->heightForWidth(w.addressLabel->width()));
 }
 
 TEST(LiveWindow, QrCodeIsASquareOfModules) {

@@ -80,8 +80,28 @@ TEST(OperatorAids, OperatorKeysListsEveryKeyOfThePlayScreenAndThePanel) {
     for (int key = Qt::Key_0; key <= Qt::Key_Z; ++key) {
         if (panel.playerOfKey(key) != 0) keys << QKeySequence(key).toString();
     }
+    // The scoresheet's ruling keys too (its others are the panel's letters).
+    keys << QStringLiteral("P") << QStringLiteral("C") << QStringLiteral("N");
     for (const QString& key : keys)
         EXPECT_TRUE(listed.contains(key)) << key.toStdString() << " is not in Operator Keys";
+
+    // Every line whole at the window's size: no key wider than its column,
+    // no text wider than its own, no heading wider than the list.
+    QTreeWidget* list = window->Listkeys;
+    const QFontMetrics fm = list->fontMetrics();
+    for (int s = 0; s < list->topLevelItemCount(); ++s) {
+        const QTreeWidgetItem* section = list->topLevelItem(s);
+        EXPECT_LE(QFontMetrics(section->font(0)).horizontalAdvance(section->text(0)),
+                  list->viewport()->width())
+            << section->text(0).toStdString();
+        for (int r = 0; r < section->childCount(); ++r) {
+            const QTreeWidgetItem* row = section->child(r);
+            EXPECT_LE(fm.horizontalAdvance(row->text(0)) + 8, list->columnWidth(0))
+                << row->text(0).toStdString();
+            EXPECT_LE(fm.horizontalAdvance(row->text(1)) + 8, list->columnWidth(1))
+                << row->text(1).toStdString();
+        }
+    }
 }
 
 // Every number the check shows is explained, for the parallel-port boxes and

@@ -247,12 +247,19 @@ TEST(RecordWindow, ExportsAreNamedAfterTheMatch) {
     RecordedEvent later;
     later.kind = EventKind::ScoreChanged;
     later.wallMs = day + 3600000;
+    RecordedEvent renamed;
+    renamed.kind = EventKind::NamesChanged;
+    renamed.wallMs = day + 60000;
+    renamed.data = matchStart({"Red Foxes", "Grey Owls"});
     struct Case {
         std::vector<RecordedEvent> events;
         const char* expected;
     };
     const Case cases[] = {
         {{started({"Red Foxes", "Blue Owls"}), later}, "2026-12-08 Red Foxes v Blue Owls.pdf"},
+        // The names at the end, not those typed before the start.
+        {{started({"Red Foxes", "Blue Owls"}), renamed, later},
+         "2026-12-08 Red Foxes v Grey Owls.pdf"},
         {{started({"Owls", "Larks", "Bats"})}, "2026-12-08 Owls v Larks v Bats.pdf"},
         // Typed names may hold what a file name cannot.
         {{started({"A/B: \"Stars\"", ".."})}, "2026-12-08 A-B- -Stars- v ...pdf"},
@@ -430,6 +437,8 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
     EXPECT_EQ(window.shownMatch(), 1);
     EXPECT_EQ(window.events().size(), 2u);
     EXPECT_TRUE(window.heading->text().contains("Alpha, Beta"));
+    EXPECT_EQ(window.matchList->topLevelItem(1)->text(2), "Owls 0, Larks 0, Bats 0")
+        << "the current match's line keeps its own score";
     s.record(EventKind::Cleared, {{"how", "space"}});  // the current match, not shown
     EXPECT_EQ(window.events().size(), 2u);
 

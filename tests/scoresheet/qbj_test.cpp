@@ -1,18 +1,27 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimeZone>
 #include <functional>
 
 #include "qbjvalidator.h"
+#include "scoresheet/matchdetailswindow.h"
 #include "scoresheet/qbjreader.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultfiles.h"
+#include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
 
 using namespace scoresheet;
@@ -361,6 +370,28 @@ TEST(Qbj, StatsCountWhoHeardWhatAndWhatBonusesGave) {
     EXPECT_EQ(stats.teams[1].total, 190);
 }
 
+// The scoresheet page on paper carries every player's name whole, however
+// long; read back from the PDF with poppler's pdftotext where it is there.
+TEST(Qbj, TheScoresheetPageNamesEveryPlayerWhole) {
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty()) GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    Sheet sheet = twentyTossupMatch();
+    sheet.teams[0].players = {"Alexandrina Montgomery-Smythe", "Ben", "Cal", "Dee",
+                              "Evangeline Okonkwo-Richards"};
+    QTemporaryDir dir;
+    const QString pdf = dir.filePath("sheet.pdf");
+    ASSERT_TRUE(writeScoresheetPdf(pdf, sheet));
+    QProcess p;
+    p.start(pdftotext, {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_FALSE(text.contains(QChar(0x2026))) << "a name was cut";
+    for (const SheetTeam& team : sheet.teams)
+        for (const QString& name : team.players)
+            for (const QString& word : name.split(u' '))
+                EXPECT_TRUE(text.contains(word)) << word.toStdString();
+}
+
 TEST(Qbj, RostersComeFromTournamentsRegistrationsAndResults) {
     const QByteArray tournament = R"({"version": "2.1.1", "objects": [
         {"type": "Tournament", "name": "T", "registrations": [{"$ref": "school_lomax"}]},
@@ -467,4 +498,21 @@ TEST(Qbj, MatchDetailsAreKeptBetweenRuns) {
     const MatchDetails details{"Spring Open", "Round 3", "Room 2", "M. Reader", "/mnt/stats"};
     EXPECT_FALSE(saveMatchDetails(path, details));
     EXPECT_EQ(loadMatchDetails(path, "/default"), details);
+
+    // The window: each label's accelerator reaches its box (none shows a
+    // literal "&"), and Enter is OK.
+    std::optional<MatchDetails> taken;
+    QPointer<MatchDetailsWindow> w =
+        new MatchDetailsWindow(details, {}, [&](const MatchDetails& d) { taken = d; });
+    for (const QLabel* label : w->findChildren<QLabel*>()) {
+        if (label->text().contains(u'&')) {
+            EXPECT_TRUE(label->buddy()) << label->text().toStdString();
+        }
+    }
+    w->room->setText(QStringLiteral("Room 5"));
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QApplication::sendEvent(w->room, &enter);
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(taken->room, "Room 5");
+    delete w.data();
 }

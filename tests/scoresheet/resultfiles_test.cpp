@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 
 #include "qbjvalidator.h"
+#include "record/matchstats.h"
 #include "record/recordstore.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
@@ -142,6 +143,40 @@ TEST(ResultFilesRoad, ARuledMatchEndsAsAResultFileThatSaysWhatTheBoardsSay) {
     const std::vector<MatchTable> tables = extras.sections()[0].tables(events);
     ASSERT_EQ(tables.size(), 2u);
     EXPECT_EQ(tables[0].rows[1][5], "20");  // Beta's total
+    // The report's first page says where the match was played, and the
+    // record's line for the details reads as such, not as an empty option.
+    QCoreApplication::sendPostedEvents();  // the details go with the match once it has begun
+    events.clear();
+    for (const auto& e : r.rec.events)
+        events.push_back({e.kind, 0.0, 0, e.data});
+    EXPECT_EQ(extras.sections()[0].summary(events),
+              QStringList{QStringLiteral("Spring Open  \u00b7  Round 3  \u00b7  Room 2  \u00b7  "
+                                         "Moderator: M. Reader")});
+    const auto details = std::find_if(r.rec.events.begin(), r.rec.events.end(), [](const auto& e) {
+        return e.kind == record::EventKind::OptionChanged;
+    });
+    ASSERT_NE(details, r.rec.events.end());
+    EXPECT_EQ(record::describe({details->kind, 0, 0, details->data}, {}),
+              QStringLiteral("Option match details: moderator M. Reader, room Room 2, round Round "
+                             "3, tournament Spring Open"));
+}
+
+// End Match stops the match clock; New Match leaves nothing of the last
+// match on the audience's display.
+TEST(ResultFilesRoad, EndMatchStopsTheClockAndANewMatchBeginsWithAClearDisplay) {
+    Road r(twentyTossupRules());
+    r.f.key(Qt::Key_F5);
+    ASSERT_TRUE(r.s.Timer2->isActive());
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_Space, Qt::Key_F9});
+    for (int tick = 0; tick < 60 && r.s.namelabel->text().isEmpty(); ++tick)
+        r.s.Timer1_Timer();
+    ASSERT_EQ(r.s.namelabel->text(), QStringLiteral("Timer Expired"));
+    ASSERT_TRUE(r.desk->endMatch());
+    EXPECT_FALSE(r.s.Timer2->isActive());
+    EXPECT_EQ(r.rec.of(record::EventKind::ClockStopped).size(), 1u);
+    r.s.newMatch();
+    EXPECT_TRUE(r.s.namelabel->text().isEmpty());
 }
 
 TEST(ResultFilesRoad, NamesTypedDuringTheMatchAreTheNamesOfEveryOutput) {
@@ -227,6 +262,7 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     QFile file(dir.filePath("open.qbj"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"({"version": "2.1.1", "objects": [{"type": "Registration", "name": "Lomax",
+        "id": "school_lomax",
         "teams": [{"name": "Lomax A", "players": [{"name": "A1"}, {"name": "A2"}, {"name": "A3"},
                    {"name": "A4"}, {"name": "A5"}, {"name": "A6"}]},
                   {"name": "Lomax B", "players": [{"name": "B1"}]}]}]})");
@@ -257,6 +293,21 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     r.s.newMatch();
     QCoreApplication::processEvents();
     EXPECT_EQ(r.desk->sheet().teams[1].players, QStringList({"A1", "A2", "A3", "A4", "A5", "A6"}));
+
+    // The result file enters both teams under the school's own registration,
+    // as the stats room has it, not under one made up for each.
+    r.keys({Qt::Key_F1, Qt::Key_F3});
+    ASSERT_TRUE(installed->endMatch());
+    QFile written(installed->files().lastResult());
+    ASSERT_TRUE(written.open(QIODevice::ReadOnly));
+    const QJsonObject doc = QJsonDocument::fromJson(written.readAll()).object();
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    QStringList registrations;
+    for (const QJsonValue& v : doc["objects"].toArray())
+        if (v["type"] == "Registration")
+            registrations << v["id"].toString() + " " + v["name"].toString() + " " +
+                                 QString::number(v["teams"].toArray().size());
+    EXPECT_EQ(registrations, QStringList{"school_lomax Lomax 2"});
 }
 
 // A match under rules that keep toss-ups, killed and resumed, is one match:

@@ -13,6 +13,7 @@
 #include "scoresheet/sheetstats.h"
 #include "scoresheet/sheetwindow.h"
 #include "sheetroad.h"
+#include "sim/contestantpanel.h"
 
 using record::EventKind;
 using namespace scoresheet;
@@ -117,8 +118,14 @@ TEST(ScoresheetRoad, TheLineupsDialogSeatsASubstituteFromTheFirstTossupNobodyBuz
     });
     r.sheet->window()->editLineup(0);
     EXPECT_EQ(buttons, 4);
+    // Every window names her: the set-up menu's box, through it the play
+    // screen, and the record (the live page and the record window read it).
+    EXPECT_EQ(r.f.menu.playerNameBox(1)->text(), QStringLiteral("Zoe"));
+    ASSERT_FALSE(r.rec.of(EventKind::NamesChanged).empty());
+    EXPECT_EQ(r.rec.of(EventKind::NamesChanged).back()["players"][0][0].toString(), "Zoe");
     r.f.key(Qt::Key_Space);
     r.buzz(1);
+    EXPECT_EQ(r.s.namelabel->text(), QStringLiteral("Zoe"));
     r.f.key(Qt::Key_C);
     r.f.key(Qt::Key_Space);
 
@@ -131,6 +138,134 @@ TEST(ScoresheetRoad, TheLineupsDialogSeatsASubstituteFromTheFirstTossupNobodyBuz
         if (p.team == 0) heard[p.name] = p.tossupsHeard;
     EXPECT_EQ(heard,
               (QMap<QString, int>{{"One", 1}, {"Two", 2}, {"Three", 2}, {"Four", 2}, {"Zoe", 1}}));
+}
+
+// A name typed over a player who has buzzed: the operator says whether it
+// is the same player spelt right or a substitute, and the sheet, live and
+// rebuilt from the record, credits each with what they did.
+TEST(ScoresheetRoad, ANameTypedOverAPlayerWhoBuzzedAsksRenameOrSubstitute) {
+    struct Case {
+        int choice;  // 0 rename, 1 substitute
+        QStringList roster;
+        int secondBuzzer;  // roster index credited with the buzz after the name
+    };
+    const Case cases[] = {
+        {0, {"One", "Two", "Tree", "Four"}, 2},
+        {1, {"One", "Two", "Three", "Four", "Tree"}, 4},
+    };
+    for (const Case& c : cases) {
+        Road r(twentyTossupRules());
+        const Sheet& sheet = r.sheet->model().sheet();
+        r.buzz(3);
+        r.f.key(Qt::Key_C);
+        r.f.key(Qt::Key_Space);
+        // Nobody has buzzed for One: a plain rename, nothing asked.
+        r.f.menu.playerNameBox(1)->setText(QStringLiteral("Uno"));
+        r.f.menu.playerNameBox(3)->setText(QStringLiteral("Tree"));
+        r.f.t.dialogs.choices.push_back(c.choice);
+        r.f.menu.recordNames();
+        ASSERT_EQ(r.f.t.dialogs.messages.size(), 1u) << c.choice;
+        EXPECT_EQ(r.f.t.dialogs.messages[0].choices.size(), 2);
+        EXPECT_TRUE(r.f.t.dialogs.messages[0].text.contains("Three")) << c.choice;
+        r.buzz(3);
+        r.f.key(Qt::Key_C);
+        r.f.menu.recordNames();
+        EXPECT_EQ(r.f.t.dialogs.messages.size(), 1u) << "asked once";
+
+        QStringList roster = c.roster;
+        roster[0] = QStringLiteral("Uno");
+        EXPECT_EQ(sheet.teams[0].players, roster) << c.choice;
+        ASSERT_EQ(sheet.tossups.size(), 2u);
+        EXPECT_EQ(sheet.tossups[0].buzzes.at(0).player, 2) << c.choice;
+        EXPECT_EQ(sheet.tossups[1].buzzes.at(0).player, c.secondBuzzer) << c.choice;
+        struct Kept {
+            EventKind kind;
+            qint64 wallMs;
+            QJsonObject data;
+        };
+        std::vector<Kept> kept;
+        for (const auto& e : r.rec.events)
+            kept.push_back({e.kind, 0, e.data});
+        const Sheet rebuilt = sheetFromEvents(kept);
+        EXPECT_EQ(rebuilt.teams[0].players, roster) << c.choice;
+        ASSERT_EQ(rebuilt.tossups.size(), 2u);
+        EXPECT_EQ(rebuilt.tossups[1].buzzes.at(0).player, c.secondBuzzer) << c.choice;
+    }
+}
+
+// With the simulated box, the keys the sheet scores with are the operator's
+// while its rules are kept, also in practice; under the plain rules they
+// press contestants' buttons.
+TEST(ScoresheetRoad, TheSheetsKeysAreTheOperatorsNotTheContestantPanels) {
+    for (bool plain : {true, false}) {
+        Road r(plain ? plainRules() : twentyTossupRules());
+        ContestantPanel panel(*r.f.t, r.f.t.box);
+        QApplication::setActiveWindow(&r.s);
+        if (QApplication::activeWindow() != &r.s) GTEST_SKIP() << "no window activation here";
+        r.buzz(3);
+        r.f.key(Qt::Key_C);
+        panel.refresh();
+        // 1 is Alpha's first player, W Beta's second.
+        for (const auto& [key, player] : {std::pair{Qt::Key_1, 1}, std::pair{Qt::Key_W, 6}}) {
+            QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(&r.s, &down);
+            EXPECT_EQ(panel.playerButton(player)->isDown(), plain) << plain << " " << key;
+            EXPECT_EQ(panel.playerButton(player)->text().contains(QStringLiteral("  ")), plain);
+            QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+            QApplication::sendEvent(&r.s, &up);
+            EXPECT_FALSE(panel.playerButton(player)->isDown());
+        }
+        if (plain) continue;
+        const QJsonObject last = r.rec.of(EventKind::Ruling).back();
+        EXPECT_EQ(last["ruling"].toString(), "no-penalty");
+        EXPECT_EQ(r.rec.of(EventKind::BonusPart).size(), 1u);
+    }
+}
+
+// The window's legend lists Space: it and F1 to F12 work there as they do
+// on the play screen.
+TEST(ScoresheetRoad, SpaceAndTheFunctionKeysWorkInTheScoresheetWindow) {
+    Road r(twentyTossupRules());
+    r.sheet->openWindow();
+    QWidget* table = r.sheet->window()->table;
+    auto press = [table](int key) {
+        QKeyEvent e(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(table, &e);
+    };
+    r.buzz(3);
+    press(Qt::Key_C);
+    press(Qt::Key_Space);
+    EXPECT_TRUE(r.s.namelabel->text().isEmpty());
+    EXPECT_EQ(r.sheet->model().sheet().tossups.size(), 2u);
+    press(Qt::Key_F3);
+    EXPECT_EQ(r.boards(), (std::vector<int>{10, 1}));
+}
+
+// The toss-up the live page shows stays while its bonus is read after the
+// clear, and moves on with the next toss-up's first buzz.
+TEST(ScoresheetRoad, TheTossupAnnouncedIsTheOneWhoseBonusIsRead) {
+    Road r(twentyTossupRules());
+    std::vector<int> announced;
+    QObject::connect(&r.f.t->notifier(), &ProgramNotifier::tossUpChanged,
+                     [&announced](int n) { announced.push_back(n); });
+    r.buzz(3);
+    r.f.key(Qt::Key_C);
+    r.f.key(Qt::Key_Space);
+    r.f.key(Qt::Key_1);
+    EXPECT_EQ(announced, std::vector<int>{});
+    r.buzz(6);
+    EXPECT_EQ(announced, std::vector<int>{2});
+}
+
+// A ruling the rules do not have is refused with a word beside the set-up
+// menu, not passed over in silence.
+TEST(ScoresheetRoad, APowerUnderRulesWithoutPowersIsRefusedAloud) {
+    Road r(twentyTossupRules());
+    r.buzz(3);
+    EXPECT_TRUE(r.f.key(Qt::Key_P));
+    EXPECT_TRUE(r.f.t->decision().text.contains(QStringLiteral("no powers")))
+        << r.f.t->decision().text.toStdString();
+    EXPECT_TRUE(r.rec.of(EventKind::Ruling).empty());
 }
 
 TEST(ScoresheetRoad, TeamsThatSwitchSidesKeepTheirColumnsAndTheirBoards) {

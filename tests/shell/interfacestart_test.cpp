@@ -8,6 +8,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
 #include <QTemporaryDir>
 
 #include "app/clock.h"
@@ -208,6 +210,28 @@ TEST(InterfaceStart, TheSimulatedUsbLockoutComesWithItsModule) {
         choice.model = model;
         const InterfaceBackend backend = makeBackend(choice, clock, PortAccess{});
         EXPECT_EQ(backend.usbModule != nullptr, model == 199) << model;
+    }
+}
+
+// --help and --version answer on the terminal where there is no display at
+// all (over ssh, in a build).
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+    const struct {
+        const char* arg;
+        const char* says;
+    } cases[] = {{"--help", "--interface"}, {"--version", "torvanel"}};
+    for (const auto& c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        QProcess p;
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(TORVANEL_EXECUTABLE), {QLatin1String(c.arg)});
+        ASSERT_TRUE(p.waitForFinished(60000)) << c.arg;
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit) << c.arg;
+        EXPECT_EQ(p.exitCode(), 0) << c.arg;
+        EXPECT_TRUE(p.readAllStandardOutput().contains(c.says)) << c.arg;
     }
 }
 

@@ -168,6 +168,15 @@ bool HeadlessBrowser::navigate(const QString& url, int timeoutMs) {
         true, timeoutMs);
 }
 
+void HeadlessBrowser::emulatePhone(QSize viewport) {
+    call(QStringLiteral("Emulation.setDeviceMetricsOverride"),
+         {{QStringLiteral("width"), viewport.width()},
+          {QStringLiteral("height"), viewport.height()},
+          {QStringLiteral("deviceScaleFactor"), 2},
+          {QStringLiteral("mobile"), true}},
+         10000);
+}
+
 QByteArray HeadlessBrowser::screenshot() {
     const QJsonObject r = call(QStringLiteral("Page.captureScreenshot"),
                                {{QStringLiteral("format"), QStringLiteral("png")}}, 15000);

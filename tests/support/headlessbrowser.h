@@ -37,6 +37,9 @@ public:
     bool navigate(const QString& url, int timeoutMs = 15000);
     // The page as it is drawn now, as PNG.
     QByteArray screenshot();
+    // The page laid out as a phone's of this size in CSS pixels would be
+    // (a headless window has a smallest width of its own).
+    void emulatePhone(QSize viewport);
 
 private:
     QJsonObject call(const QString& method, const QJsonObject& params, int timeoutMs);
