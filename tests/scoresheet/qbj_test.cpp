@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimeZone>
@@ -400,6 +402,87 @@ TEST(Qbj, RostersComeFromTournamentsRegistrationsAndResults) {
         EXPECT_EQ(teams, c.teams);
     }
     EXPECT_TRUE(readRosterFile("/nonexistent/roster.qbj").error.startsWith("Cannot open"));
+}
+
+// A QBJ file comes from anywhere: what it may cost is bounded, a name that is
+// not text is refused in words, and a name referenced many times is one name.
+TEST(Qbj, RosterFilesThatAreTooLargeOrNotTextAreRefusedPlainly) {
+    const auto teams = [](int count, int players, const QString& name) {
+        QByteArray json = R"({"version": "2.1.1", "objects": [)";
+        for (int t = 0; t < count; ++t) {
+            QJsonArray list;
+            for (int p = 0; p < players; ++p)
+                list.append(QJsonObject{{"name", QStringLiteral("P%1").arg(p)}});
+            const QJsonObject team{{"type", "Team"},
+                                   {"id", QStringLiteral("t%1").arg(t)},
+                                   {"name", t == 0 ? name : QStringLiteral("Team %1").arg(t)},
+                                   {"players", list}};
+            json += QJsonDocument(team).toJson(QJsonDocument::Compact) + ",";
+        }
+        json.chop(1);
+        return json + "]}";
+    };
+    const QByteArray small = teams(2, 2, "Lomax");
+    QByteArray utf16(reinterpret_cast<const char*>(QString::fromUtf8(small).utf16()),
+                     small.size() * 2);
+
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        const char* error;  // the start of the message; empty: read
+    };
+    const std::vector<Case> cases = {
+        {"the most teams", teams(kMaxRosterTeams, 1, "Lomax"), ""},
+        {"one team too many", teams(kMaxRosterTeams + 1, 1, "Lomax"), "This file is too large"},
+        {"one player too many", teams(1, kMaxTeamPlayers + 1, "Lomax"), "This file is too large"},
+        {"a name too long", teams(1, 1, QString(kMaxRosterNameLength + 1, 'x')),
+         "This file is too large"},
+        {"a huge name", teams(1, 1, QString(kMaxQbjFileBytes, 'x')), "This file is too large"},
+        {"a name of spaces", teams(1, 1, QString(1 << 20, ' ')), "The file holds no teams"},
+        {"a file past the limit", QByteArray(kMaxQbjFileBytes + 1, ' '), "This file is too large"},
+        {"NUL in a name", teams(1, 1, QString::fromUtf8("Lo\0max", 6)),
+         "A team name in this file holds a control character (NUL)"},
+        {"ESC in a name", teams(1, 1, "Lo\x1b[31mmax"),
+         "A team name in this file holds a control character (ESC)"},
+        {"UTF-16 with its mark", "\xff\xfe" + utf16, "This file is written in UTF-16"},
+        {"UTF-16 without", utf16, "This file is written in UTF-16"},
+        {"UTF-8 with a mark", "\xef\xbb\xbf" + small, ""},
+        {"deep nesting", QByteArray(100000, '['), "This is not a QBJ file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Roster roster = readRoster(c.bytes);
+        if (*c.error == '\0') {
+            EXPECT_TRUE(roster.ok()) << roster.error.toStdString();
+        } else {
+            EXPECT_TRUE(roster.error.startsWith(QString::fromUtf8(c.error)))
+                << roster.error.left(200).toStdString();
+            EXPECT_TRUE(roster.teams.empty());
+        }
+    }
+
+    // A device has no size to check: no more than the limit is read.
+    EXPECT_TRUE(readRosterFile("/dev/zero").error.startsWith("This file is too large"));
+
+    // References are looked up, not copied: every team that references a
+    // player holds the one name.
+    QByteArray bomb = R"({"objects": [{"type": "Team", "id": "p", "name": "Pat", "players": [)"
+                      R"({"id": "x", "name": ")" +
+                      QByteArray(kMaxRosterNameLength, 'n') + R"("}]})";
+    for (int t = 0; t < 50; ++t) {
+        bomb += QStringLiteral(R"(, {"type": "Team", "name": "T%1", "players": [)").arg(t).toUtf8();
+        for (int r = 0; r < kMaxTeamPlayers; ++r)
+            bomb += QByteArray(r ? "," : "") + R"({"$ref": "x"})";
+        bomb += "]}";
+    }
+    bomb += "]}";
+    const Roster shared = readRoster(bomb);
+    ASSERT_TRUE(shared.ok()) << shared.error.toStdString();
+    ASSERT_EQ(shared.teams.size(), 51u);
+    const QString& first = shared.teams[0].players.at(0);
+    for (const RosterTeam& t : shared.teams)
+        for (const QString& p : t.players)
+            EXPECT_TRUE(p.isSharedWith(first)) << t.name.toStdString();
 }
 
 TEST(Qbj, ResultFilesAreWholeNamedForTheStatsRoomAndKeepOtherMatches) {

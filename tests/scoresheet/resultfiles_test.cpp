@@ -210,6 +210,10 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     auto* window = r.f.menu.findChild<RosterWindow*>();
     ASSERT_TRUE(window);
     window->openButton->click();
+    // The file is read off the window thread.
+    while (window->reading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(window->teamList->topLevelItemCount(), 2);
     window->teamList->topLevelItem(1)->setCheckState(0, Qt::Checked);
     window->teamList->topLevelItem(0)->setCheckState(0, Qt::Checked);
     window->useButton->click();
