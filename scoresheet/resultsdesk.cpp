@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
@@ -59,17 +58,36 @@ QString ResultsDesk::detailsPath(const Program& program) {
 ResultsDesk::ResultsDesk(Program& program)
     : program_(program),
       details_(loadMatchDetails(detailsPath(program), defaultResultFolder())),
-      files_(details_.folder) {
+      // The program's own folder is made when missing; one the operator
+      // chose is made when chosen, and missing later is a problem to say.
+      files_(details_.folder, nullptr,
+             details_.folder == defaultResultFolder() ? ResultFiles::MakeFolder::Yes
+                                                      : ResultFiles::MakeFolder::No) {
     // Problems come from the writer's thread; the operator hears of them
-    // on the window thread, in a box that does not wait for an answer.
+    // on the window thread beside the set-up menu, as of the record's, in a
+    // notice that takes no keys from the play screen: once while the files
+    // fail (every change tries again), and once more when one is written.
     connect(
         &files_, &ResultFiles::problem, this,
-        [](const QString& text) {
-            auto* box = new QMessageBox(QMessageBox::Warning, kTitle, text, QMessageBox::Ok);
-            box->setObjectName(QStringLiteral("ResultFileProblem"));
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setModal(false);
-            box->show();
+        [this](const QString& text) {
+            if (filesFailing_) return;
+            filesFailing_ = true;
+            program_.dialogs.notice(
+                text + QStringLiteral("\n\nEvery change of the match tries again; you will be "
+                                      "told when a result file is written again."),
+                Dialogs::Icon::Warning, program_.forms.visibleMenu(),
+                QStringLiteral("ResultFileProblem"));
+        },
+        Qt::QueuedConnection);
+    connect(
+        &files_, &ResultFiles::fileWritten, this,
+        [this](const QString& path) {
+            if (!filesFailing_) return;
+            filesFailing_ = false;
+            program_.dialogs.notice(
+                QStringLiteral("The result files are written again:\n%1").arg(path),
+                Dialogs::Icon::Information, program_.forms.visibleMenu(),
+                QStringLiteral("ResultFileProblem"));
         },
         Qt::QueuedConnection);
     program_.addMatchObserver(*this);
@@ -194,8 +212,10 @@ std::optional<QString> ResultsDesk::endMatch() {
 }
 
 void ResultsDesk::setDetails(const MatchDetails& details) {
+    const bool chosen = details.folder != details_.folder;
     details_ = details;
-    files_.setFolder(details.folder);
+    files_.setFolder(details.folder,
+                     chosen ? ResultFiles::MakeFolder::Yes : ResultFiles::MakeFolder::No);
     if (const auto error = saveMatchDetails(detailsPath(program_), details))
         program_.dialogs.message(
             QStringLiteral("The match details could not be kept for the next start: %1")

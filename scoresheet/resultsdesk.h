@@ -64,6 +64,7 @@ private:
     std::vector<RosterTeam> rosters_;
     std::optional<QJsonObject> lastRules_;
     bool ended_ = false;
+    bool filesFailing_ = false;  // told, and not yet told it works again
 };
 
 // Adds the stats room's windows to the "&Match" menu (Match Details, teams

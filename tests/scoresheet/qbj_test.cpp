@@ -16,6 +16,7 @@
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultfiles.h"
 #include "scoresheet/sheetstats.h"
+#include "support/filesizelimit.h"
 
 using namespace scoresheet;
 
@@ -529,6 +530,99 @@ TEST(Qbj, ResultFilesAreWholeNamedForTheStatsRoomAndKeepOtherMatches) {
     files.matchEnded(sheet);
     files.flush();
     EXPECT_EQ(problems.size(), 1);
+}
+
+// The result folder is meant to be a share several rooms write to, so it may
+// hold anything: links are never written through and a dangling one is not
+// a free name; names fit the file system; a failing write keeps the last
+// good file; a share that is not mounted is said, not made on this disk.
+TEST(Qbj, AResultFolderThatMayBeHostileIsWrittenSafely) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("share");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto fileText = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    };
+    const QString victim = dir.filePath("record.sqlite");
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the record");
+    }
+    const QString nowhere = dir.filePath("nowhere.qbj");
+
+    Sheet sheet = twentyTossupMatch();
+    const QString partial = ResultFiles::partialPath(folder, sheet);
+    const QString base = partial.chopped(QStringLiteral(".partial.qbj").size());
+    ASSERT_TRUE(QFile::link(victim, partial));
+    ASSERT_TRUE(QFile::link(victim, base + ".result.qbj"));
+    ASSERT_TRUE(QFile::link(nowhere, base + " (2).result.qbj"));
+    {
+        ResultFiles files(folder);
+        QSignalSpy problems(&files, &ResultFiles::problem);
+        files.matchChanged(sheet);
+        files.flush();
+        EXPECT_FALSE(QFileInfo(partial).isSymLink()) << "the link is replaced";
+        EXPECT_TRUE(fileText(partial).contains("\"Match\""));
+        files.matchEnded(sheet);
+        files.flush();
+        EXPECT_EQ(files.lastResult(), base + " (3).result.qbj");
+        EXPECT_EQ(problems.size(), 0);
+    }
+    EXPECT_EQ(fileText(victim), QByteArray("the record"));
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+
+    // Two long Cyrillic school names, DEL and a right-to-left override: the
+    // name keeps the date, round and room, and fits in 255 bytes.
+    const QString school = QString(120, QChar(0x0416));
+    sheet.teams[0].name = QStringLiteral("Школа ") + school;
+    sheet.teams[1].name = QStringLiteral("Gim\x7fnazija \u202Eexe.fdp ") + school;
+    sheet.round = QStringLiteral("Round 12");
+    const QString name = resultBaseName(sheet);
+    EXPECT_TRUE(name.startsWith("2026-03-14 Round 12 Room 2 Школа ")) << name.toStdString();
+    EXPECT_TRUE(name.contains(" vs Gimnazija exe.fdp ")) << name.toStdString();
+    EXPECT_LE((name + " (99).partial.qbj").toUtf8().size(), 255);
+    {
+        ResultFiles files(folder);
+        files.matchChanged(sheet);
+        files.flush();
+        const QString good = ResultFiles::partialPath(folder, sheet);
+        EXPECT_TRUE(QFileInfo(good).isFile()) << good.toStdString();
+
+        // The round's name changes mid-match and the next write fails: the
+        // last good partial file stays until one is written in its place.
+        QSignalSpy problems(&files, &ResultFiles::problem);
+        {
+            FileSizeLimit full(64);
+            sheet.round = QStringLiteral("Round 13");
+            files.matchChanged(sheet);
+            files.flush();
+        }
+        EXPECT_EQ(problems.size(), 1);
+        EXPECT_TRUE(QFileInfo(good).isFile()) << "the last good file was deleted first";
+        files.matchChanged(sheet);
+        files.flush();
+        EXPECT_TRUE(QFileInfo(ResultFiles::partialPath(folder, sheet)).isFile());
+        EXPECT_FALSE(QFileInfo::exists(good)) << "replaced once its successor was written";
+    }
+
+    // A share not mounted: the folder is not made again on this disk; once
+    // the operator chooses it, it is.
+    const QString unmounted = dir.filePath("mnt/stats");
+    ResultFiles files(unmounted, nullptr, ResultFiles::MakeFolder::No);
+    QSignalSpy problems(&files, &ResultFiles::problem);
+    files.matchEnded(sheet);
+    files.flush();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0][0].toString().contains("is not there"))
+        << problems[0][0].toString().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(unmounted));
+    files.setFolder(unmounted, ResultFiles::MakeFolder::Yes);
+    files.matchEnded(sheet);
+    files.flush();
+    EXPECT_EQ(files.resultsWritten(), 1);
+    EXPECT_TRUE(files.lastResult().startsWith(unmounted));
 }
 
 TEST(Qbj, MatchDetailsAreKeptBetweenRuns) {

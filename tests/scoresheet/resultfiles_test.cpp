@@ -2,13 +2,16 @@
 // box and ruled from the play screen ends as a result file that follows the
 // format's own definition and says what the boards say; teams taken from a
 // QBJ file fill the set-up menu.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "qbjvalidator.h"
 #include "scoresheet/resultsdesk.h"
@@ -228,4 +231,49 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     r.s.newMatch();
     QCoreApplication::processEvents();
     EXPECT_EQ(r.desk->sheet().teams[1].players, QStringList({"A1", "A2", "A3", "A4", "A5", "A6"}));
+}
+
+// A share that fails is said once, beside the set-up menu and without taking
+// the keys from the play screen, however many changes try it; and said again
+// when a file is written once more.
+TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
+    Road r(plainRules());
+    const auto notices = [] {
+        std::vector<QMessageBox*> boxes;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("ResultFileProblem") && w->isVisible())
+                boxes.push_back(qobject_cast<QMessageBox*>(w));
+        return boxes;
+    };
+    const auto change = [&r] {
+        r.keys({Qt::Key_F1});
+        r.desk->files().flush();
+        QCoreApplication::processEvents();
+    };
+    // A file where the chosen folder should be: every write fails.
+    QFile blocker(r.elsewhere.filePath("share"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    MatchDetails details = r.desk->details();
+    details.folder = r.elsewhere.filePath("share/results");
+    r.desk->setDetails(details);
+    for (int i = 0; i < 4; ++i)
+        change();
+    std::vector<QMessageBox*> boxes = notices();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0]->text().contains("share/results")) << boxes[0]->text().toStdString();
+    EXPECT_TRUE(boxes[0]->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(boxes[0]->isModal());
+
+    ASSERT_TRUE(blocker.remove());
+    change();
+    change();
+    boxes = notices();
+    ASSERT_EQ(boxes.size(), 2u);
+    const auto again = std::find_if(boxes.begin(), boxes.end(), [](QMessageBox* b) {
+        return b->text().startsWith("The result files are written again");
+    });
+    EXPECT_NE(again, boxes.end());
+    for (QMessageBox* b : boxes)
+        b->close();
 }
