@@ -333,3 +333,20 @@ TEST(LiveServer, OneAddressCannotLockOthersOut) {
     held[0].write("GET /state HTTP/1.1\r\nHo");
     EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }, 10000));
 }
+
+// "On the local network" serves the addresses the Live Page window lists
+// (this machine's IPv4 addresses) and not, unseen, its IPv6 ones.
+TEST(LiveHub, OnTheLocalNetworkServesWhatTheWindowShows) {
+    live::LiveHub hub;
+    live::ServeChoice choice;
+    choice.port = 0;
+    choice.localNetwork = true;
+    ASSERT_FALSE(hub.serve(choice));
+    QTcpSocket v4;
+    v4.connectToHost(QHostAddress::LocalHost, hub.port());
+    EXPECT_TRUE(waitFor([&] { return v4.state() == QAbstractSocket::ConnectedState; }));
+    QTcpSocket v6;
+    v6.connectToHost(QHostAddress::LocalHostIPv6, hub.port());
+    EXPECT_TRUE(waitFor([&] { return v6.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(v6.error(), QAbstractSocket::ConnectionRefusedError);
+}
