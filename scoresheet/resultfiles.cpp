@@ -259,7 +259,8 @@ void ResultFiles::write(const Job& job) {
         emit problem(make ? QStringLiteral("The result folder %1 cannot be made.").arg(job.folder)
                           : QStringLiteral("The result folder %1 is not there (is the share "
                                            "mounted?). Nothing was written to it.")
-                                .arg(job.folder));
+                                .arg(job.folder),
+                     job.final);
         return;
     }
     if (make) {
@@ -276,7 +277,8 @@ void ResultFiles::write(const Job& job) {
     const QString path = job.final ? resultPath(job.folder, job.sheet) : partial;
     if (const auto error = setup::saveReplacingLinks(path, writeQbj(job.sheet))) {
         emit problem(
-            QStringLiteral("The result file %1 could not be written: %2").arg(path, *error));
+            QStringLiteral("The result file %1 could not be written: %2").arg(path, *error),
+            job.final);
         return;
     }
     // Only now that its successor is on disk does the last good file go:

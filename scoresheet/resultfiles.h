@@ -76,7 +76,9 @@ public:
     static QString partialPath(const QString& folder, const Sheet& sheet);
 
 signals:
-    void problem(const QString& text);
+    // `result`: the match's result file (not the partial one) was not
+    // written.
+    void problem(const QString& text, bool result);
     void resultWritten(const QString& path);
     // Any file written, partial or result.
     void fileWritten(const QString& path);

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <utility>
 
 #include "app/dialogs.h"
 #include "app/matchextras.h"
@@ -69,12 +70,18 @@ ResultsDesk::ResultsDesk(Program& program)
     // fail (every change tries again), and once more when one is written.
     connect(
         &files_, &ResultFiles::problem, this,
-        [this](const QString& text) {
-            if (filesFailing_) return;
+        [this](const QString& text, bool result) {
+            // A result file not written is said each time: it is the one the
+            // stats room waits for. End Match, pressed again, writes it.
+            if (filesFailing_ && !result) return;
             filesFailing_ = true;
+            const bool retry = result && std::exchange(endMatchFailed_, false);
             program_.dialogs.notice(
-                text + QStringLiteral("\n\nEvery change of the match tries again; you will be "
-                                      "told when a result file is written again."),
+                text + (retry ? QStringLiteral("\n\nPress End Match again to try once more.")
+                        : result
+                            ? QString()
+                            : QStringLiteral("\n\nEvery change of the match tries again; you "
+                                             "will be told when a result file is written again.")),
                 Dialogs::Icon::Warning, program_.forms.visibleMenu(),
                 QStringLiteral("ResultFileProblem"));
         },
@@ -203,7 +210,10 @@ std::optional<QString> ResultsDesk::endMatch() {
     files_.flush();
     ended_ = true;
     const QString path = files_.lastResult();
-    if (files_.resultsWritten() == before) return std::nullopt;  // the problem was told
+    if (files_.resultsWritten() == before) {
+        endMatchFailed_ = true;  // the problem, told next, says how to retry
+        return std::nullopt;
+    }
     QStringList lines{QStringLiteral("The result file was written:\n%1").arg(path)};
     lines << qbjOperatorNotes(builder_.sheet());
     program_.dialogs.message(lines.join(QStringLiteral("\n\n")), kTitle, Dialogs::Icon::Information,

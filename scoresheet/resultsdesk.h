@@ -65,6 +65,7 @@ private:
     std::optional<QJsonObject> lastRules_;
     bool ended_ = false;
     bool filesFailing_ = false;  // told, and not yet told it works again
+    bool endMatchFailed_ = false;
 };
 
 // Adds the stats room's windows to the "&Match" menu (Match Details, teams

@@ -264,12 +264,23 @@ TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
     EXPECT_TRUE(boxes[0]->text().contains("share/results")) << boxes[0]->text().toStdString();
     EXPECT_TRUE(boxes[0]->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_FALSE(boxes[0]->isModal());
+    // End Match, failing too, says so, and that pressing it again retries.
+    EXPECT_FALSE(r.desk->endMatch());
+    QCoreApplication::processEvents();
+    boxes = notices();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(
+        std::count_if(boxes.begin(), boxes.end(),
+                      [](QMessageBox* b) {
+                          return b->text().endsWith("Press End Match again to try once more.");
+                      }),
+        1);
 
     ASSERT_TRUE(blocker.remove());
     change();
     change();
     boxes = notices();
-    ASSERT_EQ(boxes.size(), 2u);
+    ASSERT_EQ(boxes.size(), 3u);
     const auto again = std::find_if(boxes.begin(), boxes.end(), [](QMessageBox* b) {
         return b->text().startsWith("The result files are written again");
     });
