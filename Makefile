@@ -28,7 +28,7 @@ FORMAT_PACKAGES := clang-format
 # make fuzz: each fuzz target runs this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR     ?= build-fuzz
-FUZZ_TARGETS := setupreader serialread screenlink buttonassignment recordfile
+FUZZ_TARGETS := setupreader serialread screenlink buttonassignment recordfile qbjreader
 
 # make lint: the compile commands come from a build folder configured with
 # clang, the fuzz targets included, in which only moc has run (for the

@@ -3,6 +3,7 @@
 //   bench_buzzin_latency [--presses N] [--model M] [--screen 2_4|2_5|3_4|3_5]
 //                        [--min-delay MS] [--max-delay MS] [--idle S] [--seed N]
 //                        [--record] [--buttons] [--live] [--live-clients N]
+//                        [--live --hostile N]
 //
 // A real play screen (under Xvfb or with QT_QPA_PLATFORM=offscreen) polls
 // the simulated box from its own porttimer in the event loop. A timer in the
@@ -40,6 +41,13 @@
 // is compared as with --record; the page's delay from the press to its name
 // text changing is taken in the browser; and the armed idle is measured
 // twice, with the N clients connected and with the page off.
+//
+// With --live --hostile N the live page is on for every press; the first
+// half of the presses are made with no other connection to it, the second
+// half with N hostile ones held open all along from eight loopback addresses
+// (127.0.0.2 to 127.0.0.9), each a slowloris: half a request, a byte a
+// second, and connecting again whenever the server closes it. The figures
+// are given for each half.
 //
 // With --buttons (models 170 and 200) the box is the input box, and each
 // press is a key event with the press's timestamp from a scripted input
@@ -168,6 +176,7 @@ struct Press {
     double tickEnd = -1.0;
     double painted = -1.0;   // namelabel's next paint begins
     bool recorded = false;   // the match record (or with --live, the live page) was on
+    bool hostile = false;    // with --hostile: the hostile connections were open
     qint64 pressedWall = 0;  // ms since the epoch, for the browser's clock
 };
 
@@ -266,6 +275,43 @@ public:
     QAtomicInt events;
 };
 
+// Connections that ask for nothing, slowly, and come back when closed.
+class HostileClients final : public QObject {
+public:
+    ~HostileClients() override {
+        closing_ = true;
+        qDeleteAll(findChildren<QTcpSocket*>());
+    }
+    void open(quint16 port, int count) {
+        port_ = port;
+        for (int i = 0; i < count; ++i)
+            connectOne(i);
+        auto* drip = new QTimer(this);
+        connect(drip, &QTimer::timeout, this, [this] {
+            for (QTcpSocket* s : findChildren<QTcpSocket*>())
+                if (s->state() == QAbstractSocket::ConnectedState) s->write("X");
+        });
+        drip->start(1000);
+    }
+    QAtomicInt reconnects;
+
+private:
+    void connectOne(int i) {
+        auto* s = new QTcpSocket(this);
+        s->bind(QHostAddress(QStringLiteral("127.0.0.%1").arg(2 + i % 8)));
+        connect(s, &QTcpSocket::connected, s, [s] { s->write("GET /state HTTP/1.1\r\nX-Slow: "); });
+        connect(s, &QTcpSocket::disconnected, this, [this, s, i] {
+            if (closing_) return;
+            s->deleteLater();
+            reconnects.fetchAndAddRelaxed(1);
+            connectOne(i);
+        });
+        s->connectToHost(QHostAddress::LocalHost, port_);
+    }
+    quint16 port_ = 0;
+    bool closing_ = false;
+};
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -283,11 +329,16 @@ int main(int argc, char* argv[]) {
     const bool useButtons = args.contains(QStringLiteral("--buttons"));
     const bool liveSwitch = args.contains(QStringLiteral("--live"));
     const int liveClients = argument(args, "--live-clients", "200").toInt();
+    const int hostile = argument(args, "--hostile", "0").toInt();
+    if (hostile > 0 && !liveSwitch) {
+        std::fprintf(stderr, "--hostile: with --live\n");
+        return 2;
+    }
     if (recordSwitch && liveSwitch) {
         std::fprintf(stderr, "--record and --live: one at a time\n");
         return 2;
     }
-    const bool pairs = recordSwitch || liveSwitch;
+    const bool pairs = (recordSwitch || liveSwitch) && hostile == 0;
     if (!SimulatedInterface::isKnownModel(model) || model == 199 ||
         (useButtons && !buttons::InputBox::isInputModel(model))) {
         std::fprintf(stderr, "--model: 170, 180, 200 or 210 (170 or 200 with --buttons)\n");
@@ -345,15 +396,17 @@ int main(int argc, char* argv[]) {
                 qPrintable(QGuiApplication::platformName()), qPrintable(screenName(pair)),
                 s.width(), s.height(), model, useButtons ? " (input box)" : "", presses, minDelay,
                 maxDelay,
-                recordSwitch ? ", each with the record off and on"
-                : liveSwitch ? ", each with the live page off and on"
-                             : "");
+                recordSwitch  ? ", each with the record off and on"
+                : hostile > 0 ? ", the live page on, hostile connections for the second half"
+                : liveSwitch  ? ", each with the live page off and on"
+                              : "");
 
     // The live page: served from its own thread, followed by the feed
     // clients and by a real browser.
     std::unique_ptr<live::LiveHub> hub;
     QThread feedThread;
     FeedClients* feeds = nullptr;
+    HostileClients* hostiles = nullptr;
 #ifdef TORVANEL_BENCH_BROWSER
     std::unique_ptr<HeadlessBrowser> browser;
 #endif
@@ -363,7 +416,8 @@ int main(int argc, char* argv[]) {
         choice.port = 0;
         // The clients all come from this machine at once.
         choice.limits.requestBurst = liveClients + 20;
-        choice.limits.maxConnections = liveClients + 20;
+        choice.limits.maxConnections = liveClients + 20 + hostile;
+        choice.limits.maxConnectionsPerAddress = liveClients + 20;
         if (auto failed = hub->serve(choice)) {
             std::fprintf(stderr, "live page: %s\n", qPrintable(*failed));
             return 1;
@@ -376,6 +430,8 @@ int main(int argc, char* argv[]) {
                          [&following](int n) { following = n; });
         feeds = new FeedClients;
         feeds->moveToThread(&feedThread);
+        hostiles = new HostileClients;
+        hostiles->moveToThread(&feedThread);
         feedThread.start();
         QMetaObject::invokeMethod(
             feeds, [feeds, port = hub->port(), liveClients] { feeds->open(port, liveClients); });
@@ -468,6 +524,12 @@ int main(int argc, char* argv[]) {
         // With --record the second of each pair repeats the first with the
         // record on.
         current.recorded = pairs && made % 2 == 1;
+        if (hostile > 0 && made == total / 2) {
+            QMetaObject::invokeMethod(hostiles, [hostiles, port = hub->port(), hostile] {
+                hostiles->open(port, hostile);
+            });
+        }
+        current.hostile = hostile > 0 && made >= total / 2;
         if (!current.recorded) {
             player = anyone(rng);
             pause = delay(rng);
@@ -476,7 +538,7 @@ int main(int argc, char* argv[]) {
         current.player = player;
         record::MatchRecorder& on = liveSwitch ? static_cast<record::MatchRecorder&>(*hub)
                                                : static_cast<record::MatchRecorder&>(store);
-        program.setRecorder(current.recorded ? on : noRecorder);
+        program.setRecorder(current.recorded || hostile > 0 ? on : noRecorder);
         pressTimer.start(pause);
     };
     QObject::connect(&pressTimer, &QTimer::timeout, [&] {
@@ -557,7 +619,21 @@ int main(int argc, char* argv[]) {
                     group.size());
         return stats(own);
     };
-    if (!pairs) {
+    if (hostile > 0) {
+        std::vector<Press> none, held;
+        for (const Press& p : done)
+            (p.hostile ? held : none).push_back(p);
+        std::printf("--- live page on, no hostile connections (%zu presses)\n", none.size());
+        const Stats a = report(none);
+        std::printf(
+            "--- live page on, %d hostile connections held (%zu presses; %d closed by the "
+            "server and opened again)\n",
+            hostile, held.size(), int(hostiles->reconnects.loadRelaxed()));
+        const Stats b = report(held);
+        std::printf(
+            "screen's own part, median: none %.3f ms, hostile %.3f ms, difference %+.3f ms\n",
+            a.median, b.median, b.median - a.median);
+    } else if (!pairs) {
         report(done);
     } else if (liveSwitch) {
         std::vector<Press> off, on;
@@ -678,6 +754,9 @@ int main(int argc, char* argv[]) {
         );
         QMetaObject::invokeMethod(
             feeds, [feeds] { feeds->close(); }, Qt::BlockingQueuedConnection);
+        // Closed with the thread that holds them.
+        QMetaObject::invokeMethod(
+            hostiles, [hostiles] { delete hostiles; }, Qt::BlockingQueuedConnection);
         hub->stopServing();
 #ifdef TORVANEL_BENCH_BROWSER
         browser.reset();

@@ -46,6 +46,7 @@ AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPai
     big.setPointSize(big.pointSize() * 2);
     Labelprompt->setFont(big);
     Labelprompt->setWordWrap(true);
+    Labelprompt->setTextFormat(Qt::PlainText);  // names a player
     Listbindings->setColumnCount(2);
     Listbindings->setHeaderLabels({QStringLiteral("Player"), QStringLiteral("Button")});
     Listbindings->setRootIsDecorated(false);
@@ -55,6 +56,7 @@ AssignButtons::AssignButtons(Program& program, buttons::InputBox& box, ScreenPai
     for (QPushButton* b : {CommandSkip, CommandRedo, CommandExtra, CommandSave, CommandClose})
         buttonsRow->addWidget(b);
     Labeldevices->setObjectName(QStringLiteral("Labeldevices"));
+    Labeldevices->setTextFormat(Qt::PlainText);  // device names come from the devices
     Labeldevices->setWordWrap(true);
     Labeldevices->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Labeldevices->setStyleSheet(

@@ -141,6 +141,7 @@ void ButtonCheckWindow::buildTiles() {
             const int p = t * n + i + 1;
             auto* tile = new QLabel(box);
             tile->setObjectName(QStringLiteral("tile%1").arg(p));
+            tile->setTextFormat(Qt::PlainText);  // carries the player's name
             tile->setAlignment(Qt::AlignCenter);
             tile->setMinimumWidth(170);
             tile->setToolTip(QStringLiteral(
@@ -161,10 +162,12 @@ void ButtonCheckWindow::buildTiles() {
 
     notHeard_ = new QLabel(this);
     notHeard_->setObjectName(QStringLiteral("notHeard"));
+    notHeard_->setTextFormat(Qt::PlainText);
     notHeard_->setWordWrap(true);
     column->addWidget(notHeard_);
     findings_ = new QLabel(this);
     findings_->setObjectName(QStringLiteral("findings"));
+    findings_->setTextFormat(Qt::PlainText);
     findings_->setWordWrap(true);
     findings_->setStyleSheet(QStringLiteral("QLabel { color: #c00000; font-weight: bold; }"));
     column->addWidget(findings_);

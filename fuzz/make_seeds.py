@@ -9,7 +9,8 @@ without a byte-order mark, lone LFs, a file cut short, one running past
 line 44, numbers out of range); OUTDIR/serialread and OUTDIR/screenlink get
 well-behaved and misbehaving boxes in the input layout of those targets;
 OUTDIR/buttonassignment button files and OUTDIR/recordfile record files,
-sound, refused and damaged.
+sound, refused and damaged; OUTDIR/qbjreader QBJ files, sound and hostile
+(deep nesting, reference bombs, huge and control-character names, UTF-16).
 The output is the same on every run.
 """
 import json
@@ -225,6 +226,49 @@ def record_seeds():
     }
 
 
+def qbj_seeds():
+    def envelope(objects):
+        return json.dumps({"version": "2.1.1", "objects": objects}).encode()
+
+    tournament = envelope([
+        {"type": "Tournament", "name": "T", "registrations": [{"$ref": "school"}]},
+        {"id": "school", "type": "Registration", "name": "Lomax", "teams": [
+            {"id": "team_a", "name": "Lomax A", "players": [
+                {"id": "p1", "name": "Flo"}, {"id": "p2", "name": "Morgan"}]},
+            {"id": "team_b", "name": "Lomax B", "players": [{"$ref": "p9"}]}]},
+        {"type": "Team", "id": "team_c", "name": "Walk-ins",
+         "players": [{"id": "p9", "name": "Laurie"}]},
+    ])
+    # Every team referencing one long-named player many times: the reader
+    # must share the name, not copy it per reference.
+    bomb = [{"type": "Team", "id": "x", "name": "Pat",
+             "players": [{"id": "p", "name": "n" * 190}]}]
+    for t in range(200):
+        bomb.append({"type": "Team", "name": f"T{t}", "players": [{"$ref": "p"}] * 100})
+    registrations = [{"type": "Registration", "name": "R", "teams": [{"$ref": "x"}] * 50000}]
+    return {
+        "tournament": tournament,
+        "registration": json.dumps({"type": "Registration", "name": "L",
+                                    "teams": [{"name": "L A"}]}).encode(),
+        "reference-bomb": envelope(bomb),
+        "reference-fan-out": envelope(bomb[:1] + registrations),
+        "reference-cycle": envelope([{"type": "Team", "id": "a", "name": "A",
+                                      "players": [{"$ref": "a"}, {"$ref": "b"}]},
+                                     {"id": "b", "$ref": "a"}]),
+        "deep-arrays": b"[" * 100000,
+        "deep-objects": b'{"a":' * 1000 + b"1" + b"}" * 1000,
+        "deep-just-inside": b"[" * 1000 + b"]" * 1000,
+        "huge-name": envelope([{"type": "Team", "name": "x" * (2 << 20)}]),
+        "huge-spaces": envelope([{"type": "Team", "name": " " * (2 << 20) + "A"}]),
+        "many-teams": envelope([{"type": "Team", "name": f"T{t}"} for t in range(1100)]),
+        "nul-name": envelope([{"type": "Team", "name": "Lo\u0000max"}]),
+        "esc-name": envelope([{"type": "Team", "name": "Lo\u001b[2Jmax"}]),
+        "utf-16": b"\xff\xfe" + tournament.decode().encode("utf-16-le"),
+        "utf-8-bom": b"\xef\xbb\xbf" + tournament,
+        "empty": b"",
+    }
+
+
 def write(folder, seeds):
     folder.mkdir(parents=True, exist_ok=True)
     for name, data in seeds.items():
@@ -245,6 +289,7 @@ def main():
     write(out / "screenlink", screenlink_seeds())
     write(out / "buttonassignment", button_seeds())
     write(out / "recordfile", record_seeds())
+    write(out / "qbjreader", qbj_seeds())
 
 
 if __name__ == "__main__":

@@ -39,7 +39,7 @@ public:
         server_.reset();
         auto server = std::make_unique<LiveServer>(choice.limits);
         const QHostAddress address =
-            choice.localNetwork ? QHostAddress(QHostAddress::Any) : QHostAddress::LocalHost;
+            choice.localNetwork ? QHostAddress(QHostAddress::AnyIPv4) : QHostAddress::LocalHost;
         if (auto failed = server->start(address, choice.port)) return failed;
         QObject::connect(server.get(), &LiveServer::feedClientsChanged, &hub_,
                          &LiveHub::feedClientsChanged);

@@ -20,8 +20,9 @@ class LiveWorker;
 // Where the live page is served.
 struct ServeChoice {
     quint16 port = kDefaultPort;
-    // Off: this machine only (the loopback address). On: every address of
-    // this machine, for phones and other rooms on the local network.
+    // Off: this machine only (the loopback address). On: every IPv4 address
+    // of this machine, for phones and other rooms on the local network: the
+    // addresses the Live Page window lists, and no others.
     bool localNetwork = false;
     ServerLimits limits;
 };

@@ -32,12 +32,18 @@ constexpr char kPagePolicy[] =
     "default-src 'none'; script-src 'unsafe-inline'; style-src 'unsafe-inline'; "
     "img-src data:; connect-src 'self'; base-uri 'none'; form-action 'none'";
 
-// Accepts connections up to a number and hands the server sockets whose
-// arriving bytes are counted before the server reads them.
+// Accepts connections up to a number, and up to a smaller number from any
+// one address so that one client cannot lock the others out, and hands the
+// server sockets whose arriving bytes are counted before the server reads
+// them.
 class CountingTcpServer final : public QTcpServer {
 public:
-    CountingTcpServer(int maxConnections, std::function<void(QTcpSocket*)> opened, QObject* parent)
-        : QTcpServer(parent), max_(maxConnections), opened_(std::move(opened)) {}
+    CountingTcpServer(int maxConnections, int maxPerAddress,
+                      std::function<void(QTcpSocket*)> opened, QObject* parent)
+        : QTcpServer(parent),
+          max_(maxConnections),
+          maxPerAddress_(maxPerAddress),
+          opened_(std::move(opened)) {}
 
     int open() const { return open_; }
 
@@ -48,15 +54,22 @@ protected:
             delete socket;
             return;
         }
-        if (open_ >= max_) {
+        const QString address = socket->peerAddress().toString();
+        int& fromAddress = perAddress_[address];
+        if (open_ >= max_ || fromAddress >= maxPerAddress_) {
             // Refused before a byte is read: the client sees the
             // connection closed.
+            if (fromAddress == 0) perAddress_.remove(address);
             socket->abort();
             socket->deleteLater();
             return;
         }
         ++open_;
-        connect(socket, &QObject::destroyed, this, [this] { --open_; });
+        ++fromAddress;
+        connect(socket, &QObject::destroyed, this, [this, address] {
+            --open_;
+            if (--perAddress_[address] <= 0) perAddress_.remove(address);
+        });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
         opened_(socket);
         addPendingConnection(socket);
@@ -64,7 +77,9 @@ protected:
 
 private:
     int max_;
+    int maxPerAddress_;
     int open_ = 0;
+    QHash<QString, int> perAddress_;
     std::function<void(QTcpSocket*)> opened_;
 };
 
@@ -149,7 +164,8 @@ QString LiveServer::hostOf(const QByteArray& hostHeader) {
 
 std::optional<QString> LiveServer::start(const QHostAddress& address, quint16 port) {
     auto* tcp = new CountingTcpServer(
-        limits_.maxConnections, [this](QTcpSocket* s) { connectionOpened(s); }, this);
+        limits_.maxConnections, limits_.maxConnectionsPerAddress,
+        [this](QTcpSocket* s) { connectionOpened(s); }, this);
     if (!tcp->listen(address, port)) {
         const QAbstractSocket::SocketError error = tcp->serverError();
         const QString detail = tcp->errorString();
@@ -194,7 +210,7 @@ std::optional<QString> LiveServer::start(const QHostAddress& address, quint16 po
 }
 
 void LiveServer::connectionOpened(QTcpSocket* socket) {
-    connections_.insert(socket, Connection{liveClockMs(), 0, 0});
+    connections_.insert(socket, Connection{liveClockMs(), 0, 0, false});
     // Connected before the server's own reader, so the bytes are counted
     // before it takes them.
     connect(socket, &QTcpSocket::readyRead, this, [this, socket] { bytesArrived(socket); });
@@ -253,8 +269,18 @@ bool LiveServer::handleRequest(const QHttpServerRequest& request, QTcpSocket* so
     if (it != connections_.end()) {
         it->requestBytes = 0;
         it->lastActive = liveClockMs();
+        it->asked = true;
     }
     QHttpServerResponder responder = makeResponder(request, socket);
+    // Two Host headers are read one way here and another by whatever stands
+    // in between: neither is believed.
+    int hosts = 0;
+    for (const auto& [key, value] : request.headers())
+        hosts += key.compare("Host", Qt::CaseInsensitive) == 0 ? 1 : 0;
+    if (hosts > 1) {
+        refuse(socket, responder, Status::BadRequest, "One Host header, please.");
+        return true;
+    }
     if (!takeToken(socket->peerAddress())) {
         refuse(socket, responder, Status::TooManyRequests, "Too many requests; try again shortly.",
                "Retry-After", "2");
@@ -342,7 +368,10 @@ void LiveServer::sweep() {
         if (feeds_.contains(socket)) {
             if (now - c.lastWrite >= qint64(limits_.keepAliveSeconds) * 1000)
                 sendToFeed(socket, QByteArrayLiteral(": alive\n\n"));
-        } else if (now - c.lastActive >= qint64(limits_.idleSeconds) * 1000) {
+        } else if (now - c.lastActive >= qint64(limits_.idleSeconds) * 1000 ||
+                   (!c.asked && now - c.lastActive >= qint64(limits_.firstRequestSeconds) * 1000)) {
+            // Idle, or too slow with its first request (a slowloris holds
+            // connections open that way, sending a byte now and then).
             socket->abort();
             socket->deleteLater();
             connections_.remove(socket);

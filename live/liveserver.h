@@ -22,13 +22,15 @@ inline constexpr quint16 kDefaultPort = 8471;
 // feed connection; the bounds leave room for a roomful of phones and refuse
 // anything that looks like a flood.
 struct ServerLimits {
-    int maxConnections = 256;         // open at once, feed connections included
-    qint64 maxRequestBytes = 8192;    // a request line and its headers (and any body)
-    double requestsPerSecond = 20;    // per client address, sustained...
-    double requestBurst = 60;         // ...after a burst of this many
-    qint64 maxQueuedBytes = 1 << 20;  // a feed client this far behind is dropped
-    int idleSeconds = 30;             // a connection that asks nothing for this long is closed
-    int keepAliveSeconds = 15;        // a quiet feed says it is alive this often
+    int maxConnections = 256;           // open at once, feed connections included
+    int maxConnectionsPerAddress = 32;  // of those, from one client address: room stays for others
+    qint64 maxRequestBytes = 8192;      // a request line and its headers (and any body)
+    double requestsPerSecond = 20;      // per client address, sustained...
+    double requestBurst = 60;           // ...after a burst of this many
+    qint64 maxQueuedBytes = 1 << 20;    // a feed client this far behind is dropped
+    int idleSeconds = 30;               // a connection that asks nothing for this long is closed
+    int firstRequestSeconds = 5;        // a new connection's whole first request must come in this
+    int keepAliveSeconds = 15;          // a quiet feed says it is alive this often
 };
 
 // Milliseconds on the live clock (monotonic): what the document's "since"
@@ -75,6 +77,7 @@ private:
         qint64 lastActive = 0;
         qint64 requestBytes = 0;
         qint64 lastWrite = 0;
+        bool asked = false;  // a whole request has come
     };
     struct Bucket {
         double tokens = 0;

@@ -112,6 +112,7 @@ LiveWindow::LiveWindow(LiveHub& hub, QString settingsFile, QString defaultFolder
     qrLabel->setAlignment(Qt::AlignCenter);
     statusLabel = new QLabel(this);
     statusLabel->setObjectName(QStringLiteral("statusLabel"));
+    statusLabel->setTextFormat(Qt::PlainText);  // may quote a folder's name
     statusLabel->setWordWrap(true);
 
     filesBox = new QCheckBox(QStringLiteral("&Write text files for streaming programs"), this);

@@ -332,6 +332,8 @@ void SetupMenu::buildOperatorAids() {
 
     decisionLine = new QLabel(this);
     decisionLine->setObjectName(QStringLiteral("decisionLine"));
+    // The line names players: their names are text, not markup.
+    decisionLine->setTextFormat(Qt::PlainText);
     decisionLine->setText(program_.decision().text);
     statusBar()->addWidget(decisionLine, 1);
     connect(&program_.notifier(), &ProgramNotifier::decisionChanged, this,

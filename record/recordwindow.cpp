@@ -126,6 +126,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     resize(1100, 760);
 
     heading = new QLabel(this);
+    heading->setTextFormat(Qt::PlainText);  // the match's team names
     QFont f = heading->font();
     f.setBold(true);
     heading->setFont(f);

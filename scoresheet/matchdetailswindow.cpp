@@ -49,6 +49,7 @@ MatchDetailsWindow::MatchDetailsWindow(const MatchDetails& d, QString last,
 
     lastResult = new QLabel(this);
     lastResult->setWordWrap(true);
+    lastResult->setTextFormat(Qt::PlainText);  // a file name holds team names
     lastResult->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lastResult->setText(last.isEmpty() ? QStringLiteral("No result file written yet this run.")
                                        : QStringLiteral("Last result file: ") + last);

@@ -9,6 +9,11 @@
 // a match result. The reader is forgiving about which objects hold the teams
 // (registrations, top-level teams, references or definitions in place) and
 // plain about files it cannot use.
+//
+// A file comes from anywhere, so what it can cost is bounded: its size, how
+// many teams and players it may list and how long a name may be, each with a
+// plain "too large" message; references are looked up, never copied, so a
+// file that references one long name many times costs no more than the name.
 namespace scoresheet {
 
 struct RosterTeam {
@@ -25,6 +30,13 @@ struct Roster {
     QString error;                  // why nothing could be read; empty on success
     bool ok() const { return error.isEmpty(); }
 };
+
+// The limits. Far beyond any tournament's registrations and any school's
+// name, and small enough that the roster window stays quick.
+inline constexpr qint64 kMaxQbjFileBytes = 16 * 1024 * 1024;
+inline constexpr int kMaxRosterTeams = 1000;
+inline constexpr int kMaxTeamPlayers = 100;
+inline constexpr int kMaxRosterNameLength = 200;
 
 Roster readRoster(const QByteArray& json);
 Roster readRosterFile(const QString& path);

@@ -79,18 +79,67 @@ void applyDetails(Sheet& sheet, const MatchDetails& d) {
     sheet.moderator = d.moderator;
 }
 
-QString resultBaseName(const Sheet& sheet) {
-    QStringList teams;
-    for (int t = 0; t < static_cast<int>(sheet.teams.size()); ++t)
-        teams << teamName(sheet, t);
-    QStringList parts;
-    if (sheet.started.isValid()) parts << sheet.started.date().toString(Qt::ISODate);
-    parts << sheet.round.trimmed() << sheet.room.trimmed() << teams.join(QStringLiteral(" vs "));
-    parts.removeAll(QString());
+namespace {
+
+// A file name is at most 255 bytes on the file systems a share is made of;
+// room is kept for the suffix and a number after a second match's name.
+constexpr int kMaxBaseBytes = 255 - 12 - 8;
+constexpr int kMaxPlaceBytes = 60;  // a round's or a room's part
+
+QString cleanPart(const QString& text) {
     // What Windows shares refuse as well as the slash Linux does, and
     // control characters.
     static const QRegularExpression bad(QStringLiteral("[/\\\\:*?\"<>|\\x00-\\x1f]"));
-    QString name = parts.join(QLatin1Char(' ')).replace(bad, QStringLiteral("-")).simplified();
+    // DEL, and the marks that turn text right to left: in a file name they
+    // make one file look like another in the stats room's listing.
+    static const QRegularExpression hidden(QStringLiteral(
+        "[\\x7f-\\x9f\\x{061c}\\x{200e}\\x{200f}\\x{202a}-\\x{202e}\\x{2066}-\\x{2069}]"));
+    return QString(text).remove(hidden).replace(bad, QStringLiteral("-")).simplified();
+}
+
+// The longest start of `text` that takes no more than `bytes` in UTF-8,
+// never cutting a character in two.
+QString fitBytes(const QString& text, int bytes) {
+    int used = 0;
+    qsizetype end = 0;
+    while (end < text.size()) {
+        const bool pair = text.at(end).isHighSurrogate() && end + 1 < text.size();
+        const qsizetype next = end + (pair ? 2 : 1);
+        const int size = int(text.mid(end, next - end).toUtf8().size());
+        if (used + size > bytes) break;
+        used += size;
+        end = next;
+    }
+    return text.left(end).trimmed();
+}
+
+int utf8Size(const QString& text) { return int(text.toUtf8().size()); }
+
+}  // namespace
+
+QString resultBaseName(const Sheet& sheet) {
+    QStringList teams;
+    for (int t = 0; t < static_cast<int>(sheet.teams.size()); ++t)
+        teams << cleanPart(teamName(sheet, t));
+    // The date, round and room place the match in the stats room: they are
+    // kept, and the team names shortened to fit.
+    QStringList place;
+    if (sheet.started.isValid()) place << sheet.started.date().toString(Qt::ISODate);
+    place << fitBytes(cleanPart(sheet.round), kMaxPlaceBytes)
+          << fitBytes(cleanPart(sheet.room), kMaxPlaceBytes);
+    place.removeAll(QString());
+    const QString separator = QStringLiteral(" vs ");
+    if (utf8Size((place + QStringList{teams.join(separator)}).join(QLatin1Char(' '))) >
+        kMaxBaseBytes) {
+        const int room = kMaxBaseBytes - utf8Size(place.join(QLatin1Char(' '))) - 1 -
+                         utf8Size(separator) * int(std::max<qsizetype>(teams.size() - 1, 0));
+        for (QString& team : teams)
+            team = fitBytes(team, std::max(1, room / int(std::max<qsizetype>(teams.size(), 1))));
+    }
+    QStringList parts = place;
+    parts << teams.join(separator);
+    parts.removeAll(QString());
+    QString name = parts.join(QLatin1Char(' ')).simplified();
     // A leading dot would hide the file from the stats room's file dialog.
     while (name.startsWith(QLatin1Char('.')))
         name.remove(0, 1);
@@ -104,10 +153,13 @@ QString ResultFiles::resultPath(const QString& folder, const Sheet& sheet) {
     for (int n = 1;; ++n) {
         const QString path = dir.filePath(
             base + (n > 1 ? QStringLiteral(" (%1)").arg(n) : QString()) + kResultSuffix);
+        // A link, even one to nothing, is not a free name: the folder may be
+        // a share others write to, and a link would send the file anywhere.
+        const QFileInfo info(path);
+        if (info.isSymLink()) continue;
         // Another match of the same teams, round and room that day keeps its
         // file; this match's own file is written over.
-        if (!QFileInfo::exists(path) || (!started.isEmpty() && startedOf(path) == started))
-            return path;
+        if (!info.exists() || (!started.isEmpty() && startedOf(path) == started)) return path;
     }
 }
 
@@ -115,8 +167,11 @@ QString ResultFiles::partialPath(const QString& folder, const Sheet& sheet) {
     return QDir(folder).filePath(resultBaseName(sheet) + kPartialSuffix);
 }
 
-ResultFiles::ResultFiles(QString folder, QObject* parent)
-    : QObject(parent), folder_(std::move(folder)), worker_([this] { run(); }) {}
+ResultFiles::ResultFiles(QString folder, QObject* parent, MakeFolder make)
+    : QObject(parent),
+      folder_(std::move(folder)),
+      folderToMake_(make == MakeFolder::Yes ? folder_ : QString()),
+      worker_([this] { run(); }) {}
 
 ResultFiles::~ResultFiles() {
     {
@@ -127,9 +182,10 @@ ResultFiles::~ResultFiles() {
     worker_.join();
 }
 
-void ResultFiles::setFolder(const QString& folder) {
+void ResultFiles::setFolder(const QString& folder, MakeFolder make) {
     std::lock_guard lock(mutex_);
     folder_ = folder;
+    if (make == MakeFolder::Yes) folderToMake_ = folder;
 }
 
 QString ResultFiles::folder() const {
@@ -208,28 +264,53 @@ void ResultFiles::write(const Job& job) {
         if (!partial.isEmpty()) QFile::remove(partial);
         return;
     }
-    if (job.folder.isEmpty() || !QDir().mkpath(job.folder)) {
-        emit problem(QStringLiteral("The result folder %1 cannot be made.").arg(job.folder));
+    bool make = false;
+    {
+        std::lock_guard lock(mutex_);
+        make = !folderToMake_.isEmpty() && folderToMake_ == job.folder;
+    }
+    // The folder is made when the operator chooses it, and no other time: a
+    // share that is not mounted leaves an empty mount point, and a folder
+    // made there would hold the results on this computer while the stats
+    // room waits for them.
+    if (job.folder.isEmpty() ||
+        (make ? !QDir().mkpath(job.folder) : !QFileInfo(job.folder).isDir())) {
+        emit problem(make ? QStringLiteral("The result folder %1 cannot be made.").arg(job.folder)
+                          : QStringLiteral("The result folder %1 is not there (is the share "
+                                           "mounted?). Nothing was written to it.")
+                                .arg(job.folder),
+                     job.final);
         return;
+    }
+    if (make) {
+        std::lock_guard lock(mutex_);
+        if (folderToMake_ == job.folder) folderToMake_.clear();
     }
     const QString partial = partialPath(job.folder, job.sheet);
     QString previousPartial;
     {
         std::lock_guard lock(mutex_);
         previousPartial = lastPartial_;
-        lastPartial_ = job.final ? QString() : partial;
     }
-    // The details changed the file's name mid-match: the old partial goes.
-    if (!previousPartial.isEmpty() && previousPartial != partial) QFile::remove(previousPartial);
 
     const QString path = job.final ? resultPath(job.folder, job.sheet) : partial;
-    if (const auto error = setup::saveAtomically(path, writeQbj(job.sheet))) {
+    if (const auto error = setup::saveReplacingLinks(path, writeQbj(job.sheet))) {
         emit problem(
-            QStringLiteral("The result file %1 could not be written: %2").arg(path, *error));
+            QStringLiteral("The result file %1 could not be written: %2").arg(path, *error),
+            job.final);
         return;
     }
+    // Only now that its successor is on disk does the last good file go:
+    // the partial of a name the details changed mid-match, or the match's
+    // partial once its result is written.
+    {
+        std::lock_guard lock(mutex_);
+        lastPartial_ = job.final ? QString() : partial;
+    }
+    if (!previousPartial.isEmpty() && previousPartial != path) QFile::remove(previousPartial);
+    emit fileWritten(path);
     if (job.final) {
-        QFile::remove(partial);
+        if (partial != previousPartial) QFile::remove(partial);
         {
             std::lock_guard lock(mutex_);
             lastResult_ = path;

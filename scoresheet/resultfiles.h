@@ -49,10 +49,15 @@ QString resultBaseName(const Sheet& sheet);
 class ResultFiles final : public QObject {
     Q_OBJECT
 public:
-    explicit ResultFiles(QString folder, QObject* parent = nullptr);
+    // Whether the folder is made when it is missing: when the operator has
+    // just chosen it (or it is the program's own), not when a folder chosen
+    // earlier has gone, as a share that is not mounted has.
+    enum class MakeFolder { No, Yes };
+    explicit ResultFiles(QString folder, QObject* parent = nullptr,
+                         MakeFolder make = MakeFolder::Yes);
     ~ResultFiles() override;  // writes what is queued first
 
-    void setFolder(const QString& folder);
+    void setFolder(const QString& folder, MakeFolder make = MakeFolder::No);
     QString folder() const;
 
     void matchChanged(const Sheet& sheet);
@@ -74,8 +79,12 @@ public:
     static QString partialPath(const QString& folder, const Sheet& sheet);
 
 signals:
-    void problem(const QString& text);
+    // `result`: the match's result file (not the partial one) was not
+    // written.
+    void problem(const QString& text, bool result);
     void resultWritten(const QString& path);
+    // Any file written, partial or result.
+    void fileWritten(const QString& path);
 
 private:
     struct Job {
@@ -91,7 +100,7 @@ private:
     std::condition_variable wake_, idle_;
     std::deque<Job> jobs_;
     bool busy_ = false, stop_ = false;
-    QString folder_, lastResult_, lastPartial_;
+    QString folder_, folderToMake_, lastResult_, lastPartial_;
     int resultsWritten_ = 0;
     std::thread worker_;
 };

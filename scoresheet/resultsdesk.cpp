@@ -3,10 +3,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <utility>
 
 #include "app/dialogs.h"
 #include "app/matchextras.h"
@@ -59,17 +59,42 @@ QString ResultsDesk::detailsPath(const Program& program) {
 ResultsDesk::ResultsDesk(Program& program)
     : program_(program),
       details_(loadMatchDetails(detailsPath(program), defaultResultFolder())),
-      files_(details_.folder) {
+      // The program's own folder is made when missing; one the operator
+      // chose is made when chosen, and missing later is a problem to say.
+      files_(details_.folder, nullptr,
+             details_.folder == defaultResultFolder() ? ResultFiles::MakeFolder::Yes
+                                                      : ResultFiles::MakeFolder::No) {
     // Problems come from the writer's thread; the operator hears of them
-    // on the window thread, in a box that does not wait for an answer.
+    // on the window thread beside the set-up menu, as of the record's, in a
+    // notice that takes no keys from the play screen: once while the files
+    // fail (every change tries again), and once more when one is written.
     connect(
         &files_, &ResultFiles::problem, this,
-        [](const QString& text) {
-            auto* box = new QMessageBox(QMessageBox::Warning, kTitle, text, QMessageBox::Ok);
-            box->setObjectName(QStringLiteral("ResultFileProblem"));
-            box->setAttribute(Qt::WA_DeleteOnClose);
-            box->setModal(false);
-            box->show();
+        [this](const QString& text, bool result) {
+            // A result file not written is said each time: it is the one the
+            // stats room waits for. End Match, pressed again, writes it.
+            if (filesFailing_ && !result) return;
+            filesFailing_ = true;
+            const bool retry = result && std::exchange(endMatchFailed_, false);
+            program_.dialogs.notice(
+                text + (retry ? QStringLiteral("\n\nPress End Match again to try once more.")
+                        : result
+                            ? QString()
+                            : QStringLiteral("\n\nEvery change of the match tries again; you "
+                                             "will be told when a result file is written again.")),
+                Dialogs::Icon::Warning, program_.forms.visibleMenu(),
+                QStringLiteral("ResultFileProblem"));
+        },
+        Qt::QueuedConnection);
+    connect(
+        &files_, &ResultFiles::fileWritten, this,
+        [this](const QString& path) {
+            if (!filesFailing_) return;
+            filesFailing_ = false;
+            program_.dialogs.notice(
+                QStringLiteral("The result files are written again:\n%1").arg(path),
+                Dialogs::Icon::Information, program_.forms.visibleMenu(),
+                QStringLiteral("ResultFileProblem"));
         },
         Qt::QueuedConnection);
     program_.addMatchObserver(*this);
@@ -249,7 +274,10 @@ std::optional<QString> ResultsDesk::endMatch() {
     files_.matchEnded(sheet());
     files_.flush();
     const QString path = files_.lastResult();
-    if (files_.resultsWritten() == before) return std::nullopt;  // the problem was told
+    if (files_.resultsWritten() == before) {
+        endMatchFailed_ = true;  // the problem, told next, says how to retry
+        return std::nullopt;
+    }
     QStringList lines{QStringLiteral("The result file was written:\n%1").arg(path)};
     lines << qbjOperatorNotes(builder_.sheet());
     program_.dialogs.message(lines.join(QStringLiteral("\n\n")), kTitle, Dialogs::Icon::Information,
@@ -258,8 +286,10 @@ std::optional<QString> ResultsDesk::endMatch() {
 }
 
 void ResultsDesk::setDetails(const MatchDetails& details) {
+    const bool chosen = details.folder != details_.folder;
     details_ = details;
-    files_.setFolder(details.folder);
+    files_.setFolder(details.folder,
+                     chosen ? ResultFiles::MakeFolder::Yes : ResultFiles::MakeFolder::No);
     if (const auto error = saveMatchDetails(detailsPath(program_), details))
         program_.dialogs.message(
             QStringLiteral("The match details could not be kept for the next start: %1")

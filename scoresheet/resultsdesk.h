@@ -67,6 +67,8 @@ private:
     std::vector<RosterTeam> rosters_;
     bool practice_ = false;  // the operator said what was played is practice
     int matches_ = 0;        // starts and resumes heard, so a late start-up step knows its match
+    bool filesFailing_ = false;  // told, and not yet told it works again
+    bool endMatchFailed_ = false;
 };
 
 // Adds the stats room's windows to the "&Match" menu (Match Details, teams

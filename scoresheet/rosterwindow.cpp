@@ -1,10 +1,13 @@
 #include "scoresheet/rosterwindow.h"
 
 #include <QFileInfo>
+#include <QFutureWatcher>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QPromise>
 #include <QPushButton>
+#include <QThreadPool>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -25,6 +28,7 @@ RosterWindow::RosterWindow(Dialogs& dialogs, int teams, Use use, QWidget* parent
     teamList->header()->hide();
     status = new QLabel(this);
     status->setWordWrap(true);
+    status->setTextFormat(Qt::PlainText);
     useButton = new QPushButton(QStringLiteral("&Use the Checked Teams"), this);
     auto* closeButton = new QPushButton(QStringLiteral("&Close"), this);
 
@@ -52,8 +56,9 @@ RosterWindow::RosterWindow(Dialogs& dialogs, int teams, Use use, QWidget* parent
     updateButtons();
 }
 
-bool RosterWindow::openFile(const QString& path) {
-    Roster roster = readRosterFile(path);
+bool RosterWindow::openFile(const QString& path) { return showRoster(path, readRosterFile(path)); }
+
+bool RosterWindow::showRoster(const QString& path, Roster roster) {
     if (!roster.ok()) {
         dialogs_.inform(roster.error, QStringLiteral("Teams from a QBJ File"),
                         Dialogs::Icon::Warning);
@@ -80,7 +85,33 @@ void RosterWindow::openAsked() {
     Dialogs::FileRequest request;
     request.title = QStringLiteral("Open QBJ File");
     request.filter = QStringLiteral("QBJ Files|*.qbj;*.json|All Files|*.*");
-    if (const auto path = dialogs_.openFile(request)) openFile(*path);
+    const auto path = dialogs_.openFile(request);
+    if (!path || reading_) return;
+    // The read runs on the pool; its result comes back through the watcher
+    // on this thread. A window closed meanwhile takes the watcher with it,
+    // and the result is dropped with the promise.
+    auto promise = std::make_shared<QPromise<Roster>>();
+    auto* watcher = new QFutureWatcher<Roster>(this);
+    reading_ = watcher;
+    connect(watcher, &QFutureWatcher<Roster>::finished, this, [this, watcher, file = *path] {
+        reading_ = nullptr;
+        watcher->deleteLater();
+        openButton->setEnabled(true);
+        Roster roster = watcher->future().resultCount() > 0
+                            ? watcher->future().result()
+                            : Roster{{}, QStringLiteral("The file could not be read.")};
+        const bool ok = showRoster(file, std::move(roster));
+        if (!ok) updateButtons();
+        emit readFinished(ok);
+    });
+    watcher->setFuture(promise->future());
+    openButton->setEnabled(false);
+    status->setText(QStringLiteral("Reading %1 ...").arg(QFileInfo(*path).fileName()));
+    QThreadPool::globalInstance()->start([promise, file = *path] {
+        promise->start();
+        promise->addResult(readRosterFile(file));
+        promise->finish();
+    });
 }
 
 std::vector<RosterTeam> RosterWindow::checkedTeams() const {

@@ -30,18 +30,27 @@ public:
 
     // Reads the file; a file that cannot be used is explained in a message.
     bool openFile(const QString& path);
+    // Asks for a file and reads it off the window thread (a large file on a
+    // slow share would hold the window still); the list fills when it is
+    // read, and readFinished() follows.
     void openAsked();
+    bool reading() const { return reading_ != nullptr; }
     void useChecked();
     std::vector<RosterTeam> checkedTeams() const;
 
+signals:
+    void readFinished(bool ok);
+
 private:
     void updateButtons();
+    bool showRoster(const QString& path, Roster roster);
 
     Dialogs& dialogs_;
     int teams_;
     Use use_;
     std::vector<RosterTeam> roster_;
     std::vector<int> checkedOrder_;
+    QObject* reading_ = nullptr;  // the watcher of the read under way
 };
 
 }  // namespace scoresheet

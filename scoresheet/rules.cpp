@@ -58,12 +58,21 @@ QJsonObject rulesToJson(const ScoringRules& r) {
             {QStringLiteral("overtimeIncludesBonuses"), r.overtimeIncludesBonuses}};
 }
 
+namespace {
+constexpr int kMostPoints = 1000;
+constexpr std::size_t kMostAnswerValues = 8;
+}  // namespace
+
 ScoringRules rulesFromJson(const QJsonObject& json) {
     ScoringRules r = plainRules();
     if (json.value(QStringLiteral("name")).isString())
         r.name = json.value(QStringLiteral("name")).toString();
+    // The file may have been edited by hand: a value is kept within what a
+    // sheet's total can add up over any match without overflowing, and a
+    // handful of values is all a key can choose among.
     for (const QJsonValue v : json.value(QStringLiteral("answerValues")).toArray()) {
-        const int value = v.toInt();
+        if (r.answerValues.size() >= kMostAnswerValues) break;
+        const int value = std::clamp(v.toInt(), -kMostPoints, kMostPoints);
         if (value != 0 &&
             std::find(r.answerValues.begin(), r.answerValues.end(), value) == r.answerValues.end())
             r.answerValues.push_back(value);
@@ -75,7 +84,7 @@ ScoringRules rulesFromJson(const QJsonObject& json) {
     r.regulationTossups = count("regulationTossups", 999);
     r.timed = json.value(QStringLiteral("timed")).toBool();
     r.bonusParts = count("bonusParts", 9);  // one key per part: 1 to 9
-    r.pointsPerBonusPart = count("pointsPerBonusPart", 1000);
+    r.pointsPerBonusPart = count("pointsPerBonusPart", kMostPoints);
     if (r.pointsPerBonusPart == 0) r.bonusParts = 0;
     r.bonusesBounceBack = json.value(QStringLiteral("bonusesBounceBack")).toBool();
     r.minimumOvertimeTossups = count("minimumOvertimeTossups", 99);

@@ -176,6 +176,9 @@ SheetWindow::SheetWindow(SheetModel& model, std::function<void(const ScoringRule
     rulesBox->setFocusPolicy(Qt::NoFocus);
     totalsLabel = new QLabel(this);
     totalsLabel->setObjectName(QStringLiteral("totalsLabel"));
+    // Team names come from the keyboard and from QBJ files: shown, never
+    // rendered as markup (an image tag could read any file).
+    totalsLabel->setTextFormat(Qt::PlainText);
     QFont big = totalsLabel->font();
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);

@@ -5,6 +5,10 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QTemporaryFile>
+
+#include <unistd.h>
+#include <cstdio>
 
 namespace setup {
 namespace {
@@ -34,6 +38,24 @@ std::optional<QString> saveAtomically(const QString& path, const QByteArray& byt
         return error;
     }
     if (!file.commit()) return describe(file, errno);
+    return std::nullopt;
+}
+
+std::optional<QString> saveReplacingLinks(const QString& path, const QByteArray& bytes) {
+    // A short temporary name: the file's own may be near the 255-byte limit.
+    QTemporaryFile temp(QFileInfo(path).dir().filePath(QStringLiteral(".torvanel-XXXXXX.tmp")));
+    if (!temp.open()) return temp.errorString();
+    errno = 0;
+    if (temp.write(bytes) != bytes.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
+        return errno != 0 ? qt_error_string(errno) : temp.errorString();
+    temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    // rename() puts the file in place of a link of its name; it does not
+    // follow it, as opening the name would.
+    if (::rename(QFile::encodeName(temp.fileName()).constData(),
+                 QFile::encodeName(path).constData()) != 0)
+        return qt_error_string(errno);
+    temp.setAutoRemove(false);
     return std::nullopt;
 }
 

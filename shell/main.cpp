@@ -10,6 +10,7 @@
 
 #include "app/applicationname.h"
 #include "app/clock.h"
+#include "app/endrequests.h"
 #include "app/pluginobjecthost.h"
 #include "app/program.h"
 #include "app/programfolder.h"
@@ -183,6 +184,10 @@ int main(int argc, char* argv[]) {
         std::fflush(nullptr);
         std::_Exit(0);
     });
+    // A logout, a shutdown or a kill ends the program as File > Exit does:
+    // the record closed and the result file written, not the process cut
+    // off mid-match.
+    const EndRequests endRequests(program);
 
     // Buttons on input devices: their assignment, the operator's notices,
     // and the window that binds them.

@@ -238,6 +238,8 @@ void ContestantPanel::rebuild() {
     const int n = playersPerTeamOf(screen_);
     for (int t = 0; t < teamsOf(screen_); ++t) {
         auto* label = new QLabel(this);
+        // A team name is whatever was typed or imported: never markup.
+        label->setTextFormat(Qt::PlainText);
         label->setMinimumWidth(70);
         grid_->addWidget(label, t, 0);
         teamLabels_.push_back(label);

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QTemporaryDir>
@@ -253,6 +254,38 @@ TEST(StreamFiles, RewritesChangedFilesWhole) {
     blocker.close();
     live::StreamFiles bad(dir.filePath(QStringLiteral("blocked")));
     EXPECT_TRUE(bad.update(state, 0).has_value());
+}
+
+// A link named as a stream file, to a file the operator may write or to
+// nothing at all, is replaced by the stream file, never written through.
+TEST(StreamFiles, ALinkInTheFolderIsReplacedNotFollowed) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath(QStringLiteral("stream"));
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString victim = dir.filePath(QStringLiteral("setup.txt"));
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the setup");
+    }
+    const QString nowhere = dir.filePath(QStringLiteral("nowhere.txt"));
+    ASSERT_TRUE(QFile::link(victim, QDir(folder).filePath(QStringLiteral("team1.txt"))));
+    ASSERT_TRUE(QFile::link(nowhere, QDir(folder).filePath(QStringLiteral("team2.txt"))));
+    live::LiveState state;
+    record::EventKind kind{};
+    ASSERT_TRUE(record::kindFromName(QStringLiteral("match-started"), kind));
+    state.apply(kind, QJsonDocument::fromJson(R"({"teams":["Alpha","Beta"]})").object(), 0);
+    live::StreamFiles files(folder);
+    ASSERT_FALSE(files.update(state, 0));
+    QFile f(victim);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll(), QByteArray("the setup"));
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+    for (const char* name : {"team1.txt", "team2.txt"}) {
+        const QFileInfo info(QDir(folder).filePath(QLatin1String(name)));
+        EXPECT_FALSE(info.isSymLink()) << name;
+        EXPECT_TRUE(info.isFile()) << name;
+    }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The live page's server as a client on this machine sees it: what it
 // serves, what it refuses, and the feed following the match.
+#include <algorithm>
 #include <functional>
 
 #include <gtest/gtest.h>
@@ -90,6 +91,8 @@ TEST(LiveServer, ServesThisMachineOnlyAndOnlyGet) {
         {"a foreign name with our port", get("/", "attacker.example:PORT"), 403},
         {"a name ending in ours", get("/", "127.0.0.1.attacker.example"), 403},
         {"no Host at all", "GET /state HTTP/1.0\r\n\r\n", 403},
+        {"two Hosts, ours first", get("/state", "127.0.0.1", "Host: attacker.example\r\n"), 400},
+        {"two Hosts, ours twice", get("/state", "127.0.0.1", "Host: 127.0.0.1\r\n"), 400},
         {"a page of another site",
          get("/state", "127.0.0.1", "Origin: http://attacker.example\r\n"), 403},
         {"our own page", get("/state", "127.0.0.1", "Origin: http://127.0.0.1:PORT\r\n"), 200},
@@ -279,3 +282,71 @@ TEST(LiveServer, DropsAFeedClientThatStopsReading) {
 }
 
 }  // namespace
+
+namespace {
+
+// A client on its own loopback address (127.0.0.2, ...), as a second
+// machine on the network would be.
+void connectFrom(QTcpSocket& s, const char* address, quint16 port) {
+    s.bind(QHostAddress(QString::fromLatin1(address)));
+    s.connectToHost(QHostAddress::LocalHost, port);
+}
+
+}  // namespace
+
+// One address cannot take every connection: its own are refused beyond its
+// share, and others are still served; a connection that has not sent its
+// request in time is closed (slowloris).
+TEST(LiveServer, OneAddressCannotLockOthersOut) {
+    live::ServerLimits limits;
+    limits.maxConnections = 8;
+    limits.maxConnectionsPerAddress = 3;
+    limits.firstRequestSeconds = 1;
+    live::LiveServer server(limits);
+    ASSERT_FALSE(server.start(QHostAddress::LocalHost, 0));
+
+    QTcpSocket held[4];
+    for (QTcpSocket& s : held)
+        connectFrom(s, "127.0.0.2", server.port());
+    ASSERT_TRUE(waitFor([&] { return server.openConnections() == 3; }));
+    // The fourth from that address is closed at once.
+    EXPECT_TRUE(waitFor([&] {
+        return std::count_if(std::begin(held), std::end(held), [](const QTcpSocket& s) {
+                   return s.state() == QAbstractSocket::UnconnectedState;
+               }) == 1;
+    }));
+    EXPECT_EQ(server.openConnections(), 3);
+    // Others are served meanwhile, from their own addresses.
+    for (const char* other : {"127.0.0.3", "127.0.0.4"}) {
+        QTcpSocket s;
+        connectFrom(s, other, server.port());
+        ASSERT_TRUE(waitFor([&] { return s.state() == QAbstractSocket::ConnectedState; }));
+        s.write(get("/state", "127.0.0.1"));
+        QByteArray in;
+        EXPECT_TRUE(waitFor([&] {
+            in += s.readAll();
+            return in.startsWith("HTTP/1.1 200");
+        })) << other;
+    }
+    // Half a request line, and nothing more: closed, well before the idle
+    // time of a connection that has been served.
+    held[0].write("GET /state HTTP/1.1\r\nHo");
+    EXPECT_TRUE(waitFor([&] { return server.openConnections() == 0; }, 10000));
+}
+
+// "On the local network" serves the addresses the Live Page window lists
+// (this machine's IPv4 addresses) and not, unseen, its IPv6 ones.
+TEST(LiveHub, OnTheLocalNetworkServesWhatTheWindowShows) {
+    live::LiveHub hub;
+    live::ServeChoice choice;
+    choice.port = 0;
+    choice.localNetwork = true;
+    ASSERT_FALSE(hub.serve(choice));
+    QTcpSocket v4;
+    v4.connectToHost(QHostAddress::LocalHost, hub.port());
+    EXPECT_TRUE(waitFor([&] { return v4.state() == QAbstractSocket::ConnectedState; }));
+    QTcpSocket v6;
+    v6.connectToHost(QHostAddress::LocalHostIPv6, hub.port());
+    EXPECT_TRUE(waitFor([&] { return v6.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_EQ(v6.error(), QAbstractSocket::ConnectionRefusedError);
+}

@@ -3,8 +3,10 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +25,7 @@
 #include "scoresheet/resultfiles.h"
 #include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
+#include "support/filesizelimit.h"
 
 using namespace scoresheet;
 
@@ -445,6 +448,87 @@ TEST(Qbj, RostersComeFromTournamentsRegistrationsAndResults) {
     EXPECT_TRUE(readRosterFile("/nonexistent/roster.qbj").error.startsWith("Cannot open"));
 }
 
+// A QBJ file comes from anywhere: what it may cost is bounded, a name that is
+// not text is refused in words, and a name referenced many times is one name.
+TEST(Qbj, RosterFilesThatAreTooLargeOrNotTextAreRefusedPlainly) {
+    const auto teams = [](int count, int players, const QString& name) {
+        QByteArray json = R"({"version": "2.1.1", "objects": [)";
+        for (int t = 0; t < count; ++t) {
+            QJsonArray list;
+            for (int p = 0; p < players; ++p)
+                list.append(QJsonObject{{"name", QStringLiteral("P%1").arg(p)}});
+            const QJsonObject team{{"type", "Team"},
+                                   {"id", QStringLiteral("t%1").arg(t)},
+                                   {"name", t == 0 ? name : QStringLiteral("Team %1").arg(t)},
+                                   {"players", list}};
+            json += QJsonDocument(team).toJson(QJsonDocument::Compact) + ",";
+        }
+        json.chop(1);
+        return json + "]}";
+    };
+    const QByteArray small = teams(2, 2, "Lomax");
+    QByteArray utf16(reinterpret_cast<const char*>(QString::fromUtf8(small).utf16()),
+                     small.size() * 2);
+
+    struct Case {
+        const char* what;
+        QByteArray bytes;
+        const char* error;  // the start of the message; empty: read
+    };
+    const std::vector<Case> cases = {
+        {"the most teams", teams(kMaxRosterTeams, 1, "Lomax"), ""},
+        {"one team too many", teams(kMaxRosterTeams + 1, 1, "Lomax"), "This file is too large"},
+        {"one player too many", teams(1, kMaxTeamPlayers + 1, "Lomax"), "This file is too large"},
+        {"a name too long", teams(1, 1, QString(kMaxRosterNameLength + 1, 'x')),
+         "This file is too large"},
+        {"a huge name", teams(1, 1, QString(kMaxQbjFileBytes, 'x')), "This file is too large"},
+        {"a name of spaces", teams(1, 1, QString(1 << 20, ' ')), "The file holds no teams"},
+        {"a file past the limit", QByteArray(kMaxQbjFileBytes + 1, ' '), "This file is too large"},
+        {"NUL in a name", teams(1, 1, QString::fromUtf8("Lo\0max", 6)),
+         "A team name in this file holds a control character (NUL)"},
+        {"ESC in a name", teams(1, 1, "Lo\x1b[31mmax"),
+         "A team name in this file holds a control character (ESC)"},
+        {"UTF-16 with its mark", "\xff\xfe" + utf16, "This file is written in UTF-16"},
+        {"UTF-16 without", utf16, "This file is written in UTF-16"},
+        {"UTF-8 with a mark", "\xef\xbb\xbf" + small, ""},
+        {"deep nesting", QByteArray(100000, '['), "This is not a QBJ file"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const Roster roster = readRoster(c.bytes);
+        if (*c.error == '\0') {
+            EXPECT_TRUE(roster.ok()) << roster.error.toStdString();
+        } else {
+            EXPECT_TRUE(roster.error.startsWith(QString::fromUtf8(c.error)))
+                << roster.error.left(200).toStdString();
+            EXPECT_TRUE(roster.teams.empty());
+        }
+    }
+
+    // A device has no size to check: no more than the limit is read.
+    EXPECT_TRUE(readRosterFile("/dev/zero").error.startsWith("This file is too large"));
+
+    // References are looked up, not copied: every team that references a
+    // player holds the one name.
+    QByteArray bomb = R"({"objects": [{"type": "Team", "id": "p", "name": "Pat", "players": [)"
+                      R"({"id": "x", "name": ")" +
+                      QByteArray(kMaxRosterNameLength, 'n') + R"("}]})";
+    for (int t = 0; t < 50; ++t) {
+        bomb += QStringLiteral(R"(, {"type": "Team", "name": "T%1", "players": [)").arg(t).toUtf8();
+        for (int r = 0; r < kMaxTeamPlayers; ++r)
+            bomb += QByteArray(r ? "," : "") + R"({"$ref": "x"})";
+        bomb += "]}";
+    }
+    bomb += "]}";
+    const Roster shared = readRoster(bomb);
+    ASSERT_TRUE(shared.ok()) << shared.error.toStdString();
+    ASSERT_EQ(shared.teams.size(), 51u);
+    const QString& first = shared.teams[0].players.at(0);
+    for (const RosterTeam& t : shared.teams)
+        for (const QString& p : t.players)
+            EXPECT_TRUE(p.isSharedWith(first)) << t.name.toStdString();
+}
+
 TEST(Qbj, ResultFilesAreWholeNamedForTheStatsRoomAndKeepOtherMatches) {
     QTemporaryDir dir;
     const QString folder = dir.filePath("drop/room 2");
@@ -489,6 +573,99 @@ TEST(Qbj, ResultFilesAreWholeNamedForTheStatsRoomAndKeepOtherMatches) {
     files.matchEnded(sheet);
     files.flush();
     EXPECT_EQ(problems.size(), 1);
+}
+
+// The result folder is meant to be a share several rooms write to, so it may
+// hold anything: links are never written through and a dangling one is not
+// a free name; names fit the file system; a failing write keeps the last
+// good file; a share that is not mounted is said, not made on this disk.
+TEST(Qbj, AResultFolderThatMayBeHostileIsWrittenSafely) {
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("share");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const auto fileText = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("(none)");
+    };
+    const QString victim = dir.filePath("record.sqlite");
+    {
+        QFile f(victim);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("the record");
+    }
+    const QString nowhere = dir.filePath("nowhere.qbj");
+
+    Sheet sheet = twentyTossupMatch();
+    const QString partial = ResultFiles::partialPath(folder, sheet);
+    const QString base = partial.chopped(QStringLiteral(".partial.qbj").size());
+    ASSERT_TRUE(QFile::link(victim, partial));
+    ASSERT_TRUE(QFile::link(victim, base + ".result.qbj"));
+    ASSERT_TRUE(QFile::link(nowhere, base + " (2).result.qbj"));
+    {
+        ResultFiles files(folder);
+        QSignalSpy problems(&files, &ResultFiles::problem);
+        files.matchChanged(sheet);
+        files.flush();
+        EXPECT_FALSE(QFileInfo(partial).isSymLink()) << "the link is replaced";
+        EXPECT_TRUE(fileText(partial).contains("\"Match\""));
+        files.matchEnded(sheet);
+        files.flush();
+        EXPECT_EQ(files.lastResult(), base + " (3).result.qbj");
+        EXPECT_EQ(problems.size(), 0);
+    }
+    EXPECT_EQ(fileText(victim), QByteArray("the record"));
+    EXPECT_FALSE(QFileInfo::exists(nowhere));
+
+    // Two long Cyrillic school names, DEL and a right-to-left override: the
+    // name keeps the date, round and room, and fits in 255 bytes.
+    const QString school = QString(120, QChar(0x0416));
+    sheet.teams[0].name = QStringLiteral("Школа ") + school;
+    sheet.teams[1].name = QStringLiteral("Gim\x7fnazija \u202Eexe.fdp ") + school;
+    sheet.round = QStringLiteral("Round 12");
+    const QString name = resultBaseName(sheet);
+    EXPECT_TRUE(name.startsWith("2026-03-14 Round 12 Room 2 Школа ")) << name.toStdString();
+    EXPECT_TRUE(name.contains(" vs Gimnazija exe.fdp ")) << name.toStdString();
+    EXPECT_LE((name + " (99).partial.qbj").toUtf8().size(), 255);
+    {
+        ResultFiles files(folder);
+        files.matchChanged(sheet);
+        files.flush();
+        const QString good = ResultFiles::partialPath(folder, sheet);
+        EXPECT_TRUE(QFileInfo(good).isFile()) << good.toStdString();
+
+        // The round's name changes mid-match and the next write fails: the
+        // last good partial file stays until one is written in its place.
+        QSignalSpy problems(&files, &ResultFiles::problem);
+        {
+            FileSizeLimit full(64);
+            sheet.round = QStringLiteral("Round 13");
+            files.matchChanged(sheet);
+            files.flush();
+        }
+        EXPECT_EQ(problems.size(), 1);
+        EXPECT_TRUE(QFileInfo(good).isFile()) << "the last good file was deleted first";
+        files.matchChanged(sheet);
+        files.flush();
+        EXPECT_TRUE(QFileInfo(ResultFiles::partialPath(folder, sheet)).isFile());
+        EXPECT_FALSE(QFileInfo::exists(good)) << "replaced once its successor was written";
+    }
+
+    // A share not mounted: the folder is not made again on this disk; once
+    // the operator chooses it, it is.
+    const QString unmounted = dir.filePath("mnt/stats");
+    ResultFiles files(unmounted, nullptr, ResultFiles::MakeFolder::No);
+    QSignalSpy problems(&files, &ResultFiles::problem);
+    files.matchEnded(sheet);
+    files.flush();
+    ASSERT_EQ(problems.size(), 1);
+    EXPECT_TRUE(problems[0][0].toString().contains("is not there"))
+        << problems[0][0].toString().toStdString();
+    EXPECT_FALSE(QFileInfo::exists(unmounted));
+    files.setFolder(unmounted, ResultFiles::MakeFolder::Yes);
+    files.matchEnded(sheet);
+    files.flush();
+    EXPECT_EQ(files.resultsWritten(), 1);
+    EXPECT_TRUE(files.lastResult().startsWith(unmounted));
 }
 
 TEST(Qbj, MatchDetailsAreKeptBetweenRuns) {

@@ -2,13 +2,16 @@
 // box and ruled from the play screen ends as a result file that follows the
 // format's own definition and says what the boards say; teams taken from a
 // QBJ file fill the set-up menu.
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QJsonDocument>
 #include <QLabel>
+#include <QMessageBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTreeWidget>
+#include <algorithm>
 
 #include "qbjvalidator.h"
 #include "record/matchstats.h"
@@ -279,6 +282,10 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     auto* window = r.f.menu.findChild<RosterWindow*>();
     ASSERT_TRUE(window);
     window->openButton->click();
+    // The file is read off the window thread.
+    while (window->reading())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_EQ(window->teamList->topLevelItemCount(), 2);
     window->teamList->topLevelItem(1)->setCheckState(0, Qt::Checked);
     window->teamList->topLevelItem(0)->setCheckState(0, Qt::Checked);
     window->useButton->click();
@@ -412,4 +419,60 @@ TEST(ResultFilesRoad, OnlyTheMatchPlayedGoesToTheStatsRoom) {
     r.desk->files().flush();
     EXPECT_EQ(QJsonDocument(r.result()).toJson(), written);
     EXPECT_EQ(r.desk->files().resultsWritten(), 1);
+}
+
+// A share that fails is said once, beside the set-up menu and without taking
+// the keys from the play screen, however many changes try it; and said again
+// when a file is written once more.
+TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
+    Road r(plainRules());
+    const auto notices = [] {
+        std::vector<QMessageBox*> boxes;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (w->objectName() == QLatin1String("ResultFileProblem") && w->isVisible())
+                boxes.push_back(qobject_cast<QMessageBox*>(w));
+        return boxes;
+    };
+    const auto change = [&r] {
+        r.keys({Qt::Key_F1});
+        r.desk->files().flush();
+        QCoreApplication::processEvents();
+    };
+    // A file where the chosen folder should be: every write fails.
+    QFile blocker(r.elsewhere.filePath("share"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    MatchDetails details = r.desk->details();
+    details.folder = r.elsewhere.filePath("share/results");
+    r.desk->setDetails(details);
+    for (int i = 0; i < 4; ++i)
+        change();
+    std::vector<QMessageBox*> boxes = notices();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_TRUE(boxes[0]->text().contains("share/results")) << boxes[0]->text().toStdString();
+    EXPECT_TRUE(boxes[0]->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(boxes[0]->isModal());
+    // End Match, failing too, says so, and that pressing it again retries.
+    EXPECT_FALSE(r.desk->endMatch());
+    QCoreApplication::processEvents();
+    boxes = notices();
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(
+        std::count_if(boxes.begin(), boxes.end(),
+                      [](QMessageBox* b) {
+                          return b->text().endsWith("Press End Match again to try once more.");
+                      }),
+        1);
+
+    ASSERT_TRUE(blocker.remove());
+    change();
+    change();
+    boxes = notices();
+    ASSERT_EQ(boxes.size(), 3u);
+    const auto again = std::find_if(boxes.begin(), boxes.end(), [](QMessageBox* b) {
+        return b->text().startsWith("The result files are written again");
+    });
+    EXPECT_NE(again, boxes.end());
+    for (QMessageBox* b : boxes)
+        b->close();
 }
