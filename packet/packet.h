@@ -66,7 +66,8 @@ QStringList packetWarnings(const Packet& packet, const PacketExpectations& expec
 // Limits on what a packet file may hold; past them the file is refused as
 // too large rather than read into memory.
 struct PacketLimits {
-    qsizetype fileBytes = 50LL * 1024 * 1024;  // a Word file with pictures can be big
+    // A Word file with pictures can be big; only its text is ever read.
+    qsizetype fileBytes = 256LL * 1024 * 1024;
     qsizetype jsonBytes = 8LL * 1024 * 1024;
     int questions = 1000;  // of each kind
     int partsPerBonus = 20;

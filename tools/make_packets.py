@@ -9,10 +9,13 @@ line break inside a paragraph, {split} for a run boundary a word processor
 might leave, and a leading {list} for a paragraph numbered by the word
 processor. Beside them: JSON packets, the damaged and hostile files the
 reader must refuse, and a 24 + 24 question packet for the benchmarks.
---seeds leaves out the files that are large only once unpacked.
+--seeds leaves out the files that are large only once unpacked or
+opened; --large
+adds a 50 MB Word file (the benchmark packet beside 50 MB of picture data).
 The output is the same on every run.
 """
 import json
+import random
 import re
 import sys
 import zipfile
@@ -49,15 +52,21 @@ def run_xml(text, flags):
         props += '<w:vertAlign w:val="subscript"/>'
     if "sup" in flags:
         props += '<w:vertAlign w:val="superscript"/>'
-    rpr = f"<w:rPr>{props}</w:rPr>" if props else ""
-    return f'<w:r>{rpr}<w:t xml:space="preserve">{escape(text)}</w:t></w:r>'
+    # Fonts and sizes on every run, as word processors write them.
+    rpr = (f'<w:rPr><w:rFonts w:ascii="Times New Roman" w:hAnsi="Times New Roman" '
+           f'w:cs="Times New Roman"/>{props}<w:sz w:val="20"/><w:szCs w:val="20"/></w:rPr>')
+    return f'<w:r w:rsidRPr="00C4A2F1">{rpr}<w:t xml:space="preserve">{escape(text)}</w:t></w:r>'
 
 
 def paragraph_xml(description):
-    ppr = ""
+    numbering = ""
     if description.startswith("{list}"):
         description = description[len("{list}"):]
-        ppr = '<w:pPr><w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr></w:pPr>'
+        numbering = '<w:numPr><w:ilvl w:val="0"/><w:numId w:val="1"/></w:numPr>'
+    # The paragraph mark's own formatting (bold here) is no formatting of the
+    # text.
+    ppr = (f'<w:pPr>{numbering}<w:spacing w:after="0" w:line="240" w:lineRule="auto"/>'
+           f'<w:rPr><w:b/></w:rPr></w:pPr>')
     flags = set()
     out = []
     for piece in re.split(r"(\{/?(?:b|u|i|sub|sup|br|split)\})", description):
@@ -71,7 +80,7 @@ def paragraph_xml(description):
             flags.discard(piece[2:-1])
         else:
             out.append(run_xml(piece, flags))
-    return f"<w:p>{ppr}{''.join(out)}</w:p>"
+    return f'<w:p w:rsidR="00A1B2C3" w:rsidRDefault="00A1B2C3">{ppr}{"".join(out)}</w:p>'
 
 
 def document_xml(paragraphs):
@@ -261,8 +270,17 @@ def main():
     write_zip(out / "nodocument.docx", [("notes.txt", "nothing here")])
     write_zip(out / "badxml.docx", [("[Content_Types].xml", CONTENT_TYPES), ("_rels/.rels", RELS),
                                     ("word/document.xml", document_xml(SECTIONS)[:-40] + "<w:p><")])
-    write_docx(out / "many-entries.docx", LIST_NUMBERED,
-               [(f"word/media/empty{i}.bin", "") for i in range(6000)])
+    if not seeds_only:
+        write_docx(out / "many-entries.docx", LIST_NUMBERED,
+                   [(f"word/media/empty{i}.bin", "") for i in range(6000)])
+    if "--large" in sys.argv[2:]:
+        picture = random.Random(50).randbytes(50 * 1024 * 1024)
+        with zipfile.ZipFile(out / "large.docx", "w", zipfile.ZIP_DEFLATED) as z:
+            for name, data in [("[Content_Types].xml", CONTENT_TYPES), ("_rels/.rels", RELS),
+                               ("word/document.xml", document_xml(paragraphs))]:
+                z.writestr(zipfile.ZipInfo(name, FIXED_TIME), data, zipfile.ZIP_DEFLATED)
+            z.writestr(zipfile.ZipInfo("word/media/image1.png", FIXED_TIME), picture,
+                       zipfile.ZIP_STORED)
     if not seeds_only:
         # A zip bomb: 80 MB of paragraphs in under a megabyte.
         with zipfile.ZipFile(out / "bomb.docx", "w", zipfile.ZIP_DEFLATED) as z:
