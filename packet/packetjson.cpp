@@ -41,12 +41,13 @@ public:
 
     // The text of `field`, or of its sanitized copy when only that is given
     // (the copy has no tags, so it is escaped to stand as formatted text).
+    // Plain fields (category, metadata) are taken as they are.
     std::optional<QString> text(const QJsonObject& o, const QString& where, const char* field,
-                                bool required) {
+                                bool required, bool formatted = true) {
         const QString key = QString::fromLatin1(field);
         QJsonValue v = o.value(key);
         bool sanitized = false;
-        if (v.isUndefined() || v.isNull()) {
+        if ((v.isUndefined() || v.isNull()) && formatted) {
             v = o.value(key + QStringLiteral("_sanitized"));
             sanitized = true;
         }
@@ -186,15 +187,15 @@ public:
         if (!question) return std::nullopt;
         const auto answer = text(o, where, "answer", true);
         if (!answer) return std::nullopt;
-        const auto category = text(o, where, "category", false);
+        const auto category = text(o, where, "category", false, false);
         if (!category) return std::nullopt;
-        const auto metadata = text(o, where, "metadata", false);
+        const auto metadata = text(o, where, "metadata", false, false);
         if (!metadata) return std::nullopt;
         if (!number(o, where, &t.number)) return std::nullopt;
         t.question = *question;
         t.answer = *answer;
-        t.category = plainText(*category);
-        t.metadata = plainText(*metadata);
+        t.category = *category;
+        t.metadata = *metadata;
         return t;
     }
 
@@ -214,16 +215,16 @@ public:
         if (!answers) return std::nullopt;
         if (!values(o, where, &b.values) || !difficulties(o, where, &b.difficultyModifiers))
             return std::nullopt;
-        const auto category = text(o, where, "category", false);
+        const auto category = text(o, where, "category", false, false);
         if (!category) return std::nullopt;
-        const auto metadata = text(o, where, "metadata", false);
+        const auto metadata = text(o, where, "metadata", false, false);
         if (!metadata) return std::nullopt;
         if (!number(o, where, &b.number)) return std::nullopt;
         b.leadin = *leadin;
         b.parts = std::move(*parts);
         b.answers = std::move(*answers);
-        b.category = plainText(*category);
-        b.metadata = plainText(*metadata);
+        b.category = *category;
+        b.metadata = *metadata;
         return b;
     }
 

@@ -164,7 +164,8 @@ public:
             }
             if (!draft_) {
                 // Lines before the first question: the packet's title first.
-                if (packet_.name.isEmpty() && packet_.tossups.empty() && packet_.bonuses.empty())
+                if (packet_.name.isEmpty() && packet_.tossups.empty() && packet_.bonuses.empty() &&
+                    plain.size() <= limits_.textChars)
                     packet_.name = plain;
                 continue;
             }
@@ -231,7 +232,9 @@ private:
         if (bonus && d.parts.empty())
             return leaveOut(QStringLiteral("no parts (lines beginning [10])"));
         auto tooLong = [this](const QString& s) { return s.size() > limits_.textChars; };
-        bool longText = tooLong(d.text) || tooLong(d.answer);
+        const QString metadata = d.metadata.join(QStringLiteral("; "));
+        bool longText =
+            tooLong(d.text) || tooLong(d.answer) || tooLong(metadata) || tooLong(d.category);
         for (const DraftPart& p : d.parts)
             longText = longText || tooLong(p.text) || tooLong(p.answer);
         if (longText)
@@ -240,7 +243,6 @@ private:
         if (static_cast<qsizetype>(d.parts.size()) > limits_.partsPerBonus)
             return leaveOut(QStringLiteral("more than %1 parts").arg(limits_.partsPerBonus));
 
-        const QString metadata = d.metadata.join(QStringLiteral("; "));
         if (!bonus) {
             if (static_cast<int>(packet_.tossups.size()) >= limits_.questions) return tooMany();
             packet_.tossups.push_back({d.text, d.answer, d.number, d.category, metadata});
