@@ -73,8 +73,8 @@ QString joinText(const QString& a, const QString& b) {
 
 std::optional<Section> heading(const QString& plain) {
     static const QRegularExpression pattern(
-        QStringLiteral("^(?:(toss-?ups?)|(bonus(?:es)?|boni)|(tie-?breakers?|extras?|"
-                       "extra questions))\\s*:?$"),
+        QStringLiteral("^(?:((?:extra\\s+)?toss-?ups?)|((?:extra\\s+)?(?:bonus(?:es)?|boni))|"
+                       "(tie-?breakers?|extras?|extra questions))\\s*:?$"),
         QRegularExpression::CaseInsensitiveOption);
     const auto m = pattern.match(plain);
     if (!m.hasMatch()) return std::nullopt;

@@ -159,6 +159,9 @@ ALTERNATING = [
     "ANSWER: {u}Carmen{/u}",
     "[10] Verdi's opera about a jester.",
     "ANSWER: {u}Rigoletto{/u}",
+    "Extra Toss-ups",
+    "21. This extra toss-up (*) is read only in a tie.",
+    "ANSWER: {u}extra{/u}",
 ]
 
 LIST_NUMBERED = [

@@ -81,7 +81,8 @@ TEST(DocxPacket, ReadsEveryConvention) {
 
 TEST(DocxPacket, ReadsPacketsThatAlternateATossupAndItsBonus) {
     const Packet p = readDocx("alternating.docx");
-    ASSERT_EQ(p.tossups.size(), 2u);
+    ASSERT_EQ(p.tossups.size(), 3u);
+    EXPECT_EQ(p.tossups[2].number, 21);  // under a heading of extras
     ASSERT_EQ(p.bonuses.size(), 2u);
     EXPECT_EQ(p.tossups[1].number, 2);
     EXPECT_EQ(p.bonuses[1].number, 2);
