@@ -117,8 +117,10 @@ public:
     bool number(const QJsonObject& o, const QString& where, std::optional<int>* out) {
         const QJsonValue v = o.value(QStringLiteral("number"));
         if (v.isUndefined() || v.isNull()) return true;
-        const double d = v.toDouble(-1);
-        if (!v.isDouble() || d < 1 || d > 1e6 || d != static_cast<int>(d)) {
+        // Some tools write the number as text.
+        bool isText = false;
+        const double d = v.isString() ? v.toString().trimmed().toInt(&isText) : v.toDouble(-1);
+        if ((!v.isDouble() && !isText) || d < 1 || d > 1e6 || d != static_cast<int>(d)) {
             fail(QStringLiteral("%1: \"number\" is not a question number.").arg(where));
             return false;
         }

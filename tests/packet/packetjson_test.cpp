@@ -19,7 +19,7 @@ const char* const twoAndOne = R"({
     {"question": "This <b>gold</b>berg (\"GOLD-burg\") wrote (*) &amp; left.",
      "answer": "<u><b>Goldberg</b></u> [accept <req>G</req>]", "metadata": "A. Writer, Music",
      "number": 7, "category": "Music"},
-    {"question": "Second (*) toss-up.", "answer": "second"}
+    {"question": "Second (*) toss-up.", "answer": "second", "number": " 8"}
   ],
   "bonuses": [
     {"leadin": "For 10 points each:", "parts": ["H<sub>2</sub>O?", "E = mc<sup>2</sup>?"],
@@ -40,7 +40,7 @@ TEST(PacketJson, ReadsTheFieldsWithTheirFormatting) {
     EXPECT_EQ(p.tossups[0].number, 7);
     EXPECT_EQ(p.tossups[0].category, QStringLiteral("Music"));
     EXPECT_EQ(p.tossups[0].metadata, QStringLiteral("A. Writer, Music"));
-    EXPECT_FALSE(p.tossups[1].number);
+    EXPECT_EQ(p.tossups[1].number, 8);
     ASSERT_EQ(p.bonuses.size(), 1u);
     const packet::Bonus& b = p.bonuses[0];
     EXPECT_EQ(b.parts[1], QStringLiteral("E = mc<sup>2</sup>?"));
@@ -65,8 +65,8 @@ TEST(PacketJson, WrittenPacketsReadBackTheSame) {
     EXPECT_EQ(bonus[QStringLiteral("parts_sanitized")].toArray()[0].toString(),
               QStringLiteral("H2O?"));
     EXPECT_EQ(bonus[QStringLiteral("difficultyModifiers")].toArray().size(), 2);
-    EXPECT_FALSE(
-        root[QStringLiteral("tossups")].toArray()[1].toObject().contains(QStringLiteral("number")));
+    EXPECT_EQ(root[QStringLiteral("tossups")].toArray()[1].toObject()[QStringLiteral("number")], 8);
+    EXPECT_FALSE(bonus.contains(QStringLiteral("number")));
 }
 
 // A packet that only gives the plain copies is read from them, escaped to
@@ -92,6 +92,8 @@ TEST(PacketJson, MalformedPacketsNameTheQuestionAndTheField) {
          R"(Toss-up 1: "question" is not text.)"},
         {R"({"tossups": ["Q"]})", "Toss-up 1 is not a question"},
         {R"({"tossups": [{"question": "Q", "answer": "A", "number": -1}]})",
+         R"(Toss-up 1: "number" is not a question number.)"},
+        {R"({"tossups": [{"question": "Q", "answer": "A", "number": "seven"}]})",
          R"(Toss-up 1: "number" is not a question number.)"},
         {R"({"tossups": [], "bonuses": [{"leadin": "L", "parts": "p", "answers": []}]})",
          R"(Bonus 1: "parts" is not a list.)"},
