@@ -292,7 +292,7 @@ private:
 // Where the package keeps its main document: named by the package's
 // relationships, word/document.xml when they do not say.
 QString mainDocumentName(zip_t* zip, const PacketLimits& limits) {
-    const QString fallback = QStringLiteral("word/document.xml");
+    QString fallback = QStringLiteral("word/document.xml");
     const zip_int64_t index = zip_name_locate(zip, "_rels/.rels", ZIP_FL_NOCASE);
     if (index < 0) return fallback;
     QByteArray rels;
