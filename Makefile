@@ -17,7 +17,8 @@ DEBIAN_PACKAGES := cmake g++ make pkg-config \
 	qt6-base-dev qt6-base-dev-tools qt6-multimedia-dev qt6-qpa-plugins libgl-dev \
 	libhidapi-dev libsqlite3-dev libevdev-dev libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation2 appstream \
 	pulseaudio pulseaudio-utils \
-	qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium poppler-utils
+	qt6-httpserver-dev qt6-websockets-dev libqrencode-dev chromium poppler-utils \
+	libzip-dev python3
 # What make fuzz and make lint need on top: clang with libFuzzer and the
 # sanitizer runtimes, clang-tidy and clang-format, Python for the seed
 # inputs.
@@ -28,7 +29,7 @@ FORMAT_PACKAGES := clang-format
 # make fuzz: each fuzz target runs this many seconds.
 FUZZ_SECONDS ?= 60
 FUZZ_DIR     ?= build-fuzz
-FUZZ_TARGETS := setupreader serialread screenlink buttonassignment recordfile qbjreader
+FUZZ_TARGETS := setupreader serialread screenlink buttonassignment recordfile qbjreader packet
 
 # make lint: the compile commands come from a build folder configured with
 # clang, the fuzz targets included, in which only moc has run (for the
