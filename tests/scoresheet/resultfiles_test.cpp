@@ -381,6 +381,23 @@ TEST(ResultFilesRoad, AResumedMatchIsTheWholeMatch) {
     EXPECT_EQ(played(sheetFromEvents(events)), played(r.sheet->model().sheet()));
 }
 
+// A match that ends on a dead toss-up: the scorekeeper says whether it was
+// read, and the file counts it or not.
+TEST(ResultFilesRoad, TheLastDeadTossupIsCountedWhenItWasRead) {
+    for (const bool read : {true, false}) {
+        Road r(twentyTossupRules());
+        r.buzz(3);
+        r.keys({Qt::Key_N, Qt::Key_Space});
+        r.buzz(6);
+        r.keys({Qt::Key_N, Qt::Key_Space});  // both wrong: the clear opens toss-up 2
+        r.f.t.dialogs.answers.push_back(read ? Dialogs::Answer::Yes : Dialogs::Answer::No);
+        ASSERT_TRUE(r.desk->endMatch());
+        const QJsonObject doc = r.result();
+        EXPECT_EQ(errorsOf(doc), QStringList());
+        EXPECT_EQ(matchOf(doc)["tossups_read"].toInt(), read ? 2 : 1) << read;
+    }
+}
+
 // What the stats room gets is what was played: a practice before the
 // details were set is no result; a buzz after End Match changes nothing;
 // points given beside the sheet are asked about and named, not added.
