@@ -336,6 +336,7 @@ TEST(Qbj, TheCheckCatchesBrokenDocuments) {
          "two correct answers"},
         {"Match/match_teams/1/bonus_points", set(170), "its toss-ups give"},
         {"Tournament/phases/0/rounds/0/name", set("Round 3"), "round \"Round 3\""},
+        {"Tournament/scoring_rules/maximum_players_per_team", set(2), "than the lineups allow"},
         // A reference to something another file defines is allowed.
         {"Tournament/registrations/2", set(QJsonObject{{"$ref", "Registration_Elsewhere"}}), ""},
     };

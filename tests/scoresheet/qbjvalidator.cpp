@@ -425,8 +425,10 @@ QStringList checkImporterRules(const QJsonObject& doc) {
                                    " must have points or bonus_points, not both or neither");
             int total = intOf(mt, "points") + intOf(mt, "bonus_points") +
                         intOf(mt, "bonus_bounceback_points");
+            int heard = 0;
             for (const QJsonValue& pv : mt.value(QStringLiteral("match_players")).toArray()) {
                 const QJsonObject mp = pv.toObject();
+                heard += intOf(mp, "tossups_heard");
                 if (intOf(mp, "tossups_heard") > read)
                     errors << at + QStringLiteral(
                                        " has a player who heard more toss-ups than were read");
@@ -440,6 +442,11 @@ QStringList checkImporterRules(const QJsonObject& doc) {
                         playerStated[refOf(mp.value(QStringLiteral("player")))][value] += number;
                 }
             }
+            // No more players can have heard a toss-up than a lineup holds.
+            if (heard > read * maxPlayers)
+                errors << at + QStringLiteral(
+                                   " has players who heard more toss-ups than the "
+                                   "lineups allow");
             for (const QJsonValue& lv : mt.value(QStringLiteral("lineups")).toArray()) {
                 const QJsonObject l = lv.toObject();
                 if ((l.value(QStringLiteral("reason")).toString() == QLatin1String("initial")) !=

@@ -9,7 +9,10 @@
 //
 // TORVANEL_RANDOM_SEQUENCES sets how many matches are played (a long run:
 // thousands), TORVANEL_RANDOM_SEED the seed; make test plays a fixed few.
+#include <cstdlib>
+#include <functional>
 #include <random>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -75,6 +78,7 @@ struct Operator : SheetRoad {
         });
         f.menu.teamNameBox(0)->setText(QStringLiteral("Alpha"));
         f.menu.teamNameBox(1)->setText(QStringLiteral("Beta"));
+        f.menu.textincrement[0]->setText(QString::number(kIncrement));
         schema = qbjcheck::Schema::load(QStringLiteral(TORVANEL_QBJ_SCHEMA_DIR), &schemaError);
     }
     ~Operator() { desk.reset(); }
@@ -119,9 +123,9 @@ struct Operator : SheetRoad {
             f.key(key);
             return QStringLiteral("F%1").arg(key - Qt::Key_F1 + 1);
         }
-        case 27 ... 28: s.undoScore(); return "ctrl+z";
-        case 29: s.redoScore(); return "ctrl+shift+z";
-        case 30: m.undo(); return "undo sheet change";
+        case 27 ... 28: return undoing([this] { s.undoScore(); }, "ctrl+z");
+        case 29: return undoing([this] { s.redoScore(); }, "ctrl+shift+z");
+        case 30: return undoing([this] { sheet->model().undo(); }, "undo sheet change");
         case 31: {
             if (sh.tossups.empty() || sh.teams.empty()) return "no correction";
             const int tossup = pick(int(sh.tossups.size()));
@@ -191,8 +195,40 @@ struct Operator : SheetRoad {
         }
     }
 
+    // A step back (or forward) of the one history: the sheet's totals and the
+    // boards move together, or the sheet stays and a board moves by the
+    // increment (an F key's step, the only points beside the sheet).
+    QString undoing(const std::function<void()>& act, const QString& name) {
+        const Sheet& sh = sheet->model().sheet();
+        const auto totals = [&] {
+            std::vector<int> t;
+            for (int team = 0; team < int(sh.teams.size()); ++team)
+                t.push_back(teamTotal(sh, team));
+            return t;
+        };
+        const std::vector<int> before = totals();
+        const auto boardsBefore = s.scores();
+        act();
+        if (sh.rules.plain() || sh.ended) return name;
+        const std::vector<int> after = totals();
+        const auto boardsAfter = s.scores();
+        for (int team = 0; team < int(after.size()); ++team) {
+            const int side = sheet->model().builder().sideOfTeam(team);
+            const int moved = boardsAfter[std::size_t(side)] - boardsBefore[std::size_t(side)];
+            const int sheetMoved = after[std::size_t(team)] - before[std::size_t(team)];
+            if (moved != sheetMoved && !(sheetMoved == 0 && std::abs(moved) == kIncrement))
+                stepWrong = QStringLiteral("%1 moved board %2 by %3 and the sheet by %4")
+                                .arg(name)
+                                .arg(team)
+                                .arg(moved)
+                                .arg(sheetMoved);
+        }
+        return name;
+    }
+
     // Empty when everything adds up; else what does not.
     QString check() {
+        if (!stepWrong.isEmpty()) return std::exchange(stepWrong, QString());
         const Sheet& live = sheet->model().sheet();
         MatchEvents events = f.t->matchHistory();
         const Sheet folded = sheetFromEvents(events);
@@ -247,6 +283,9 @@ struct Operator : SheetRoad {
     std::size_t matchStart = 0;
     int subs = 0;
     int kept = 0;
+    QString stepWrong;
+    // The F keys' step: no ruling is worth it, so a board's move tells whose it was.
+    static constexpr int kIncrement = 1;
 };
 
 }  // namespace

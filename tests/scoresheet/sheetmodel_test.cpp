@@ -317,6 +317,13 @@ TEST(SheetModel, RulingKeysActOnTheBuzzOnTheScreen) {
               "1: 1.0=-5 [0123] [0123]\n2: 1.1=10 bonus 1: 0 0 0 [0123] [0123]\n"
               "3: 0.1=10 bonus 0: 0 0 0 [0123] [0123]");
     EXPECT_EQ(m.boards, (std::vector<int>{10, 5}));
+    // A substitute named while the toss-up has a buzz plays from the next:
+    // a press at that button now is still the player who was seated.
+    m.buzz(5);
+    EXPECT_TRUE(m.model.key(Qt::Key_N, 0));
+    EXPECT_TRUE(m.model.setLineup(0, {"Ann", "Ben", "Cal", "Dee", "Zed"}, {4, 1, 2, 3}));
+    m.buzz(1);
+    EXPECT_EQ(m.model.sheet().tossups.back().buzzes.back().player, 0) << "Ann, not Zed";
 }
 
 // The bonus goes with the answer and comes back with it, parts and all; one
