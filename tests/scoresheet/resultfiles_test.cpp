@@ -444,7 +444,7 @@ TEST(ResultFilesRoad, OnlyTheMatchPlayedGoesToTheStatsRoom) {
 
 // A share that fails is said once, beside the set-up menu and without taking
 // the keys from the play screen, however many changes try it; and said again
-// when a file is written once more.
+// when a file is written once more, here by End Match pressed again.
 TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
     Road r(plainRules());
     const auto notices = [] {
@@ -485,9 +485,10 @@ TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
                       }),
         1);
 
+    // The match has ended: End Match, pressed again, writes its result.
     ASSERT_TRUE(blocker.remove());
-    change();
-    change();
+    ASSERT_TRUE(r.desk->endMatch());
+    QCoreApplication::processEvents();
     boxes = notices();
     ASSERT_EQ(boxes.size(), 3u);
     const auto again = std::find_if(boxes.begin(), boxes.end(), [](QMessageBox* b) {
