@@ -319,31 +319,22 @@ bool SheetModel::putCell(const QJsonObject& cell, bool undoing) {
     return act(EventKind::SheetCorrected, data, std::nullopt);
 }
 
-bool SheetModel::undo() {
-    while (keepsHistory() && !undo_.empty()) {
-        Step step = undo_.back();
-        undo_.pop_back();
+bool SheetModel::undo() { return travel(undo_, redo_, true); }
+
+bool SheetModel::redo() { return travel(redo_, undo_, false); }
+
+bool SheetModel::travel(std::vector<Step>& from, std::vector<Step>& to, bool back) {
+    while (keepsHistory() && !from.empty()) {
+        Step step = from.back();
+        from.pop_back();
         // A step the sheet can no longer take back (its cell has gone with
         // a correction since) is passed over.
-        const bool done = step.board ? board_.undoBoard() : putCell(step.before, true);
+        const bool done = step.board ? (back ? board_.undoBoard() : board_.redoBoard())
+                                     : putCell(back ? step.before : step.after, back);
         if (!done) continue;
-        if (!step.board) say(QStringLiteral("Undone: ") + step.text);
-        redo_.push_back(std::move(step));
-        historyChanged();
-        return true;
-    }
-    historyChanged();
-    return false;
-}
-
-bool SheetModel::redo() {
-    while (keepsHistory() && !redo_.empty()) {
-        Step step = redo_.back();
-        redo_.pop_back();
-        const bool done = step.board ? board_.redoBoard() : putCell(step.after, false);
-        if (!done) continue;
-        if (!step.board) say(QStringLiteral("Redone: ") + step.text);
-        undo_.push_back(std::move(step));
+        if (!step.board)
+            say((back ? QStringLiteral("Undone: ") : QStringLiteral("Redone: ")) + step.text);
+        to.push_back(std::move(step));
         historyChanged();
         return true;
     }

@@ -118,6 +118,9 @@ private:
     // Records one of the sheet's own events when it would change the sheet;
     // the sheet takes it as it hears it back. `step`: how to take it back.
     bool act(record::EventKind kind, const QJsonObject& data, std::optional<Step> step);
+    // Takes the last step of `from` back (or makes it again) and hands it
+    // to `to`.
+    bool travel(std::vector<Step>& from, std::vector<Step>& to, bool back);
     // Records the correction that puts a cell as `cell` says.
     bool putCell(const QJsonObject& cell, bool undoing);
     QJsonObject cellOf(const SheetBuilder& builder, int tossup, int team, bool bonus) const;

@@ -85,15 +85,7 @@ TEST(ScoresheetRoad, RulingsOnThePlayScreenMoveTheBoardsAndTheWindowCorrects) {
                                      "correction"}));
 
     // The record gives the same sheet, with totals equal to the boards.
-    struct Kept {
-        EventKind kind;
-        qint64 wallMs;
-        QJsonObject data;
-    };
-    std::vector<Kept> kept;
-    for (const auto& e : r.rec.events)
-        kept.push_back({e.kind, 0, e.data});
-    const Sheet rebuilt = sheetFromEvents(kept);
+    const Sheet rebuilt = r.rebuilt();
     ASSERT_EQ(rebuilt.tossups.size(), 3u);
     for (int team = 0; team < 2; ++team)
         EXPECT_EQ(teamTotal(rebuilt, team), r.boards()[std::size_t(team)]) << team;
@@ -178,15 +170,7 @@ TEST(ScoresheetRoad, ANameTypedOverAPlayerWhoBuzzedAsksRenameOrSubstitute) {
         ASSERT_EQ(sheet.tossups.size(), 2u);
         EXPECT_EQ(sheet.tossups[0].buzzes.at(0).player, 2) << c.choice;
         EXPECT_EQ(sheet.tossups[1].buzzes.at(0).player, c.secondBuzzer) << c.choice;
-        struct Kept {
-            EventKind kind;
-            qint64 wallMs;
-            QJsonObject data;
-        };
-        std::vector<Kept> kept;
-        for (const auto& e : r.rec.events)
-            kept.push_back({e.kind, 0, e.data});
-        const Sheet rebuilt = sheetFromEvents(kept);
+        const Sheet rebuilt = r.rebuilt();
         EXPECT_EQ(rebuilt.teams[0].players, roster) << c.choice;
         ASSERT_EQ(rebuilt.tossups.size(), 2u);
         EXPECT_EQ(rebuilt.tossups[1].buzzes.at(0).player, c.secondBuzzer) << c.choice;

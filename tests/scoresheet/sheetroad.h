@@ -10,6 +10,7 @@
 #include "play/playfixture.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
+#include "scoresheet/sheetbuilder.h"
 #include "support/memoryrecorder.h"
 #include "title/titleform.h"
 
@@ -44,6 +45,19 @@ struct SheetRoad {
     void keys(std::initializer_list<int> keys) {
         for (int k : keys)
             f.key(k);
+    }
+
+    // The sheet as the record's events give it.
+    scoresheet::Sheet rebuilt() const {
+        struct Kept {
+            record::EventKind kind;
+            qint64 wallMs;
+            QJsonObject data;
+        };
+        std::vector<Kept> kept;
+        for (const auto& e : rec.events)
+            kept.push_back({e.kind, 0, e.data});
+        return scoresheet::sheetFromEvents(kept);
     }
 
     MemoryRecorder rec;  // outlives the windows
