@@ -157,9 +157,7 @@ void ResultsDesk::record(EventKind kind, const QJsonObject& data) {
         kind == EventKind::MatchResumed ? program_.matchHistory() : MatchEvents();
     if (!history.empty()) {
         // The match goes on as the record has it, its earlier toss-ups included.
-        builder_ = SheetBuilder();
-        for (const MatchEvent& e : history)
-            builder_.apply(e.kind, e.data, QDateTime::fromMSecsSinceEpoch(e.wallMs));
+        builder_ = builderFromEvents(history);
         changed = true;
     } else {
         changed = builder_.apply(kind, data, QDateTime::currentDateTime());

@@ -138,15 +138,21 @@ private:
     std::optional<OnScreen> shown_;
 };
 
-// The sheet of a recorded match: `events` in order, each with `kind`,
-// `wallMs` (milliseconds since the epoch) and `data`, as the record keeps
-// them.
+// The builder of a recorded match, its events folded: `events` in order,
+// each with `kind`, `wallMs` (milliseconds since the epoch) and `data`, as
+// the record keeps them. A resumed match goes on from here.
 template <class Events>
-Sheet sheetFromEvents(const Events& events) {
+SheetBuilder builderFromEvents(const Events& events) {
     SheetBuilder builder;
     for (const auto& e : events)
         builder.apply(e.kind, e.data, QDateTime::fromMSecsSinceEpoch(e.wallMs));
-    return builder.sheet();
+    return builder;
+}
+
+// The sheet of a recorded match.
+template <class Events>
+Sheet sheetFromEvents(const Events& events) {
+    return builderFromEvents(events).sheet();
 }
 
 }  // namespace scoresheet

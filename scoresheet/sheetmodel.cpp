@@ -39,9 +39,7 @@ void SheetModel::record(EventKind kind, const QJsonObject& data) {
         // The match goes on as the record has it: the sheet is its events'.
         const MatchEvents events = history_();
         if (!events.empty()) {
-            builder_ = SheetBuilder();
-            for (const MatchEvent& e : events)
-                builder_.apply(e.kind, e.data, QDateTime::fromMSecsSinceEpoch(e.wallMs));
+            builder_ = builderFromEvents(events);
             clearHistory();
             notify();
             return;
