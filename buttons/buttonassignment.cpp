@@ -10,7 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace buttons {
 
@@ -126,7 +126,7 @@ bool ButtonAssignment::save(const QString& path, QString* error, QString* movedA
     QString unreadable;
     if (QFileInfo::exists(path) && !load(path, &unreadable)) {
         const QString aside =
-            setup::asideName(path, QDateTime::currentDateTime(), QStringLiteral("unreadable"));
+            files::asideName(path, QDateTime::currentDateTime(), QStringLiteral("unreadable"));
         if (!QFile::rename(path, aside)) {
             if (error) {
                 *error = QStringLiteral("the unreadable file there (%1) could not be put aside")
@@ -136,7 +136,7 @@ bool ButtonAssignment::save(const QString& path, QString* error, QString* movedA
         }
         if (movedAside) *movedAside = aside;
     }
-    if (const auto failure = setup::saveAtomically(path, toJson())) {
+    if (const auto failure = files::saveAtomically(path, toJson())) {
         if (error) *error = *failure;
         return false;
     }

@@ -3,7 +3,7 @@
 #include <QDir>
 
 #include "app/clocktext.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace live {
 
@@ -38,7 +38,7 @@ std::optional<QString> StreamFiles::update(const LiveState& state, qint64 now) {
     for (const auto& [name, text] : texts(state, now)) {
         const auto known = written_.constFind(name);
         if (known != written_.cend() && *known == text) continue;
-        if (auto failed = setup::saveReplacingLinks(QDir(folder_).filePath(name), text.toUtf8())) {
+        if (auto failed = files::saveReplacingLinks(QDir(folder_).filePath(name), text.toUtf8())) {
             if (!problem) problem = *failed;
             written_.remove(name);
             continue;

@@ -16,7 +16,7 @@
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "setup/filecommands.h"
+#include "menu/filecommands.h"
 #include "title/titleform.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include "record/matchstate.h"
 #include "record/scorechart.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace record {
 
@@ -193,7 +193,7 @@ bool writeMatchReport(const QString& path, const QString& heading,
         return false;
     }
     buffer.close();
-    if (const auto failure = setup::saveAtomically(path, bytes)) {
+    if (const auto failure = files::saveAtomically(path, bytes)) {
         if (error) *error = *failure;
         return false;
     }

@@ -12,7 +12,7 @@
 #include <QJsonDocument>
 
 #include "app/programfolder.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace record {
 
@@ -261,7 +261,7 @@ bool RecordStore::open(const QString& path, int busyMs, bool check) {
     // program's database keeps its log, or it would lose what is in it.
     const bool foreign = failure_ == StoreFailure::Foreign;
     const QString aside =
-        setup::asideName(path, QDateTime::currentDateTime(),
+        files::asideName(path, QDateTime::currentDateTime(),
                          foreign ? QStringLiteral("other") : QStringLiteral("damaged"));
     if (!QFile::rename(path, aside)) return false;
     for (const QString& suffix : {QStringLiteral("-wal"), QStringLiteral("-shm")}) {

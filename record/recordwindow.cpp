@@ -28,7 +28,7 @@
 #include "record/matchstate.h"
 #include "record/scorechart.h"
 #include "record/storerecorder.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace record {
 
@@ -456,7 +456,7 @@ void RecordWindow::openSelected() {
 }
 
 bool RecordWindow::exportCsv(const QString& path, QString* error) {
-    if (const auto failure = setup::saveAtomically(path, toCsv(events_))) {
+    if (const auto failure = files::saveAtomically(path, toCsv(events_))) {
         if (error) *error = *failure;
         return false;
     }

@@ -12,7 +12,7 @@
 #include "app/programfolder.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/sheetstats.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace scoresheet {
 
@@ -69,7 +69,7 @@ std::optional<QString> saveMatchDetails(const QString& path, const MatchDetails&
         {QStringLiteral("moderator"), d.moderator},   {QStringLiteral("folder"), d.folder}};
     // Kept with the program's settings, in its private folder.
     makePrivateFolder(QFileInfo(path).absolutePath());
-    return setup::saveAtomically(path, QJsonDocument(o).toJson(QJsonDocument::Indented));
+    return files::saveAtomically(path, QJsonDocument(o).toJson(QJsonDocument::Indented));
 }
 
 void applyDetails(Sheet& sheet, const MatchDetails& d) {
@@ -294,7 +294,7 @@ void ResultFiles::write(const Job& job) {
     }
 
     const QString path = job.final ? resultPath(job.folder, job.sheet) : partial;
-    if (const auto error = setup::saveReplacingLinks(path, writeQbj(job.sheet))) {
+    if (const auto error = files::saveReplacingLinks(path, writeQbj(job.sheet))) {
         emit problem(
             QStringLiteral("The result file %1 could not be written: %2").arg(path, *error),
             job.final);

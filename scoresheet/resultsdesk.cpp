@@ -18,7 +18,7 @@
 #include "scoresheet/rosterwindow.h"
 #include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 using record::EventKind;
 
@@ -369,7 +369,7 @@ std::unique_ptr<ResultsDesk> installResultFiles(Program& program) {
          [](const QString& path, const MatchEvents& events) -> std::optional<QString> {
              Sheet sheet = sheetFromEvents(events);
              applyRecordedDetails(sheet, events);
-             return setup::saveAtomically(path, writeQbj(sheet));
+             return files::saveAtomically(path, writeQbj(sheet));
          }});
     program.matchExtras().addSection(
         {[](const MatchEvents& events) {

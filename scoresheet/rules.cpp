@@ -8,7 +8,7 @@
 #include <QJsonDocument>
 
 #include "app/programfolder.h"
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 namespace scoresheet {
 
@@ -104,7 +104,7 @@ ScoringRules loadRulesChoice(const QString& folder) {
 
 bool saveRulesChoice(const QString& folder, const ScoringRules& rules) {
     return makePrivateFolder(folder) &&
-           !setup::saveAtomically(QDir(folder).filePath(rulesFileName()),
+           !files::saveAtomically(QDir(folder).filePath(rulesFileName()),
                                   QJsonDocument(rulesToJson(rules)).toJson());
 }
 

@@ -11,7 +11,7 @@
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "setup/loader.h"
+#include "menu/loader.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #                              of C++ the project keeps
 set -eu
 cd "$(dirname "$0")/.."
-program=$(grep -v -e '^#' -e '^$' tools/folders.txt)
+program=$(grep -v -e '^#' -e '^$' tools/folders.txt | awk '{print $1}')
 case ${1:-program} in
     program) echo "$program" ;;
     all)

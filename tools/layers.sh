@@ -1,33 +1,47 @@
 #!/bin/sh
 # Counts the #include "folder/..." lines between the program's folders
-# (tools/folders.txt; tests, benchmarks and fuzz targets are not counted)
-# and finds the circles among them.
+# (tools/folders.txt; tests, benchmarks and fuzz targets are not counted),
+# checks that they point down the groups that file gives, and finds the
+# circles among them.
 #
 #   tools/layers.sh
 #
 # Prints one line per pair of folders, "from -> to  count", then each group
-# of folders that reach one another. Fails when a folder outside the
-# original windows (play, menu, options, setup, title) is on a circle, or
-# when any folder includes shell/, which sits on top of everything.
+# of folders that reach one another, then every include that breaks the
+# order. Fails when a folder includes one of a higher group, when two
+# folders of one group include each other's files (the original windows
+# excepted), or when a folder outside the original windows is on a circle.
 set -eu
 cd "$(dirname "$0")/.."
-folders=$(tools/folders.sh program)
-windows="play menu options setup title"
+folders=$(grep -v -e '^#' -e '^$' tools/folders.txt)
 
-for d in $folders; do
+tools/folders.sh program | while read -r d; do
     for f in "$d"/*.cpp "$d"/*.h; do
         [ -f "$f" ] || continue
         sed -n 's#^[[:space:]]*\#[[:space:]]*include[[:space:]]*"\([a-z0-9_]*\)/.*#\1#p' "$f" |
-            while read -r to; do echo "$d $to"; done
+            while read -r to; do echo "$d $to $f"; done
     done
-done | awk -v folders="$folders" -v windows="$windows" '
+done | awk -v folders="$folders" '
     BEGIN {
-        n = split(folders, name, /[ \n]+/)
-        for (i = 1; i <= n; i++) known[name[i]] = i
-        split(windows, w, / /)
-        for (i in w) window[w[i]] = 1
+        lines = split(folders, line, /\n/)
+        n = 0
+        for (i = 1; i <= lines; i++) {
+            if (split(line[i], field, /[ \t]+/) < 2) continue
+            name[++n] = field[1]
+            known[field[1]] = n
+            group[field[1]] = field[2]
+            if (!(field[2] in rank)) rank[field[2]] = ++groups
+        }
     }
-    $1 != $2 && ($2 in known) { count[$1 " -> " $2]++; reach[known[$1], known[$2]] = 1 }
+    $1 != $2 && ($2 in known) {
+        count[$1 " -> " $2]++
+        reach[known[$1], known[$2]] = 1
+        from = group[$1]; to = group[$2]
+        if (rank[to] > rank[from])
+            wrong[++bad] = $3 ": " $1 " (" from ") includes " $2 " (" to ")"
+        else if (to == from && from != "windows")
+            wrong[++bad] = $3 ": " $1 " includes " $2 ", both " from
+    }
     END {
         for (e in count) printf "%-22s %d\n", e, count[e] | "sort"
         close("sort")
@@ -45,17 +59,14 @@ done | awk -v folders="$folders" -v windows="$windows" '
                 if (reach[i, j] && reach[j, i]) {
                     done[j] = 1
                     circle = circle " " name[j]
-                    if (!(name[j] in window)) status = 1
+                    if (group[name[j]] != "windows") status = 1
                 }
             }
             print "circle:" circle
         }
-        for (i = 1; i <= n; i++) {
-            if (i != known["shell"] && reach[i, known["shell"]]) {
-                print "includes shell/: " name[i]
-                status = 1
-            }
-        }
-        if (status) print "layers: a folder outside the original windows is on a circle, or reaches shell/"
+        for (i = 1; i <= bad; i++) print "against the order: " wrong[i] | "sort"
+        close("sort")
+        if (bad) status = 1
+        if (status) print "layers: an include points up the groups of tools/folders.txt, joins two folders of one group, or closes a circle outside the original windows"
         exit status
     }'

@@ -36,7 +36,7 @@
 #include "play/countdown.h"
 #include "playfixture.h"
 #include "setup/setuprecord.h"
-#include "setup/setupwindows.h"
+#include "menu/setupwindows.h"
 #include "sim/simulatedusbmodule.h"
 #include "title/titleform.h"
 #include "usb/usbcontrol.h"

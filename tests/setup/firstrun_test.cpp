@@ -4,7 +4,7 @@
 #include <QDir>
 
 #include "menu/setupmenu.h"
-#include "setup/loader.h"
+#include "menu/loader.h"
 #include "setup/setupreader.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"

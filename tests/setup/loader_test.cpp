@@ -8,7 +8,7 @@
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "setup/filecommands.h"
+#include "menu/filecommands.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
 #include "title/titleform.h"

@@ -9,10 +9,10 @@
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "setup/filecommands.h"
-#include "setup/loader.h"
+#include "menu/filecommands.h"
+#include "menu/loader.h"
 #include "setup/setuptestfiles.h"
-#include "setup/setupwindows.h"
+#include "menu/setupwindows.h"
 #include "support/programfixture.h"
 #include "title/titleform.h"
 

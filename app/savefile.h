@@ -6,7 +6,7 @@
 #include <QDateTime>
 #include <QString>
 
-namespace setup {
+namespace files {
 
 // Writes the bytes to a temporary file in the target's folder and renames it
 // over the target only once everything is on disk, so a save that fails
@@ -25,4 +25,4 @@ std::optional<QString> saveReplacingLinks(const QString& path, const QByteArray&
 // and the word for why: "record-damaged-2026-12-08-125230.sqlite".
 QString asideName(const QString& path, const QDateTime& when, const QString& why);
 
-}  // namespace setup
+}  // namespace files

@@ -1,4 +1,4 @@
-#include "setup/loader.h"
+#include "menu/loader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,8 +9,8 @@
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
-#include "setup/savefile.h"
-#include "setup/setupwindows.h"
+#include "app/savefile.h"
+#include "menu/setupwindows.h"
 #include "title/titleform.h"
 
 namespace setup {
@@ -132,7 +132,7 @@ void createfile(Program& program) {
                         Dialogs::Buttons::Ok);
     }
 
-    if (saveAtomically(program.startupSetupFile(),
+    if (files::saveAtomically(program.startupSetupFile(),
                        fileBytes(writerLines(program, Writer::FirstRun)))) {
         dialogs.inform(kCreateFailed);
     }

@@ -1,4 +1,4 @@
-#include "setup/savefile.h"
+#include "app/savefile.h"
 
 #include <cerrno>
 
@@ -10,7 +10,7 @@
 #include <unistd.h>
 #include <cstdio>
 
-namespace setup {
+namespace files {
 namespace {
 
 // Qt reports a short write (a full disk, a file-size limit) as "Unknown
@@ -67,4 +67,4 @@ QString asideName(const QString& path, const QDateTime& when, const QString& why
                                         info.suffix()));
 }
 
-}  // namespace setup
+}  // namespace files

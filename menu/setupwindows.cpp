@@ -1,4 +1,4 @@
-#include "setup/setupwindows.h"
+#include "menu/setupwindows.h"
 
 #include "app/controls.h"
 #include "app/program.h"

@@ -1,12 +1,12 @@
-#include "setup/filecommands.h"
+#include "menu/filecommands.h"
 
 #include <QFileInfo>
 
 #include "app/program.h"
 #include "menu/setupmenu.h"
-#include "setup/loader.h"
-#include "setup/savefile.h"
-#include "setup/setupwindows.h"
+#include "menu/loader.h"
+#include "app/savefile.h"
+#include "menu/setupwindows.h"
 #include "title/titleform.h"
 
 namespace setup {
@@ -36,7 +36,7 @@ void remember(Dialogs::FileRequest& cd1test, const QString& chosen) {
 }
 
 std::optional<QString> write(Program& program, const QString& path, Writer writer, MenuKind from) {
-    const auto error = saveAtomically(path, fileBytes(writerLines(program, writer, from)));
+    const auto error = files::saveAtomically(path, fileBytes(writerLines(program, writer, from)));
     if (!error) return path;
     program.dialogs.inform(kSaveFailed + u'\n' + *error + kNotSaved);
     return std::nullopt;
