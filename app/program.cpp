@@ -13,10 +13,17 @@ Program::Program(PortLibrary& port_, Clock& clock_, SoundOutput& sound_, Dialogs
       sound(sound_),
       dialogs(dialogs_),
       random(random_),
-      paths(std::move(paths_)),
-      forms(*this) {}
+      paths(std::move(paths_))) {}
 
-Program::~Program() { forms.unloadAll(); }
+Program::~Program() = default;
+
+ProgramWindows& Program::windows() const {
+    if (!windows_) {
+        std::fprintf(stderr, "torvanel: the windows were asked for before they were made\n");
+        std::abort();
+    }
+    return *windows_;
+}
 
 QString Program::programFile(const QString& name) const {
     return QDir(paths.programFolder).filePath(name);

@@ -10,7 +10,6 @@
 #include "app/clock.h"
 #include "app/decisionnote.h"
 #include "app/dialogs.h"
-#include "app/forms.h"
 #include "app/matchextras.h"
 #include "app/matchrecorder.h"
 #include "app/matchundo.h"
@@ -19,6 +18,7 @@
 #include "app/portlibrary.h"
 #include "app/programnotifier.h"
 #include "app/programstate.h"
+#include "app/programwindows.h"
 #include "app/random.h"
 #include "app/soundoutput.h"
 
@@ -154,6 +154,11 @@ public:
     void endProgram();
     void setEndHandler(std::function<void()> handler) { endHandler_ = std::move(handler); }
 
+    // The windows, as the capabilities may ask them; their registry is made
+    // after the program and sets itself here for as long as it lives.
+    ProgramWindows& windows() const;
+    void setWindows(ProgramWindows* windows) { windows_ = windows; }
+
 private:
     RegisteredObjectHost noObjects_;
     ObjectHost* objects_ = &noObjects_;
@@ -183,11 +188,7 @@ private:
     MatchExtras matchExtras_;
     std::vector<KeySection> keySections_;
 
-public:
-    // Declared last: the windows refer to everything above while they live.
-    Forms forms;
-
-private:
+    ProgramWindows* windows_ = nullptr;
     QString interfaceDescription_;
     bool simulated_ = false;
     DecisionNote decision_;

@@ -20,6 +20,7 @@
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
+#include "title/forms.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
@@ -38,9 +39,9 @@ int main(int argc, char** argv) {
     Program& program = quiet.program;
     program.state.InterfaceModel = static_cast<std::int16_t>(model);
 
-    PlayScreen& screen = program.forms.playScreen(pair);
+    PlayScreen& screen = formsOf(program).playScreen(pair);
     screen.show();
-    SetupMenu& menu = program.forms.setupMenu(menuOf(pair));
+    SetupMenu& menu = formsOf(program).setupMenu(menuOf(pair));
     menu.show();
     ButtonCheckWindow window(program, menu, screen);
     window.show();

@@ -33,6 +33,7 @@
 #include "play/playscreen.h"
 #include "shell/capabilities.h"
 #include "support/scriptedpresssource.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -80,6 +81,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir configDir;
     Program program(box, clock, sound, dialogs, random,
                     ProgramPaths{programDir.path(), configDir.path()});
+    Forms forms(program);
     program.state.PortAddress = 888;
     program.state.InterfaceModel = 200;
     installCapabilities(program);
@@ -88,13 +90,13 @@ int main(int argc, char* argv[]) {
     devices.plug(pad(2));
 
     const QStringList names{"Ada", "Bruno", "Chiara", "Dmitri", "Eun-ji", "Femi", "Greta", "Hugo"};
-    PlayScreen& screen = program.forms.playScreen(ScreenPair::P2_4);
-    SetupMenu& menu = program.forms.setupMenu(MenuKind::Players4);
+    PlayScreen& screen = formsOf(program).playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = formsOf(program).setupMenu(MenuKind::Players4);
     menu.teamNameBox(0)->setText(QStringLiteral("Owls"));
     menu.teamNameBox(1)->setText(QStringLiteral("Foxes"));
     for (int p = 1; p <= 8; ++p)
         menu.playerNameBox(p)->setText(names[p - 1]);
-    setCheckValue(program.forms.formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(program).formOptions().CheckPlayerWaiting, 1);
     screen.showScreen();
     menu.show();
     menu.move(40, 40);

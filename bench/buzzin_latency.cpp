@@ -90,6 +90,7 @@
 #include "support/scriptedpresssource.h"
 #ifdef TORVANEL_BENCH_BROWSER
 #include "support/headlessbrowser.h"
+#include "title/forms.h"
 #endif
 
 namespace {
@@ -377,11 +378,12 @@ int main(int argc, char* argv[]) {
     record::NoRecorder noRecorder;
     Program program(port, clock, sound, dialogs, random,
                     ProgramPaths{programDir.path(), configDir.path()});
+    Forms forms(program);
     program.state.PortAddress = 888;
     program.state.InterfaceModel = static_cast<std::int16_t>(model);
 
-    PlayScreen& s = program.forms.playScreen(pair);
-    SetupMenu& menu = program.forms.setupMenu(menuOf(pair));
+    PlayScreen& s = formsOf(program).playScreen(pair);
+    SetupMenu& menu = formsOf(program).setupMenu(menuOf(pair));
     const int players = teamsOf(pair) * playersPerTeamOf(pair);
     for (int team = 0; team < teamsOf(pair); ++team)
         menu.teamNameBox(team)->setText(QStringLiteral("Team %1").arg(team + 1));

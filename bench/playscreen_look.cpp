@@ -23,6 +23,7 @@
 #include "play/audiencescreen.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -70,7 +71,7 @@ int main(int argc, char* argv[]) {
                      screen == audienceScreen() ? " (audience)" : "");
     }
 
-    PlayScreen& s = program.forms.playScreen(pair);
+    PlayScreen& s = formsOf(program).playScreen(pair);
     if (windowed) {
         s.show();
     } else {
@@ -86,7 +87,7 @@ int main(int argc, char* argv[]) {
         }
     }
     if (buzz) {
-        SetupMenu& menu = program.forms.setupMenu(menuOf(pair));
+        SetupMenu& menu = formsOf(program).setupMenu(menuOf(pair));
         menu.Texttimer[6]->setText(QStringLiteral("12:34"));
         s.Form_Activate();
         s.ascorelabel->setText(QStringLiteral("120"));

@@ -36,6 +36,7 @@
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -83,8 +84,8 @@ int main(int argc, char* argv[]) {
     SteadyClock& clock = quiet.clock;
     SimulatedInterface& box = quiet.box;
 
-    PlayScreen& s = program.forms.playScreen(ScreenPair::P2_4);
-    SetupMenu& menu = program.forms.setupMenu(MenuKind::Players4);
+    PlayScreen& s = formsOf(program).playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = formsOf(program).setupMenu(MenuKind::Players4);
     menu.ComboSound->setCurrentIndex(1);  // no speaker bytes to muddle the log
     s.showScreen();
     QCoreApplication::processEvents();

@@ -28,6 +28,7 @@
 #include "record/recordwindow.h"
 #include "record/storerecorder.h"
 #include "sim/simulatedinterface.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -148,6 +149,7 @@ int main(int argc, char** argv) {
     SeededRandom random(1);
     QTemporaryDir programDir, configDir;
     Program program(box, clock, sound, dialogs, random, {programDir.path(), configDir.path()});
+    Forms forms(program);
     record::StoreRecorder store(clock, {dir.path()});
 
     std::vector<double> open, csv, pdf, openCpu, csvCpu, pdfCpu;

@@ -23,6 +23,7 @@
 #include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetwindow.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -62,9 +63,9 @@ int main(int argc, char** argv) {
     QTemporaryDir data;
     record::StoreRecorder store(q.clock, {data.path()});
     program.setRecorder(store);
-    program.forms.titleForm().TeamText->setText(QStringLiteral("2"));
-    program.forms.titleForm().PlayerText->setText(QStringLiteral("4"));
-    PlayScreen& screen = program.forms.playScreen(ScreenPair::P2_4);
+    formsOf(program).titleForm().TeamText->setText(QStringLiteral("2"));
+    formsOf(program).titleForm().PlayerText->setText(QStringLiteral("4"));
+    PlayScreen& screen = formsOf(program).playScreen(ScreenPair::P2_4);
     screen.show();
     scoresheet::saveRulesChoice(program.paths.configFolder, scoresheet::twentyTossupRules());
     scoresheet::Scoresheet sheet(program);

@@ -30,6 +30,7 @@
 #include "play/playscreen.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -61,12 +62,13 @@ int main(int argc, char* argv[]) {
 
     Program program(box, clock, sound, dialogs, random,
                     ProgramPaths{programDir.path(), configDir.path()});
+    Forms forms(program);
     program.setObjectHost(plugins);
     program.setUsbTransport(&module);
     program.state.PortAddress = 888;
     program.state.InterfaceModel = 199;
 
-    PlayScreen& screen = program.forms.playScreen(ScreenPair::P2_4);
+    PlayScreen& screen = formsOf(program).playScreen(ScreenPair::P2_4);
     screen.spacekey();  // armed: porttimer runs
     // The first tick creates the control and finds the module; not counted.
     screen.porttimer_Timer();

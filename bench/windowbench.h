@@ -15,6 +15,7 @@
 #include "app/random.h"
 #include "app/soundoutput.h"
 #include "sim/simulatedinterface.h"
+#include "title/forms.h"
 
 namespace windowbench {
 
@@ -58,6 +59,7 @@ struct QuietProgram {
     QTemporaryDir configDir;
     Program program{box,     clock,  sound,
                     dialogs, random, ProgramPaths{programDir.path(), configDir.path()}};
+    Forms forms{program};
 
     explicit QuietProgram(int model = 180) : box{model, clock} { program.state.PortAddress = 888; }
 };

@@ -98,7 +98,7 @@ QString AssignButtons::filePath(const Program& program) {
 int AssignButtons::players() const { return teamsOf(screen_) * playersPerTeamOf(screen_); }
 
 QString AssignButtons::playerName(int player) const {
-    return program_.forms.playerName(menuOf(screen_), player);
+    return program_.windows().playerName(menuOf(screen_), player);
 }
 
 void AssignButtons::showEvent(QShowEvent* event) {

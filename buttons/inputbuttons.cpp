@@ -100,7 +100,7 @@ void InputButtons::openAssign() {
     if (!assignWindow_ || !assignWindow_->isVisible()) {
         assignWindow_.reset();
         assignWindow_ =
-            std::make_unique<AssignButtons>(program_, box_, program_.forms.currentScreen());
+            std::make_unique<AssignButtons>(program_, box_, program_.windows().currentScreen());
         assignWindow_->survey = survey;
         places::markOperatorWindow(*assignWindow_);
         places::keepPlace(*assignWindow_, program_, assignWindow_->objectName());
@@ -111,12 +111,12 @@ void InputButtons::openAssign() {
     assignWindow_->activateWindow();
 }
 
-MenuKind InputButtons::operatorMenu() const { return menuOf(program_.forms.currentScreen()); }
+MenuKind InputButtons::operatorMenu() const { return menuOf(program_.windows().currentScreen()); }
 
 QString InputButtons::transmitterName(int transmitter) const {
-    const ScreenPair screen = program_.forms.currentScreen();
+    const ScreenPair screen = program_.windows().currentScreen();
     if (transmitter >= 1 && transmitter <= teamsOf(screen) * playersPerTeamOf(screen)) {
-        const QString name = program_.forms.playerName(menuOf(screen), transmitter);
+        const QString name = program_.windows().playerName(menuOf(screen), transmitter);
         if (!name.isEmpty()) return name;
     }
     if (transmitter == box_.extraTransmitter()) return QStringLiteral("the extra transmitter");
@@ -179,6 +179,6 @@ void InputButtons::onNotice(buttons::InputBox::NoticeKind kind, const QString& t
     // taking the focus: the match goes on, and the operator's keys still
     // reach the play screen, while the message waits to be read.
     program_.dialogs.notice(text, Dialogs::Icon::Warning,
-                            &program_.forms.setupMenuWindow(operatorMenu()),
+                            &program_.windows().setupMenuWindow(operatorMenu()),
                             QStringLiteral("buttonsNotice"));
 }

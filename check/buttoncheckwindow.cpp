@@ -47,8 +47,8 @@ QString tileStyle(int team, bool heard, bool stuck) {
 
 ButtonCheckWindow* ButtonCheckWindow::find(Program& program) {
     for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
-        if (!program.forms.isLoaded(kind)) continue;
-        for (auto* w : program.forms.setupMenuWindow(kind).findChildren<ButtonCheckWindow*>(
+        if (!program.windows().isLoaded(kind)) continue;
+        for (auto* w : program.windows().setupMenuWindow(kind).findChildren<ButtonCheckWindow*>(
                  Qt::FindDirectChildrenOnly)) {
             if (!w->restored_) return w;
         }
@@ -59,7 +59,7 @@ ButtonCheckWindow* ButtonCheckWindow::find(Program& program) {
 ButtonCheckWindow* ButtonCheckWindow::open(Program& program, QWidget* menu) {
     ButtonCheckWindow* window = find(program);
     if (!window) {
-        MatchScreen& screen = program.forms.matchScreen(program.forms.menuScreen(menu));
+        MatchScreen& screen = program.windows().matchScreen(program.windows().menuScreen(menu));
         window = new ButtonCheckWindow(program, *menu, screen);
         window->setAttribute(Qt::WA_DeleteOnClose);
         places::markOperatorWindow(*window);
@@ -99,7 +99,7 @@ ButtonCheckWindow::ButtonCheckWindow(Program& program, QWidget& menu, MatchScree
     speakerOff_->setSingleShot(true);
     speakerOff_->setInterval(100);
     connect(speakerOff_, &QTimer::timeout, this, [this] {
-        const int source = menu_ ? program_.forms.soundSource(menuKind_) : 0;
+        const int source = menu_ ? program_.windows().soundSource(menuKind_) : 0;
         if (buzzlink::soundtimerWritesOff(check_->screen(), source)) {
             program_.port.outport(program_.state.PortAddress, buzzlink::kSpeakerOff);
         }
@@ -130,7 +130,7 @@ void ButtonCheckWindow::buildTiles() {
     const int n = playersPerTeamOf(screen);
     auto* teams = new QHBoxLayout;
     for (int t = 0; t < teamsOf(screen); ++t) {
-        QString teamName = menu_ ? program_.forms.teamName(menuKind_, t) : QString();
+        QString teamName = menu_ ? program_.windows().teamName(menuKind_, t) : QString();
         if (teamName.isEmpty()) teamName = QStringList{"Alpha", "Beta", "Gamma"}[t];
         auto* box = new QGroupBox(teamName, this);
         box->setObjectName(QStringLiteral("team%1").arg(t));
@@ -216,13 +216,13 @@ QLabel* ButtonCheckWindow::tile(int player) const {
 QString ButtonCheckWindow::playerName(int player) const {
     QString name;
     if (menu_ && player >= 1 && player <= check_->players()) {
-        name = program_.forms.playerName(menuKind_, player);
+        name = program_.windows().playerName(menuKind_, player);
     }
     return name.isEmpty() ? QStringLiteral("Player %1").arg(player) : name;
 }
 
 int ButtonCheckWindow::extraTransmitterEntry() const {
-    return program_.forms.extraTransmitterEntry();
+    return program_.windows().extraTransmitterEntry();
 }
 
 void ButtonCheckWindow::pollTick() {
@@ -264,7 +264,7 @@ void ButtonCheckWindow::sound(int player) {
     const buzzlink::Decoder decoder =
         check_->usb() || decoders.empty() ? buzzlink::Decoder::UsbWired : decoders.front();
     buzzlink::ScreenSettings settings;
-    settings.soundSource = program_.forms.soundSource(menuKind_);
+    settings.soundSource = program_.windows().soundSource(menuKind_);
     const buzzlink::Responder r =
         buzzlink::responderActions(decoder, check_->screen(), player, settings, false);
     if (r.playTeamSound) {
@@ -322,14 +322,14 @@ void ButtonCheckWindow::restoreScreen() {
 
 void ButtonCheckWindow::pauseScreens(bool paused) {
     for (ScreenPair s : kAllScreens) {
-        if (program_.forms.isLoaded(s)) program_.forms.matchScreen(s).pauseLink(paused);
+        if (program_.windows().isLoaded(s)) program_.windows().matchScreen(s).pauseLink(paused);
     }
 }
 
 bool ButtonCheckWindow::anyScreenPolling(Program& program) {
     for (ScreenPair s : kAllScreens) {
-        if (!program.forms.isLoaded(s)) continue;
-        if (program.forms.matchScreen(s).polling()) return true;
+        if (!program.windows().isLoaded(s)) continue;
+        if (program.windows().matchScreen(s).polling()) return true;
     }
     return false;
 }

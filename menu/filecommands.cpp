@@ -3,9 +3,9 @@
 #include <QFileInfo>
 
 #include "app/program.h"
-#include "menu/setupmenu.h"
-#include "menu/loader.h"
 #include "app/savefile.h"
+#include "menu/loader.h"
+#include "menu/setupmenu.h"
 #include "menu/setupwindows.h"
 #include "title/titleform.h"
 

@@ -6,11 +6,12 @@
 #include "app/controls.h"
 #include "app/numbers.h"
 #include "app/program.h"
+#include "app/savefile.h"
 #include "menu/setupmenu.h"
+#include "menu/setupwindows.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
-#include "app/savefile.h"
-#include "menu/setupwindows.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace setup {
@@ -38,12 +39,12 @@ const QString kPresetNotFound =
 // menu's first; a count without an entry there is as bad as any other
 // out-of-range value.
 std::optional<SetupError> followTeamCount(Program& program) {
-    const QString teams = program.forms.titleForm().TeamText->text();
+    const QString teams = formsOf(program).titleForm().TeamText->text();
     const auto index = numbers::toInt16(numbers::leadingNumber(teams) - 2);
     if (!index) return SetupError{line::Teams, SetupError::Kind::Overflow, {}};
     if (*index < -1 || *index > 1) return SetupError{line::Teams, SetupError::Kind::OutOfRange, {}};
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        program.forms.setupMenu(m).ComboTeams->setCurrentIndex(*index);
+        formsOf(program).setupMenu(m).ComboTeams->setCurrentIndex(*index);
     }
     return std::nullopt;
 }
@@ -58,13 +59,13 @@ void applyLoaderDefaults(Program& program) {
     s.TimerSound = program.programFile(QStringLiteral("inactive.wav"));
     s.GameOverSound = program.programFile(QStringLiteral("sound528.wav"));
 
-    FormOptions& o = program.forms.formOptions();
+    FormOptions& o = formsOf(program).formOptions();
     for (QCheckBox* box :
          {o.CheckScoringTabs, o.CheckTimerTabs, o.CheckBuzzonBonus, o.CheckTimerContinues,
           o.CheckDisableMatchTimer, o.CheckPlayerWaiting, o.CheckScoreBoard, o.Check20SecondTab}) {
         setCheckValue(box, 0);
     }
-    program.forms.formextrax().Comboxmitter->setCurrentIndex(12);
+    formsOf(program).formextrax().Comboxmitter->setCurrentIndex(12);
 }
 
 LoadResult loadSetupFile(Program& program, const QString& path, bool setsTeamLists) {
@@ -133,7 +134,7 @@ void createfile(Program& program) {
     }
 
     if (files::saveAtomically(program.startupSetupFile(),
-                       fileBytes(writerLines(program, Writer::FirstRun)))) {
+                              fileBytes(writerLines(program, Writer::FirstRun)))) {
         dialogs.inform(kCreateFailed);
     }
 }

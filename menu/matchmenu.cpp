@@ -9,6 +9,7 @@
 #include "app/program.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -62,14 +63,14 @@ void SetupMenu::buildMatchMenu() {
     qApp->installEventFilter(new MatchKeys(*this));
 }
 
-void SetupMenu::mnuUndoScore_Click() { program_.forms.playScreen(currentScreen()).undoScore(); }
+void SetupMenu::mnuUndoScore_Click() { formsOf(program_).playScreen(currentScreen()).undoScore(); }
 
-void SetupMenu::mnuRedoScore_Click() { program_.forms.playScreen(currentScreen()).redoScore(); }
+void SetupMenu::mnuRedoScore_Click() { formsOf(program_).playScreen(currentScreen()).redoScore(); }
 
 void SetupMenu::updateMatchItems() {
     const ScreenPair pair = currentScreen();
     const PlayScreen* screen =
-        program_.forms.isLoaded(pair) ? &program_.forms.playScreen(pair) : nullptr;
+        formsOf(program_).isLoaded(pair) ? &formsOf(program_).playScreen(pair) : nullptr;
     const QString undo = screen ? screen->undoScoreText() : QString();
     const QString redo = screen ? screen->redoScoreText() : QString();
     mnuUndoScore->setEnabled(!undo.isEmpty());
@@ -81,7 +82,7 @@ void SetupMenu::updateMatchItems() {
 }
 
 void SetupMenu::mnuNewMatch_Click() {
-    PlayScreen& screen = program_.forms.playScreen(currentScreen());
+    PlayScreen& screen = formsOf(program_).playScreen(currentScreen());
     // Points on the boards are not thrown away unasked.
     if (!screen.scoresAllZero() &&
         program_.dialogs.message(QStringLiteral("Start a new match?  Every score goes back to 0 "

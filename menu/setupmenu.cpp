@@ -11,12 +11,13 @@
 #include "app/numbers.h"
 #include "app/program.h"
 #include "app/windowplaces.h"
+#include "menu/filecommands.h"
 #include "menu/matchbox.h"
 #include "menu/operatorkeys.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "menu/filecommands.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -429,7 +430,7 @@ void SetupMenu::connectHandlers() {
 // --- Load and activation --------------------------------------------------------
 
 void SetupMenu::load() {
-    TitleForm& title = program_.forms.titleForm();
+    TitleForm& title = formsOf(program_).titleForm();
     if (title.TeamText->text() == QLatin1String("2")) ComboTeams->setCurrentIndex(0);
     if (title.TeamText->text() == QLatin1String("3")) ComboTeams->setCurrentIndex(1);
     if (ComboSound->currentIndex() == -1) ComboSound->setCurrentIndex(0);
@@ -451,7 +452,8 @@ bool SetupMenu::event(QEvent* event) {
         // A play screen placed beside the menu before it came up keeps
         // clear of it as it is now.
         for (ScreenPair s : {variant_.twoTeamScreen, variant_.threeTeamScreen}) {
-            if (program_.forms.isLoaded(s)) program_.forms.playScreen(s).fitBesideOperatorWindows();
+            if (formsOf(program_).isLoaded(s))
+                formsOf(program_).playScreen(s).fitBesideOperatorWindows();
         }
     }
     if (event->type() == QEvent::WindowActivate) Form_Activate();
@@ -469,7 +471,7 @@ void SetupMenu::Form_Activate() {
         ~Done() { flag = false; }
     } done{activating_};
 
-    Forms& forms = program_.forms;
+    Forms& forms = formsOf(program_);
     ProgramState& state = program_.state;
     TitleForm& title = forms.titleForm();
     const SetupMenuVariant& v = variant_;
@@ -525,7 +527,7 @@ void SetupMenu::Form_Activate() {
 // --- Team count, sound source, names ------------------------------------------
 
 bool SetupMenu::threeTeams() const {
-    return program_.forms.titleForm().TeamText->text() == QLatin1String("3");
+    return formsOf(program_).titleForm().TeamText->text() == QLatin1String("3");
 }
 
 ScreenPair SetupMenu::currentScreen() const {
@@ -538,21 +540,21 @@ void SetupMenu::parkClock(const QString& shown) {
     parking_ = false;
 }
 
-SetupMenu& SetupMenu::otherMenu() const { return program_.forms.setupMenu(variant_.otherMenu); }
+SetupMenu& SetupMenu::otherMenu() const { return formsOf(program_).setupMenu(variant_.otherMenu); }
 
 void SetupMenu::ComboTeams_Click() {
     const int entry = ComboTeams->currentIndex();
     if (entry != 0 && entry != 1) return;
     // The three places the team count lives stay in step.
     otherMenu().ComboTeams->setCurrentIndex(entry);
-    program_.forms.titleForm().TeamText->setText(entry == 1 ? QStringLiteral("3")
-                                                            : QStringLiteral("2"));
+    formsOf(program_).titleForm().TeamText->setText(entry == 1 ? QStringLiteral("3")
+                                                               : QStringLiteral("2"));
     setGammaBoxesEnabled(entry == 1);
     // The match goes on on the other screen: its clock where this one's
     // was. A screen shown before would otherwise keep the time it had.
     const ScreenPair from = entry == 1 ? variant_.twoTeamScreen : variant_.threeTeamScreen;
     const ScreenPair to = entry == 1 ? variant_.threeTeamScreen : variant_.twoTeamScreen;
-    Forms& forms = program_.forms;
+    Forms& forms = formsOf(program_);
     if (forms.isLoaded(from) && forms.isLoaded(to))
         forms.playScreen(to).takeClockFrom(forms.playScreen(from));
     updateMatchItems();
@@ -579,9 +581,10 @@ void SetupMenu::ComboSound_Click() {
 void SetupMenu::recordNames() {
     namesTimer_->stop();
     // Only the menu of the players per team in use names the match.
-    if (program_.forms.titleForm().PlayerText->text() != QString::number(playersPerTeam())) return;
-    if (program_.forms.isLoaded(currentScreen()))
-        program_.forms.playScreen(currentScreen()).recordNames();
+    if (formsOf(program_).titleForm().PlayerText->text() != QString::number(playersPerTeam()))
+        return;
+    if (formsOf(program_).isLoaded(currentScreen()))
+        formsOf(program_).playScreen(currentScreen()).recordNames();
 }
 
 void SetupMenu::updateTeamLabels(PlayScreen& screen) const {
@@ -593,13 +596,13 @@ void SetupMenu::updateTeamLabels(PlayScreen& screen) const {
 void SetupMenu::Text_Change() {
     // Only the team names go to the screens; a player's name is read when
     // that player buzzes in.
-    updateTeamLabels(program_.forms.playScreen(variant_.twoTeamScreen));
-    updateTeamLabels(program_.forms.playScreen(variant_.threeTeamScreen));
+    updateTeamLabels(formsOf(program_).playScreen(variant_.twoTeamScreen));
+    updateTeamLabels(formsOf(program_).playScreen(variant_.threeTeamScreen));
     updateMatchItems();
 }
 
 void SetupMenu::showScreenAndMenu(ScreenPair pair) {
-    PlayScreen& screen = program_.forms.playScreen(pair);
+    PlayScreen& screen = formsOf(program_).playScreen(pair);
     // A screen made afresh after "Hide Set-up Menu" carries its design
     // captions until it is given the names.
     updateTeamLabels(screen);
@@ -614,7 +617,7 @@ void SetupMenu::showScreenAndMenu(ScreenPair pair) {
 void SetupMenu::CommandSwitch_Click() {
     const int players = playersPerTeam();
     const int s = stride();
-    PlayScreen& screen = program_.forms.playScreen(currentScreen());
+    PlayScreen& screen = formsOf(program_).playScreen(currentScreen());
     const std::array<std::int16_t, 3> before = screen.scores();
     if (!threeTeams()) {
         for (int i = 0; i <= players; ++i) {
@@ -654,7 +657,7 @@ void SetupMenu::CommandSwitch_Click() {
 // --- Hide Set-up Menu ---------------------------------------------------------
 
 void SetupMenu::CommandHide_Click() {
-    Forms& forms = program_.forms;
+    Forms& forms = formsOf(program_);
     TitleForm& title = forms.titleForm();
     // Back to the play screen of the screen pair in use. A menu of the other
     // player count may have been left up behind this one (players per team,
@@ -676,10 +679,10 @@ void SetupMenu::CommandHide_Click() {
 // --- Players per team ---------------------------------------------------------
 
 void SetupMenu::choosePlayers(int players) {
-    TitleForm& title = program_.forms.titleForm();
+    TitleForm& title = formsOf(program_).titleForm();
     title.PlayerText->setText(QString::number(players));
     SetupMenu& target =
-        program_.forms.setupMenu(players == 5 ? MenuKind::Players5 : MenuKind::Players4);
+        formsOf(program_).setupMenu(players == 5 ? MenuKind::Players5 : MenuKind::Players4);
     const bool three = title.TeamText->text() == QLatin1String("3");
     // The menu chosen from stays up behind until "Hide Set-up Menu"; showing
     // the 5-player menu runs its activation, which may refuse.
@@ -697,14 +700,14 @@ void SetupMenu::mnu5Players_Click() { choosePlayers(5); }
 void SetupMenu::mnuextraxmitter_Click() {
     // The list keeps its selection in either menu: players 1 to 12 and
     // "None" are all it offers.
-    Formextrax& extrax = program_.forms.formextrax();
+    Formextrax& extrax = formsOf(program_).formextrax();
     extrax.show();
     extrax.raise();
     extrax.activateWindow();
 }
 
 void SetupMenu::mnuMoreOptions_Click() {
-    FormOptions& options = program_.forms.formOptions();
+    FormOptions& options = formsOf(program_).formOptions();
     options.show();
     options.raise();
     options.activateWindow();
@@ -787,7 +790,7 @@ void SetupMenu::chooseColour(bool background) {
     if (!colour || !colour->isValid()) return;
     cd1testColour = *colour;
     for (ScreenPair s : kAllScreens) {
-        PlayScreen& screen = program_.forms.playScreen(s);
+        PlayScreen& screen = formsOf(program_).playScreen(s);
         if (background) {
             screen.setScreenBackColour(*colour);
         } else {
@@ -828,7 +831,7 @@ void SetupMenu::mnuContactMarlowen_Click() {
 
 void SetupMenu::mnuExit_Click() {
     // Nothing is asked and nothing saved: settings last only through "Save".
-    Forms& f = program_.forms;
+    Forms& f = formsOf(program_);
     for (ScreenPair s : kAllScreens)
         f.unload(s);
     f.unloadTitleForm();

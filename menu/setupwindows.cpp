@@ -7,6 +7,7 @@
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "setup/soundpaths.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace setup {
@@ -47,7 +48,7 @@ QLineEdit* slotBox(const SetupMenu& menu, int slot) {
 }  // namespace
 
 void applyLine(Program& program, int n, const SetupRecord& record) {
-    Forms& forms = program.forms;
+    Forms& forms = formsOf(program);
     ProgramState& state = program.state;
     const QString text = record.text(n);
     const std::int32_t number = record.number(n);
@@ -150,7 +151,7 @@ void applyLine(Program& program, int n, const SetupRecord& record) {
 }
 
 SetupRecord gatherRecord(Program& program, Writer writer, MenuKind from) {
-    Forms& forms = program.forms;
+    Forms& forms = formsOf(program);
     const ProgramState& state = program.state;
     SetupMenu& menu4 = forms.setupMenu(MenuKind::Players4);
     SetupMenu& menu5 = forms.setupMenu(MenuKind::Players5);

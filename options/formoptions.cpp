@@ -10,6 +10,7 @@
 #include "menu/matchbox.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -199,14 +200,14 @@ void FormOptions::showScoreBoards(PlayScreen& screen) const {
 void FormOptions::forEachScreen(void (FormOptions::*apply)(PlayScreen&) const) {
     // Every screen, shown or not, made if it does not exist yet.
     for (ScreenPair s : kAllScreens)
-        (this->*apply)(program_.forms.playScreen(s));
+        (this->*apply)(formsOf(program_).playScreen(s));
 }
 
 void FormOptions::showMatchClocks() {
     const ProgramState& state = program_.state;
     const bool off = isSet(CheckDisableMatchTimer);
     for (ScreenPair s : kAllScreens) {
-        PlayScreen& screen = program_.forms.playScreen(s);
+        PlayScreen& screen = formsOf(program_).playScreen(s);
         const QString& saved =
             playersPerTeamOf(s) == 4 ? state.SavedMatchTime4 : state.SavedMatchTime5;
         if (off) {
@@ -228,7 +229,7 @@ void FormOptions::lockSoundSource(bool keepSelection) {
     // The held name is shown without the interface's speaker: the sound card
     // alone.
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        QComboBox* list = program_.forms.setupMenu(m).ComboSound;
+        QComboBox* list = formsOf(program_).setupMenu(m).ComboSound;
         if (locked) {
             list->setCurrentIndex(1);
         } else if (!keepSelection) {
@@ -249,7 +250,7 @@ void FormOptions::applyTo(PlayScreen& screen) const {
 // --- ApplyOptions ----------------------------------------------------------------
 
 void FormOptions::ApplyOptions() {
-    Forms& forms = program_.forms;
+    Forms& forms = formsOf(program_);
     ProgramState& state = program_.state;
 
     forEachScreen(&FormOptions::show20SecondTab);
@@ -290,7 +291,7 @@ void FormOptions::CheckScoreBoard_Click() { forEachScreen(&FormOptions::showScor
 void FormOptions::CheckPlayerWaiting_Click() { lockSoundSource(false); }
 
 void FormOptions::CheckDisableMatchTimer_Click() {
-    Forms& forms = program_.forms;
+    Forms& forms = formsOf(program_);
     ProgramState& state = program_.state;
     struct Pair {
         MenuKind menu;

@@ -15,6 +15,7 @@
 #include "options/formoptions.h"
 #include "play/countdown.h"
 #include "play/playscreen.h"
+#include "title/forms.h"
 
 using record::EventKind;
 
@@ -258,7 +259,7 @@ QString PlayScreen::redoScoreText() const {
 void PlayScreen::scoreHistoryChanged() {
     undoAction_->setEnabled(canUndoScore());
     redoAction_->setEnabled(canRedoScore());
-    if (program_.forms.isLoaded(variant_.menu)) menu().updateMatchItems();
+    if (formsOf(program_).isLoaded(variant_.menu)) menu().updateMatchItems();
 }
 
 void PlayScreen::undoScore() {
@@ -356,7 +357,7 @@ void PlayScreen::newMatch() {
     history_.clear();
     scoreHistoryChanged();
     // A clock switched off by the options stays as the options left it.
-    if (checkValue(program_.forms.formOptions().CheckDisableMatchTimer) != 1) {
+    if (checkValue(formsOf(program_).formOptions().CheckDisableMatchTimer) != 1) {
         const QString matchTime = program_.state.MatchTime.isEmpty() ? menu().Texttimer[6]->text()
                                                                      : program_.state.MatchTime;
         Timer2->stop();

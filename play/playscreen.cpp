@@ -23,6 +23,7 @@
 #include "options/formoptions.h"
 #include "play/audiencescreen.h"
 #include "play/countdown.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -66,15 +67,15 @@ QRect square(const TwipsRect& r, double sx, double sy, bool alignRight) {
 // reads from it) and the options' tabs and boards.
 void matchLoadedScreens(PlayScreen& fresh, Program& program) {
     for (ScreenPair s : kAllScreens) {
-        if (s == fresh.screen() || !program.forms.isLoaded(s)) continue;
-        const PlayScreen& other = program.forms.playScreen(s);
+        if (s == fresh.screen() || !formsOf(program).isLoaded(s)) continue;
+        const PlayScreen& other = formsOf(program).playScreen(s);
         fresh.setScreenBackColour(other.screenBackColour());
         fresh.setScreenTextColour(other.screenTextColour());
         // Until a text colour is chosen the team's is not the name's.
         setForeColour(fresh.Labelteam, foreColour(other.Labelteam));
         break;
     }
-    program.forms.formOptions().applyTo(fresh);
+    formsOf(program).formOptions().applyTo(fresh);
 }
 
 }  // namespace
@@ -476,7 +477,7 @@ QColor PlayScreen::screenTextColour() const { return foreColour(namelabel); }
 
 // --- Settings read at the moment of use -------------------------------------
 
-SetupMenu& PlayScreen::menu() const { return program_.forms.setupMenu(variant_.menu); }
+SetupMenu& PlayScreen::menu() const { return formsOf(program_).setupMenu(variant_.menu); }
 
 std::int16_t PlayScreen::readIncrement() const {
     // An increment that does not fit 16 bits steps by nothing, like one
@@ -489,7 +490,7 @@ std::int16_t PlayScreen::timerLength(int box) const {
 }
 
 int PlayScreen::timerContinues() const {
-    return checkValue(program_.forms.formOptions().CheckTimerContinues);
+    return checkValue(formsOf(program_).formOptions().CheckTimerContinues);
 }
 
 int PlayScreen::soundSource() const { return menu().ComboSound->currentIndex(); }
@@ -542,7 +543,7 @@ void PlayScreen::Form_Activate() {
         // A stopped clock while the match timer is off keeps the blank the
         // option gave it, and nothing under it: F5 runs it out at once.
         const bool blank = !Timer2->isActive() &&
-                           checkValue(program_.forms.formOptions().CheckDisableMatchTimer) == 1;
+                           checkValue(formsOf(program_).formOptions().CheckDisableMatchTimer) == 1;
         const countdown::ClockTime t =
             blank ? countdown::ClockTime{0, 0} : countdown::readMatchTime(m.Texttimer[6]->text());
         clockminutes = t.minutes;
@@ -914,12 +915,12 @@ bool PlayScreen::askRetry() {
 }
 
 buzzlink::ScreenSettings PlayScreen::settings() {
-    const FormOptions& options = program_.forms.formOptions();
+    const FormOptions& options = formsOf(program_).formOptions();
     buzzlink::ScreenSettings s;
     s.soundSource = soundSource();
     s.timerContinues = checkValue(options.CheckTimerContinues);
     s.lockUpSecondPlace = checkValue(options.CheckPlayerWaiting);
-    s.extraTransmitter = program_.forms.formextrax().Comboxmitter->currentIndex();
+    s.extraTransmitter = formsOf(program_).formextrax().Comboxmitter->currentIndex();
     return s;
 }
 
@@ -946,7 +947,7 @@ void PlayScreen::timerlabel_MouseDown(Qt::MouseButton button) {
 }
 
 void PlayScreen::clocklabel_MouseDown(Qt::MouseButton) {
-    const bool disabled = checkValue(program_.forms.formOptions().CheckDisableMatchTimer) == 1;
+    const bool disabled = checkValue(formsOf(program_).formOptions().CheckDisableMatchTimer) == 1;
     if (Timer2->isActive() || disabled) {
         timeoutStart();
     } else {

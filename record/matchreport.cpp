@@ -7,9 +7,9 @@
 #include <QPdfWriter>
 #include <QTextOption>
 
+#include "app/savefile.h"
 #include "record/matchstate.h"
 #include "record/scorechart.h"
-#include "app/savefile.h"
 
 namespace record {
 

@@ -51,7 +51,7 @@ StoreRecorder* storeOf(const Program& program) {
 // comes up beside it.
 void tellWhenMenuIsUp(Program& program, QPointer<QObject> context, const QString& text) {
     if (!context) return;
-    if (program.forms.visibleMenu()) {
+    if (program.windows().visibleMenu()) {
         showRecordProblem(program, text);
         return;
     }
@@ -63,13 +63,13 @@ void tellWhenMenuIsUp(Program& program, QPointer<QObject> context, const QString
 
 void showRecordProblem(Program& program, const QString& text, std::function<void()> retry) {
     if (!retry) {
-        program.dialogs.notice(text, Dialogs::Icon::Warning, program.forms.visibleMenu(),
+        program.dialogs.notice(text, Dialogs::Icon::Warning, program.windows().visibleMenu(),
                                QLatin1String(kProblemBoxName));
         return;
     }
     // As the notice, with a Retry button.
     auto* box = new QMessageBox(QMessageBox::Warning, programTitle(), text, QMessageBox::Ok,
-                                program.forms.visibleMenu());
+                                program.windows().visibleMenu());
     box->setObjectName(QLatin1String(kProblemBoxName));
     box->setWindowModality(Qt::NonModal);
     box->setAttribute(Qt::WA_DeleteOnClose);
@@ -206,8 +206,8 @@ bool offerResume(Program& program) {
     // whatever the start-up file chose.
     const std::optional<ScreenPair> own =
         pairOf(m.state.screen.isEmpty() ? m.match.screen : m.state.screen);
-    if (own && *own != program.forms.currentScreen()) program.forms.bringUpScreen(*own);
-    const ScreenPair pair = program.forms.currentScreen();
+    if (own && *own != program.windows().currentScreen()) program.windows().bringUpScreen(*own);
+    const ScreenPair pair = program.windows().currentScreen();
     std::vector<int> values;
     QJsonArray scores;
     for (int t = 0; t < teamsOf(pair); ++t) {
@@ -215,7 +215,7 @@ bool offerResume(Program& program) {
         values.push_back(value);
         scores.append(value);
     }
-    MatchScreen& screen = program.forms.matchScreen(pair);
+    MatchScreen& screen = program.windows().matchScreen(pair);
     screen.restoreMatch(values, m.clockLeft, m.state.teams, m.state.players);
     QJsonObject resumed = screen.namesInUse();
     resumed.insert(QStringLiteral("from"), m.match.id);
@@ -233,8 +233,8 @@ void endRecord(Program& program, const QString& how) {
     if (!store) return;
     if (store->matchOn()) {
         // A name typed a moment ago belongs to the match that ends.
-        const ScreenPair pair = program.forms.currentScreen();
-        if (program.forms.isLoaded(pair)) program.forms.matchScreen(pair).recordNames();
+        const ScreenPair pair = program.windows().currentScreen();
+        if (program.windows().isLoaded(pair)) program.windows().matchScreen(pair).recordNames();
         program.recorder().record(EventKind::ProgramEnded, {{"how", how}});
     }
     store->flush();

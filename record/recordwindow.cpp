@@ -24,11 +24,11 @@
 
 #include "app/matchextras.h"
 #include "app/program.h"
+#include "app/savefile.h"
 #include "record/matchreport.h"
 #include "record/matchstate.h"
 #include "record/scorechart.h"
 #include "record/storerecorder.h"
-#include "app/savefile.h"
 
 namespace record {
 

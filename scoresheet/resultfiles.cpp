@@ -10,9 +10,9 @@
 #include <QStandardPaths>
 
 #include "app/programfolder.h"
+#include "app/savefile.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/sheetstats.h"
-#include "app/savefile.h"
 
 namespace scoresheet {
 

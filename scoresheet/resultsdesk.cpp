@@ -13,12 +13,12 @@
 #include "app/matchscreen.h"
 #include "app/operatorwindows.h"
 #include "app/program.h"
+#include "app/savefile.h"
 #include "scoresheet/matchdetailswindow.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/rosterwindow.h"
 #include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
-#include "app/savefile.h"
 
 using record::EventKind;
 
@@ -82,7 +82,7 @@ ResultsDesk::ResultsDesk(Program& program)
                             ? QString()
                             : QStringLiteral("\n\nEvery change of the match tries again; you "
                                              "will be told when a result file is written again.")),
-                Dialogs::Icon::Warning, program_.forms.visibleMenu(),
+                Dialogs::Icon::Warning, program_.windows().visibleMenu(),
                 QStringLiteral("ResultFileProblem"));
         },
         Qt::QueuedConnection);
@@ -93,7 +93,7 @@ ResultsDesk::ResultsDesk(Program& program)
             filesFailing_ = false;
             program_.dialogs.notice(
                 QStringLiteral("The result files are written again:\n%1").arg(path),
-                Dialogs::Icon::Information, program_.forms.visibleMenu(),
+                Dialogs::Icon::Information, program_.windows().visibleMenu(),
                 QStringLiteral("ResultFileProblem"));
         },
         Qt::QueuedConnection);
@@ -217,8 +217,8 @@ void ResultsDesk::matchBegun() {
 
 std::optional<QString> ResultsDesk::endMatch() {
     // A name typed a moment ago may not have reached the record yet.
-    const ScreenPair pair = program_.forms.currentScreen();
-    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).recordNames();
+    const ScreenPair pair = program_.windows().currentScreen();
+    if (program_.windows().isLoaded(pair)) program_.windows().matchScreen(pair).recordNames();
     if (!hasPlay() || practice_) {
         program_.dialogs.message(
             practice_ ? QStringLiteral("What has been played is practice, so there is no result "
@@ -263,7 +263,7 @@ std::optional<QString> ResultsDesk::endMatch() {
         return std::nullopt;
     // The match is over, and so is its clock: stopped before the file says
     // how much was left.
-    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).stopClock();
+    if (program_.windows().isLoaded(pair)) program_.windows().matchScreen(pair).stopClock();
     // The match ends in the record: what happens now belongs to the next.
     if (!builder_.sheet().ended)
         program_.recorder().record(EventKind::MatchEnded,
@@ -348,7 +348,7 @@ std::unique_ptr<ResultsDesk> installResultFiles(Program& program) {
     program.operatorWindows().add(
         {QStringLiteral("&Teams from QBJ File..."), QKeySequence(), [&program, d](QWidget* parent) {
              auto* w = new RosterWindow(
-                 program.dialogs, teamsOf(program.forms.currentScreen()),
+                 program.dialogs, teamsOf(program.windows().currentScreen()),
                  [&program, d](const std::vector<RosterTeam>& teams) {
                      d->setRosters(teams);
                      std::vector<TeamNames> names;

@@ -150,10 +150,10 @@ void Scoresheet::namesChanged(const QJsonObject& data) {
 
 void Scoresheet::showLineups() {
     lineupChanged_ = false;
-    if (!program_.forms.titleFormLoaded()) return;
-    const ScreenPair pair = program_.forms.currentScreen();
+    if (!program_.windows().titleFormLoaded()) return;
+    const ScreenPair pair = program_.windows().currentScreen();
     const MenuKind menu = menuOf(pair);
-    if (!program_.forms.isLoaded(menu)) return;
+    if (!program_.windows().isLoaded(menu)) return;
     const Sheet& s = model_->sheet();
     const SheetBuilder& builder = model_->builder();
     const int perTeam = playersPerTeamOf(pair);
@@ -165,31 +165,33 @@ void Scoresheet::showLineups() {
         for (int seat = 0; seat < int(seats.size()) && seat < perTeam; ++seat) {
             const QString name = s.teams[std::size_t(team)].players.value(seats[std::size_t(seat)]);
             const int number = side * perTeam + seat + 1;
-            if (name.isEmpty() || program_.forms.playerName(menu, number) == name) continue;
-            program_.forms.setPlayerName(menu, number, name);
+            if (name.isEmpty() || program_.windows().playerName(menu, number) == name) continue;
+            program_.windows().setPlayerName(menu, number, name);
             renamed = true;
         }
     }
     // The record, and through it the live page and the record window, hear
     // the new names now rather than at the next event.
-    if (renamed && program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).recordNames();
+    if (renamed && program_.windows().isLoaded(pair))
+        program_.windows().matchScreen(pair).recordNames();
 }
 
 void Scoresheet::Boards::moveScore(int team, int points, const QString& how) {
-    program_.forms.matchScreen(program_.forms.currentScreen()).moveScore(team, points, how);
+    program_.windows().matchScreen(program_.windows().currentScreen()).moveScore(team, points, how);
 }
 
 bool Scoresheet::Boards::undoBoard() {
-    return program_.forms.matchScreen(program_.forms.currentScreen()).undoBoard();
+    return program_.windows().matchScreen(program_.windows().currentScreen()).undoBoard();
 }
 
 bool Scoresheet::Boards::redoBoard() {
-    return program_.forms.matchScreen(program_.forms.currentScreen()).redoBoard();
+    return program_.windows().matchScreen(program_.windows().currentScreen()).redoBoard();
 }
 
 void Scoresheet::Boards::historyChanged() {
-    const ScreenPair pair = program_.forms.currentScreen();
-    if (program_.forms.isLoaded(pair)) program_.forms.matchScreen(pair).undoHistoryChanged();
+    const ScreenPair pair = program_.windows().currentScreen();
+    if (program_.windows().isLoaded(pair))
+        program_.windows().matchScreen(pair).undoHistoryChanged();
 }
 
 void Scoresheet::openWindow() {
@@ -202,7 +204,8 @@ void Scoresheet::openWindow() {
             QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
                            event->isAutoRepeat(), ushort(event->count()));
             QCoreApplication::sendEvent(
-                program_.forms.matchScreen(program_.forms.currentScreen()).screenWidget(), &copy);
+                program_.windows().matchScreen(program_.windows().currentScreen()).screenWidget(),
+                &copy);
         });
     }
     window_->show();

@@ -29,6 +29,7 @@
 #include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -150,6 +151,9 @@ int main(int argc, char* argv[]) {
                     ProgramPaths{findProgramFolder(QCoreApplication::applicationDirPath(),
                                                    QStringLiteral(TORVANEL_INSTALL_DATADIR)),
                                  findConfigFolder()});
+    // The windows, made as they are first needed; they answer the
+    // capabilities' questions of them from here on.
+    Forms forms(program);
     installCapabilities(program);
     // The stats room's result files: written as the match goes, and whole
     // when it ends (the end of the program included).
@@ -198,7 +202,7 @@ int main(int argc, char* argv[]) {
         if (!inputButtons->confirmDevices()) return 0;
     }
 
-    if (!program.forms.titleForm().startUp()) return 0;
+    if (!forms.titleForm().startUp()) return 0;
     record::offerResume(program);
     if (liveProblem) {
         program.dialogs.inform(*liveProblem, QStringLiteral("Live Page"), Dialogs::Icon::Warning);

@@ -170,7 +170,8 @@ void ContestantPanel::showPanel() {
     show();
     // A play screen put up before the panel makes room for it.
     for (ScreenPair s : kAllScreens) {
-        if (program_.forms.isLoaded(s)) program_.forms.matchScreen(s).fitBesideOperatorWindows();
+        if (program_.windows().isLoaded(s))
+            program_.windows().matchScreen(s).fitBesideOperatorWindows();
     }
 }
 
@@ -181,22 +182,22 @@ QPushButton* ContestantPanel::playerButton(int player) const {
 
 void ContestantPanel::refresh() {
     ScreenPair screen = ScreenPair::P2_4;
-    if (program_.forms.titleFormLoaded()) screen = program_.forms.currentScreen();
+    if (program_.windows().titleFormLoaded()) screen = program_.windows().currentScreen();
     if (!built_ || screen != screen_) {
         screen_ = screen;
         rebuild();
     }
 
     const MenuKind menuKind = menuOf(screen_);
-    const bool menu = program_.forms.isLoaded(menuKind);
+    const bool menu = program_.windows().isLoaded(menuKind);
     const int n = playersPerTeamOf(screen_);
     for (int t = 0; t < teamsOf(screen_); ++t) {
-        QString team = menu ? program_.forms.teamName(menuKind, t) : QString();
+        QString team = menu ? program_.windows().teamName(menuKind, t) : QString();
         if (team.isEmpty()) team = QStringList{"Alpha", "Beta", "Gamma"}[t];
         teamLabels_[t]->setText(team);
         for (int i = 0; i < n; ++i) {
             const int p = t * n + i + 1;
-            QString name = menu ? program_.forms.playerName(menuKind, p) : QString();
+            QString name = menu ? program_.windows().playerName(menuKind, p) : QString();
             if (name.isEmpty()) name = QStringLiteral("Player %1").arg(p);
             // A key the operator has taken is not offered as the player's.
             const int key = kTeamKeys[t][i];
@@ -208,12 +209,13 @@ void ContestantPanel::refresh() {
 
     if (!extraButton_->isHidden()) {
         QString whose = QStringLiteral("not in use");
-        if (program_.forms.formextraxLoaded()) {
-            const int entry = program_.forms.extraTransmitterEntry();
+        if (program_.windows().formextraxLoaded()) {
+            const int entry = program_.windows().extraTransmitterEntry();
             if (entry >= 0 && entry != buzzlink::kExtraNotInUse) {
                 const int p = entry + 1;
-                QString name =
-                    menu && p <= playerCount() ? program_.forms.playerName(menuKind, p) : QString();
+                QString name = menu && p <= playerCount()
+                                   ? program_.windows().playerName(menuKind, p)
+                                   : QString();
                 whose = name.isEmpty() ? QStringLiteral("player %1").arg(p)
                                        : QStringLiteral("%1 (player %2)").arg(name).arg(p);
             }
@@ -420,7 +422,8 @@ bool ContestantPanel::playScreenActive() const {
     // button check) take the contestants' keys too.
     if (active->property("takesContestantKeys").toBool()) return true;
     for (ScreenPair s : kAllScreens) {
-        if (program_.forms.isLoaded(s) && program_.forms.matchScreen(s).screenWidget() == active)
+        if (program_.windows().isLoaded(s) &&
+            program_.windows().matchScreen(s).screenWidget() == active)
             return true;
     }
     return false;

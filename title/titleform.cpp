@@ -7,11 +7,12 @@
 
 #include "app/controls.h"
 #include "app/program.h"
+#include "menu/loader.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "menu/loader.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ bool TitleForm::startUp() {
                              Dialogs::Buttons::Ok);
 
     // 6.
-    program_.forms.formextrax().Comboxmitter->setCurrentIndex(12);
+    formsOf(program_).formextrax().Comboxmitter->setCurrentIndex(12);
 
     // 7.
     hide();
@@ -145,10 +146,10 @@ bool TitleForm::startUp() {
     // 10. The wired models have no second-place lock-up and no extra
     // transmitter.
     if (model::isWired(s.InterfaceModel)) {
-        FormOptions& options = program_.forms.formOptions();
+        FormOptions& options = formsOf(program_).formOptions();
         setCheckValue(options.CheckPlayerWaiting, 0);
         options.CheckPlayerWaiting->setEnabled(false);
-        program_.forms.setupMenu(MenuKind::Players4).mnuextraxmitter->setEnabled(false);
+        formsOf(program_).setupMenu(MenuKind::Players4).mnuextraxmitter->setEnabled(false);
     }
 
     // 11. The match begins with the screen pair in front of the operator.
@@ -178,7 +179,7 @@ void TitleForm::SoundCardTest() {
     program_.dialogs.inform(QStringLiteral("Sound card is not available."));
     program_.state.soundCardMissing = true;
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        SetupMenu& menu = program_.forms.setupMenu(m);
+        SetupMenu& menu = formsOf(program_).setupMenu(m);
         menu.ComboSound->setCurrentIndex(0);
         menu.ComboSound->setEnabled(false);
     }
@@ -219,7 +220,7 @@ bool TitleForm::askRetry() {
 }
 
 PlayScreen& showScreenPair(Program& program) {
-    TitleForm& title = program.forms.titleForm();
+    TitleForm& title = formsOf(program).titleForm();
     // A hand-edited file may say anything; the program must still end up
     // with a play screen and a menu in front of the operator. Counts that no
     // screen pair has give two teams of four, with the team lists and the
@@ -232,15 +233,15 @@ PlayScreen& showScreenPair(Program& program) {
         title.TeamText->setText(QStringLiteral("2"));
         title.PlayerText->setText(QStringLiteral("4"));
         for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-            SetupMenu& menu = program.forms.setupMenu(m);
+            SetupMenu& menu = formsOf(program).setupMenu(m);
             menu.ComboTeams->setCurrentIndex(0);
             menu.setGammaBoxesEnabled(false);
         }
     }
     const ScreenPair pair =
         screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
-    PlayScreen& screen = program.forms.playScreen(pair);
-    SetupMenu& menu = program.forms.setupMenu(menuOf(pair));
+    PlayScreen& screen = formsOf(program).playScreen(pair);
+    SetupMenu& menu = formsOf(program).setupMenu(menuOf(pair));
     menu.updateTeamLabels(screen);
     screen.showScreen();
     menu.show();

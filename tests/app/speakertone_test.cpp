@@ -18,6 +18,7 @@
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -123,8 +124,8 @@ TEST(SpeakerTone, ABuzzInOnTheSimulatedBoxIsHeardThroughTheSoundCard) {
         TestProgram t(200);
         t.box.soundSpeakerThrough(&card);
         ASSERT_TRUE(t.startUp());
-        PlayScreen& screen = t->forms.playScreen(ScreenPair::P2_4);
-        t->forms.setupMenu(MenuKind::Players4).ComboSound->setCurrentIndex(c.soundSource);
+        PlayScreen& screen = formsOf(*t).playScreen(ScreenPair::P2_4);
+        formsOf(*t).setupMenu(MenuKind::Players4).ComboSound->setCurrentIndex(c.soundSource);
 
         // What the null sink plays, heard through its monitor.
         QProcess recorder;

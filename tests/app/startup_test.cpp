@@ -13,6 +13,7 @@
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -22,12 +23,12 @@ const QString kAllSystemsGo = QStringLiteral("All systems go");
 QStringList visibleWindows(Program& p) {
     QStringList shown;
     for (ScreenPair s : kAllScreens) {
-        if (p.forms.isLoaded(s) && p.forms.playScreen(s).isVisible()) shown << screenName(s);
+        if (formsOf(p).isLoaded(s) && formsOf(p).playScreen(s).isVisible()) shown << screenName(s);
     }
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        if (p.forms.isLoaded(m) && p.forms.setupMenu(m).isVisible()) shown << menuName(m);
+        if (formsOf(p).isLoaded(m) && formsOf(p).setupMenu(m).isVisible()) shown << menuName(m);
     }
-    if (p.forms.titleFormLoaded() && p.forms.titleForm().isVisible()) shown << "TitleForm";
+    if (formsOf(p).titleFormLoaded() && formsOf(p).titleForm().isVisible()) shown << "TitleForm";
     return shown;
 }
 
@@ -43,7 +44,7 @@ TEST(StartUp, AllSystemsGoComesFirstWithItsTitle) {
     EXPECT_EQ(first.icon, Dialogs::Icon::Information);
     EXPECT_EQ(first.buttons, Dialogs::Buttons::Ok);
 
-    TitleForm& title = t->forms.titleForm();
+    TitleForm& title = formsOf(*t).titleForm();
     EXPECT_FALSE(title.isVisible()) << "the title screen is put away once detection is done";
     EXPECT_EQ(title.Label2->text(), QStringLiteral("NTPort Version:  1"));
     EXPECT_EQ(title.Label6->text(), QStringLiteral("Testing for Torvanel Interface..."));
@@ -56,7 +57,7 @@ TEST(StartUp, AllSystemsGoComesFirstWithItsTitle) {
     EXPECT_EQ(title.Label8->text(), QStringLiteral("Loading set-up preferences..."));
     EXPECT_EQ(t->state.PortAddress, 888);
     EXPECT_EQ(t->state.InterfaceModel, 170);
-    EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 12);
+    EXPECT_EQ(formsOf(*t).formextrax().Comboxmitter->currentIndex(), 12);
 }
 
 // The title screen names what the program runs on while it looks for the
@@ -77,7 +78,7 @@ TEST(StartUp, TheInterfaceInUseIsNamedOnTheTitleScreen) {
         bool namedDuringDetection = false;
         t.dialogs.onMessage = [&](const ScriptedDialogs::Shown& shown) {
             if (shown.text == kAllSystemsGo) {
-                TitleForm& title = t->forms.titleForm();
+                TitleForm& title = formsOf(*t).titleForm();
                 namedDuringDetection =
                     title.isVisible() && !title.LabelInterface->isHidden() &&
                     title.LabelInterface->text().contains(QString::fromLatin1(c.named));
@@ -85,7 +86,7 @@ TEST(StartUp, TheInterfaceInUseIsNamedOnTheTitleScreen) {
         };
         ASSERT_TRUE(t.startUp());
         EXPECT_TRUE(namedDuringDetection) << c.description;
-        EXPECT_EQ(t->forms.titleForm().LabelKestrane->text(), QStringLiteral("Marlowen Tech."));
+        EXPECT_EQ(formsOf(*t).titleForm().LabelKestrane->text(), QStringLiteral("Marlowen Tech."));
     }
 }
 
@@ -108,13 +109,13 @@ TEST(StartUp, TheTeamAndPlayerCountsChooseTheScreenPair) {
     };
     for (const Case& c : cases) {
         TestProgram t(170);
-        TitleForm& title = t->forms.titleForm();
+        TitleForm& title = formsOf(*t).titleForm();
         title.TeamText->setText(QString::fromLatin1(c.teams));
         title.PlayerText->setText(QString::fromLatin1(c.players));
         ASSERT_TRUE(t.startUp());
         EXPECT_EQ(visibleWindows(*t), QStringList({screenName(c.screen), menuName(c.menu)}))
             << c.teams << "/" << c.players;
-        EXPECT_EQ(t->forms.playScreen(c.screen).windowTitle(),
+        EXPECT_EQ(formsOf(*t).playScreen(c.screen).windowTitle(),
                   QString::fromLatin1(playVariant(c.screen).caption));
     }
 }
@@ -122,9 +123,9 @@ TEST(StartUp, TheTeamAndPlayerCountsChooseTheScreenPair) {
 TEST(StartUp, GammaBoxesAreDisabledOnlyForTwoTeamsOfFour) {
     for (const char* teams : {"2", "3"}) {
         TestProgram t(170);
-        t->forms.titleForm().TeamText->setText(QString::fromLatin1(teams));
+        formsOf(*t).titleForm().TeamText->setText(QString::fromLatin1(teams));
         ASSERT_TRUE(t.startUp());
-        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players4);
+        SetupMenu& menu = formsOf(*t).setupMenu(MenuKind::Players4);
         const bool threeTeams = QLatin1String(teams) == QLatin1String("3");
         for (int i = 0; i <= 14; ++i) {
             const bool gamma = i >= 10;
@@ -138,17 +139,18 @@ TEST(StartUp, WiredModelsLoseTheLockUpOptionAndTheExtraTransmitter) {
     for (int model : {170, 180, 199, 200, 210}) {
         TestProgram t(model);
         // Switched on beforehand, as a setup file might.
-        setCheckValue(t->forms.formOptions().CheckPlayerWaiting, 1);
+        setCheckValue(formsOf(*t).formOptions().CheckPlayerWaiting, 1);
         ASSERT_TRUE(t.startUp());
-        FormOptions& options = t->forms.formOptions();
+        FormOptions& options = formsOf(*t).formOptions();
         const bool wired = model == 180 || model == 210;
         EXPECT_EQ(options.CheckPlayerWaiting->isEnabled(), !wired) << model;
         if (wired) {
             EXPECT_EQ(checkValue(options.CheckPlayerWaiting), 0) << model;
         }
-        EXPECT_EQ(t->forms.setupMenu(MenuKind::Players4).mnuextraxmitter->isEnabled(), !wired)
+        EXPECT_EQ(formsOf(*t).setupMenu(MenuKind::Players4).mnuextraxmitter->isEnabled(), !wired)
             << model;
-        EXPECT_TRUE(t->forms.setupMenu(MenuKind::Players5).mnuextraxmitter->isEnabled()) << model;
+        EXPECT_TRUE(formsOf(*t).setupMenu(MenuKind::Players5).mnuextraxmitter->isEnabled())
+            << model;
     }
 }
 
@@ -165,7 +167,7 @@ TEST(StartUp, TheAlphaSoundIsHeardOnceAfterAllSystemsGo) {
     EXPECT_EQ(t->state.AlphaSound, t->programFile(QStringLiteral("ringin.wav")));
     EXPECT_EQ(t.dialogs.count(QStringLiteral("Sound card is not available.")), 0);
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        EXPECT_TRUE(t->forms.setupMenu(m).ComboSound->isEnabled());
+        EXPECT_TRUE(formsOf(*t).setupMenu(m).ComboSound->isEnabled());
     }
 }
 
@@ -181,7 +183,7 @@ TEST(StartUp, WithoutAnyAudioOutputTheInterfaceSpeakerIsForced) {
         }
     }
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        SetupMenu& menu = t->forms.setupMenu(m);
+        SetupMenu& menu = formsOf(*t).setupMenu(m);
         EXPECT_EQ(menu.ComboSound->currentIndex(), 0);
         EXPECT_FALSE(menu.ComboSound->isEnabled());
         EXPECT_FALSE(menu.mnuSounds->isEnabled()) << "no sound-card sounds to choose";
@@ -196,11 +198,11 @@ TEST(StartUp, WithoutAnyAudioOutputNothingLaterBringsTheSoundCardBack) {
         TestProgram t(model);
         t.sound.setAvailable(false);
         ASSERT_TRUE(t.startUp());
-        FormOptions& options = t->forms.formOptions();
+        FormOptions& options = formsOf(*t).formOptions();
         options.CheckPlayerWaiting->click();  // wants the sound card
         options.CheckPlayerWaiting->click();  // wants "Both"
         for (MenuKind m : {MenuKind::Players4, MenuKind::Players5})
-            t->forms.setupMenu(m).Form_Activate();
+            formsOf(*t).setupMenu(m).Form_Activate();
         // A setup file asking for both, with the lock-up on.
         QStringList lines = setuptest::validLines();
         lines[34] = QStringLiteral(" 2 ");
@@ -208,11 +210,11 @@ TEST(StartUp, WithoutAnyAudioOutputNothingLaterBringsTheSoundCardBack) {
         const QString path = QDir(t.configDir.path()).filePath(QStringLiteral("both.txt"));
         setuptest::writeBytes(path, setuptest::crlf(lines));
         t.dialogs.openAnswers = {path};
-        t->forms.setupMenu(MenuKind::Players4).mnuOpen->trigger();
-        t->forms.setupMenu(MenuKind::Players4).Form_Activate();
+        formsOf(*t).setupMenu(MenuKind::Players4).mnuOpen->trigger();
+        formsOf(*t).setupMenu(MenuKind::Players4).Form_Activate();
 
         for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-            SetupMenu& menu = t->forms.setupMenu(m);
+            SetupMenu& menu = formsOf(*t).setupMenu(m);
             EXPECT_EQ(menu.ComboSound->currentIndex(), 0) << menuName(m).toStdString();
             EXPECT_FALSE(menu.ComboSound->isEnabled()) << menuName(m).toStdString();
         }
@@ -242,6 +244,6 @@ TEST(StartUp, CancelWhenNoInterfaceAnswersEndsTheProgram) {
                                              "corrected.  Check power and cable")));
     }
     EXPECT_EQ(t.dialogs.count(kAllSystemsGo), 0);
-    EXPECT_FALSE(t->forms.isLoaded(ScreenPair::P2_4));
+    EXPECT_FALSE(formsOf(*t).isLoaded(ScreenPair::P2_4));
     EXPECT_EQ(t.box.addressQueries(), 2) << "Retry asks the port layer again";
 }

@@ -33,6 +33,7 @@
 #include "shell/capabilities.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -44,16 +45,17 @@ struct ButtonRoad {
     ButtonRoad()
         : program(rig.box, rig.clock, sound, dialogs, rig.random,
                   ProgramPaths{programDir.path(), configDir.path()}),
+          forms(program),
           screen((program.state.PortAddress = 888, program.state.InterfaceModel = 200,
-                  program.forms.playScreen(ScreenPair::P2_4))),
-          menu(program.forms.setupMenu(MenuKind::Players4)) {
+                  formsOf(program).playScreen(ScreenPair::P2_4))),
+          menu(formsOf(program).setupMenu(MenuKind::Players4)) {
         installCapabilities(program);
         rig.box.setAssignment({});
         for (int p = 1; p <= 8; ++p)
             menu.playerNameBox(p)->setText(kNames[p - 1]);
-        program.forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        formsOf(program).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
     }
-    ~ButtonRoad() { program.forms.unloadAll(); }
+    ~ButtonRoad() { forms.unloadAll(); }
 
     void tick() {
         if (screen.porttimer->isActive()) screen.porttimer_Timer();
@@ -71,6 +73,7 @@ struct ButtonRoad {
     QTemporaryDir programDir;
     QTemporaryDir configDir;
     Program program;
+    Forms forms;
     PlayScreen& screen;
     SetupMenu& menu;
 };
@@ -125,7 +128,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 
     // --- A question: pad B is read first, pad A pressed first -------------
     InputButtons operatorSide(road.program, rig.box);
-    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
     road.screen.spacekey();
     road.tick();
     const double armed = rig.now();
@@ -156,7 +159,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 
     // --- Next question, lock-up off: the lock-out loses the late press ----
     rig.clock.advance(3.0);
-    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 0);
+    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 0);
     road.screen.spacekey();
     road.tick();
     rig.press(8, rig.now() + 0.01);
@@ -177,8 +180,8 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     ButtonRoad road;
     auto& rig = road.rig;
-    road.program.forms.titleForm().PlayerText->setText(QStringLiteral("4"));
-    SetupMenu& five = road.program.forms.setupMenu(MenuKind::Players5);
+    road.formsOf(program).titleForm().PlayerText->setText(QStringLiteral("4"));
+    SetupMenu& five = road.formsOf(program).setupMenu(MenuKind::Players5);
     EXPECT_FALSE(road.menu.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled())
         << "not with a lockout box";
 
@@ -226,7 +229,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
                      [&](const QString& line) { lines << line; });
     // Second place is held: Two is offered to the capture after One, which
     // is not a buzz-in of its own.
-    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
     road.screen.recordMatchStarted(QStringLiteral("start-up"));
     road.screen.spacekey();
     road.tick();
@@ -282,7 +285,7 @@ TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFres
     InputButtons buttons(road.program, rig.box);
     QStringList lines;
     QObject::connect(&buttons, &InputButtons::noted, [&](const QString& line) { lines << line; });
-    setCheckValue(road.program.forms.formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
     for (int question = 0; question < 3; ++question) {
         SCOPED_TRACE(question);
         road.screen.spacekey();

@@ -2,6 +2,7 @@
 // simulated box of each model, through the same poll and decoder tables as
 // play.
 #include "checkrig.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ TEST(CheckWireless, NamesTheExtraTransmitterAndStrangers) {
     EXPECT_TRUE(findings.contains(QStringLiteral("Transmitters of no player on this screen: 11")));
 
     // Lent to player 3, the spare lights player 3.
-    rig.f.t->forms.formextrax().Comboxmitter->setCurrentIndex(2);
+    rig.f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(2);
     send(14);
     EXPECT_EQ(window.results().count(3), 1);
     EXPECT_TRUE(window.findingsLabel()->text().contains(
@@ -259,7 +260,7 @@ TEST(CheckWindow, LeavesTheClocksAloneAndKeepsEveryScreenOffTheBox) {
     s.F6key();
 
     rig.f.menu.ComboTeams->setCurrentIndex(1);
-    PlayScreen& three = rig.f.t->forms.playScreen(ScreenPair::P3_4);
+    PlayScreen& three = rig.f.formsOf(*t).playScreen(ScreenPair::P3_4);
     three.spacekey();
     window->pollTick();
     EXPECT_TRUE(three.linkPaused()) << "only the check polls";

@@ -10,6 +10,7 @@
 #include "options/formextrax.h"
 #include "play/playfixture.h"
 #include "sim/simulatedusbmodule.h"
+#include "title/forms.h"
 #include "usb/usbcontrol.h"
 
 inline constexpr int kWireless = 170;
@@ -39,7 +40,7 @@ struct CheckRig {
         f.t->state.InterfaceModel = static_cast<std::int16_t>(model);
         for (int p = 1; p <= players(); ++p)
             f.menu.playerNameBox(p)->setText(playerName(p));
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.t->setRecorder(recorder);
         if (model == kUsb) {
             host.registerClass(QLatin1String(kUsbClassId), [] {

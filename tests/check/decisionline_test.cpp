@@ -1,6 +1,7 @@
 // The line at the foot of the set-up menus that says how the last buzz-in
 // was decided, and the match record's event of it.
 #include "checkrig.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -66,13 +67,13 @@ TEST_P(Tie, NamesWhoPressedTogetherAndWhoWasDrawn) {
     EXPECT_EQ(menu.decisionLine->text(), QStringLiteral("Next: Name 2, 40 ms later."));
     const MenuKind other =
         menuOf(c.screen) == MenuKind::Players4 ? MenuKind::Players5 : MenuKind::Players4;
-    EXPECT_EQ(rig.f.t->forms.setupMenu(other).decisionLine->text(), menu.decisionLine->text());
+    EXPECT_EQ(rig.f.formsOf(*t).setupMenu(other).decisionLine->text(), menu.decisionLine->text());
     const KeptRecorder::Event* note = lastDecision(rig.recorder);
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->data.value(QStringLiteral("nextAfterMs")).toInt(), 40);
     EXPECT_EQ(note->data.value(QStringLiteral("text")).toString(), menu.decisionLine->text());
     s.spacekey();
-    EXPECT_EQ(rig.f.t->forms.setupMenu(other).decisionLine->text(), QString());
+    EXPECT_EQ(rig.f.formsOf(*t).setupMenu(other).decisionLine->text(), QString());
 
     // One player alone decides nothing worth a line.
     s.porttimer_Timer();

@@ -12,6 +12,7 @@
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -19,8 +20,8 @@ TEST(LiveProgram, FollowsThePlayScreenAndOpensFromTheMatchMenu) {
     TestProgram t(180);
     t->state.PortAddress = 888;
     live::LiveProgram live(*t);
-    PlayScreen& screen = t->forms.playScreen(ScreenPair::P2_4);
-    SetupMenu& menu = t->forms.setupMenu(MenuKind::Players4);
+    PlayScreen& screen = formsOf(*t).playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = formsOf(*t).setupMenu(MenuKind::Players4);
     menu.teamNameBox(0)->setText(QStringLiteral("Owls"));
     screen.recordMatchStarted(QStringLiteral("start-up"));
     // A click on Beta's board: one point.

@@ -16,6 +16,7 @@
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -71,10 +72,10 @@ QStringList menuRows(int players) {
 
 TEST(Captions, EveryWindowShowsTheProgramsOwnTexts) {
     TestProgram t;
-    SetupMenu& menu4 = t->forms.setupMenu(MenuKind::Players4);
-    SetupMenu& menu5 = t->forms.setupMenu(MenuKind::Players5);
-    FormOptions& options = t->forms.formOptions();
-    Formextrax& extrax = t->forms.formextrax();
+    SetupMenu& menu4 = formsOf(*t).setupMenu(MenuKind::Players4);
+    SetupMenu& menu5 = formsOf(*t).setupMenu(MenuKind::Players5);
+    FormOptions& options = formsOf(*t).formOptions();
+    Formextrax& extrax = formsOf(*t).formextrax();
 
     struct Caption {
         QWidget& window;
@@ -165,7 +166,7 @@ TEST(Captions, EveryWindowShowsTheProgramsOwnTexts) {
 
 TEST(Captions, EachOptionsHelpTextIsShownWhole) {
     TestProgram t;
-    FormOptions& o = t->forms.formOptions();
+    FormOptions& o = formsOf(*t).formOptions();
     const std::pair<QWidget*, const char*> help[] = {
         {o.CheckScoringTabs,
          "Checking this option will display tabs on the Scoreboard for 5 and 10 point "

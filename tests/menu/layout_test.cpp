@@ -10,6 +10,7 @@
 #include <QPushButton>
 
 #include "menurig.h"
+#include "title/forms.h"
 
 using namespace menutest;
 
@@ -97,7 +98,7 @@ TEST(Layout, TheOptionsAndExtraTransmitterWindowsAreTidy) {
     o.TextOption->document()->setTextWidth(o.TextOption->viewport()->width());
     EXPECT_LE(o.TextOption->document()->size().height(), o.TextOption->viewport()->height());
 
-    Formextrax& x = p.t->forms.formextrax();
+    Formextrax& x = p.formsOf(*t).formextrax();
     x.show();
     expectTidy(&x, "Formextrax");
 }

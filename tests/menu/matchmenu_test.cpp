@@ -9,6 +9,7 @@
 #include "menurig.h"
 #include "play/countdown.h"
 #include "support/memoryrecorder.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -182,14 +183,14 @@ TEST(MatchMenu, TheRecordHearsWhereTheMatchBeginsAndHowTheProgramEnded) {
     MemoryRecorder rec;
     TestProgram t(170);
     t->setRecorder(rec);
-    t->forms.titleForm().TeamText->setText(QStringLiteral("3"));
+    formsOf(*t).titleForm().TeamText->setText(QStringLiteral("3"));
     ASSERT_TRUE(t.startUp());
 
     ASSERT_FALSE(rec.events.empty());
     EXPECT_EQ(rec.events.front().kind, EventKind::ProgramStarted);
     EXPECT_EQ(rec.events.back().kind, EventKind::MatchStarted);
     const QJsonObject match = rec.events.back().data;
-    SetupMenu& m = t->forms.setupMenu(MenuKind::Players4);
+    SetupMenu& m = formsOf(*t).setupMenu(MenuKind::Players4);
     EXPECT_EQ(match["screen"].toString(), QStringLiteral("3_4"));
     EXPECT_EQ(
         match["teams"].toArray(),

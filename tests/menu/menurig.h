@@ -13,6 +13,7 @@
 #include "play/playscreen.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace menutest {
@@ -20,7 +21,7 @@ namespace menutest {
 struct StartedProgram {
     explicit StartedProgram(int model = 170, const char* teams = "2", const char* players = "4")
         : t(model) {
-        TitleForm& title = t->forms.titleForm();
+        TitleForm& title = formsOf(*t).titleForm();
         title.TeamText->setText(QString::fromLatin1(teams));
         title.PlayerText->setText(QString::fromLatin1(players));
         started = t.startUp();
@@ -33,12 +34,12 @@ struct StartedProgram {
         t.sound.stops = 0;
     }
 
-    SetupMenu& menu(MenuKind m) { return t->forms.setupMenu(m); }
+    SetupMenu& menu(MenuKind m) { return formsOf(*t).setupMenu(m); }
     SetupMenu& menu4() { return menu(MenuKind::Players4); }
     SetupMenu& menu5() { return menu(MenuKind::Players5); }
-    PlayScreen& screen(ScreenPair s) { return t->forms.playScreen(s); }
-    FormOptions& options() { return t->forms.formOptions(); }
-    TitleForm& title() { return t->forms.titleForm(); }
+    PlayScreen& screen(ScreenPair s) { return formsOf(*t).playScreen(s); }
+    FormOptions& options() { return formsOf(*t).formOptions(); }
+    TitleForm& title() { return formsOf(*t).titleForm(); }
     QStringList shown() { return setuptest::visibleWindows(*t); }
 
     TestProgram t;

@@ -15,6 +15,7 @@
 #include "menu/operatorkeys.h"
 #include "menurig.h"
 #include "sim/contestantpanel.h"
+#include "title/forms.h"
 
 using namespace menutest;
 
@@ -140,7 +141,7 @@ TEST(OperatorAids, TheSetUpMenuOpensWhereItWasLeft) {
     Program again(t.box, t.clock, t.sound, t.dialogs, t.random,
                   ProgramPaths{t.programDir.path(), t.configDir.path()});
     // Within the platform's frame (the test platform draws one of 2 pixels).
-    const QRect back = again.forms.setupMenu(MenuKind::Players4).geometry();
+    const QRect back = formsOf(again).setupMenu(MenuKind::Players4).geometry();
     EXPECT_LE((back.topLeft() - left.topLeft()).manhattanLength(), 2);
     EXPECT_LE(std::abs(back.height() - left.height()) + std::abs(back.width() - left.width()), 2);
     EXPECT_FALSE(places::hasKeptPlace(again, menuName(MenuKind::Players5)))

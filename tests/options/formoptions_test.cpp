@@ -11,6 +11,7 @@
 
 #include "../menu/menurig.h"
 #include "app/controls.h"
+#include "title/forms.h"
 
 using namespace menutest;
 
@@ -172,17 +173,17 @@ TEST(Options, AMatchTimerDisabledByTheSetupFileComesBackWithTheFilesTime) {
     lines[39] = QStringLiteral(" 1 ");
     setuptest::writeBytes(t->startupSetupFile(), setuptest::crlf(lines));
     ASSERT_TRUE(t.startUp());
-    FormOptions& o = t->forms.formOptions();
+    FormOptions& o = formsOf(*t).formOptions();
     ASSERT_EQ(checkValue(o.CheckDisableMatchTimer), 1);
     for (ScreenPair s : kAllScreens) {
-        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text(), QStringLiteral("0:00"));
+        EXPECT_EQ(formsOf(*t).playScreen(s).clocklabel->text(), QStringLiteral("0:00"));
     }
     // The menu is opened and activated while the clock is off, as the
     // operator would before turning it back on.
-    t->forms.setupMenu(MenuKind::Players4).Form_Activate();
+    formsOf(*t).setupMenu(MenuKind::Players4).Form_Activate();
     o.CheckDisableMatchTimer->click();
     for (ScreenPair s : kAllScreens) {
-        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text(), QStringLiteral("20:00"))
+        EXPECT_EQ(formsOf(*t).playScreen(s).clocklabel->text(), QStringLiteral("20:00"))
             << screenName(s).toStdString();
     }
 }
@@ -198,9 +199,9 @@ TEST(Options, F5WithTheMatchTimerOffRunsTheClockOutAtOnce) {
             setuptest::writeBytes(t->startupSetupFile(), setuptest::crlf(lines));
         }
         ASSERT_TRUE(t.startUp());
-        FormOptions& o = t->forms.formOptions();
+        FormOptions& o = formsOf(*t).formOptions();
         if (!fromFile) o.CheckDisableMatchTimer->click();
-        PlayScreen& s = t->forms.playScreen(ScreenPair::P2_4);
+        PlayScreen& s = formsOf(*t).playScreen(ScreenPair::P2_4);
         s.Form_Activate();
         s.F5key();
         s.Timer2_Timer();
@@ -221,7 +222,7 @@ TEST(Options, ASetupFileWithTheMatchTimerOnKeepsAShortMatchTime) {
     setuptest::writeBytes(t->startupSetupFile(), setuptest::crlf(lines));
     ASSERT_TRUE(t.startUp());
     for (ScreenPair s : kAllScreens) {
-        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text().trimmed(), QStringLiteral("0:30"))
+        EXPECT_EQ(formsOf(*t).playScreen(s).clocklabel->text().trimmed(), QStringLiteral("0:30"))
             << screenName(s).toStdString();
     }
 }

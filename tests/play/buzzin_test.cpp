@@ -6,6 +6,7 @@
 #include "link/decoders.h"
 #include "options/formextrax.h"
 #include "playfixture.h"
+#include "title/forms.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ struct Road {
             f.menu.teamNameBox(team)->setText(teamName(team));
         for (int p = 1; p <= players(); ++p)
             f.menu.playerNameBox(p)->setText(playerName(p));
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.setSoundSource(1);
         setTimerContinues(false);
     }

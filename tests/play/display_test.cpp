@@ -11,6 +11,7 @@
 #include "play/audiencescreen.h"
 #include "playfixture.h"
 #include "sim/contestantpanel.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -78,14 +79,14 @@ TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
     for (const char* players : {"4", "5"}) {
         SCOPED_TRACE(players);
         TestProgram t(200);
-        t->forms.titleForm().TeamText->setText(QStringLiteral("3"));
-        t->forms.titleForm().PlayerText->setText(QString::fromLatin1(players));
+        formsOf(*t).titleForm().TeamText->setText(QStringLiteral("3"));
+        formsOf(*t).titleForm().PlayerText->setText(QString::fromLatin1(players));
         ASSERT_TRUE(t.startUp());
         ContestantPanel panel(*t, t.box);
         panel.showPanel();
         const ScreenPair pair = players[0] == '4' ? ScreenPair::P3_4 : ScreenPair::P3_5;
-        PlayScreen& screen = t->forms.playScreen(pair);
-        SetupMenu& menu = t->forms.setupMenu(menuOf(pair));
+        PlayScreen& screen = formsOf(*t).playScreen(pair);
+        SetupMenu& menu = formsOf(*t).setupMenu(menuOf(pair));
 
         screen.activateWindow();
         QKeyEvent f1(QEvent::KeyPress, Qt::Key_F1, Qt::NoModifier);
@@ -121,7 +122,7 @@ TEST(Display, TheSetUpMenuFitsADisplayScaledTo200Percent) {
     TestProgram t(170);
     ASSERT_TRUE(t.startUp());
     for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
-        SetupMenu& menu = t->forms.setupMenu(kind);
+        SetupMenu& menu = formsOf(*t).setupMenu(kind);
         menu.show();
         EXPECT_TRUE(area.contains(menu.frameGeometry()))
             << menuName(kind).toStdString() << " outside the display";

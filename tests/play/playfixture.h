@@ -13,15 +13,16 @@
 #include "options/formoptions.h"
 #include "play/playscreen.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 
 // One play screen in a whole test program, with its own set-up menu and the
 // options window, on the simulated box at 888.
 struct PlayFixture {
     explicit PlayFixture(ScreenPair pair, int model = 180)
         : t(model),
-          screen((t->state.PortAddress = 888, t->forms.playScreen(pair))),
-          menu(t->forms.setupMenu(menuOf(pair))),
-          options(t->forms.formOptions()) {
+          screen((t->state.PortAddress = 888, formsOf(*t).playScreen(pair))),
+          menu(formsOf(*t).setupMenu(menuOf(pair))),
+          options(formsOf(*t).formOptions()) {
         t.box.clearLog();
     }
 

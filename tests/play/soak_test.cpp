@@ -32,12 +32,13 @@
 #include "app/usbhost.h"
 #include "link/decoders.h"
 #include "link/responder.h"
+#include "menu/setupwindows.h"
 #include "options/formextrax.h"
 #include "play/countdown.h"
 #include "playfixture.h"
 #include "setup/setuprecord.h"
-#include "menu/setupwindows.h"
 #include "sim/simulatedusbmodule.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 #include "usb/usbcontrol.h"
 
@@ -190,12 +191,12 @@ public:
     }
 
     ScreenPair pair() {
-        TitleForm& title = t->forms.titleForm();
+        TitleForm& title = formsOf(*t).titleForm();
         return screenFor(title.TeamText->text().toInt(), title.PlayerText->text().toInt());
     }
-    PlayScreen& screen() { return t->forms.playScreen(pair()); }
-    SetupMenu& menu() { return t->forms.setupMenu(menuOf(pair())); }
-    FormOptions& options() { return t->forms.formOptions(); }
+    PlayScreen& screen() { return formsOf(*t).playScreen(pair()); }
+    SetupMenu& menu() { return formsOf(*t).setupMenu(menuOf(pair())); }
+    FormOptions& options() { return formsOf(*t).formOptions(); }
     int players() { return teamsOf(pair()) * playersPerTeamOf(pair()); }
     int teamOf(int player) { return (player - 1) / playersPerTeamOf(pair()); }
     bool lockUpOn() { return wireless() && checkValue(options().CheckPlayerWaiting) == 1; }
@@ -238,7 +239,7 @@ public:
     // The scores on every screen against the steps applied.
     void checkScores() {
         for (const auto& [screenPair, expected] : scores_) {
-            PlayScreen& s = t->forms.playScreen(screenPair);
+            PlayScreen& s = formsOf(*t).playScreen(screenPair);
             for (int team = 0; team < teamsOf(screenPair); ++team) {
                 EXPECT_EQ(s.score(team), expected[team]) << screenName(screenPair).toStdString();
                 EXPECT_EQ(s.scoreLabel(team)->text(), QString::number(expected[team]));
@@ -487,7 +488,7 @@ private:
         // Lent to a player of the screen, to one it does not have, or to
         // nobody.
         const int entry = draw(buzzlink::kExtraNotInUse + 1);
-        t->forms.formextrax().Comboxmitter->setCurrentIndex(entry);
+        formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(entry);
         newQuestion();
         const int lentTo = entry == buzzlink::kExtraNotInUse ? 0 : entry + 1;
         if (lentTo > 0) pressed_.insert(lentTo);
@@ -769,10 +770,10 @@ private:
     // sound source, colours and options.
     void newSettings(ScreenPair target) {
         ++generation_;
-        TitleForm& title = t->forms.titleForm();
+        TitleForm& title = formsOf(*t).titleForm();
         title.TeamText->setText(QString::number(teamsOf(target)));
         title.PlayerText->setText(QString::number(playersPerTeamOf(target)));
-        SetupMenu& m = t->forms.setupMenu(menuOf(target));
+        SetupMenu& m = formsOf(*t).setupMenu(menuOf(target));
         for (int team = 0; team < 3; ++team)
             m.teamNameBox(team)->setText(QStringLiteral("Team %1.%2").arg(team).arg(generation_));
         for (int p = 1; p <= 3 * m.playersPerTeam(); ++p)
@@ -782,7 +783,7 @@ private:
             m.Texttimer[box]->setText(QString::number(1 + draw(4)));
         m.textincrement[0]->setText(QString::number(1 + draw(20)));
         for (ScreenPair s : kAllScreens) {
-            PlayScreen& screen = t->forms.playScreen(s);
+            PlayScreen& screen = formsOf(*t).playScreen(s);
             screen.setScreenBackColour(colourFromBgr(draw(0x1000000)));
             screen.setScreenTextColour(colourFromBgr(draw(0x1000000)));
         }
@@ -794,7 +795,7 @@ private:
         }
         if (wireless()) {
             setCheckValue(o.CheckPlayerWaiting, chance(25) ? 1 : 0);
-            t->forms.formextrax().Comboxmitter->setCurrentIndex(draw(13));
+            formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(draw(13));
         }
         // Only while the list is open to the operator: the lock-up option and
         // the USB box hold it at the sound card.
@@ -803,11 +804,11 @@ private:
 
     // Everything a setup file reaches, set to something else.
     void scramble() {
-        TitleForm& title = t->forms.titleForm();
+        TitleForm& title = formsOf(*t).titleForm();
         title.TeamText->setText(QStringLiteral("x"));
         title.PlayerText->setText(QStringLiteral("y"));
         for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
-            SetupMenu& m = t->forms.setupMenu(kind);
+            SetupMenu& m = formsOf(*t).setupMenu(kind);
             for (int team = 0; team < 3; ++team)
                 m.teamNameBox(team)->setText(QStringLiteral("scrambled"));
             for (int p = 1; p <= 3 * m.playersPerTeam(); ++p)
@@ -818,7 +819,7 @@ private:
             m.ComboSound->setCurrentIndex((m.ComboSound->currentIndex() + 1) % 3);
         }
         for (ScreenPair s : kAllScreens) {
-            PlayScreen& screen = t->forms.playScreen(s);
+            PlayScreen& screen = formsOf(*t).playScreen(s);
             screen.setScreenBackColour(colourFromBgr(0x123456));
             screen.setScreenTextColour(colourFromBgr(0x654321));
         }
@@ -830,7 +831,7 @@ private:
         }
         if (wireless()) {
             setCheckValue(o.CheckPlayerWaiting, 1 - checkValue(o.CheckPlayerWaiting));
-            Formextrax& x = t->forms.formextrax();
+            Formextrax& x = formsOf(*t).formextrax();
             x.Comboxmitter->setCurrentIndex((x.Comboxmitter->currentIndex() + 5) % 13);
         }
     }
@@ -854,7 +855,7 @@ private:
 
         const QString path = fileIn(QStringLiteral("soak%1.txt").arg(generation_));
         t.dialogs.saveAnswers = {path};
-        t->forms.setupMenu(from).mnuSaveAs->trigger();
+        formsOf(*t).setupMenu(from).mnuSaveAs->trigger();
         ++tally_.saves;
         QFile saved(path);
         ASSERT_TRUE(saved.open(QIODevice::ReadOnly)) << path.toStdString();
@@ -865,7 +866,7 @@ private:
         scramble();
         const MenuKind opener = chance(50) ? MenuKind::Players4 : MenuKind::Players5;
         t.dialogs.openAnswers = {path};
-        t->forms.setupMenu(opener).mnuOpen->trigger();
+        formsOf(*t).setupMenu(opener).mnuOpen->trigger();
         ++tally_.opens;
         EXPECT_EQ(pair(), target);
         EXPECT_TRUE(screen().isVisible());

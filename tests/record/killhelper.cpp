@@ -20,6 +20,7 @@
 #include "sim/simulatedinterface.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     SeededRandom random{std::uint32_t(rng())};
     QTemporaryDir programDir, configDir;
     Program program(box, clock, sound, dialogs, random, {programDir.path(), configDir.path()});
+    Forms forms(program);
     program.setEndHandler([] { std::_Exit(3); });
     QObject context;
     record::useStore(program, store, context);
@@ -66,8 +68,8 @@ int main(int argc, char** argv) {
     });
 
     QApplication::setQuitOnLastWindowClosed(false);
-    if (!program.forms.titleForm().startUp()) return 4;
-    screen = &program.forms.playScreen(ScreenPair::P2_4);
+    if (!formsOf(program).titleForm().startUp()) return 4;
+    screen = &formsOf(program).playScreen(ScreenPair::P2_4);
     dialogs.answers.push_back(Dialogs::Answer::Yes);
     record::offerResume(program);
     std::printf("R %s\n", qPrintable(boards()));

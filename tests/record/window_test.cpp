@@ -24,6 +24,7 @@
 #include "record/storerecorder.h"
 #include "support/filesizelimit.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 using namespace record;
@@ -330,9 +331,9 @@ TEST(RecordWindow, ExportsAreSafeAndWholeOrNothing) {
 TEST(RecordWindow, OtherBoardsMidMatchAreWhatTheRecordHas) {
     RecordRig rig;
     ASSERT_TRUE(rig.t.startUp());
-    rig.t->forms.playScreen(ScreenPair::P2_4).F1key();
-    rig.t->forms.bringUpScreen(ScreenPair::P3_4);
-    PlayScreen& three = rig.t->forms.playScreen(ScreenPair::P3_4);
+    rig.formsOf(*t).playScreen(ScreenPair::P2_4).F1key();
+    rig.formsOf(*t).bringUpScreen(ScreenPair::P3_4);
+    PlayScreen& three = rig.formsOf(*t).playScreen(ScreenPair::P3_4);
     three.F11key();
     const auto boards = three.scores();
     EXPECT_EQ(replay(rig.store.currentEvents()).scores,
@@ -346,8 +347,8 @@ TEST(RecordWindow, OtherBoardsMidMatchAreWhatTheRecordHas) {
 TEST(RecordWindow, NamesTypedAfterTheStartAreTheNamesOfTheRecord) {
     RecordRig rig;
     ASSERT_TRUE(rig.t.startUp());
-    SetupMenu& menu = rig.t->forms.setupMenu(MenuKind::Players4);
-    PlayScreen& screen = rig.t->forms.playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = rig.formsOf(*t).setupMenu(MenuKind::Players4);
+    PlayScreen& screen = rig.formsOf(*t).playScreen(ScreenPair::P2_4);
     const QString beta = menu.teamNameBox(1)->text();
     screen.F3key();
 
@@ -419,7 +420,8 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
             if (auto* r = qobject_cast<RecordWindow*>(w); r && r->isVisible()) found << r;
         return found;
     };
-    QAction* item = rig.t->forms.setupMenu(MenuKind::Players4)
+    QAction* item = rig.formsOf(*t)
+                        .setupMenu(MenuKind::Players4)
                         .findChild<QAction*>(QStringLiteral("mnuMatchRecord"));
     EXPECT_EQ(item->text(), "Match &Record...");
     item->trigger();
@@ -488,7 +490,7 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
             EXPECT_TRUE(question.text.contains(QLatin1String(words)))
                 << question.text.toStdString();
 
-        PlayScreen& screen = t->forms.playScreen(ScreenPair::P2_4);
+        PlayScreen& screen = formsOf(*t).playScreen(ScreenPair::P2_4);
         screen.Form_Activate();  // as when the operator comes back to it
         EXPECT_EQ(screen.ascorelabel->text(), yes ? "30" : "0");
         EXPECT_EQ(screen.bscorelabel->text(), yes ? "-10" : "0");
@@ -499,7 +501,7 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
         EXPECT_FALSE(screen.Timer2->isActive());
 
         // Yes puts the names back too, so the boards read as the question.
-        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players4);
+        SetupMenu& menu = formsOf(*t).setupMenu(MenuKind::Players4);
         EXPECT_EQ(menu.teamNameBox(0)->text() == "Owls", yes);
         EXPECT_EQ(menu.playerNameBox(8)->text() == "Larks 4", yes);
 
@@ -559,7 +561,7 @@ TEST(Resume, AMatchComesBackOnItsOwnScreens) {
         QObject context;
         useStore(*t, store, context);
         ASSERT_TRUE(t.startUp());
-        ASSERT_EQ(t->forms.titleForm().TeamText->text(), "2");
+        ASSERT_EQ(formsOf(*t).titleForm().TeamText->text(), "2");
         t.dialogs.answers.push_back(Dialogs::Answer::Yes);
         ASSERT_TRUE(offerResume(*t));
         const QString question = t.dialogs.messages.back().text;
@@ -569,13 +571,13 @@ TEST(Resume, AMatchComesBackOnItsOwnScreens) {
         EXPECT_TRUE(question.contains(asOf(heard)) || question.contains(asOf(heard.addSecs(-1))))
             << question.toStdString();
 
-        PlayScreen& screen = t->forms.playScreen(ScreenPair::P3_4);
+        PlayScreen& screen = formsOf(*t).playScreen(ScreenPair::P3_4);
         EXPECT_TRUE(screen.isVisible());
         screen.Form_Activate();
         EXPECT_EQ(screen.gscore, 40);
         EXPECT_EQ(screen.gscorelabel->text(), "40");
         EXPECT_EQ(screen.bscorelabel->text(), "15");
-        EXPECT_EQ(t->forms.titleForm().TeamText->text(), "3");
+        EXPECT_EQ(formsOf(*t).titleForm().TeamText->text(), "3");
     }
 }
 

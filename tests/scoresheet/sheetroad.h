@@ -12,6 +12,7 @@
 #include "scoresheet/scoresheetui.h"
 #include "scoresheet/sheetbuilder.h"
 #include "support/memoryrecorder.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 struct SheetRoad {
@@ -20,10 +21,10 @@ struct SheetRoad {
     explicit SheetRoad(const scoresheet::ScoringRules& rules)
         : f(ScreenPair::P2_4, 180), s(f.screen) {
         f.t->state.InterfaceModel = 180;
-        f.t->forms.formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.setSoundSource(1);
-        f.t->forms.titleForm().TeamText->setText(QStringLiteral("2"));
-        f.t->forms.titleForm().PlayerText->setText(QStringLiteral("4"));
+        f.formsOf(*t).titleForm().TeamText->setText(QStringLiteral("2"));
+        f.formsOf(*t).titleForm().PlayerText->setText(QStringLiteral("4"));
         s.Form_Activate();
         f.t->setRecorder(rec);
         sheet = scoresheet::installedScoresheet(*f.t);

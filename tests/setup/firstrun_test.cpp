@@ -3,11 +3,12 @@
 
 #include <QDir>
 
-#include "menu/setupmenu.h"
 #include "menu/loader.h"
+#include "menu/setupmenu.h"
 #include "setup/setupreader.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 using namespace setuptest;
@@ -69,8 +70,8 @@ TEST(FirstRun, APresetIsAppliedAndBecomesTheStartupFile) {
     EXPECT_EQ(visibleWindows(*t), QStringList({"Playscreen3_5", "FrmMenu3_5"}));
     // The preset chose both speaker and sound card; that holds for this run,
     // but the start-up file leaves the interface speaker.
-    EXPECT_EQ(t->forms.setupMenu(MenuKind::Players5).ComboSound->currentIndex(), 2);
-    EXPECT_EQ(t->forms.setupMenu(MenuKind::Players4).ComboSound->currentIndex(), 2);
+    EXPECT_EQ(formsOf(*t).setupMenu(MenuKind::Players5).ComboSound->currentIndex(), 2);
+    EXPECT_EQ(formsOf(*t).setupMenu(MenuKind::Players4).ComboSound->currentIndex(), 2);
     const QList<QByteArray> written = splitLines(readBytes(t->startupSetupFile()));
     const QList<QByteArray> shipped = splitLines(readBytes(preset));
     ASSERT_EQ(written.size(), 45);
@@ -89,7 +90,7 @@ TEST(FirstRun, APresetIsAppliedAndBecomesTheStartupFile) {
     ASSERT_TRUE(next.startUp());
     EXPECT_EQ(next.dialogs.texts(), QStringList{"All systems go"});
     EXPECT_EQ(visibleWindows(*next), QStringList({"Playscreen3_5", "FrmMenu3_5"}));
-    EXPECT_EQ(next->forms.setupMenu(MenuKind::Players5).ComboSound->currentIndex(), 0);
+    EXPECT_EQ(formsOf(*next).setupMenu(MenuKind::Players5).ComboSound->currentIndex(), 0);
 }
 
 TEST(FirstRun, EveryShippedPresetIsACompleteSetupFile) {
@@ -140,7 +141,7 @@ TEST(FirstRun, WithoutAPresetTheDefaultsAreWritten) {
         } else if (!c.preset.isEmpty()) {
             t.dialogs.openAnswers = {c.preset};
         }
-        t->forms.titleForm().setupfile();
+        formsOf(*t).titleForm().setupfile();
         EXPECT_EQ(t.dialogs.texts(), c.messages) << c.name;
         if (c.messages.size() == 2 && c.messages[1] == kNotFound) {
             EXPECT_EQ(t.dialogs.messages[1].title, "File not found");
@@ -157,15 +158,15 @@ TEST(FirstRun, ABrokenPresetLeavesNoStartupFile) {
     const QString path = QDir(t.programDir.path()).filePath("short.txt");
     writeBytes(path, crlf(lines));
     t.dialogs.openAnswers = {path};
-    t->forms.titleForm().setupfile();
+    formsOf(*t).titleForm().setupfile();
     EXPECT_EQ(t.dialogs.texts(), QStringList({kWelcome, kCreateFailed}));
     EXPECT_FALSE(QFileInfo::exists(t->startupSetupFile())) << "the next start asks again";
-    EXPECT_EQ(t->forms.titleForm().TeamText->text(), "3") << "what was read stays applied";
+    EXPECT_EQ(formsOf(*t).titleForm().TeamText->text(), "3") << "what was read stays applied";
 }
 
 TEST(FirstRun, AConfigurationFolderThatCannotBeWrittenIsReported) {
     TestProgram t;
     ASSERT_TRUE(t.configDir.remove());
-    t->forms.titleForm().setupfile();
+    formsOf(*t).titleForm().setupfile();
     EXPECT_EQ(t.dialogs.texts(), QStringList({kWelcome, kNotFound, kCreateFailed}));
 }

@@ -4,13 +4,14 @@
 #include <QDir>
 
 #include "app/controls.h"
+#include "menu/filecommands.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "menu/filecommands.h"
 #include "setup/setuptestfiles.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 using namespace setuptest;
@@ -20,12 +21,12 @@ namespace {
 // Puts the file in the configuration folder and runs the start-up loader.
 void startWith(TestProgram& t, const QByteArray& bytes) {
     writeBytes(t->startupSetupFile(), bytes);
-    t->forms.titleForm().setupfile();
+    formsOf(*t).titleForm().setupfile();
 }
 
-SetupMenu& menu4(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players4); }
-SetupMenu& menu5(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players5); }
-FormOptions& options(TestProgram& t) { return t->forms.formOptions(); }
+SetupMenu& menu4(TestProgram& t) { return formsOf(*t).setupMenu(MenuKind::Players4); }
+SetupMenu& menu5(TestProgram& t) { return formsOf(*t).setupMenu(MenuKind::Players5); }
+FormOptions& options(TestProgram& t) { return formsOf(*t).formOptions(); }
 
 // Values that differ from every design value.
 QStringList distinctLines(const QString& alphaSound) {
@@ -67,7 +68,7 @@ TEST(StartupLoader, AFullFileReachesEveryPlaceItsLinesBelong) {
     startWith(t, crlf(distinctLines(alphaSound)));
     EXPECT_TRUE(t.dialogs.messages.empty()) << t.dialogs.texts().join("|").toStdString();
 
-    TitleForm& title = t->forms.titleForm();
+    TitleForm& title = formsOf(*t).titleForm();
     EXPECT_EQ(title.Label8->text(), "Loading set-up preferences...");
     EXPECT_EQ(title.TeamText->text(), "3");
     EXPECT_EQ(title.PlayerText->text(), "5");
@@ -86,7 +87,7 @@ TEST(StartupLoader, AFullFileReachesEveryPlaceItsLinesBelong) {
     EXPECT_EQ(t->state.MatchTime, "12:34");
     const char* const timers[] = {"12:34", "7", "11", "45", "33"};
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        SetupMenu& menu = t->forms.setupMenu(m);
+        SetupMenu& menu = formsOf(*t).setupMenu(m);
         for (int i = 6; i <= 10; ++i)
             EXPECT_EQ(menu.Texttimer[i]->text(), timers[i - 6]);
         EXPECT_EQ(menu.textincrement[0]->text(), "2");
@@ -94,7 +95,7 @@ TEST(StartupLoader, AFullFileReachesEveryPlaceItsLinesBelong) {
         EXPECT_TRUE(menu.mnuSounds->isEnabled()) << "the list's own handler ran";
     }
     for (ScreenPair s : kAllScreens) {
-        PlayScreen& screen = t->forms.playScreen(s);
+        PlayScreen& screen = formsOf(*t).playScreen(s);
         EXPECT_EQ(screen.clocklabel->text(), "12:34") << screenName(s).toStdString();
         EXPECT_EQ(screen.screenBackColour(), QColor(0, 255, 0));
         EXPECT_EQ(backColour(screen.Labelteam), QColor(0, 255, 0));
@@ -117,7 +118,7 @@ TEST(StartupLoader, AFullFileReachesEveryPlaceItsLinesBelong) {
     EXPECT_EQ(checkValue(o.Check20SecondTab), 2);
     EXPECT_TRUE(t->state.BuzzOnBonus) << "the options' handlers ran";
     EXPECT_FALSE(t->state.StopTimerOnBuzz);
-    EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 5);
+    EXPECT_EQ(formsOf(*t).formextrax().Comboxmitter->currentIndex(), 5);
 }
 
 TEST(StartupLoader, AHeaderDifferingOnlyInCaseIsRejected) {
@@ -129,10 +130,10 @@ TEST(StartupLoader, AHeaderDifferingOnlyInCaseIsRejected) {
     EXPECT_EQ(t.dialogs.messages[0].text, kNotASetupFile);
     EXPECT_TRUE(t.dialogs.messages[0].title.isEmpty());
     EXPECT_EQ(t.dialogs.messages[0].buttons, Dialogs::Buttons::Ok);
-    EXPECT_EQ(t->forms.titleForm().TeamText->text(), "2");
+    EXPECT_EQ(formsOf(*t).titleForm().TeamText->text(), "2");
     EXPECT_EQ(menu5(t).Text[0]->text(), "Alpha");
     EXPECT_EQ(t->state.AlphaSound, t->programFile("ringin.wav")) << "the defaults stand";
-    EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 12);
+    EXPECT_EQ(formsOf(*t).formextrax().Comboxmitter->currentIndex(), 12);
 }
 
 TEST(StartupLoader, AThirtyLineFileKeepsWhatItHadAndReportsTheRest) {
@@ -143,17 +144,17 @@ TEST(StartupLoader, AThirtyLineFileKeepsWhatItHadAndReportsTheRest) {
     EXPECT_EQ(t.dialogs.texts(), QStringList{kReadingError});
     EXPECT_TRUE(t.dialogs.messages[0].title.isEmpty());
 
-    EXPECT_EQ(t->forms.titleForm().TeamText->text(), "3");
+    EXPECT_EQ(formsOf(*t).titleForm().TeamText->text(), "3");
     EXPECT_EQ(menu5(t).Text[17]->text(), "p15");
     EXPECT_EQ(menu4(t).Texttimer[10]->text(), "33");
-    EXPECT_EQ(t->forms.playScreen(ScreenPair::P2_5).screenBackColour(), QColor(0, 255, 0));
+    EXPECT_EQ(formsOf(*t).playScreen(ScreenPair::P2_5).screenBackColour(), QColor(0, 255, 0));
     EXPECT_EQ(t->state.AlphaSound, alphaSound);
     EXPECT_EQ(t->state.BetaSound, t->programFile("ringout.wav"));
     EXPECT_EQ(t->state.GammaSound, t->programFile("ringin.wav"));
     EXPECT_EQ(t->state.TimerSound, t->programFile("inactive.wav"));
     EXPECT_EQ(t->state.GameOverSound, t->programFile("sound528.wav"));
     EXPECT_EQ(checkValue(options(t).CheckScoringTabs), 0);
-    EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 12);
+    EXPECT_EQ(formsOf(*t).formextrax().Comboxmitter->currentIndex(), 12);
 }
 
 TEST(StartupLoader, TheSoundSourceLineSelectsBothMenusAndAnUnknownEntryStopsReading) {
@@ -182,7 +183,7 @@ TEST(StartupLoader, TheSoundSourceLineSelectsBothMenusAndAnUnknownEntryStopsRead
                                o.CheckPlayerWaiting, o.CheckScoreBoard, o.Check20SecondTab}) {
             EXPECT_EQ(checkValue(box), 0) << box->objectName().toStdString();
         }
-        EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), 12);
+        EXPECT_EQ(formsOf(*t).formextrax().Comboxmitter->currentIndex(), 12);
     }
 }
 
@@ -210,10 +211,11 @@ TEST(StartupLoader, BadNumbersAreReportedAndNeverApplied) {
         for (int n = 36; n <= 41; ++n) {
             EXPECT_EQ(checkValue(boxes[n - 36]), n < c.line ? 1 : 0) << c.line << " box " << n;
         }
-        EXPECT_EQ(t->forms.formextrax().Comboxmitter->currentIndex(), c.line > 42 ? 4 : 12);
+        EXPECT_EQ(formsOf(*t).formextrax().Comboxmitter->currentIndex(), c.line > 42 ? 4 : 12);
         EXPECT_EQ(checkValue(o.Check20SecondTab), 0);
         if (c.line == 28) {
-            EXPECT_EQ(t->forms.playScreen(ScreenPair::P3_4).screenBackColour(), QColor(0, 0, 255))
+            EXPECT_EQ(formsOf(*t).playScreen(ScreenPair::P3_4).screenBackColour(),
+                      QColor(0, 0, 255))
                 << "the design colour stays";
         }
     }
@@ -229,8 +231,8 @@ TEST(StartupLoader, ColoursAndCheckValuesTakeTheirLeadingNumber) {
     startWith(t, crlf(lines));
     EXPECT_TRUE(t.dialogs.messages.empty());
     for (ScreenPair s : kAllScreens) {
-        EXPECT_EQ(t->forms.playScreen(s).screenBackColour(), QColor(0, 0, 0));
-        EXPECT_EQ(t->forms.playScreen(s).screenTextColour(), QColor(255, 0, 0));
+        EXPECT_EQ(formsOf(*t).playScreen(s).screenBackColour(), QColor(0, 0, 0));
+        EXPECT_EQ(formsOf(*t).playScreen(s).screenTextColour(), QColor(255, 0, 0));
     }
     EXPECT_EQ(checkValue(options(t).CheckDisableMatchTimer), 1);
     EXPECT_EQ(checkValue(options(t).CheckPlayerWaiting), 2);
@@ -288,7 +290,7 @@ TEST(StartupLoader, AnEmptyOrUnreadableFileIsAReadingError) {
     {
         TestProgram t;
         ASSERT_TRUE(QDir().mkdir(t->startupSetupFile()));
-        t->forms.titleForm().setupfile();
+        formsOf(*t).titleForm().setupfile();
         EXPECT_EQ(t.dialogs.texts(), QStringList{kReadingError});
     }
 }

@@ -13,6 +13,7 @@
 #include "setup/setuptestfiles.h"
 #include "support/filesizelimit.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 using namespace setuptest;
@@ -24,8 +25,8 @@ const QString kOpenFailed = QStringLiteral(
 const QString kNotFound =
     QStringLiteral("The set-up file TVLSETUP.TXT was not found.  Loading default system settings");
 
-SetupMenu& menu4(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players4); }
-SetupMenu& menu5(TestProgram& t) { return t->forms.setupMenu(MenuKind::Players5); }
+SetupMenu& menu4(TestProgram& t) { return formsOf(*t).setupMenu(MenuKind::Players4); }
+SetupMenu& menu5(TestProgram& t) { return formsOf(*t).setupMenu(MenuKind::Players5); }
 
 QString fileIn(const QTemporaryDir& dir, const QString& name) {
     return QDir(dir.path()).filePath(name);
@@ -44,7 +45,7 @@ QStringList threeTeamsOfFive() {
 TEST(FileMenu, TheFileItemsAreAvailableInBothMenus) {
     TestProgram t;
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        SetupMenu& menu = t->forms.setupMenu(m);
+        SetupMenu& menu = formsOf(*t).setupMenu(m);
         for (QAction* a : {menu.mnuOpen, menu.mnuSave, menu.mnuSaveAs}) {
             EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
         }
@@ -67,7 +68,7 @@ TEST(OpenSetupFile, AThreeTeamFivePlayerFileBringsUpItsScreenPair) {
     EXPECT_EQ(menu4(t).ComboTeams->currentIndex(), 1);
     EXPECT_EQ(menu5(t).ComboTeams->currentIndex(), 1);
     EXPECT_EQ(menu5(t).Text[0]->text(), "Opened");
-    EXPECT_EQ(t->forms.playScreen(ScreenPair::P2_4).clocklabel->text(), "15:00");
+    EXPECT_EQ(formsOf(*t).playScreen(ScreenPair::P2_4).clocklabel->text(), "15:00");
 
     // The dialog is this menu's own, set up afresh for set-up files, and it
     // keeps the file chosen.
@@ -112,7 +113,7 @@ TEST(OpenSetupFile, AWrongHeaderOrNoFileChangesNothing) {
             EXPECT_EQ(m.icon, Dialogs::Icon::Warning);
         }
         EXPECT_EQ(m.buttons, Dialogs::Buttons::Ok);
-        EXPECT_EQ(t->forms.titleForm().TeamText->text(), "2") << c.name;
+        EXPECT_EQ(formsOf(*t).titleForm().TeamText->text(), "2") << c.name;
         EXPECT_EQ(menu4(t).Text[0]->text(), "Alpha") << c.name;
         EXPECT_EQ(visibleWindows(*t), QStringList({"PlayScreen2_4", "FrmMenu3_4"})) << c.name;
     }
@@ -142,7 +143,7 @@ TEST(OpenSetupFile, AReadingErrorKeepsWhatWasReadAndChoosesNoScreens) {
         ASSERT_EQ(t.dialogs.messages.size(), 1u);
         EXPECT_EQ(t.dialogs.messages[0].text, kOpenFailed + "\n" + c.detail + "\n");
         EXPECT_TRUE(t.dialogs.messages[0].title.isEmpty());
-        EXPECT_EQ(t->forms.titleForm().TeamText->text(), c.teamText);
+        EXPECT_EQ(formsOf(*t).titleForm().TeamText->text(), c.teamText);
         EXPECT_EQ(visibleWindows(*t), QStringList({"PlayScreen2_4", "FrmMenu3_4"}));
         if (c.keepLines == 30) {
             EXPECT_EQ(menu5(t).Text[0]->text(), "Opened") << "read before the error";
@@ -229,7 +230,7 @@ TEST(SaveSetupFile, SaveAsIntoAMissingFolderSaysSo) {
 TEST(OpenSetupFile, TurningOptionsOffKeepsTheFilesOwnSoundSourceAndMatchTime) {
     TestProgram t;
     showScreenPair(*t);
-    FormOptions& options = t->forms.formOptions();
+    FormOptions& options = formsOf(*t).formOptions();
     menu4(t).Texttimer[6]->setText("12:00");
     setCheckValue(options.CheckDisableMatchTimer, 1);
     setCheckValue(options.CheckPlayerWaiting, 1);
@@ -247,7 +248,7 @@ TEST(OpenSetupFile, TurningOptionsOffKeepsTheFilesOwnSoundSourceAndMatchTime) {
 
     EXPECT_TRUE(t.dialogs.messages.empty());
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        SetupMenu& menu = t->forms.setupMenu(m);
+        SetupMenu& menu = formsOf(*t).setupMenu(m);
         EXPECT_EQ(menu.ComboSound->currentIndex(), 0) << menuName(m).toStdString();
         EXPECT_TRUE(menu.ComboSound->isEnabled());
         EXPECT_EQ(menu.Texttimer[6]->text(), "0:00") << menuName(m).toStdString();
@@ -257,7 +258,7 @@ TEST(OpenSetupFile, TurningOptionsOffKeepsTheFilesOwnSoundSourceAndMatchTime) {
 TEST(OpenSetupFile, AMatchTimerAlreadyOffStaysBlankWhenTheFileTurnsItOff) {
     TestProgram t;
     showScreenPair(*t);
-    FormOptions& options = t->forms.formOptions();
+    FormOptions& options = formsOf(*t).formOptions();
     setCheckValue(options.CheckDisableMatchTimer, 1);
 
     QStringList lines = validLines();
@@ -269,15 +270,16 @@ TEST(OpenSetupFile, AMatchTimerAlreadyOffStaysBlankWhenTheFileTurnsItOff) {
     menu4(t).mnuOpen->trigger();
     ASSERT_TRUE(t.dialogs.messages.empty());
 
-    PlayScreen& shown = t->forms.playScreen(ScreenPair::P2_4);
+    PlayScreen& shown = formsOf(*t).playScreen(ScreenPair::P2_4);
     shown.Form_Activate();
     for (ScreenPair s : kAllScreens) {
-        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text(), "0:00") << screenName(s).toStdString();
+        EXPECT_EQ(formsOf(*t).playScreen(s).clocklabel->text(), "0:00")
+            << screenName(s).toStdString();
     }
     // Turned on again, the clocks have the file's match time.
     options.CheckDisableMatchTimer->click();
     for (ScreenPair s : kAllScreens) {
-        EXPECT_EQ(t->forms.playScreen(s).clocklabel->text(), "20:00")
+        EXPECT_EQ(formsOf(*t).playScreen(s).clocklabel->text(), "20:00")
             << screenName(s).toStdString();
     }
 }
@@ -303,7 +305,7 @@ TEST(OpenSetupFile, CountsNoScreenPairHasGiveTwoTeamsOfFourInBothMenus) {
         }
         EXPECT_TRUE(visibleWindows(*t).contains("PlayScreen2_4"));
         for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-            SetupMenu& menu = t->forms.setupMenu(m);
+            SetupMenu& menu = formsOf(*t).setupMenu(m);
             EXPECT_EQ(menu.ComboTeams->currentText(), "2 Teams") << menuName(m).toStdString();
             const int gamma = 2 * menu.stride();
             for (int i = gamma; i < gamma + menu.stride(); ++i) {

@@ -7,16 +7,17 @@
 
 #include "app/controls.h"
 #include "app/numbers.h"
+#include "menu/filecommands.h"
+#include "menu/loader.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "menu/filecommands.h"
-#include "menu/loader.h"
 #include "setup/setupreader.h"
 #include "setup/setuptestfiles.h"
 #include "setup/soundpaths.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 using namespace setuptest;
@@ -191,7 +192,7 @@ Expected predict(const QByteArray& bytes, bool followsTeamCount) {
 
 // The lines before `end` are in the windows.
 void expectApplied(TestProgram& t, const SetupRecord& r, int end, const QByteArray& bytes) {
-    Forms& f = t->forms;
+    Forms& f = formsOf(*t);
     SetupMenu& menu5 = f.setupMenu(MenuKind::Players5);
     FormOptions& o = f.formOptions();
     QCheckBox* const boxes[] = {o.CheckScoringTabs,       o.CheckTimerTabs,
@@ -239,7 +240,7 @@ TEST(SetupRobustness, TheStartupLoaderTakesAWholeFileOrReportsOnce) {
         const Expected e = predict(bytes, false);
         writeBytes(t->startupSetupFile(), bytes);
         t.dialogs.messages.clear();
-        t->forms.titleForm().setupfile();
+        formsOf(*t).titleForm().setupfile();
 
         QStringList want;
         if (e.header == SetupFileReader::Header::Wrong) {
@@ -272,8 +273,8 @@ TEST(SetupRobustness, OpenTakesAWholeFileOrReportsOnce) {
         writeBytes(path, bytes);
         t.dialogs.messages.clear();
         t.dialogs.openAnswers = {path};
-        setup::openSetupFile(*t,
-                             t->forms.setupMenu(i % 2 ? MenuKind::Players4 : MenuKind::Players5));
+        setup::openSetupFile(
+            *t, formsOf(*t).setupMenu(i % 2 ? MenuKind::Players4 : MenuKind::Players5));
 
         QStringList want;
         if (e.header == SetupFileReader::Header::Wrong) want << kOpenNotASetupFile;
@@ -293,7 +294,7 @@ TEST(SetupRobustness, FirstRunWritesAStartupFileUnlessThePresetIsBroken) {
         QFile::remove(t->startupSetupFile());
         t.dialogs.messages.clear();
         t.dialogs.openAnswers = {preset};
-        t->forms.titleForm().setupfile();
+        formsOf(*t).titleForm().setupfile();
 
         const QString welcome = t.dialogs.texts().value(0);
         EXPECT_TRUE(welcome.startsWith("Thanks for chosing Torvanel."));

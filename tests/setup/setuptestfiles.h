@@ -15,6 +15,7 @@
 #include "app/program.h"
 #include "menu/setupmenu.h"
 #include "play/playscreen.h"
+#include "title/forms.h"
 
 namespace setuptest {
 
@@ -105,10 +106,10 @@ inline QList<QByteArray> splitLines(const QByteArray& bytes) {
 inline QStringList visibleWindows(Program& p) {
     QStringList shown;
     for (ScreenPair s : kAllScreens) {
-        if (p.forms.isLoaded(s) && p.forms.playScreen(s).isVisible()) shown << screenName(s);
+        if (formsOf(p).isLoaded(s) && formsOf(p).playScreen(s).isVisible()) shown << screenName(s);
     }
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
-        if (p.forms.isLoaded(m) && p.forms.setupMenu(m).isVisible()) shown << menuName(m);
+        if (formsOf(p).isLoaded(m) && formsOf(p).setupMenu(m).isVisible()) shown << menuName(m);
     }
     return shown;
 }

@@ -5,15 +5,16 @@
 #include <QDir>
 
 #include "app/controls.h"
+#include "menu/filecommands.h"
+#include "menu/loader.h"
 #include "menu/setupmenu.h"
+#include "menu/setupwindows.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
 #include "play/playscreen.h"
-#include "menu/filecommands.h"
-#include "menu/loader.h"
 #include "setup/setuptestfiles.h"
-#include "menu/setupwindows.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 using namespace setuptest;
@@ -22,7 +23,7 @@ namespace {
 
 // Every window gets values of its own, so a line shows where it came from.
 void fillDistinct(TestProgram& t) {
-    Forms& f = t->forms;
+    Forms& f = formsOf(*t);
     f.titleForm().TeamText->setText("3");
     f.titleForm().PlayerText->setText("5");
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
@@ -97,7 +98,7 @@ std::vector<WriterCase> writerCases() {
 
 // Runs the writer's own command and returns the file it wrote.
 QString runWriter(TestProgram& t, const WriterCase& c) {
-    SetupMenu& menu = t->forms.setupMenu(c.menu);
+    SetupMenu& menu = formsOf(*t).setupMenu(c.menu);
     switch (c.writer) {
     case setup::Writer::FirstRun:
         setup::createfile(*t);  // the preset dialog is cancelled
@@ -163,7 +164,7 @@ TEST(Writers, EveryWritersFileReadsBackToTheSameValues) {
 
         TestProgram fresh;
         writeBytes(fresh->startupSetupFile(), written);
-        fresh->forms.titleForm().setupfile();
+        formsOf(*fresh).titleForm().setupfile();
         EXPECT_TRUE(fresh.dialogs.messages.empty()) << c.name;
         EXPECT_EQ(setup::fileBytes(setup::writerLines(*fresh, c.writer, c.menu)), written)
             << c.name;
@@ -173,7 +174,7 @@ TEST(Writers, EveryWritersFileReadsBackToTheSameValues) {
 TEST(Writers, RenamedBoxesLandOnTheirSlotsLines) {
     {
         TestProgram t;
-        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players4);
+        SetupMenu& menu = formsOf(*t).setupMenu(MenuKind::Players4);
         menu.Text[6]->setText("Newcomer");  // first Beta box: slot 5
         menu.Texttimer[7]->setText("8");
         menu.mnuSave->trigger();
@@ -185,7 +186,7 @@ TEST(Writers, RenamedBoxesLandOnTheirSlotsLines) {
     }
     {
         TestProgram t;
-        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players5);
+        SetupMenu& menu = formsOf(*t).setupMenu(MenuKind::Players5);
         menu.Text[7]->setText("Newcomer");  // first Beta box: slot 6
         menu.mnuSave->trigger();
         const QList<QByteArray> lines = splitLines(readBytes(t->startupSetupFile()));
@@ -213,7 +214,7 @@ TEST(Writers, NamesInAnyLanguageSurviveSaveAndReopen) {
     };
     for (const Case& c : cases) {
         TestProgram t;
-        SetupMenu& menu = t->forms.setupMenu(MenuKind::Players5);
+        SetupMenu& menu = formsOf(*t).setupMenu(MenuKind::Players5);
         menu.Text[1]->setText(c.name);
         menu.Text[6]->setText(QStringLiteral("Äpfel"));
         menu.mnuSave->trigger();
@@ -224,7 +225,7 @@ TEST(Writers, NamesInAnyLanguageSurviveSaveAndReopen) {
 
         TestProgram fresh;
         fresh.dialogs.openAnswers = {t->startupSetupFile()};
-        SetupMenu& other = fresh->forms.setupMenu(MenuKind::Players4);
+        SetupMenu& other = formsOf(*fresh).setupMenu(MenuKind::Players4);
         other.mnuOpen->trigger();
         EXPECT_TRUE(fresh.dialogs.messages.empty());
         EXPECT_EQ(other.Text[1]->text(), c.name);

@@ -11,6 +11,7 @@
 #include "sim/contestantpanel.h"
 #include "sim/simulatedusbmodule.h"
 #include "support/programfixture.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 namespace {
@@ -23,8 +24,8 @@ struct PanelRig {
     ~PanelRig() { panel.reset(); }
 
     void setPair(const char* teams, const char* players) {
-        t->forms.titleForm().TeamText->setText(QString::fromLatin1(teams));
-        t->forms.titleForm().PlayerText->setText(QString::fromLatin1(players));
+        formsOf(*t).titleForm().TeamText->setText(QString::fromLatin1(teams));
+        formsOf(*t).titleForm().PlayerText->setText(QString::fromLatin1(players));
         panel->refresh();
     }
     buzzlink::LinkPort link() { return {t.box, t.clock, 888}; }
@@ -51,7 +52,7 @@ TEST(ContestantPanel, OneButtonPerPlayerNamedFromTheSetUpMenu) {
     PanelRig rig(170);
     ASSERT_TRUE(rig.started);
     ASSERT_EQ(rig.panel->playerCount(), 8);
-    SetupMenu& menu = rig.t->forms.setupMenu(MenuKind::Players4);
+    SetupMenu& menu = rig.formsOf(*t).setupMenu(MenuKind::Players4);
     menu.playerNameBox(6)->setText(QStringLiteral("Rosalind"));
     rig.panel->refresh();
     EXPECT_EQ(rig.panel->playerButton(6)->text(), QStringLiteral("W  Rosalind"));
@@ -61,7 +62,7 @@ TEST(ContestantPanel, OneButtonPerPlayerNamedFromTheSetUpMenu) {
     rig.setPair("3", "5");
     EXPECT_EQ(rig.panel->screen(), ScreenPair::P3_5);
     EXPECT_EQ(rig.panel->playerCount(), 15);
-    rig.t->forms.setupMenu(MenuKind::Players5).playerNameBox(15)->setText(QStringLiteral("Ada"));
+    rig.formsOf(*t).setupMenu(MenuKind::Players5).playerNameBox(15)->setText(QStringLiteral("Ada"));
     rig.panel->refresh();
     EXPECT_EQ(rig.panel->playerButton(15)->text(), QStringLiteral("G  Ada"));
     EXPECT_TRUE(rig.panel->extraButton()->isHidden())
@@ -72,8 +73,8 @@ TEST(ContestantPanel, TheExtraTransmitterSaysWhoItIsLentTo) {
     PanelRig rig(200);
     ASSERT_TRUE(rig.started);
     EXPECT_TRUE(rig.panel->extraButton()->text().contains(QStringLiteral("(0): not in use")));
-    rig.t->forms.formextrax().Comboxmitter->setCurrentIndex(2);
-    rig.t->forms.setupMenu(MenuKind::Players4).playerNameBox(3)->setText(QStringLiteral("Ida"));
+    rig.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(2);
+    rig.formsOf(*t).setupMenu(MenuKind::Players4).playerNameBox(3)->setText(QStringLiteral("Ida"));
     rig.panel->refresh();
     EXPECT_TRUE(rig.panel->extraButton()->text().contains(QStringLiteral("Ida (player 3)")));
 
@@ -143,8 +144,8 @@ TEST(ContestantPanel, KeysForPlayersAndCtrlToPressSeveralTogether) {
 TEST(ContestantPanel, PlayerKeysAreTakenOnlyWhileAPlayScreenIsActive) {
     PanelRig rig(170);
     ASSERT_TRUE(rig.started);
-    PlayScreen& screen = rig.t->forms.playScreen(ScreenPair::P2_4);
-    SetupMenu& menu = rig.t->forms.setupMenu(MenuKind::Players4);
+    PlayScreen& screen = rig.formsOf(*t).playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = rig.formsOf(*t).setupMenu(MenuKind::Players4);
     rig.poll();
 
     QApplication::setActiveWindow(&menu);

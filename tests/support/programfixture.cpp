@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include "shell/capabilities.h"
+#include "title/forms.h"
 #include "title/titleform.h"
 
 TestProgram::TestProgram(int model, std::uint16_t portAddress) : box(model, clock, portAddress) {
@@ -16,6 +17,7 @@ TestProgram::TestProgram(int model, std::uint16_t portAddress) : box(model, cloc
     }
     program = std::make_unique<Program>(box, clock, sound, dialogs, random,
                                         ProgramPaths{programDir.path(), configDir.path()});
+    forms = std::make_unique<Forms>(*program);
     installCapabilities(*program);
     program->addMatchObserver(formatCheck);
     program->setEndHandler([this] {
@@ -35,13 +37,14 @@ TestProgram::~TestProgram() {
     EXPECT_TRUE(formatCheck.undocumented.isEmpty())
         << "recorded but not in the record's format (app/matchrecorder.h): "
         << formatCheck.undocumented.join(QStringLiteral(", ")).toStdString();
+    forms.reset();
     program.reset();
     flushDeletes();
 }
 
 bool TestProgram::startUp() {
     try {
-        return program->forms.titleForm().startUp();
+        return formsOf(*program).titleForm().startUp();
     } catch (const ProgramEnded&) {
         return false;
     }

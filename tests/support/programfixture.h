@@ -10,6 +10,7 @@
 #include "sim/simulatedinterface.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
+#include "title/forms.h"
 
 // Thrown by a test program's end handler, so that "the program ends" stops
 // the code under test the way the real ending does.
@@ -50,5 +51,6 @@ public:
     } formatCheck;
 
     std::unique_ptr<Program> program;
+    std::unique_ptr<Forms> forms;  // the program's windows
     int ends = 0;
 };

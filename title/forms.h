@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/programwindows.h"
 #include "app/screenpair.h"
 
 class MatchScreen;
@@ -14,17 +15,19 @@ class Formextrax;
 class QString;
 class QWidget;
 
-// The registry of the original windows; its implementation lives with the
-// program's start (shell/), the one place that knows every window.
+// The registry of the original windows, the one place that knows every
+// window. The program's start makes it after the Program and before any
+// window is shown; it answers the capabilities' questions (ProgramWindows)
+// and gives the windows each other.
 //
 // Every window exists once. It is created, and its load handler run, the
 // first time anything refers to it; it then lives, shown or hidden, until it
 // is unloaded or the program ends. A reference after an unload creates it
 // afresh.
-class Forms {
+class Forms final : public ProgramWindows {
 public:
     explicit Forms(Program& program);
-    ~Forms();
+    ~Forms() override;
 
     Forms(const Forms&) = delete;
     Forms& operator=(const Forms&) = delete;
@@ -35,41 +38,41 @@ public:
     FormOptions& formOptions();
     Formextrax& formextrax();
 
-    // The few questions windows beside the original ones ask of them, so
-    // that none of them reads another's widgets:
+    // The questions windows beside the original ones ask of them (see
+    // ProgramWindows):
     // the screen pair the title form's team and player counts select;
-    ScreenPair currentScreen();
+    ScreenPair currentScreen() override;
     // brings that screen pair up, as the team and player counts chosen for
     // it would, so that every team of a match played on it has a board;
-    void bringUpScreen(ScreenPair screen);
+    void bringUpScreen(ScreenPair screen) override;
     // a play screen, as such a window may use it;
-    MatchScreen& matchScreen(ScreenPair screen);
+    MatchScreen& matchScreen(ScreenPair screen) override;
     // a set-up menu's window;
-    QWidget& setupMenuWindow(MenuKind menu);
+    QWidget& setupMenuWindow(MenuKind menu) override;
     // the set-up menu in front, if one is (a parent for the operator's
     // boxes);
-    QWidget* visibleMenu();
+    QWidget* visibleMenu() override;
     // the play screen a set-up menu works with for the current team count
     // (the current screen pair when `menu` is no set-up menu);
-    ScreenPair menuScreen(const QWidget* menu);
+    ScreenPair menuScreen(const QWidget* menu) override;
     // what the set-up menu of these players per team says: a team's name
     // (0 Alpha to 2 Gamma), a player's name (1 to the screen's players), the
     // sound source chosen;
-    QString teamName(MenuKind menu, int team);
-    QString playerName(MenuKind menu, int player);
+    QString teamName(MenuKind menu, int team) override;
+    QString playerName(MenuKind menu, int player) override;
     // puts a name in a player's box, as typing it would (a substitute the
     // scoresheet's lineups brought in);
-    void setPlayerName(MenuKind menu, int player, const QString& name);
-    int soundSource(MenuKind menu);
+    void setPlayerName(MenuKind menu, int player, const QString& name) override;
+    int soundSource(MenuKind menu) override;
     // the player the extra transmitter stands in for, as an entry of the
     // extra transmitter's list (its last entry: not in use).
-    int extraTransmitterEntry();
+    int extraTransmitterEntry() override;
 
-    bool isLoaded(ScreenPair screen) const;
-    bool isLoaded(MenuKind menu) const;
-    bool titleFormLoaded() const { return static_cast<bool>(title_); }
+    bool isLoaded(ScreenPair screen) const override;
+    bool isLoaded(MenuKind menu) const override;
+    bool titleFormLoaded() const override { return static_cast<bool>(title_); }
     bool formOptionsLoaded() const { return static_cast<bool>(options_); }
-    bool formextraxLoaded() const { return static_cast<bool>(extrax_); }
+    bool formextraxLoaded() const override { return static_cast<bool>(extrax_); }
 
     // The window is hidden, its timers stop, and it is discarded once the
     // event that unloaded it has been handled.
@@ -98,3 +101,6 @@ private:
     Slot<FormOptions> options_;
     Slot<Formextrax> extrax_;
 };
+
+// The registry of a program, for the windows, which may use each other.
+Forms& formsOf(const Program& program);

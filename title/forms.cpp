@@ -1,4 +1,4 @@
-#include "app/forms.h"
+#include "title/forms.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -11,20 +11,6 @@
 #include "play/playscreen.h"
 #include "title/titleform.h"
 
-QString screenName(ScreenPair s) {
-    switch (s) {
-    case ScreenPair::P2_4: return QStringLiteral("PlayScreen2_4");
-    case ScreenPair::P2_5: return QStringLiteral("PlayScreen2_5");
-    case ScreenPair::P3_4: return QStringLiteral("Playscreen3_4");
-    case ScreenPair::P3_5: return QStringLiteral("Playscreen3_5");
-    }
-    return {};
-}
-
-QString menuName(MenuKind m) {
-    return m == MenuKind::Players4 ? QStringLiteral("FrmMenu3_4") : QStringLiteral("FrmMenu3_5");
-}
-
 void Forms::Discard::operator()(QWidget* widget) const {
     // The window may be unloaded from one of its own handlers, so it is only
     // put out of action here and deleted when control is back in the event
@@ -35,11 +21,12 @@ void Forms::Discard::operator()(QWidget* widget) const {
     widget->deleteLater();
 }
 
-Forms::Forms(Program& program) : program_(program) {}
+Forms::Forms(Program& program) : program_(program) { program_.setWindows(this); }
 
 Forms::~Forms() {
     unloadAll();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    program_.setWindows(nullptr);
 }
 
 template <class W, class... Args>
@@ -132,4 +119,9 @@ void Forms::unloadAll() {
     options_.reset();
     extrax_.reset();
     title_.reset();
+}
+
+Forms& formsOf(const Program& program) {
+    // The only registry a program has is this one.
+    return static_cast<Forms&>(program.windows());
 }
