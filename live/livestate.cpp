@@ -1,6 +1,7 @@
 #include "live/livestate.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include <QJsonArray>
@@ -38,27 +39,7 @@ int Countdown::clockSecondsAt(qint64 now) const {
     return static_cast<int>(std::max<qint64>(0, seconds - ticksSince(since, now)));
 }
 
-int LiveState::score(int team) const {
-    return team >= 0 && team < static_cast<int>(scores_.size())
-               ? scores_[static_cast<std::size_t>(team)]
-               : 0;
-}
-
-void LiveState::setTeamName(const QJsonObject& data) {
-    const int team = data.value(QStringLiteral("team")).toInt(-1);
-    const QJsonValue name = data.value(QStringLiteral("name"));
-    if (team < 0 || team > 2 || !name.isString()) return;
-    while (teams_.size() <= team)
-        teams_.append(QString());
-    teams_[team] = name.toString();
-}
-
-void LiveState::setScores(const QJsonValue& scores) {
-    if (!scores.isArray()) return;
-    scores_.clear();
-    for (const QJsonValue& v : scores.toArray())
-        scores_.push_back(v.toInt());
-}
+int LiveState::score(int team) const { return boards_.score(team); }
 
 bool LiveState::settle(const QJsonObject& before) {
     if (document() == before) return false;
@@ -76,50 +57,14 @@ bool LiveState::apply(EventKind kind, const QJsonObject& data, qint64 now) {
         timer_.seconds = left;
         timer_.since = now;
     };
-    auto setClock = [&](int left, bool running) {
-        clock_.seconds = left;
-        clock_.running = running;
-        clock_.since = now;
-    };
+    // Names, scores and the clock: the fold the record uses.
+    if (record::fold(boards_, kind, data, static_cast<double>(now) / 1000.0)) {
+        clock_.seconds = static_cast<int>(std::lround(boards_.clockLeft));
+        clock_.running = boards_.clockRunning;
+        clock_.since = std::llround(boards_.clockSince * 1000.0);
+    }
 
     switch (kind) {
-    case EventKind::MatchStarted: {
-        screen_ = data.value(QStringLiteral("screen")).toString();
-        teams_.clear();
-        for (const QJsonValue& v : data.value(QStringLiteral("teams")).toArray())
-            teams_.append(v.toString());
-        setScores(data.value(QStringLiteral("scores")));
-        scores_.resize(static_cast<std::size_t>(teams_.size()), 0);
-        setClock(data.value(QStringLiteral("clock")).toInt(),
-                 data.value(QStringLiteral("clockRunning")).toBool());
-        break;
-    }
-    case EventKind::NamesChanged:
-    case EventKind::MatchResumed:
-        if (data.value(QStringLiteral("teams")).isArray()) {
-            teams_.clear();
-            for (const QJsonValue& v : data.value(QStringLiteral("teams")).toArray())
-                teams_.append(v.toString());
-            scores_.resize(std::max<std::size_t>(scores_.size(), teams_.size()), 0);
-        }
-        if (data.contains(QStringLiteral("scores")))
-            setScores(data.value(QStringLiteral("scores")));
-        if (kind == EventKind::NamesChanged) break;
-        scores_.resize(std::max<std::size_t>(scores_.size(), teams_.size()), 0);
-        setClock(data.value(QStringLiteral("clock")).toInt(), false);
-        break;
-    case EventKind::ScoreChanged:
-    case EventKind::ScoreUndone:
-    case EventKind::ScoreRedone: {
-        const int team = data.value(QStringLiteral("team")).toInt(-1);
-        if (team < 0 || team > 2) break;
-        if (scores_.size() <= static_cast<std::size_t>(team))
-            scores_.resize(static_cast<std::size_t>(team) + 1, 0);
-        scores_[static_cast<std::size_t>(team)] = data.value(QStringLiteral("after")).toInt();
-        // Switching sides moves the names with the scores.
-        setTeamName(data);
-        break;
-    }
     case EventKind::BuzzIn:
     case EventKind::SecondPlaceReleased:
         buzz_ = Buzz{data.value(QStringLiteral("player")).toInt(),
@@ -164,18 +109,11 @@ bool LiveState::apply(EventKind kind, const QJsonObject& data, qint64 now) {
         status_ = QStringLiteral("Timer Expired");
         break;
     case EventKind::ClockStarted:
-        setClock(data.value(QStringLiteral("left")).toInt(), true);
         // Starting the clock blanks the response timer.
         timer_.shown = false;
         timer_.running = false;
         break;
-    case EventKind::ClockStopped:
-        setClock(data.value(QStringLiteral("left")).toInt(clock_.clockSecondsAt(now)), false);
-        break;
-    case EventKind::ClockExpired:
-        setClock(0, false);
-        status_ = QStringLiteral("Clock Expired");
-        break;
+    case EventKind::ClockExpired: status_ = QStringLiteral("Clock Expired"); break;
     default:
         // The rest (set-up files, options, the link's health, how a buzz-in
         // was decided) is nothing the audience sees.
@@ -192,8 +130,8 @@ bool LiveState::setTossUp(int number) {
 
 QJsonObject LiveState::document() const {
     QJsonArray teams;
-    for (int team = 0; team < teams_.size(); ++team)
-        teams.append(QJsonObject{{QStringLiteral("name"), teams_[team]},
+    for (int team = 0; team < boards_.teams.size(); ++team)
+        teams.append(QJsonObject{{QStringLiteral("name"), boards_.teams[team]},
                                  {QStringLiteral("score"), score(team)}});
     QJsonValue buzz = QJsonValue::Null;
     if (buzz_) {
@@ -204,7 +142,7 @@ QJsonObject LiveState::document() const {
     }
     return {{QStringLiteral("format"), kDocumentFormat},
             {QStringLiteral("version"), static_cast<qint64>(version_)},
-            {QStringLiteral("screen"), screen_},
+            {QStringLiteral("screen"), boards_.screen},
             {QStringLiteral("teams"), teams},
             {QStringLiteral("buzz"), buzz},
             {QStringLiteral("status"), status_},

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/matchboards.h"
 #include "app/matchrecorder.h"
 
 namespace live {
@@ -57,7 +58,7 @@ public:
     QJsonObject document() const;
 
     quint64 version() const { return version_; }
-    const QStringList& teams() const { return teams_; }
+    const QStringList& teams() const { return boards_.teams; }
     int score(int team) const;
     const std::optional<Buzz>& buzz() const { return buzz_; }
     // A word the play screen shows in place of a name: "Time Out", "Bonus",
@@ -68,14 +69,12 @@ public:
     int tossUp() const { return tossUp_; }
 
 private:
-    void setTeamName(const QJsonObject& data);
-    void setScores(const QJsonValue& scores);
     bool settle(const QJsonObject& before);
 
     quint64 version_ = 0;
-    QString screen_;
-    QStringList teams_;
-    std::vector<int> scores_;
+    // Names, scores and the clock, folded as the record folds them (in
+    // seconds of the live clock).
+    record::Boards boards_;
     std::optional<Buzz> buzz_;
     QString status_;
     Countdown timer_;
