@@ -39,7 +39,7 @@ LINT_DIR   ?= build-lint
 LINT_SKIP  ?=
 
 .PHONY: run test deps tool-deps install-packages configure build sanitize-test fuzz lint \
-	format-check layers deb clean
+	format-check layers links deb clean
 
 run: build
 	$(BUILD_DIR)/bin/torvanel $(ARGS)
@@ -119,11 +119,17 @@ format-check:
 	@$(MAKE) --no-print-directory install-packages PACKAGES="$(FORMAT_PACKAGES)"
 	tools/format.sh
 
-# The #include lines between the program's folders, and the circles among
-# them: fails when a folder other than the original windows is on one, or
-# when anything includes shell/.
+# The #include lines between the program's folders: fails when one points up
+# the groups of tools/folders.txt or joins two folders of one group (the
+# original windows excepted), or when a circle closes outside the windows.
 layers:
 	tools/layers.sh
+
+# The same order at link level, on the objects of a build: fails when an
+# object needs a symbol of a folder above it or beside it (anything outside
+# shell/ needing shell/ among them).
+links: build
+	tools/links.sh $(BUILD_DIR)
 
 # A Debian package (cpack -G DEB) of a release build for /usr, in
 # build-deb/; its dependencies are worked out by dpkg-shlibdeps (dpkg-dev).

@@ -184,4 +184,10 @@ void fitOnDisplay(QWidget& window) {
     if (frameRect.topLeft() != window.frameGeometry().topLeft()) window.move(frameRect.topLeft());
 }
 
+void bringForward(QWidget& window) {
+    window.show();
+    window.raise();
+    window.activateWindow();
+}
+
 }  // namespace places

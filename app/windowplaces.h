@@ -50,4 +50,7 @@ void placeAtFoot(QWidget& window, bool left);
 // (a display scaled to 200 %), and on it.
 void fitOnDisplay(QWidget& window);
 
+// Shows the window, in front of the others, with the keyboard.
+void bringForward(QWidget& window);
+
 }  // namespace places

@@ -84,7 +84,7 @@ int main(int argc, char* argv[]) {
     Forms forms(program);
     program.state.PortAddress = 888;
     program.state.InterfaceModel = 200;
-    installCapabilities(program);
+    Capabilities capabilities(program);
     InputButtons inputButtons(program, box);
     devices.plug(pad(1));
     devices.plug(pad(2));

@@ -11,32 +11,20 @@
 namespace {
 // Often enough that a pulled plug is named within a moment.
 constexpr int kPumpIntervalMs = 250;
-
-// The buttons of each program that has them as its interface.
-std::vector<InputButtons*>& live() {
-    static std::vector<InputButtons*> all;
-    return all;
-}
 }  // namespace
 
-InputButtons* InputButtons::of(const Program& program) {
-    for (InputButtons* b : live())
-        if (&b->program_ == &program) return b;
-    return nullptr;
-}
-
-void InputButtons::install(Program& program) {
+void InputButtons::install(Program& program, std::function<InputButtons*()> buttons) {
     program.operatorWindows().add(
         {QStringLiteral("&Assign Buttons..."), QKeySequence(),
-         [&program](QWidget*) {
-             if (InputButtons* buttons = of(program)) buttons->openAssign();
+         [buttons](QWidget*) {
+             if (InputButtons* b = buttons()) b->openAssign();
          },
          QStringLiteral("mnuAssignButtons"),
          // Only buttons on input devices are assigned here; a lockout box's
          // transmitters come with their numbers.
          QStringLiteral("USB buttons, game controllers or keyboards as buzzers "
                         "(torvanel --interface input)"),
-         [&program] { return of(program) != nullptr; }});
+         [buttons] { return buttons() != nullptr; }});
 }
 
 InputButtons::InputButtons(Program& program, buttons::InputBox& box)
@@ -45,14 +33,12 @@ InputButtons::InputButtons(Program& program, buttons::InputBox& box)
         [this](buttons::InputBox::NoticeKind kind, const QString& text) { onNotice(kind, text); });
     box_.setBuzzListener(
         [this](const buttons::InputBox::Buzz& buzz, bool presented) { onBuzz(buzz, presented); });
-    live().push_back(this);
     pumpTimer.setInterval(kPumpIntervalMs);
     connect(&pumpTimer, &QTimer::timeout, this, [this] { box_.pump(); });
     pumpTimer.start();
 }
 
 InputButtons::~InputButtons() {
-    std::erase(live(), this);
     box_.setNoticeListener(nullptr);
     box_.setBuzzListener(nullptr);
 }
@@ -106,9 +92,7 @@ void InputButtons::openAssign() {
         places::keepPlace(*assignWindow_, program_, assignWindow_->objectName());
         places::fitOnDisplay(*assignWindow_);
     }
-    assignWindow_->show();
-    assignWindow_->raise();
-    assignWindow_->activateWindow();
+    places::bringForward(*assignWindow_);
 }
 
 MenuKind InputButtons::operatorMenu() const { return menuOf(program_.windows().currentScreen()); }

@@ -31,10 +31,9 @@ public:
     ~InputButtons() override;
 
     // Offers Assign Buttons in the set-up menus' "&Match" menu, for as long
-    // as the program has buttons on input devices.
-    static void install(Program& program);
-    // The program's buttons on input devices, if they are its interface.
-    static InputButtons* of(const Program& program);
+    // as `buttons` gives the program's buttons on input devices (null when
+    // they are not its interface).
+    static void install(Program& program, std::function<InputButtons*()> buttons);
 
     // The assignment saved in the configuration folder; a file that cannot
     // be read is named, and the buttons start unassigned.

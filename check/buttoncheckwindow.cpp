@@ -12,6 +12,7 @@
 #include "app/program.h"
 #include "app/windowplaces.h"
 #include "link/dispatch.h"
+#include "link/linkdialogs.h"
 #include "link/rehandshake.h"
 #include "link/responder.h"
 
@@ -45,36 +46,10 @@ QString tileStyle(int team, bool heard, bool stuck) {
 
 }  // namespace
 
-ButtonCheckWindow* ButtonCheckWindow::find(Program& program) {
-    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
-        if (!program.windows().isLoaded(kind)) continue;
-        for (auto* w : program.windows().setupMenuWindow(kind).findChildren<ButtonCheckWindow*>(
-                 Qt::FindDirectChildrenOnly)) {
-            if (!w->restored_) return w;
-        }
-    }
-    return nullptr;
-}
-
-ButtonCheckWindow* ButtonCheckWindow::open(Program& program, QWidget* menu) {
-    ButtonCheckWindow* window = find(program);
-    if (!window) {
-        MatchScreen& screen = program.windows().matchScreen(program.windows().menuScreen(menu));
-        window = new ButtonCheckWindow(program, *menu, screen);
-        window->setAttribute(Qt::WA_DeleteOnClose);
-        places::markOperatorWindow(*window);
-        window->adjustSize();
-        places::keepPlace(*window, program, window->objectName());
-        places::fitOnDisplay(*window);
-    }
-    window->show();
-    window->raise();
-    window->activateWindow();
-    return window;
-}
-
-ButtonCheckWindow::ButtonCheckWindow(Program& program, QWidget& menu, MatchScreen& screen)
+ButtonCheckWindow::ButtonCheckWindow(Program& program, QWidget& menu, MatchScreen& screen,
+                                     std::function<bool()> checking)
     : QWidget(&menu, Qt::Window),
+      checking_(std::move(checking)),
       program_(program),
       menu_(&menu),
       menuKind_(menuOf(screen.screenPair())),
@@ -316,7 +291,7 @@ void ButtonCheckWindow::restoreScreen() {
         const std::span<const buzzlink::Decoder> decoders =
             buzzlink::pollDecoders(program_.state.InterfaceModel, check_->screen());
         const bool secondByte = !decoders.empty() && buzzlink::readsSecondByte(decoders.front());
-        new check::CheckDrain(program_, *menu_, check_->screen(), secondByte);
+        new check::CheckDrain(program_, *menu_, check_->screen(), secondByte, checking_);
     }
 }
 
@@ -336,8 +311,13 @@ bool ButtonCheckWindow::anyScreenPolling(Program& program) {
 
 namespace check {
 
-CheckDrain::CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte)
-    : QObject(&owner), program_(program), screen_(screen), secondByte_(secondByte) {
+CheckDrain::CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte,
+                       std::function<bool()> checking)
+    : QObject(&owner),
+      program_(program),
+      screen_(screen),
+      secondByte_(secondByte),
+      checking_(std::move(checking)) {
     setObjectName(QStringLiteral("checkdrain"));
     auto* timer = new QTimer(this);
     timer->setInterval(100);
@@ -350,7 +330,7 @@ void CheckDrain::tick() {
     if (inTick_ || done_) return;
     const QScopedValueRollback<bool> inTick(inTick_, true);
     // A screen polls again: from here on a press is its buzz-in.
-    if (ButtonCheckWindow::anyScreenPolling(program_) || ButtonCheckWindow::find(program_)) {
+    if (ButtonCheckWindow::anyScreenPolling(program_) || (checking_ && checking_())) {
         finish();
         return;
     }
@@ -366,16 +346,10 @@ void CheckDrain::finish() {
 }
 
 void CheckDrain::reportCommunicationProblem() {
-    program_.dialogs.message(buzzlink::communicationProblemText(),
-                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
-                             Dialogs::Buttons::Ok);
+    buzzlink::tellCommunicationProblem(program_.dialogs);
 }
 
-bool CheckDrain::askRetry() {
-    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
-                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
-                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
-}
+bool CheckDrain::askRetry() { return buzzlink::askRetryInterface(program_.dialogs); }
 
 void CheckDrain::endProgram() {
     finish();
@@ -392,25 +366,39 @@ void ButtonCheckWindow::closeEvent(QCloseEvent* event) {
 void ButtonCheckWindow::showDiagnostic(int value) { diagnostic_->setText(QString::number(value)); }
 
 void ButtonCheckWindow::reportCommunicationProblem() {
-    program_.dialogs.message(buzzlink::communicationProblemText(),
-                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
-                             Dialogs::Buttons::Ok);
+    buzzlink::tellCommunicationProblem(program_.dialogs);
 }
 
-bool ButtonCheckWindow::askRetry() {
-    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
-                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
-                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
-}
+bool ButtonCheckWindow::askRetry() { return buzzlink::askRetryInterface(program_.dialogs); }
 
 void ButtonCheckWindow::endProgram() {
     restoreScreen();
     program_.endProgram();
 }
 
-void check::installCheckButtons(Program& program) {
-    program.operatorWindows().add(
-        {QStringLiteral("Check &Buttons..."), QKeySequence(),
-         [&program](QWidget* menu) { ButtonCheckWindow::open(program, menu); },
-         QStringLiteral("mnuCheckButtons")});
+check::CheckButtons::CheckButtons(Program& program) : program_(program) {
+    program.operatorWindows().add({QStringLiteral("Check &Buttons..."), QKeySequence(),
+                                   [this](QWidget* menu) { open(menu); },
+                                   QStringLiteral("mnuCheckButtons")});
+}
+
+ButtonCheckWindow* check::CheckButtons::open(QWidget* menu) {
+    ButtonCheckWindow* window = this->window();
+    if (!window) {
+        MatchScreen& screen = program_.windows().matchScreen(program_.windows().menuScreen(menu));
+        window = new ButtonCheckWindow(program_, *menu, screen,
+                                       [this] { return this->window() != nullptr; });
+        window->setAttribute(Qt::WA_DeleteOnClose);
+        places::markOperatorWindow(*window);
+        window->adjustSize();
+        places::keepPlace(*window, program_, window->objectName());
+        places::fitOnDisplay(*window);
+        window_ = window;
+    }
+    places::bringForward(*window);
+    return window;
+}
+
+ButtonCheckWindow* check::CheckButtons::window() const {
+    return window_ && window_->checking() ? window_.data() : nullptr;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -27,16 +28,15 @@ class ButtonCheckWindow final : public QWidget, private check::CheckView {
     Q_OBJECT
 
 public:
-    // Opens the program's one check (or brings it forward) for the set-up
-    // menu's play screen of the current team count.
-    static ButtonCheckWindow* open(Program& program, QWidget* menu);
-    // The program's open check, if any.
-    static ButtonCheckWindow* find(Program& program);
-
-    ButtonCheckWindow(Program& program, QWidget& menu, MatchScreen& screen);
+    // `checking` says whether a check is open now (this one or a later
+    // one): the drain left behind at closing stops when one is.
+    ButtonCheckWindow(Program& program, QWidget& menu, MatchScreen& screen,
+                      std::function<bool()> checking = {});
     ~ButtonCheckWindow() override;
 
     const check::ButtonCheck& results() const { return *check_; }
+    // Whether it still checks (closing hands the interface back first).
+    bool checking() const { return !restored_; }
     MatchScreen* playScreen() const { return screenWidget_ ? screen_ : nullptr; }
 
     // The player's tile (1 to the screen's players), nullptr for others.
@@ -77,6 +77,7 @@ private:
     bool askRetry() override;
     void endProgram() override;
 
+    std::function<bool()> checking_;
     Program& program_;
     QPointer<QWidget> menu_;
     MenuKind menuKind_;
@@ -106,7 +107,8 @@ class CheckDrain final : public QObject, private CheckView {
     Q_OBJECT
 
 public:
-    CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte);
+    CheckDrain(Program& program, QObject& owner, ScreenPair screen, bool secondByte,
+               std::function<bool()> checking);
 
     void tick();
 
@@ -120,10 +122,25 @@ private:
     Program& program_;
     ScreenPair screen_;
     bool secondByte_;
+    std::function<bool()> checking_;
     bool inTick_ = false;
     bool done_ = false;
 };
 
-// Offers the button check in the set-up menus' "&Match" menu.
-void installCheckButtons(Program& program);
+// The button check of a program: offered in the set-up menus' "&Match"
+// menu, one window at a time.
+class CheckButtons {
+public:
+    explicit CheckButtons(Program& program);
+
+    // Opens the one check (or brings it forward) for the set-up menu's play
+    // screen of the current team count.
+    ButtonCheckWindow* open(QWidget* menu);
+    // The check open now, if any.
+    ButtonCheckWindow* window() const;
+
+private:
+    Program& program_;
+    QPointer<ButtonCheckWindow> window_;
+};
 }  // namespace check

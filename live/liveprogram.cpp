@@ -6,6 +6,7 @@
 
 #include "app/operatorwindows.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "live/livewindow.h"
 
 namespace live {
@@ -51,9 +52,7 @@ LiveWindow* LiveProgram::openWindow(QWidget* parent) {
         window_->setAttribute(Qt::WA_DeleteOnClose, false);
     }
     window_->refresh();
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    places::bringForward(*window_);
     return window_;
 }
 

@@ -1,4 +1,5 @@
 #include "menu/operatorkeys.h"
+#include "app/windowplaces.h"
 
 #include <algorithm>
 
@@ -69,9 +70,7 @@ OperatorKeys* OperatorKeys::open(QWidget* parent, const std::vector<Program::Key
     OperatorKeys* window =
         parent ? parent->findChild<OperatorKeys*>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     if (!window) window = new OperatorKeys(parent, more);
-    window->show();
-    window->raise();
-    window->activateWindow();
+    places::bringForward(*window);
     return window;
 }
 

@@ -484,9 +484,7 @@ void SetupMenu::Form_Activate() {
                            "not support 5 players per team. Returning to 4-player setup"));
         title.PlayerText->setText(QStringLiteral("4"));
         SetupMenu& other = otherMenu();
-        other.show();
-        other.raise();
-        other.activateWindow();
+        places::bringForward(other);
         return;
     }
 
@@ -607,9 +605,7 @@ void SetupMenu::showScreenAndMenu(ScreenPair pair) {
     // captions until it is given the names.
     updateTeamLabels(screen);
     screen.showScreen();
-    show();
-    raise();
-    activateWindow();
+    places::bringForward(*this);
 }
 
 // --- Switch Sides -------------------------------------------------------------
@@ -701,16 +697,12 @@ void SetupMenu::mnuextraxmitter_Click() {
     // The list keeps its selection in either menu: players 1 to 12 and
     // "None" are all it offers.
     Formextrax& extrax = formsOf(program_).formextrax();
-    extrax.show();
-    extrax.raise();
-    extrax.activateWindow();
+    places::bringForward(extrax);
 }
 
 void SetupMenu::mnuMoreOptions_Click() {
     FormOptions& options = formsOf(program_).formOptions();
-    options.show();
-    options.raise();
-    options.activateWindow();
+    places::bringForward(options);
 }
 
 // --- Sounds -------------------------------------------------------------------

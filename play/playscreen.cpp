@@ -16,6 +16,7 @@
 #include "app/windowplaces.h"
 #include "link/decisionline.h"
 #include "link/dispatch.h"
+#include "link/linkdialogs.h"
 #include "link/rehandshake.h"
 #include "link/secondplace.h"
 #include "menu/setupmenu.h"
@@ -581,9 +582,7 @@ void PlayScreen::showMatchTime(const QString& text) {
 
 void PlayScreen::showMenu() {
     SetupMenu& m = menu();
-    m.show();
-    m.raise();
-    m.activateWindow();
+    places::bringForward(m);
 }
 
 void PlayScreen::Commandsetupmenu_MouseDown(Qt::MouseButton) {
@@ -902,17 +901,11 @@ void PlayScreen::showResponder(const buzzlink::Responder& r) {
 void PlayScreen::showDiagnostic(int value) { Label1->setText(QString::number(value)); }
 
 void PlayScreen::reportCommunicationProblem() {
-    program_.dialogs.message(buzzlink::communicationProblemText(),
-                             buzzlink::communicationProblemTitle(), Dialogs::Icon::Critical,
-                             Dialogs::Buttons::Ok);
+    buzzlink::tellCommunicationProblem(program_.dialogs);
     recordEvent(record::EventKind::CommFailed, {{QStringLiteral("what"), QStringLiteral("read")}});
 }
 
-bool PlayScreen::askRetry() {
-    return program_.dialogs.message(buzzlink::interfaceNotFoundText(),
-                                    buzzlink::interfaceNotFoundTitle(), Dialogs::Icon::Critical,
-                                    Dialogs::Buttons::RetryCancel) == Dialogs::Answer::Retry;
-}
+bool PlayScreen::askRetry() { return buzzlink::askRetryInterface(program_.dialogs); }
 
 buzzlink::ScreenSettings PlayScreen::settings() {
     const FormOptions& options = formsOf(program_).formOptions();

@@ -1,6 +1,5 @@
 #include "record/recordui.h"
 
-#include <map>
 #include <optional>
 #include <vector>
 
@@ -24,13 +23,6 @@ namespace record {
 
 namespace {
 
-// The store of each program that keeps one, as useStore made it so: the
-// program itself only knows a recorder.
-std::map<const Program*, StoreRecorder*>& stores() {
-    static std::map<const Program*, StoreRecorder*> map;
-    return map;
-}
-
 // The screen pair a match was played on ("3_4"), or nothing for a code
 // this program does not have.
 std::optional<ScreenPair> pairOf(const QString& code) {
@@ -40,11 +32,6 @@ std::optional<ScreenPair> pairOf(const QString& code) {
     const int players = parts[1].toInt();
     if ((teams != 2 && teams != 3) || (players != 4 && players != 5)) return std::nullopt;
     return screenFor(teams, players);
-}
-
-StoreRecorder* storeOf(const Program& program) {
-    const auto found = stores().find(&program);
-    return found == stores().end() ? nullptr : found->second;
 }
 
 // A problem found during start-up waits for the set-up menu, so that the box
@@ -98,23 +85,27 @@ bool runWithoutRecord(Dialogs& dialogs, const StoreRecorder& store) {
                           0) == 1;
 }
 
-void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
+MatchRecord::MatchRecord(Program& program) : program_(program) {
+    program.operatorWindows().add({QStringLiteral("Match &Record..."), QKeySequence(),
+                                   [this](QWidget*) { openWindow(); },
+                                   QStringLiteral("mnuMatchRecord")});
+}
+
+MatchRecord::~MatchRecord() {
+    if (store_) program_.setMatchHistory({});
+}
+
+void MatchRecord::useStore(StoreRecorder& store) {
+    Program& program = program_;
+    store_ = &store;
     program.setRecorder(store);
-    stores()[&program] = &store;
     program.setMatchHistory([&store] {
         MatchEvents events;
         for (const RecordedEvent& e : store.currentEvents())
             events.push_back({e.kind, e.matchTime, e.wallMs, e.data});
         return events;
     });
-    QObject::connect(&contextObject, &QObject::destroyed, [&program, &store] {
-        const auto found = stores().find(&program);
-        if (found != stores().end() && found->second == &store) {
-            stores().erase(found);
-            program.setMatchHistory({});
-        }
-    });
-    QPointer<QObject> context = &contextObject;
+    QPointer<QObject> context = &context_;
     StoreRecorder* recorder = &store;
     store.setMovedAsideHandler([&program, context, recorder] {
         if (!context) return;
@@ -175,8 +166,9 @@ void useStore(Program& program, StoreRecorder& store, QObject& contextObject) {
     });
 }
 
-bool offerResume(Program& program) {
-    StoreRecorder* store = storeOf(program);
+bool MatchRecord::offerResume() {
+    Program& program = program_;
+    StoreRecorder* store = store_;
     if (!store || !store->interrupted()) return false;
     const InterruptedMatch& m = *store->interrupted();
 
@@ -228,8 +220,9 @@ bool offerResume(Program& program) {
     return true;
 }
 
-void endRecord(Program& program, const QString& how) {
-    StoreRecorder* store = storeOf(program);
+void MatchRecord::end(const QString& how) {
+    Program& program = program_;
+    StoreRecorder* store = store_;
     if (!store) return;
     if (store->matchOn()) {
         // A name typed a moment ago belongs to the match that ends.
@@ -240,29 +233,20 @@ void endRecord(Program& program, const QString& how) {
     store->flush();
 }
 
-QWidget* openRecordWindow(Program& program) {
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        auto* window = qobject_cast<RecordWindow*>(w);
-        if (window && &window->program() == &program) {
-            window->show();
-            window->raise();
-            window->activateWindow();
-            return window;
-        }
+QWidget* MatchRecord::openWindow() {
+    Program& program = program_;
+    if (window_) {
+        places::bringForward(*window_);
+        return window_;
     }
-    auto* window = new RecordWindow(program, storeOf(program));
+    auto* window = new RecordWindow(program, store_);
+    window_ = window;
     window->setAttribute(Qt::WA_DeleteOnClose);
     places::markOperatorWindow(*window);
     places::keepPlace(*window, program, window->objectName());
     places::fitOnDisplay(*window);
     window->show();
     return window;
-}
-
-void installMatchRecord(Program& program) {
-    program.operatorWindows().add({QStringLiteral("Match &Record..."), QKeySequence(),
-                                   [&program](QWidget*) { openRecordWindow(program); },
-                                   QStringLiteral("mnuMatchRecord")});
 }
 
 }  // namespace record

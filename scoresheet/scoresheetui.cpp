@@ -6,6 +6,7 @@
 
 #include "app/matchscreen.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetkeys.h"
 #include "scoresheet/sheetwindow.h"
@@ -208,9 +209,7 @@ void Scoresheet::openWindow() {
                 &copy);
         });
     }
-    window_->show();
-    window_->raise();
-    window_->activateWindow();
+    places::bringForward(*window_);
 }
 
 void Scoresheet::chooseRules(const ScoringRules& rules) {
@@ -236,26 +235,9 @@ void Scoresheet::chooseRules(const ScoringRules& rules) {
     model_->chooseRules(rules);
 }
 
-namespace {
-
-// Keeps the scoresheet as long as the program's notifier lives.
-class Holder final : public QObject {
-public:
-    Holder(Program& program, QObject* parent)
-        : QObject(parent), sheet(std::make_unique<Scoresheet>(program)) {}
-    std::unique_ptr<Scoresheet> sheet;
-};
-
-}  // namespace
-
-Scoresheet* installedScoresheet(Program& program) {
-    for (QObject* child : program.notifier().children())
-        if (auto* holder = dynamic_cast<Holder*>(child)) return holder->sheet.get();
-    return nullptr;
-}
-
-void installScoresheet(Program& program) {
-    Scoresheet* sheet = (new Holder(program, &program.notifier()))->sheet.get();
+std::unique_ptr<Scoresheet> installScoresheet(Program& program) {
+    auto owned = std::make_unique<Scoresheet>(program);
+    Scoresheet* sheet = owned.get();
     program.operatorWindows().add({QStringLiteral("Scores&heet..."), QKeySequence(),
                                    [sheet](QWidget*) { sheet->openWindow(); },
                                    QStringLiteral("mnuScoresheet")});
@@ -269,6 +251,7 @@ void installScoresheet(Program& program) {
     program.helpWindows().add({QStringLiteral("&Scoresheet Keys"), QKeySequence(),
                                [](QWidget* parent) { openSheetKeys(parent); },
                                QStringLiteral("mnuScoresheetKeys")});
+    return owned;
 }
 
 }  // namespace scoresheet

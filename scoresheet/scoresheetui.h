@@ -76,9 +76,7 @@ private:
 
 // Puts the scoresheet into the program for as long as it runs: its window in
 // the "&Match" menu, its keys in Help, the ruling keys on the play screen,
-// the sheet watching the match.
-void installScoresheet(Program& program);
-// The scoresheet installed in the program; nullptr when there is none.
-Scoresheet* installedScoresheet(Program& program);
+// the sheet watching the match. The caller keeps it while the program runs.
+std::unique_ptr<Scoresheet> installScoresheet(Program& program);
 
 }  // namespace scoresheet

@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QDir>
 #include <QRegularExpression>
 
@@ -145,4 +147,53 @@ QString describe(const InterfaceChoice& choice) {
         return QStringLiteral("Buttons on input devices, as model %1").arg(choice.model);
     }
     return QStringLiteral("Parallel port %1").arg(choice.device);
+}
+
+namespace {
+
+QCommandLineOption interfaceOption() {
+    return {QStringLiteral("interface"), interfaceOptionHelp(), QStringLiteral("which")};
+}
+
+QCommandLineOption livePortOption() {
+    return {QStringLiteral("live-port"),
+            QStringLiteral("Serve the live page on this computer from the start, at <port> (1024 "
+                           "to 65535). Match > Live Page... turns it off or opens it to the "
+                           "local network."),
+            QStringLiteral("port")};
+}
+
+}  // namespace
+
+void describeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Runs a quiz competition from a lockout interface box."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(interfaceOption());
+    parser.addOption(livePortOption());
+}
+
+std::optional<ProgramOptions> parseCommandLine(const QStringList& arguments, QString* error) {
+    QCommandLineParser parser;
+    describeOptions(parser);
+    auto fail = [error](const QString& text) {
+        if (error) *error = text;
+        return std::nullopt;
+    };
+    if (!parser.parse(arguments)) return fail(parser.errorText());
+    ProgramOptions options;
+    if (parser.isSet(QStringLiteral("interface"))) {
+        QString why;
+        options.interface = parseInterfaceOption(parser.value(QStringLiteral("interface")), &why);
+        if (!options.interface) return fail(why);
+    }
+    if (parser.isSet(QStringLiteral("live-port"))) {
+        bool number = false;
+        const uint port = parser.value(QStringLiteral("live-port")).toUInt(&number);
+        if (!number || port < 1024 || port > 65535)
+            return fail(QStringLiteral("--live-port: a port from 1024 to 65535"));
+        options.livePort = static_cast<quint16>(port);
+    }
+    return options;
 }

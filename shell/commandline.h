@@ -5,6 +5,9 @@
 
 #include <QString>
 #include <QStringList>
+#include <QtGlobal>
+
+class QCommandLineParser;
 
 // Which interface backend to run on: the port layer's own configuration,
 // chosen on the command line (or, when none is there, by start-up), not a
@@ -47,3 +50,20 @@ InterfaceChoice practiceInterface();
 
 // A line for the title screen and the terminal saying what is in use.
 QString describe(const InterfaceChoice& choice);
+
+// What the command line asks for.
+struct ProgramOptions {
+    // Nothing: start-up chooses (the first parallel port, or asks).
+    std::optional<InterfaceChoice> interface;
+    // Serve the live page on this computer from the start, at this port.
+    std::optional<quint16> livePort;
+};
+
+// Every option of the program, as --help lists them (with --help and
+// --version themselves).
+void describeOptions(QCommandLineParser& parser);
+
+// Parses the program's arguments, its own name first. A wrong option or
+// value gives nothing, and `error` says what is wrong in a line for the
+// terminal.
+std::optional<ProgramOptions> parseCommandLine(const QStringList& arguments, QString* error);

@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <memory>
 #include <optional>
 
 #include <QApplication>
@@ -18,15 +17,11 @@
 #include "app/qtsoundoutput.h"
 #include "app/random.h"
 #include "buttons/inputbox.h"
-#include "buttons/inputbuttons.h"
-#include "live/liveprogram.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
-#include "scoresheet/resultsdesk.h"
 #include "shell/capabilities.h"
 #include "shell/commandline.h"
 #include "shell/interfacestart.h"
-#include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
 #include "title/forms.h"
@@ -48,28 +43,6 @@ QString findDataFolder() {
     return QDir(base).filePath(QStringLiteral("torvanel"));
 }
 
-// The program's options; process() answers --help and --version and ends
-// the program.
-struct CommandLine {
-    CommandLine() {
-        parser.setApplicationDescription(
-            QStringLiteral("Runs a quiz competition from a lockout interface box."));
-        parser.addHelpOption();
-        parser.addVersionOption();
-        parser.addOption(interfaceOption);
-        parser.addOption(livePortOption);
-    }
-    QCommandLineParser parser;
-    QCommandLineOption interfaceOption{QStringLiteral("interface"), interfaceOptionHelp(),
-                                       QStringLiteral("which")};
-    QCommandLineOption livePortOption{
-        QStringLiteral("live-port"),
-        QStringLiteral("Serve the live page on this computer from the start, at <port> (1024 to "
-                       "65535). Match > Live Page... turns it off or opens it to the local "
-                       "network."),
-        QStringLiteral("port")};
-};
-
 // --help and --version only print: they are answered before anything needs
 // a display, so that they work over ssh or in a build without a screen.
 bool onlyPrints(int argc, char* argv[]) {
@@ -89,38 +62,19 @@ int main(int argc, char* argv[]) {
     if (onlyPrints(argc, argv)) {
         QCoreApplication text(argc, argv);
         nameApplication();
-        CommandLine line;
-        line.parser.process(text);  // prints and ends the program
+        QCommandLineParser parser;
+        describeOptions(parser);
+        parser.process(text);  // prints and ends the program
         return 0;
     }
     QApplication app(argc, argv);
     nameApplication();
-
-    CommandLine line;
-    QCommandLineParser& parser = line.parser;
-    const QCommandLineOption& interfaceOption = line.interfaceOption;
-    const QCommandLineOption& livePortOption = line.livePortOption;
-    parser.process(app);
-
-    std::optional<quint16> livePort;
-    if (parser.isSet(livePortOption)) {
-        bool number = false;
-        const uint port = parser.value(livePortOption).toUInt(&number);
-        if (!number || port < 1024 || port > 65535) {
-            std::fprintf(stderr, "torvanel: --live-port: a port from 1024 to 65535\n");
-            return 2;
-        }
-        livePort = static_cast<quint16>(port);
-    }
-
-    std::optional<InterfaceChoice> asked;
-    if (parser.isSet(interfaceOption)) {
-        QString error;
-        asked = parseInterfaceOption(parser.value(interfaceOption), &error);
-        if (!asked) {
-            std::fprintf(stderr, "torvanel: %s\n", qPrintable(error));
-            return 2;
-        }
+    QString error;
+    const std::optional<ProgramOptions> options =
+        parseCommandLine(QCoreApplication::arguments(), &error);
+    if (!options) {
+        std::fprintf(stderr, "torvanel: %s\n", qPrintable(error));
+        return 2;
     }
 
     SteadyClock clock;
@@ -137,7 +91,7 @@ int main(int argc, char* argv[]) {
     // Message boxes during start-up must not count as the last window
     // closing.
     QApplication::setQuitOnLastWindowClosed(false);
-    std::optional<InterfaceBackend> backend = startInterface(asked, dialogs, clock);
+    std::optional<InterfaceBackend> backend = startInterface(options->interface, dialogs, clock);
     if (!backend) return 0;
     const InterfaceChoice& choice = backend->choice;
 
@@ -154,21 +108,6 @@ int main(int argc, char* argv[]) {
     // The windows, made as they are first needed; they answer the
     // capabilities' questions of them from here on.
     Forms forms(program);
-    installCapabilities(program);
-    // The stats room's result files: written as the match goes, and whole
-    // when it ends (the end of the program included).
-    const std::unique_ptr<scoresheet::ResultsDesk> results =
-        scoresheet::installResultFiles(program);
-    // After the other capabilities: its item comes last in the Match menu.
-    live::LiveProgram livePage(program);
-    std::optional<QString> liveProblem;
-    if (livePort) {
-        liveProblem = livePage.serveAt(*livePort);
-        if (liveProblem)
-            std::fprintf(stderr, "torvanel: live page: %s\n", qPrintable(*liveProblem));
-        else
-            std::fprintf(stderr, "torvanel: live page at http://127.0.0.1:%u/\n", *livePort);
-    }
     program.setObjectHost(objects);
     program.setUsbTransport(backend->usbModule.get());
     program.setInterfaceDescription(describe(choice), backend->isSimulated());
@@ -179,12 +118,23 @@ int main(int argc, char* argv[]) {
     if (SimulatedInterface* box = backend->simulated ? backend->simulated : backend->input)
         box->soundSpeakerThrough(&sound);
 
-    QObject recordContext;
-    record::useStore(program, store, recordContext);
+    CapabilityParts parts;
+    parts.store = &store;
+    parts.resultFiles = true;
+    parts.livePage = true;
+    parts.livePort = options->livePort;
+    parts.inputBox = backend->input;
+    // With the simulated box, the contestants press its buttons on a panel
+    // (the simulated USB module's for model 199).
+    if (SimulatedInterface* box = backend->simulated;
+        box && (box->hasButtons() || backend->usbModule))
+        parts.panelBox = box;
+    Capabilities capabilities(program, parts);
+
     // Exit and Cancel end the process on the spot: the match's end goes to
     // disk first.
-    program.setEndHandler([&program] {
-        record::endRecord(program, QStringLiteral("exit"));
+    program.setEndHandler([&capabilities] {
+        capabilities.end(QStringLiteral("exit"));
         std::fflush(nullptr);
         std::_Exit(0);
     });
@@ -193,34 +143,13 @@ int main(int argc, char* argv[]) {
     // off mid-match.
     const EndRequests endRequests(program);
 
-    // Buttons on input devices: their assignment, the operator's notices,
-    // and the window that binds them.
-    std::unique_ptr<InputButtons> inputButtons;
-    if (backend->input) {
-        inputButtons = std::make_unique<InputButtons>(program, *backend->input);
-        inputButtons->loadAssignment();
-        if (!inputButtons->confirmDevices()) return 0;
-    }
-
+    if (!capabilities.beforeWindows()) return 0;
     if (!forms.titleForm().startUp()) return 0;
-    record::offerResume(program);
-    if (liveProblem) {
-        program.dialogs.inform(*liveProblem, QStringLiteral("Live Page"), Dialogs::Icon::Warning);
-    }
+    capabilities.afterWindows();
     QApplication::setQuitOnLastWindowClosed(true);
 
-    if (inputButtons) inputButtons->offerToAssign();
-
-    // With the simulated box, the contestants press its buttons here (the
-    // simulated USB module's for model 199).
-    std::unique_ptr<ContestantPanel> panel;
-    if (SimulatedInterface* box = backend->simulated;
-        box && (box->hasButtons() || backend->usbModule)) {
-        panel = std::make_unique<ContestantPanel>(program, *box);
-        panel->showPanel();
-    }
     const int status = app.exec();
     // The last window was closed.
-    record::endRecord(program, QStringLiteral("closed"));
+    capabilities.end(QStringLiteral("closed"));
     return status;
 }

@@ -7,6 +7,7 @@
 
 #include "app/controls.h"
 #include "app/program.h"
+#include "app/windowplaces.h"
 #include "menu/loader.h"
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
@@ -244,9 +245,7 @@ PlayScreen& showScreenPair(Program& program) {
     SetupMenu& menu = formsOf(program).setupMenu(menuOf(pair));
     menu.updateTeamLabels(screen);
     screen.showScreen();
-    menu.show();
-    menu.raise();
-    menu.activateWindow();
+    places::bringForward(menu);
     if (pair == ScreenPair::P2_4) {
         for (int i = 10; i <= 14; ++i)
             menu.Text[i]->setEnabled(false);

@@ -46,10 +46,10 @@ struct ButtonRoad {
         : program(rig.box, rig.clock, sound, dialogs, rig.random,
                   ProgramPaths{programDir.path(), configDir.path()}),
           forms(program),
+          capabilities(program),
           screen((program.state.PortAddress = 888, program.state.InterfaceModel = 200,
                   formsOf(program).playScreen(ScreenPair::P2_4))),
           menu(formsOf(program).setupMenu(MenuKind::Players4)) {
-        installCapabilities(program);
         rig.box.setAssignment({});
         for (int p = 1; p <= 8; ++p)
             menu.playerNameBox(p)->setText(kNames[p - 1]);
@@ -74,6 +74,7 @@ struct ButtonRoad {
     QTemporaryDir configDir;
     Program program;
     Forms forms;
+    Capabilities capabilities;
     PlayScreen& screen;
     SetupMenu& menu;
 };
@@ -243,7 +244,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     for (SetupMenu* m : {&road.menu, &five})
         EXPECT_EQ(m->decisionLine->text(), lines.back());
     // The scoresheet keeps the gap with the match's lockout notes.
-    EXPECT_EQ(scoresheet::installedScoresheet(road.program)->model().sheet().lockoutNotes,
+    EXPECT_EQ(road.capabilities.scoresheet().model().sheet().lockoutNotes,
               QStringList({QStringLiteral("Two held in second place"),
                            QStringLiteral("One pressed first; Two next, 2.5 ms later")}));
 
@@ -269,7 +270,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     EXPECT_EQ(rig.box.assignment().bindings().size(), 2u);
 
     buttons.reset();
-    EXPECT_FALSE(InputButtons::of(road.program) != nullptr);
+    EXPECT_FALSE(road.capabilities.inputButtons() != nullptr);
 }
 
 TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFresh) {

@@ -165,7 +165,7 @@ TEST(CheckWindow, ClosingPutsThePlayScreenBack) {
     ASSERT_TRUE(s.porttimer->isActive());
 
     rig.f.menu.findChild<QAction*>(QStringLiteral("mnuCheckButtons"))->trigger();
-    ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
+    ButtonCheckWindow* window = rig.f.t.capabilities->check().window();
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->playScreen(), &s);
     EXPECT_TRUE(s.Timer2->isActive()) << "the match clock goes on during the check";
@@ -197,7 +197,7 @@ TEST(CheckWindow, ClosingPutsThePlayScreenBack) {
     EXPECT_EQ(s.namelabel->text(), QStringLiteral("Shown before"));
     EXPECT_EQ(s.ascore, 0);
     EXPECT_EQ(s.bscore, 0);
-    EXPECT_EQ(ButtonCheckWindow::find(*rig.f.t), nullptr);
+    EXPECT_EQ(rig.f.t.capabilities->check().window(), nullptr);
 
     // Play hears the box again.
     s.porttimer_Timer();
@@ -215,7 +215,7 @@ TEST_P(AfterTheCheck, APressBeforeTheClearIsNoBuzzIn) {
     PlayScreen& s = rig.f.screen;
     ASSERT_FALSE(s.porttimer->isActive()) << "not polling, as right after start-up";
     rig.f.menu.findChild<QAction*>(QStringLiteral("mnuCheckButtons"))->trigger();
-    ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
+    ButtonCheckWindow* window = rig.f.t.capabilities->check().window();
     ASSERT_NE(window, nullptr);
     window->pollTick();
     window->close();
@@ -255,7 +255,7 @@ TEST(CheckWindow, LeavesTheClocksAloneAndKeepsEveryScreenOffTheBox) {
     PlayScreen& s = rig.f.screen;
     s.clockStart();
     rig.f.menu.findChild<QAction*>(QStringLiteral("mnuCheckButtons"))->trigger();
-    ButtonCheckWindow* window = ButtonCheckWindow::find(*rig.f.t);
+    ButtonCheckWindow* window = rig.f.t.capabilities->check().window();
     ASSERT_NE(window, nullptr);
     s.F6key();
 

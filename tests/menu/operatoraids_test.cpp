@@ -110,7 +110,7 @@ TEST(OperatorAids, OperatorKeysListsEveryKeyOfThePlayScreenAndThePanel) {
 TEST(OperatorAids, CheckButtonsExplainsItsNumbers) {
     for (int model : {170, 199}) {
         StartedProgram p(model);
-        ButtonCheckWindow* check = ButtonCheckWindow::open(*p.t, &p.menu4());
+        ButtonCheckWindow* check = p.t.capabilities->check().open(&p.menu4());
         ASSERT_TRUE(check);
         const QString legend = check->legendLabel()->text();
         EXPECT_TRUE(legend.contains(QStringLiteral("heard 3")));

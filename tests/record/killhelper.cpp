@@ -52,8 +52,8 @@ int main(int argc, char** argv) {
     Program program(box, clock, sound, dialogs, random, {programDir.path(), configDir.path()});
     Forms forms(program);
     program.setEndHandler([] { std::_Exit(3); });
-    QObject context;
-    record::useStore(program, store, context);
+    record::MatchRecord matchRecord(program);
+    matchRecord.useStore(store);
 
     PlayScreen* screen = nullptr;
     auto boards = [&] {
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     if (!formsOf(program).titleForm().startUp()) return 4;
     screen = &formsOf(program).playScreen(ScreenPair::P2_4);
     dialogs.answers.push_back(Dialogs::Answer::Yes);
-    record::offerResume(program);
+    matchRecord.offerResume();
     std::printf("R %s\n", qPrintable(boards()));
     std::fflush(stdout);
 

@@ -90,12 +90,11 @@ std::vector<QStringList> parseCsv(const QString& text) {
 }
 
 struct RecordRig {
-    RecordRig() : store(t.clock, {dir.path()}) { useStore(*t, store, context); }
+    RecordRig() : store(t.clock, {dir.path()}) { t.capabilities->record().useStore(store); }
 
     QTemporaryDir dir;
     TestProgram t;
     StoreRecorder store;
-    QObject context;
 };
 
 }  // namespace
@@ -476,12 +475,11 @@ TEST(Resume, PutsTheInterruptedMatchBackOnlyWhenAsked) {
         }
         TestProgram t;
         StoreRecorder store(t.clock, {dir.path()});
-        QObject context;
-        useStore(*t, store, context);
+        t.capabilities->record().useStore(store);
         ASSERT_TRUE(t.startUp());
         const std::size_t shown = t.dialogs.messages.size();
         t.dialogs.answers.push_back(yes ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        EXPECT_EQ(offerResume(*t), yes);
+        EXPECT_EQ(t.capabilities->record().offerResume(), yes);
 
         ASSERT_EQ(t.dialogs.messages.size(), shown + 1);
         const auto& question = t.dialogs.messages.back();
@@ -558,12 +556,11 @@ TEST(Resume, AMatchComesBackOnItsOwnScreens) {
         }
         TestProgram t;
         StoreRecorder store(t.clock, {dir.path()});
-        QObject context;
-        useStore(*t, store, context);
+        t.capabilities->record().useStore(store);
         ASSERT_TRUE(t.startUp());
         ASSERT_EQ(formsOf(*t).titleForm().TeamText->text(), "2");
         t.dialogs.answers.push_back(Dialogs::Answer::Yes);
-        ASSERT_TRUE(offerResume(*t));
+        ASSERT_TRUE(t.capabilities->record().offerResume());
         const QString question = t.dialogs.messages.back().text;
         const auto asOf = [](const QDateTime& d) {
             return QStringLiteral("as of ") + d.toString(QStringLiteral("HH:mm:ss"));
@@ -589,8 +586,7 @@ TEST(Resume, AProblemIsToldOnceBesideTheMenu) {
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     TestProgram t;
     StoreRecorder store(t.clock, {dir.filePath("blocked/torvanel")});
-    QObject context;
-    useStore(*t, store, context);
+    t.capabilities->record().useStore(store);
     ASSERT_TRUE(t.startUp());
     store.record(EventKind::ScoreChanged, score(0, 0, 1));
     store.flush();

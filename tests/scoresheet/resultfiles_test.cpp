@@ -329,8 +329,7 @@ TEST(ResultFilesRoad, AResumedMatchIsTheWholeMatch) {
         ManualClock clock(10.0);
         record::StoreRecorder store(clock, {recordDir.path()});
         Road r(twentyTossupRules());
-        QObject context;
-        record::useStore(*r.f.t, store, context);
+        r.f.t.capabilities->record().useStore(store);
         r.s.newMatch();
         r.buzz(3);
         r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_Space});
@@ -350,11 +349,10 @@ TEST(ResultFilesRoad, AResumedMatchIsTheWholeMatch) {
     ManualClock clock(10.0);
     record::StoreRecorder store(clock, {recordDir.path()});
     Road r(twentyTossupRules());
-    QObject context;
-    record::useStore(*r.f.t, store, context);
+    r.f.t.capabilities->record().useStore(store);
     r.s.newMatch();  // the start-up's match, with nothing in it yet
     r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
-    ASSERT_TRUE(record::offerResume(*r.f.t));
+    ASSERT_TRUE(r.f.t.capabilities->record().offerResume());
     EXPECT_EQ(played(r.sheet->model().sheet()), before);
     EXPECT_EQ(played(r.desk->sheet()), before);
     EXPECT_EQ(r.boards(), boards);

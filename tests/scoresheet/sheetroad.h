@@ -27,7 +27,7 @@ struct SheetRoad {
         f.formsOf(*t).titleForm().PlayerText->setText(QStringLiteral("4"));
         s.Form_Activate();
         f.t->setRecorder(rec);
-        sheet = scoresheet::installedScoresheet(*f.t);
+        sheet = &f.t.capabilities->scoresheet();
         sheet->chooseRules(rules);
     }
 

@@ -15,6 +15,7 @@
 #include "app/clock.h"
 #include "app/fakeppdev.h"
 #include "app/ppdevport.h"
+#include "shell/commandline.h"
 #include "shell/interfacestart.h"
 #include "sim/simulatedinterface.h"
 #include "sim/simulatedusbmodule.h"
@@ -210,6 +211,39 @@ TEST(InterfaceStart, TheSimulatedUsbLockoutComesWithItsModule) {
         choice.model = model;
         const InterfaceBackend backend = makeBackend(choice, clock, PortAccess{});
         EXPECT_EQ(backend.usbModule != nullptr, model == 199) << model;
+    }
+}
+
+// The whole command line, every option in one place: a wrong one is named
+// in the line the terminal gets, and nothing starts.
+TEST(CommandLine, EachOptionIsReadOrItsFaultSaid) {
+    struct Case {
+        QStringList args;
+        const char* error;  // nothing: taken
+        std::optional<quint16> livePort;
+        bool interface;
+    };
+    const Case cases[] = {
+        {{}, nullptr, std::nullopt, false},
+        {{"--interface", "sim:210", "--live-port", "8080"}, nullptr, 8080, true},
+        {{"--live-port=65535"}, nullptr, 65535, false},
+        {{"--live-port", "1023"}, "--live-port: a port from 1024 to 65535", std::nullopt, false},
+        {{"--live-port", "http"}, "--live-port: a port from 1024 to 65535", std::nullopt, false},
+        {{"--live-port"}, "Missing value after '--live-port'.", std::nullopt, false},
+        {{"--interface", "sim:171"}, "\"171\"", std::nullopt, false},
+        {{"--fullscreen"}, "Unknown option 'fullscreen'.", std::nullopt, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args.join(u' ').toStdString());
+        QString error;
+        const auto options = parseCommandLine(QStringList{"torvanel"} + c.args, &error);
+        ASSERT_EQ(options.has_value(), c.error == nullptr) << error.toStdString();
+        if (!options) {
+            EXPECT_TRUE(error.contains(QLatin1String(c.error))) << error.toStdString();
+            continue;
+        }
+        EXPECT_EQ(options->livePort, c.livePort);
+        EXPECT_EQ(options->interface.has_value(), c.interface);
     }
 }
 

@@ -46,7 +46,7 @@ TEST(NamesAsText, EveryLabelShowingANameShowsItAsPlainText) {
                  {QStringLiteral("Next: %1, 40 ms later.").arg(kName), {}});
              return &menu;
          }},
-        {"button check", [&]() -> QWidget* { return ButtonCheckWindow::open(*road.f.t, &menu); }},
+        {"button check", [&]() -> QWidget* { return road.f.t.capabilities->check().open(&menu); }},
         {"scoresheet's totals",
          [&]() -> QWidget* {
              road.sheet->openWindow();

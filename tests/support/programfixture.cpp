@@ -18,7 +18,7 @@ TestProgram::TestProgram(int model, std::uint16_t portAddress) : box(model, cloc
     program = std::make_unique<Program>(box, clock, sound, dialogs, random,
                                         ProgramPaths{programDir.path(), configDir.path()});
     forms = std::make_unique<Forms>(*program);
-    installCapabilities(*program);
+    capabilities = std::make_unique<Capabilities>(*program);
     program->addMatchObserver(formatCheck);
     program->setEndHandler([this] {
         ++ends;
@@ -37,6 +37,7 @@ TestProgram::~TestProgram() {
     EXPECT_TRUE(formatCheck.undocumented.isEmpty())
         << "recorded but not in the record's format (app/matchrecorder.h): "
         << formatCheck.undocumented.join(QStringLiteral(", ")).toStdString();
+    capabilities.reset();
     forms.reset();
     program.reset();
     flushDeletes();

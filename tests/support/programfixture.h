@@ -7,6 +7,7 @@
 #include "app/clock.h"
 #include "app/program.h"
 #include "app/random.h"
+#include "shell/capabilities.h"
 #include "sim/simulatedinterface.h"
 #include "support/recordingsound.h"
 #include "support/scripteddialogs.h"
@@ -52,5 +53,6 @@ public:
 
     std::unique_ptr<Program> program;
     std::unique_ptr<Forms> forms;  // the program's windows
+    std::unique_ptr<Capabilities> capabilities;
     int ends = 0;
 };
