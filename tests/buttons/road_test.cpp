@@ -40,13 +40,14 @@ namespace {
 
 const QStringList kNames{"One", "Two", "Three", "Four", "Five", "Six", "Seven", "Eight"};
 
-// A program on the input box, 2 teams of 4, model 200.
+// A program on the input box, 2 teams of 4, model 200; with `inputButtons`,
+// the program has the buttons as its interface.
 struct ButtonRoad {
-    ButtonRoad()
+    explicit ButtonRoad(bool inputButtons = false)
         : program(rig.box, rig.clock, sound, dialogs, rig.random,
                   ProgramPaths{programDir.path(), configDir.path()}),
           forms(program),
-          capabilities(program),
+          capabilities(program, parts(inputButtons)),
           screen((program.state.PortAddress = 888, program.state.InterfaceModel = 200,
                   formsOf(program).playScreen(ScreenPair::P2_4))),
           menu(formsOf(program).setupMenu(MenuKind::Players4)) {
@@ -56,6 +57,11 @@ struct ButtonRoad {
         formsOf(program).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
     }
     ~ButtonRoad() { forms.unloadAll(); }
+    CapabilityParts parts(bool inputButtons) {
+        CapabilityParts p;
+        if (inputButtons) p.inputBox = &rig.box;
+        return p;
+    }
 
     void tick() {
         if (screen.porttimer->isActive()) screen.porttimer_Timer();
@@ -129,7 +135,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 
     // --- A question: pad B is read first, pad A pressed first -------------
     InputButtons operatorSide(road.program, rig.box);
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 1);
     road.screen.spacekey();
     road.tick();
     const double armed = rig.now();
@@ -160,7 +166,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 
     // --- Next question, lock-up off: the lock-out loses the late press ----
     rig.clock.advance(3.0);
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 0);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 0);
     road.screen.spacekey();
     road.tick();
     rig.press(8, rig.now() + 0.01);
@@ -179,14 +185,19 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 }
 
 TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
-    ButtonRoad road;
+    {
+        ButtonRoad lockoutBox;
+        emit lockoutBox.menu.mnuMatch->aboutToShow();
+        EXPECT_FALSE(
+            lockoutBox.menu.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled())
+            << "not with a lockout box";
+    }
+    ButtonRoad road(true);
     auto& rig = road.rig;
-    road.formsOf(program).titleForm().PlayerText->setText(QStringLiteral("4"));
-    SetupMenu& five = road.formsOf(program).setupMenu(MenuKind::Players5);
-    EXPECT_FALSE(road.menu.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled())
-        << "not with a lockout box";
-
-    auto buttons = std::make_unique<InputButtons>(road.program, rig.box);
+    formsOf(road.program).titleForm().PlayerText->setText(QStringLiteral("4"));
+    SetupMenu& five = formsOf(road.program).setupMenu(MenuKind::Players5);
+    InputButtons* buttons = road.capabilities.inputButtons();
+    ASSERT_NE(buttons, nullptr);
     for (SetupMenu* m : {&road.menu, &five}) {
         emit m->mnuMatch->aboutToShow();
         EXPECT_TRUE(m->findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled());
@@ -226,11 +237,10 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
 
     // A buzz-in: the operator's line says who pressed next and how much later.
     QStringList lines;
-    QObject::connect(buttons.get(), &InputButtons::noted,
-                     [&](const QString& line) { lines << line; });
+    QObject::connect(buttons, &InputButtons::noted, [&](const QString& line) { lines << line; });
     // Second place is held: Two is offered to the capture after One, which
     // is not a buzz-in of its own.
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 1);
     road.screen.recordMatchStarted(QStringLiteral("start-up"));
     road.screen.spacekey();
     road.tick();
@@ -268,9 +278,6 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     buttons->loadAssignment();
     EXPECT_TRUE(road.dialogs.messages.back().text.contains(QStringLiteral("could not be read")));
     EXPECT_EQ(rig.box.assignment().bindings().size(), 2u);
-
-    buttons.reset();
-    EXPECT_FALSE(road.capabilities.inputButtons() != nullptr);
 }
 
 TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFresh) {
@@ -286,7 +293,7 @@ TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFres
     InputButtons buttons(road.program, rig.box);
     QStringList lines;
     QObject::connect(&buttons, &InputButtons::noted, [&](const QString& line) { lines << line; });
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 1);
     for (int question = 0; question < 3; ++question) {
         SCOPED_TRACE(question);
         road.screen.spacekey();

@@ -140,8 +140,9 @@ TEST(OperatorAids, TheSetUpMenuOpensWhereItWasLeft) {
     TestProgram& t = first.t;
     Program again(t.box, t.clock, t.sound, t.dialogs, t.random,
                   ProgramPaths{t.programDir.path(), t.configDir.path()});
+    Forms forms(again);
     // Within the platform's frame (the test platform draws one of 2 pixels).
-    const QRect back = formsOf(again).setupMenu(MenuKind::Players4).geometry();
+    const QRect back = forms.setupMenu(MenuKind::Players4).geometry();
     EXPECT_LE((back.topLeft() - left.topLeft()).manhattanLength(), 2);
     EXPECT_LE(std::abs(back.height() - left.height()) + std::abs(back.width() - left.width()), 2);
     EXPECT_FALSE(places::hasKeptPlace(again, menuName(MenuKind::Players5)))
