@@ -13,7 +13,7 @@ Program::Program(PortLibrary& port_, Clock& clock_, SoundOutput& sound_, Dialogs
       sound(sound_),
       dialogs(dialogs_),
       random(random_),
-      paths(std::move(paths_))) {}
+      paths(std::move(paths_)) {}
 
 Program::~Program() = default;
 
