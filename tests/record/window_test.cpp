@@ -331,9 +331,9 @@ TEST(RecordWindow, ExportsAreSafeAndWholeOrNothing) {
 TEST(RecordWindow, OtherBoardsMidMatchAreWhatTheRecordHas) {
     RecordRig rig;
     ASSERT_TRUE(rig.t.startUp());
-    rig.formsOf(*t).playScreen(ScreenPair::P2_4).F1key();
-    rig.formsOf(*t).bringUpScreen(ScreenPair::P3_4);
-    PlayScreen& three = rig.formsOf(*t).playScreen(ScreenPair::P3_4);
+    formsOf(*rig.t).playScreen(ScreenPair::P2_4).F1key();
+    formsOf(*rig.t).bringUpScreen(ScreenPair::P3_4);
+    PlayScreen& three = formsOf(*rig.t).playScreen(ScreenPair::P3_4);
     three.F11key();
     const auto boards = three.scores();
     EXPECT_EQ(replay(rig.store.currentEvents()).scores,
@@ -347,8 +347,8 @@ TEST(RecordWindow, OtherBoardsMidMatchAreWhatTheRecordHas) {
 TEST(RecordWindow, NamesTypedAfterTheStartAreTheNamesOfTheRecord) {
     RecordRig rig;
     ASSERT_TRUE(rig.t.startUp());
-    SetupMenu& menu = rig.formsOf(*t).setupMenu(MenuKind::Players4);
-    PlayScreen& screen = rig.formsOf(*t).playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = formsOf(*rig.t).setupMenu(MenuKind::Players4);
+    PlayScreen& screen = formsOf(*rig.t).playScreen(ScreenPair::P2_4);
     const QString beta = menu.teamNameBox(1)->text();
     screen.F3key();
 
@@ -420,7 +420,7 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
             if (auto* r = qobject_cast<RecordWindow*>(w); r && r->isVisible()) found << r;
         return found;
     };
-    QAction* item = rig.formsOf(*t)
+    QAction* item = formsOf(*rig.t)
                         .setupMenu(MenuKind::Players4)
                         .findChild<QAction*>(QStringLiteral("mnuMatchRecord"));
     EXPECT_EQ(item->text(), "Match &Record...");
