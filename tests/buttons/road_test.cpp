@@ -128,7 +128,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 
     // --- A question: pad B is read first, pad A pressed first -------------
     InputButtons operatorSide(road.program, rig.box);
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 1);
     road.screen.spacekey();
     road.tick();
     const double armed = rig.now();
@@ -159,7 +159,7 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 
     // --- Next question, lock-up off: the lock-out loses the late press ----
     rig.clock.advance(3.0);
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 0);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 0);
     road.screen.spacekey();
     road.tick();
     rig.press(8, rig.now() + 0.01);
@@ -180,8 +180,8 @@ TEST(ButtonRoad, AssignedButtonsBuzzInByTimestampAndTheRunnerUpIsHeld) {
 TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
     ButtonRoad road;
     auto& rig = road.rig;
-    road.formsOf(program).titleForm().PlayerText->setText(QStringLiteral("4"));
-    SetupMenu& five = road.formsOf(program).setupMenu(MenuKind::Players5);
+    formsOf(road.program).titleForm().PlayerText->setText(QStringLiteral("4"));
+    SetupMenu& five = formsOf(road.program).setupMenu(MenuKind::Players5);
     EXPECT_FALSE(road.menu.findChild<QAction*>(QStringLiteral("mnuAssignButtons"))->isEnabled())
         << "not with a lockout box";
 
@@ -229,7 +229,7 @@ TEST(ButtonRoad, TheOperatorAssignsFromTheMenusAndReadsWhoCameNext) {
                      [&](const QString& line) { lines << line; });
     // Second place is held: Two is offered to the capture after One, which
     // is not a buzz-in of its own.
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 1);
     road.screen.recordMatchStarted(QStringLiteral("start-up"));
     road.screen.spacekey();
     road.tick();
@@ -285,7 +285,7 @@ TEST(ButtonRoad, WithTheLockUpOnTheScreenNeverStopsPollingAndEveryQuestionIsFres
     InputButtons buttons(road.program, rig.box);
     QStringList lines;
     QObject::connect(&buttons, &InputButtons::noted, [&](const QString& line) { lines << line; });
-    setCheckValue(road.formsOf(program).formOptions().CheckPlayerWaiting, 1);
+    setCheckValue(formsOf(road.program).formOptions().CheckPlayerWaiting, 1);
     for (int question = 0; question < 3; ++question) {
         SCOPED_TRACE(question);
         road.screen.spacekey();

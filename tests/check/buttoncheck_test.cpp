@@ -134,7 +134,7 @@ TEST(CheckWireless, NamesTheExtraTransmitterAndStrangers) {
     EXPECT_TRUE(findings.contains(QStringLiteral("Transmitters of no player on this screen: 11")));
 
     // Lent to player 3, the spare lights player 3.
-    rig.f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(2);
+    formsOf(*rig.f.t).formextrax().Comboxmitter->setCurrentIndex(2);
     send(14);
     EXPECT_EQ(window.results().count(3), 1);
     EXPECT_TRUE(window.findingsLabel()->text().contains(
@@ -260,7 +260,7 @@ TEST(CheckWindow, LeavesTheClocksAloneAndKeepsEveryScreenOffTheBox) {
     s.F6key();
 
     rig.f.menu.ComboTeams->setCurrentIndex(1);
-    PlayScreen& three = rig.f.formsOf(*t).playScreen(ScreenPair::P3_4);
+    PlayScreen& three = formsOf(*rig.f.t).playScreen(ScreenPair::P3_4);
     three.spacekey();
     window->pollTick();
     EXPECT_TRUE(three.linkPaused()) << "only the check polls";

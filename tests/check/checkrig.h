@@ -40,7 +40,7 @@ struct CheckRig {
         f.t->state.InterfaceModel = static_cast<std::int16_t>(model);
         for (int p = 1; p <= players(); ++p)
             f.menu.playerNameBox(p)->setText(playerName(p));
-        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        formsOf(*f.t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.t->setRecorder(recorder);
         if (model == kUsb) {
             host.registerClass(QLatin1String(kUsbClassId), [] {

@@ -67,13 +67,13 @@ TEST_P(Tie, NamesWhoPressedTogetherAndWhoWasDrawn) {
     EXPECT_EQ(menu.decisionLine->text(), QStringLiteral("Next: Name 2, 40 ms later."));
     const MenuKind other =
         menuOf(c.screen) == MenuKind::Players4 ? MenuKind::Players5 : MenuKind::Players4;
-    EXPECT_EQ(rig.f.formsOf(*t).setupMenu(other).decisionLine->text(), menu.decisionLine->text());
+    EXPECT_EQ(formsOf(*rig.f.t).setupMenu(other).decisionLine->text(), menu.decisionLine->text());
     const KeptRecorder::Event* note = lastDecision(rig.recorder);
     ASSERT_NE(note, nullptr);
     EXPECT_EQ(note->data.value(QStringLiteral("nextAfterMs")).toInt(), 40);
     EXPECT_EQ(note->data.value(QStringLiteral("text")).toString(), menu.decisionLine->text());
     s.spacekey();
-    EXPECT_EQ(rig.f.formsOf(*t).setupMenu(other).decisionLine->text(), QString());
+    EXPECT_EQ(formsOf(*rig.f.t).setupMenu(other).decisionLine->text(), QString());
 
     // One player alone decides nothing worth a line.
     s.porttimer_Timer();

@@ -98,7 +98,7 @@ TEST(Layout, TheOptionsAndExtraTransmitterWindowsAreTidy) {
     o.TextOption->document()->setTextWidth(o.TextOption->viewport()->width());
     EXPECT_LE(o.TextOption->document()->size().height(), o.TextOption->viewport()->height());
 
-    Formextrax& x = p.formsOf(*t).formextrax();
+    Formextrax& x = formsOf(*p.t).formextrax();
     x.show();
     expectTidy(&x, "Formextrax");
 }

@@ -166,7 +166,7 @@ TEST(TeamCount, AScreenMadeAfreshShowsTheTeamNames) {
     menu.Text[5]->setText(QStringLiteral("Hawks"));
     menu.Text[10]->setText(QStringLiteral("Owls"));
     menu.CommandHide->click();  // Playscreen3_4 goes
-    ASSERT_FALSE(p.formsOf(*t).isLoaded(ScreenPair::P3_4));
+    ASSERT_FALSE(formsOf(*p.t).isLoaded(ScreenPair::P3_4));
     operatorPicks(menu.ComboTeams, 1);
     EXPECT_EQ(teamCaptions(p.screen(ScreenPair::P3_4)), QStringList({"Eagles", "Hawks", "Owls"}));
 }
@@ -244,7 +244,7 @@ TEST(HideSetupMenu, LeavesOnlyThePairsPlayScreen) {
         p.menu(c.hiddenFrom).CommandHide->click();
         EXPECT_EQ(p.shown(), QStringList({screenName(c.left)})) << c.teams << "/" << c.players;
         for (ScreenPair s : kAllScreens) {
-            EXPECT_EQ(p.formsOf(*t).isLoaded(s), s == c.left) << screenName(s).toStdString();
+            EXPECT_EQ(formsOf(*p.t).isLoaded(s), s == c.left) << screenName(s).toStdString();
         }
         EXPECT_EQ(p.screen(c.left).ascorelabel->text(), QStringLiteral("25"));
         TestProgram::flushDeletes();
@@ -487,7 +487,7 @@ TEST(Activation, TheSetupFilesSoundSourceSurvivesTheFirstActivation) {
 TEST(ExtraTransmitter, BothMenusShowTheListAndKeepItsChoice) {
     for (MenuKind m : {MenuKind::Players4, MenuKind::Players5}) {
         StartedProgram p(170);
-        Formextrax& extrax = p.formsOf(*t).formextrax();
+        Formextrax& extrax = formsOf(*p.t).formextrax();
         extrax.Comboxmitter->setCurrentIndex(3);
         p.menu(m).mnuextraxmitter->trigger();
         EXPECT_TRUE(extrax.isVisible());
@@ -560,8 +560,8 @@ TEST(Exit, EndsAtOnceWithoutSavingOrAsking) {
     EXPECT_TRUE(p.t.dialogs.messages.empty());
     EXPECT_EQ(setuptest::readBytes(p.t->startupSetupFile()), saved);
     for (ScreenPair s : kAllScreens)
-        EXPECT_FALSE(p.formsOf(*t).isLoaded(s));
-    EXPECT_FALSE(p.formsOf(*t).isLoaded(MenuKind::Players4));
-    EXPECT_FALSE(p.formsOf(*t).isLoaded(MenuKind::Players5));
-    EXPECT_FALSE(p.formsOf(*t).titleFormLoaded());
+        EXPECT_FALSE(formsOf(*p.t).isLoaded(s));
+    EXPECT_FALSE(formsOf(*p.t).isLoaded(MenuKind::Players4));
+    EXPECT_FALSE(formsOf(*p.t).isLoaded(MenuKind::Players5));
+    EXPECT_FALSE(formsOf(*p.t).titleFormLoaded());
 }

@@ -37,7 +37,7 @@ struct Road {
             f.menu.teamNameBox(team)->setText(teamName(team));
         for (int p = 1; p <= players(); ++p)
             f.menu.playerNameBox(p)->setText(playerName(p));
-        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        formsOf(*f.t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.setSoundSource(1);
         setTimerContinues(false);
     }

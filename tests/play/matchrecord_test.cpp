@@ -14,7 +14,7 @@ using record::EventKind;
 struct Recorded {
     Recorded(ScreenPair pair, int model) : f(pair, model), s(f.screen) {
         f.t->state.InterfaceModel = static_cast<std::int16_t>(model);
-        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        formsOf(*f.t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.setSoundSource(1);
         s.Form_Activate();
         f.t->setRecorder(rec);

@@ -152,7 +152,7 @@ TEST_P(Scoring, ScoreKeysUseTheIncrementTypedNow) {
 }
 
 TEST_P(Scoring, EachScreenReadsTheMenuOfItsPlayerCount) {
-    SetupMenu& other = f.formsOf(*t).setupMenu(
+    SetupMenu& other = formsOf(*f.t).setupMenu(
         menuOf(GetParam()) == MenuKind::Players4 ? MenuKind::Players5 : MenuKind::Players4);
     other.textincrement[0]->setText(QStringLiteral("7"));
     other.Texttimer[7]->setText(QStringLiteral("33"));

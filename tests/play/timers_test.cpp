@@ -389,7 +389,7 @@ TEST_P(Timers, SetUpMenuButtonParksTheClockInTheMenuAndActivationResumesIt) {
     // The other menu is not this screen's.
     const MenuKind other =
         menuOf(GetParam()) == MenuKind::Players4 ? MenuKind::Players5 : MenuKind::Players4;
-    EXPECT_FALSE(f.formsOf(*t).isLoaded(other) && f.formsOf(*t).setupMenu(other).isVisible());
+    EXPECT_FALSE(formsOf(*f.t).isLoaded(other) && formsOf(*f.t).setupMenu(other).isVisible());
 
     s.Form_Activate();
     EXPECT_EQ(s.clocklabel->text(), QStringLiteral(" 14:57"));

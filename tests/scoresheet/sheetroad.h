@@ -21,10 +21,10 @@ struct SheetRoad {
     explicit SheetRoad(const scoresheet::ScoringRules& rules)
         : f(ScreenPair::P2_4, 180), s(f.screen) {
         f.t->state.InterfaceModel = 180;
-        f.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
+        formsOf(*f.t).formextrax().Comboxmitter->setCurrentIndex(buzzlink::kExtraNotInUse);
         f.setSoundSource(1);
-        f.formsOf(*t).titleForm().TeamText->setText(QStringLiteral("2"));
-        f.formsOf(*t).titleForm().PlayerText->setText(QStringLiteral("4"));
+        formsOf(*f.t).titleForm().TeamText->setText(QStringLiteral("2"));
+        formsOf(*f.t).titleForm().PlayerText->setText(QStringLiteral("4"));
         s.Form_Activate();
         f.t->setRecorder(rec);
         sheet = scoresheet::installedScoresheet(*f.t);

@@ -52,7 +52,7 @@ TEST(ContestantPanel, OneButtonPerPlayerNamedFromTheSetUpMenu) {
     PanelRig rig(170);
     ASSERT_TRUE(rig.started);
     ASSERT_EQ(rig.panel->playerCount(), 8);
-    SetupMenu& menu = rig.formsOf(*t).setupMenu(MenuKind::Players4);
+    SetupMenu& menu = formsOf(*rig.t).setupMenu(MenuKind::Players4);
     menu.playerNameBox(6)->setText(QStringLiteral("Rosalind"));
     rig.panel->refresh();
     EXPECT_EQ(rig.panel->playerButton(6)->text(), QStringLiteral("W  Rosalind"));
@@ -62,7 +62,7 @@ TEST(ContestantPanel, OneButtonPerPlayerNamedFromTheSetUpMenu) {
     rig.setPair("3", "5");
     EXPECT_EQ(rig.panel->screen(), ScreenPair::P3_5);
     EXPECT_EQ(rig.panel->playerCount(), 15);
-    rig.formsOf(*t).setupMenu(MenuKind::Players5).playerNameBox(15)->setText(QStringLiteral("Ada"));
+    formsOf(*rig.t).setupMenu(MenuKind::Players5).playerNameBox(15)->setText(QStringLiteral("Ada"));
     rig.panel->refresh();
     EXPECT_EQ(rig.panel->playerButton(15)->text(), QStringLiteral("G  Ada"));
     EXPECT_TRUE(rig.panel->extraButton()->isHidden())
@@ -73,8 +73,8 @@ TEST(ContestantPanel, TheExtraTransmitterSaysWhoItIsLentTo) {
     PanelRig rig(200);
     ASSERT_TRUE(rig.started);
     EXPECT_TRUE(rig.panel->extraButton()->text().contains(QStringLiteral("(0): not in use")));
-    rig.formsOf(*t).formextrax().Comboxmitter->setCurrentIndex(2);
-    rig.formsOf(*t).setupMenu(MenuKind::Players4).playerNameBox(3)->setText(QStringLiteral("Ida"));
+    formsOf(*rig.t).formextrax().Comboxmitter->setCurrentIndex(2);
+    formsOf(*rig.t).setupMenu(MenuKind::Players4).playerNameBox(3)->setText(QStringLiteral("Ida"));
     rig.panel->refresh();
     EXPECT_TRUE(rig.panel->extraButton()->text().contains(QStringLiteral("Ida (player 3)")));
 
@@ -144,8 +144,8 @@ TEST(ContestantPanel, KeysForPlayersAndCtrlToPressSeveralTogether) {
 TEST(ContestantPanel, PlayerKeysAreTakenOnlyWhileAPlayScreenIsActive) {
     PanelRig rig(170);
     ASSERT_TRUE(rig.started);
-    PlayScreen& screen = rig.formsOf(*t).playScreen(ScreenPair::P2_4);
-    SetupMenu& menu = rig.formsOf(*t).setupMenu(MenuKind::Players4);
+    PlayScreen& screen = formsOf(*rig.t).playScreen(ScreenPair::P2_4);
+    SetupMenu& menu = formsOf(*rig.t).setupMenu(MenuKind::Players4);
     rig.poll();
 
     QApplication::setActiveWindow(&menu);
