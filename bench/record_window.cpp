@@ -1,11 +1,19 @@
 // A four-hour match of 20,000 events in the record: how long the record
 // window takes to show it (read, list, chart and table, first paint) and
 // how long the CSV and the PDF report take to write. Also what record()
-// costs the window that calls it. Needs a display (offscreen will do).
+// costs the window that calls it. Then a record of many matches (2,000 of
+// 500 events: a million events): how long the window takes to open with
+// its list of them, and how late a poll ticking every 10 ms on the window's
+// thread (as the play screen's does) runs meanwhile. Needs a display
+// (offscreen will do).
 //
 //   bench_record_window [--events N] [--runs R] [--out FOLDER]
+//                       [--matches M] [--per-match E] [--keep FOLDER] [--record FOLDER]
 //
-// --out keeps the last run's match.csv and match.pdf in FOLDER.
+// --out keeps the last run's match.csv and match.pdf in FOLDER. --keep
+// keeps the record of many matches in FOLDER; --record opens a copy of
+// the one in FOLDER (an older program's, say) instead of making one.
+// --matches 0 leaves that part out.
 #include <time.h>
 
 #include <algorithm>
@@ -16,8 +24,11 @@
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
 
 #include "app/clock.h"
 #include "app/program.h"
@@ -68,9 +79,9 @@ double median(std::vector<double> v) {
 
 // One question after another: clear, toss-up, a buzz-in (now and then a
 // tie), a decision line, points, the timer stopped.
-void playMatch(record::StoreRecorder& store, ManualClock& clock, int events) {
+void playMatch(record::StoreRecorder& store, ManualClock& clock, int events, unsigned seed = 7) {
     using record::EventKind;
-    std::mt19937 rng(7);
+    std::mt19937 rng(seed);
     QJsonArray players;
     for (const char* team : {"Alpha", "Beta", "Gamma"}) {
         QJsonArray names;
@@ -114,18 +125,163 @@ void playMatch(record::StoreRecorder& store, ManualClock& clock, int events) {
     }
 }
 
+// Every `ms` on the calling thread, as the play screen's poll: how late
+// the tick came at worst, while it runs.
+class Poll {
+public:
+    explicit Poll(int ms) : ms_(ms) {
+        timer_.setTimerType(Qt::PreciseTimer);
+        timer_.setInterval(ms);
+        QObject::connect(&timer_, &QTimer::timeout, [this] {
+            const double now = double(since_.nsecsElapsed()) / 1e6;
+            worst_ = std::max(worst_, now - last_ - ms_);
+            last_ = now;
+        });
+    }
+    void start() {
+        since_.start();
+        last_ = 0;
+        worst_ = 0;
+        timer_.start();
+    }
+    double stop() {
+        timer_.stop();
+        return worst_;
+    }
+
+private:
+    int ms_;
+    QTimer timer_;
+    QElapsedTimer since_;
+    double last_ = 0;
+    double worst_ = 0;
+};
+
+// Runs the window thread's events for `ms`.
+void runFor(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+}
+
+// The record of many matches: the window opened on it, with the poll
+// ticking; how long the list takes to come up, and the worst poll delay.
+int manyMatches(Program& program, ManualClock& clock, int matches, int perMatch, int runs,
+                const QString& keep, const QString& from) {
+    QTemporaryDir dir;
+    const QString folder = keep.isEmpty() ? dir.path() : keep;
+    if (!from.isEmpty()) {
+        QDir().mkpath(folder);
+        QFile::remove(record::recordFile(folder));
+        if (!QFile::copy(record::recordFile(from), record::recordFile(folder))) {
+            std::fprintf(stderr, "no record in %s\n", qPrintable(from));
+            return 1;
+        }
+    } else {
+        QElapsedTimer made;
+        made.start();
+        record::StoreRecorder store(clock, {folder});
+        for (int m = 0; m < matches; ++m) {
+            playMatch(store, clock, perMatch, unsigned(m + 1));
+            store.record(record::EventKind::MatchEnded, {{"how", "end-match"}});
+        }
+        store.flush();
+        std::printf("many matches: %d of %d events written in %.1f s\n", matches, perMatch,
+                    double(made.elapsed()) / 1e3);
+    }
+    QElapsedTimer opened;
+    opened.start();
+    std::vector<double> open, openCpu, poll, detail, detailPoll, readList, made, refresh;
+    double idlePoll = 0;
+    {
+        record::StoreRecorder store(clock, {folder});
+        std::printf("many matches: the record opened (and brought up to date) in %.1f ms\n",
+                    double(opened.nsecsElapsed()) / 1e6);
+        Poll ticks(10);
+        // What the machine's load alone makes of the poll: the thread idle.
+        ticks.start();
+        runFor(300);
+        idlePoll = ticks.stop();
+        for (int r = 0; r < runs; ++r) {
+            Stopwatch part;
+            part.restart();
+            record::RecordStore reader;
+            reader.open(record::recordFile(folder));
+            const std::size_t listed = reader.matches().size();
+            readList.push_back(part.cpuMs());
+            if (listed == 0) return 1;
+        }
+        for (int r = 0; r < runs; ++r) {
+            ticks.start();
+            runFor(30);
+            Stopwatch t;
+            t.restart();
+            auto* window = new record::RecordWindow(program, &store);
+            made.push_back(t.cpuMs());
+            window->show();
+            QCoreApplication::processEvents();
+            window->repaint();
+            open.push_back(t.wallMs());
+            openCpu.push_back(t.cpuMs());
+            runFor(30);
+            poll.push_back(ticks.stop());
+            t.restart();
+            window->refreshMatches();
+            refresh.push_back(t.cpuMs());
+            const int listed = window->matchList->topLevelItemCount();
+            if (listed != matches && from.isEmpty()) {
+                std::fprintf(stderr, "the list shows %d matches, not %d\n", listed, matches);
+                return 1;
+            }
+            // One past match opened from the list, the poll ticking.
+            ticks.start();
+            runFor(30);
+            t.restart();
+            window->matchList->setCurrentItem(window->matchList->topLevelItem(listed / 2));
+            window->openSelected();
+            while (window->reading() && t.wallMs() < 10000)
+                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            window->repaint();
+            detail.push_back(t.wallMs());
+            runFor(30);
+            detailPoll.push_back(ticks.stop());
+            delete window;
+        }
+    }
+    std::printf("many matches (%d listed), median of %d runs, wall (CPU of the window thread):\n",
+                matches, runs);
+    std::printf("  open with the list %.1f ms (%.1f; worst %.1f), poll late by %.1f ms at worst\n",
+                median(open), median(openCpu), *std::max_element(open.begin(), open.end()),
+                *std::max_element(poll.begin(), poll.end()));
+    std::printf(
+        "  of the open, CPU: reading the list from the file %.1f ms, the window made"
+        " with its list %.1f ms (the list alone, read and filled: %.1f ms), the rest shows and"
+        " paints it\n",
+        median(readList), median(made), median(refresh));
+    std::printf("  poll late by %.1f ms at worst with the thread idle (the machine's load)\n",
+                idlePoll);
+    std::printf("  one past match opened %.1f ms, poll late by %.1f ms at worst\n", median(detail),
+                *std::max_element(detailPoll.begin(), detailPoll.end()));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    int events = 20000, runs = 5;
-    QString out;
+    int events = 20000, runs = 5, matches = 2000, perMatch = 500;
+    QString out, keep, from;
     for (int i = 1; i + 1 < argc; i += 2) {
         const QByteArray option = argv[i];
         if (option == "--events") events = std::atoi(argv[i + 1]);
         if (option == "--runs") runs = std::atoi(argv[i + 1]);
         if (option == "--out") out = QString::fromLocal8Bit(argv[i + 1]);
+        if (option == "--matches") matches = std::atoi(argv[i + 1]);
+        if (option == "--per-match") perMatch = std::atoi(argv[i + 1]);
+        if (option == "--keep") keep = QString::fromLocal8Bit(argv[i + 1]);
+        if (option == "--record") from = QString::fromLocal8Bit(argv[i + 1]);
     }
 
     QTemporaryDir dir;
@@ -159,6 +315,8 @@ int main(int argc, char** argv) {
         auto* window = new record::RecordWindow(program, &store);
         window->show();
         window->showMatch(1);
+        while (window->reading())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QCoreApplication::processEvents();
         window->repaint();
         open.push_back(t.wallMs());
@@ -200,5 +358,6 @@ int main(int argc, char** argv) {
                 *std::max_element(open.begin(), open.end()),
                 *std::max_element(csv.begin(), csv.end()),
                 *std::max_element(pdf.begin(), pdf.end()));
-    return 0;
+    if (matches <= 0) return 0;
+    return manyMatches(program, clock, matches, perMatch, runs, keep, from);
 }

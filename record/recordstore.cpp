@@ -1,6 +1,7 @@
 #include "record/recordstore.h"
 
 #include <array>
+#include <map>
 #include <utility>
 
 #include <sqlite3.h>
@@ -13,6 +14,7 @@
 
 #include "app/programfolder.h"
 #include "app/savefile.h"
+#include "record/matchstate.h"
 
 namespace record {
 
@@ -20,7 +22,7 @@ namespace {
 
 // Each step brings the file from version i to i + 1. A released step is
 // never changed; a new schema is a new step at the end.
-constexpr std::array<const char*, 2> kMigrations{{
+constexpr std::array<const char*, 3> kMigrations{{
     "CREATE TABLE matches ("
     " id INTEGER PRIMARY KEY,"
     " started INTEGER NOT NULL,"
@@ -57,7 +59,16 @@ constexpr std::array<const char*, 2> kMigrations{{
     "INSERT INTO sqlite_sequence (name, seq) SELECT 'matches', max("
     " (SELECT coalesce(max(id), 0) FROM matches),"
     " (SELECT coalesce(max(match_id), 0) FROM events));",
+    // Each match keeps what the list of matches shows of it: the names in
+    // use and the scores after its last event, and how many events it has.
+    // The writer keeps them with every batch; a file that had matches has
+    // them filled once (RecordStore::fillSummaries).
+    "ALTER TABLE matches ADD COLUMN names TEXT NOT NULL DEFAULT '[]';"
+    "ALTER TABLE matches ADD COLUMN scores TEXT NOT NULL DEFAULT '[]';"
+    "ALTER TABLE matches ADD COLUMN events INTEGER NOT NULL DEFAULT 0;",
 }};
+// The version whose step adds the summaries.
+constexpr int kSummariesFrom = 2;
 static_assert(kMigrations.size() == RecordStore::kSchemaVersion);
 
 // A prepared statement that finalizes itself.
@@ -113,10 +124,24 @@ QString compact(const QStringList& list) {
         QJsonDocument(QJsonArray::fromStringList(list)).toJson(QJsonDocument::Compact));
 }
 
+QString compact(const std::vector<int>& list) {
+    QJsonArray array;
+    for (int v : list)
+        array.append(v);
+    return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+
 QStringList stringsFrom(const QString& json) {
     QStringList out;
     for (const QJsonValue& v : QJsonDocument::fromJson(json.toUtf8()).array())
         out << v.toString();
+    return out;
+}
+
+std::vector<int> numbersFrom(const QString& json) {
+    std::vector<int> out;
+    for (const QJsonValue& v : QJsonDocument::fromJson(json.toUtf8()).array())
+        out.push_back(v.toInt());
     return out;
 }
 
@@ -301,10 +326,55 @@ bool RecordStore::migrate() {
                         QStringLiteral("Bringing the file up to date"));
         }
     }
+    if (version <= kSummariesFrom && !fillSummaries()) {
+        rollback();
+        return false;
+    }
     const QByteArray setVersion = "PRAGMA user_version=" + QByteArray::number(kSchemaVersion);
     if (!exec(setVersion.constData()) || !commit()) {
         rollback();
         return false;
+    }
+    return true;
+}
+
+// The summaries of the matches a file had before it kept them, in the
+// migration's transaction: one pass through the events in the order they
+// were written. Only the kinds that name the teams or set a score are read,
+// since no other changes the names or the scores the fold gives.
+bool RecordStore::fillSummaries() {
+    struct Tally {
+        MatchState state;
+        qint64 events = 0;
+    };
+    std::map<qint64, Tally> tallies;
+    {
+        Statement s(db_, "SELECT match_id, count(*) FROM events GROUP BY match_id");
+        int rc = SQLITE_OK;
+        while ((rc = s.step()) == SQLITE_ROW)
+            tallies[s.integer(0)].events = s.integer(1);
+        if (rc != SQLITE_DONE) return fail(rc, QStringLiteral("Counting the events"));
+    }
+    {
+        QStringList kinds;
+        for (EventKind kind :
+             {EventKind::MatchStarted, EventKind::MatchResumed, EventKind::NamesChanged,
+              EventKind::ScoreChanged, EventKind::ScoreUndone, EventKind::ScoreRedone})
+            kinds << QLatin1Char('\'') + kindName(kind) + QLatin1Char('\'');
+        const QByteArray sql = "SELECT match_id, kind, data FROM events WHERE kind IN (" +
+                               kinds.join(u',').toUtf8() + ") ORDER BY id";
+        Statement s(db_, sql.constData());
+        int rc = SQLITE_OK;
+        while ((rc = s.step()) == SQLITE_ROW) {
+            RecordedEvent e;
+            if (!kindFromName(s.text(1), e.kind)) continue;
+            e.data = QJsonDocument::fromJson(s.text(2).toUtf8()).object();
+            apply(tallies[s.integer(0)].state, e);
+        }
+        if (rc != SQLITE_DONE) return fail(rc, QStringLiteral("Reading the events"));
+    }
+    for (const auto& [id, tally] : tallies) {
+        if (!setSummary(id, tally.state.teams, tally.state.scores, tally.events)) return false;
     }
     return true;
 }
@@ -365,6 +435,17 @@ bool RecordStore::setLastAlive(qint64 id, double matchTime) {
     return rc == SQLITE_DONE || fail(rc, QStringLiteral("Noting the time"));
 }
 
+bool RecordStore::setSummary(qint64 id, const QStringList& names, const std::vector<int>& scores,
+                             qint64 events) {
+    Statement s(db_, "UPDATE matches SET names = ?, scores = ?, events = ? WHERE id = ?");
+    s.bind(1, compact(names));
+    s.bind(2, compact(scores));
+    s.bind(3, events);
+    s.bind(4, id);
+    const int rc = s.step();
+    return rc == SQLITE_DONE || fail(rc, QStringLiteral("Noting the score"));
+}
+
 bool RecordStore::deleteMatch(qint64 id) {
     if (!begin()) return false;
     for (const char* sql :
@@ -392,12 +473,14 @@ MatchSummary RecordStore::summaryFrom(void* statement) {
     m.teams = stringsFrom(s.text(5));
     m.lastAlive = s.real(6);
     m.events = s.integer(7);
+    m.names = stringsFrom(s.text(8));
+    m.scores = numbersFrom(s.text(9));
     return m;
 }
 
-#define TORVANEL_SUMMARY_COLUMNS                                     \
-    "SELECT id, started, ended, end_how, screen, teams, last_alive," \
-    " (SELECT count(*) FROM events WHERE events.match_id = matches.id) FROM matches"
+#define TORVANEL_SUMMARY_COLUMNS                                                           \
+    "SELECT id, started, ended, end_how, screen, teams, last_alive, events, names, scores" \
+    " FROM matches"
 
 std::vector<MatchSummary> RecordStore::matches() {
     std::vector<MatchSummary> out;

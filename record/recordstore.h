@@ -26,16 +26,21 @@ struct RecordedEvent {
     QJsonObject data;
 };
 
-// One match as the list of past matches shows it.
+// One match as the list of past matches shows it. The names in use, the
+// scores and the number of events are kept with the match as its events
+// are written (as of the last event in the file), so that the list never
+// reads the events.
 struct MatchSummary {
     qint64 id = 0;
     qint64 startedMs = 0;
     std::optional<qint64> endedMs;  // none: the match was interrupted
     QString endHow;
     QString screen;
-    QStringList teams;
+    QStringList teams;  // as named at the start
     qint64 events = 0;
-    double lastAlive = 0.0;  // match time the program was last seen running
+    double lastAlive = 0.0;   // match time the program was last seen running
+    QStringList names;        // the teams as named after the last event
+    std::vector<int> scores;  // per team, after the last event
 };
 
 // Why the store cannot be used.
@@ -48,7 +53,7 @@ enum class StoreFailure { None, Unwritable, Locked, Corrupt, Full, TooNew, Forei
 class RecordStore {
 public:
     // The schema this program writes; older files are brought up to it.
-    static constexpr int kSchemaVersion = 2;
+    static constexpr int kSchemaVersion = 3;
 
     RecordStore() = default;
     ~RecordStore();
@@ -92,6 +97,9 @@ public:
     bool insertEvent(qint64 matchId, const RecordedEvent& event);
     bool endMatch(qint64 id, qint64 endedMs, const QString& how);
     bool setLastAlive(qint64 id, double matchTime);
+    // The match's names, scores and number of events after its last event.
+    bool setSummary(qint64 id, const QStringList& names, const std::vector<int>& scores,
+                    qint64 events);
     bool deleteMatch(qint64 id);
 
     // --- Reading ------------------------------------------------------------
@@ -103,6 +111,7 @@ private:
     bool exec(const char* sql);
     bool checkOwner();
     bool migrate();
+    bool fillSummaries();
     bool fail(int code, const QString& what);
     bool openFile(const QString& path, int busyMs, bool check, bool& corrupt);
     bool quickCheck();

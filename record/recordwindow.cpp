@@ -1,6 +1,7 @@
 #include "record/recordwindow.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QAbstractTableModel>
 #include <QComboBox>
@@ -166,6 +167,8 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
                                 QStringLiteral("Final score"), QStringLiteral("Events"),
                                 QStringLiteral("End")});
     matchList->setRootIsDecorated(false);
+    matchList->setUniformRowHeights(true);
+    matchList->header()->setResizeContentsPrecision(100);
     currentButton = new QPushButton(QStringLiteral("&Current Match"), this);
     openButton = new QPushButton(QStringLiteral("&Open"), this);
     csvButton = new QPushButton(QStringLiteral("Export &CSV..."), this);
@@ -223,7 +226,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     statsTimer_ = new QTimer(this);
     statsTimer_->setSingleShot(true);
     statsTimer_->setInterval(250);
-    connect(statsTimer_, &QTimer::timeout, this, &RecordWindow::updateStats);
+    connect(statsTimer_, &QTimer::timeout, this, [this] { updateStats(); });
 
     connect(kindFilter, &QComboBox::currentIndexChanged, this, [this](int index) {
         model_->setFilter(index <= 0
@@ -258,6 +261,14 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
 
 RecordWindow::~RecordWindow() {
     if (store_) store_->setListener(nullptr);
+    if (readThread_.joinable()) {
+        {
+            std::lock_guard lock(readMutex_);
+            readStop_ = true;
+        }
+        readWake_.notify_one();
+        readThread_.join();
+    }
 }
 
 QString RecordWindow::matchTitle(const MatchSummary& m) const {
@@ -272,32 +283,37 @@ namespace {
 
 // "Red Foxes 20, Beta 10": the teams as they were named at the end, with
 // their final scores.
-QString finalScore(const MatchState& state) {
+QString finalScore(const QStringList& teams, const std::vector<int>& scores) {
     QStringList parts;
-    for (int t = 0; t < int(state.scores.size()); ++t) {
-        const QString name = t < state.teams.size() ? state.teams[t] : QString();
-        parts << QStringLiteral("%1 %2").arg(name).arg(state.score(t));
-    }
+    for (int t = 0; t < int(scores.size()); ++t)
+        parts << QStringLiteral("%1 %2").arg(teams.value(t)).arg(scores[std::size_t(t)]);
     return parts.join(QStringLiteral(", "));
 }
+
+QString finalScore(const MatchState& state) { return finalScore(state.teams, state.scores); }
 
 }  // namespace
 
 void RecordWindow::refreshMatches() {
     matchList->clear();
     const qint64 current = store_ ? store_->currentMatch() : 0;
-    auto add = [this](const MatchSummary& m, const MatchState& state, const QString& end) {
-        auto* item =
-            new QTreeWidgetItem(matchList, {QString::number(m.id),
-                                            QDateTime::fromMSecsSinceEpoch(m.startedMs)
-                                                .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                                            finalScore(state), QString::number(m.events), end});
+    // The rows go in at once, and the columns are fitted to the rows in
+    // view and a hundred more: a record of thousands of matches lists at
+    // once.
+    QList<QTreeWidgetItem*> items;
+    auto add = [&items](const MatchSummary& m, const QString& score, const QString& end) {
+        auto* item = new QTreeWidgetItem({QString::number(m.id),
+                                          QDateTime::fromMSecsSinceEpoch(m.startedMs)
+                                              .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
+                                          score, QString::number(m.events), end});
         item->setData(0, Qt::UserRole, m.id);
+        items << item;
     };
+    // Each past match as the file sums it up: its events are not read.
     for (const MatchSummary& m : reader_.matches()) {
         // The current match from memory: the file may not have all of it yet.
         if (m.id == current) continue;
-        add(m, replay(reader_.events(m.id)), m.endedMs ? m.endHow : QStringLiteral("interrupted"));
+        add(m, finalScore(m.names, m.scores), m.endedMs ? m.endHow : QStringLiteral("interrupted"));
     }
     // Listed from memory before the file has numbered it, as soon as it has begun.
     if (store_ && (current != 0 || !store_->currentEvents().empty())) {
@@ -311,25 +327,28 @@ void RecordWindow::refreshMatches() {
                       : events.empty()      ? 0
                                             : events.front().wallMs;
         m.events = qint64(events.size());
-        add(m, replay(events), QStringLiteral("current"));
+        add(m, finalScore(replay(events)), QStringLiteral("current"));
     }
+    matchList->addTopLevelItems(items);
     for (int c = 0; c < 5; ++c)
         matchList->resizeColumnToContents(c);
     updateButtons();
 }
 
-void RecordWindow::setEvents(std::vector<RecordedEvent> events, const QString& title) {
+void RecordWindow::setEvents(std::vector<RecordedEvent> events, const QString& title,
+                             std::optional<MatchStats> stats) {
     events_ = std::move(events);
     title_ = title;
     heading->setText(title);
     model_->reset(&events_);
-    updateStats();
+    updateStats(std::move(stats));
     eventList->scrollToBottom();
     updateButtons();
 }
 
 void RecordWindow::showCurrent() {
     shown_ = 0;
+    reading_ = 0;
     std::vector<RecordedEvent> events;
     if (store_) events = store_->currentEvents();
     QString title = QStringLiteral("The match record is not being kept.");
@@ -358,15 +377,53 @@ bool RecordWindow::showMatch(qint64 id) {
         showCurrent();
         return true;
     }
-    std::vector<RecordedEvent> events = reader_.events(id);
+    // Named as the teams were named at its end.
     MatchSummary named = *m;
-    const QStringList teams = replay(events).teams;
-    if (!teams.isEmpty()) named.teams = teams;
-    // Shown before its events go in: the current match's line in the list
+    if (!m->names.isEmpty()) named.teams = m->names;
+    // Shown before its events are in: the current match's line in the list
     // follows only the current match's events.
     shown_ = id;
-    setEvents(std::move(events), matchTitle(named));
+    reading_ = id;
+    readTitle_ = matchTitle(named);
+    setEvents({}, QStringLiteral("%1: reading its %2 events...").arg(readTitle_).arg(m->events));
+    {
+        std::lock_guard lock(readMutex_);
+        readAsked_ = id;
+    }
+    if (!readThread_.joinable()) {
+        readThread_ = std::thread([this, path = reader_.path()] { readLoop(path); });
+    } else {
+        readWake_.notify_one();
+    }
     return true;
+}
+
+// The reading thread: a long match's events (and what the chart and the
+// player table make of them) are read here, so that the window's thread,
+// which polls the interface, never waits for them.
+void RecordWindow::readLoop(const QString& path) {
+    RecordStore store;
+    for (;;) {
+        qint64 id = 0;
+        {
+            std::unique_lock lock(readMutex_);
+            readWake_.wait(lock, [this] { return readStop_ || readAsked_ != 0; });
+            if (readStop_) return;
+            id = std::exchange(readAsked_, 0);
+        }
+        if (!store.isOpen()) store.open(path);
+        std::vector<RecordedEvent> events = store.events(id);
+        MatchStats stats = computeStats(events);
+        QMetaObject::invokeMethod(
+            this,
+            [this, id, events = std::move(events), stats = std::move(stats)]() mutable {
+                // Another match was asked for meanwhile, or the current one.
+                if (reading_ != id) return;
+                reading_ = 0;
+                setEvents(std::move(events), readTitle_, std::move(stats));
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void RecordWindow::eventRecorded(const RecordedEvent& e) {
@@ -388,8 +445,8 @@ void RecordWindow::eventRecorded(const RecordedEvent& e) {
     if (!statsTimer_->isActive()) statsTimer_->start();
 }
 
-void RecordWindow::updateStats() {
-    stats_ = computeStats(events_);
+void RecordWindow::updateStats(std::optional<MatchStats> stats) {
+    stats_ = stats ? std::move(*stats) : computeStats(events_);
     // The current match's line in the list keeps up with its score.
     if (shown_ == 0 && store_) {
         for (int i = 0; i < matchList->topLevelItemCount(); ++i) {

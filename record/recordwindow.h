@@ -1,6 +1,9 @@
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include <QWidget>
@@ -55,7 +58,11 @@ public:
     // What is shown: the current match (0) or a past one.
     qint64 shownMatch() const { return shown_; }
     void showCurrent();
+    // A past match: its events are read on a thread of the window's own and
+    // shown once they are in (false when the file has no such match).
     bool showMatch(qint64 id);
+    // True while a past match asked for is being read.
+    bool reading() const { return reading_ != 0; }
     const std::vector<RecordedEvent>& events() const { return events_; }
     const MatchStats& stats() const { return stats_; }
     // Rows the event list shows under the present filter.
@@ -63,7 +70,8 @@ public:
     void refreshMatches();
     // The chart and the player table follow live events a moment later;
     // this brings them up to date at once.
-    void updateStats();
+    // Given the stats when they were made elsewhere.
+    void updateStats(std::optional<MatchStats> stats = std::nullopt);
 
     // The shown match to a file; false when it could not be written.
     // False, with the reason in `error`, when the file could not be
@@ -87,7 +95,9 @@ public:
     void openSelected();
 
 private:
-    void setEvents(std::vector<RecordedEvent> events, const QString& title);
+    void setEvents(std::vector<RecordedEvent> events, const QString& title,
+                   std::optional<MatchStats> stats = std::nullopt);
+    void readLoop(const QString& path);
     void eventRecorded(const RecordedEvent& event);
     void updateButtons();
     qint64 selectedMatch() const;
@@ -102,6 +112,16 @@ private:
     MatchStats stats_;
     EventModel* model_;
     QTimer* statsTimer_;
+
+    // The reading thread, started with the first past match asked for: it
+    // reads the match asked for last, with its own connection to the file.
+    std::thread readThread_;
+    std::mutex readMutex_;
+    std::condition_variable readWake_;
+    qint64 readAsked_ = 0;  // under readMutex_: the match to read next
+    bool readStop_ = false;
+    qint64 reading_ = 0;  // the window's: the match whose events are awaited
+    QString readTitle_;
 };
 
 }  // namespace record

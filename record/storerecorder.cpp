@@ -525,6 +525,15 @@ bool StoreRecorder::write(const std::deque<Op>& batch, qint64 aliveMatch, double
         const auto it = ids_.find(key);
         return it == ids_.end() ? 0 : it->second;
     };
+    // Each match's summary goes in with its events, in the same
+    // transaction; what this batch adds to it counts only once it is in.
+    std::map<qint64, Tally> tallies;
+    std::vector<qint64> ended;
+    auto tallyOf = [&](qint64 key) -> Tally& {
+        if (const auto it = tallies.find(key); it != tallies.end()) return it->second;
+        const auto known = tallies_.find(key);
+        return tallies[key] = known != tallies_.end() ? known->second : Tally();
+    };
     bool ok = true;
     for (const Op& op : batch) {
         switch (op.type) {
@@ -532,6 +541,7 @@ bool StoreRecorder::write(const std::deque<Op>& batch, qint64 aliveMatch, double
             const qint64 id = store_.insertMatch(op.event.wallMs, op.screen, op.teams);
             ok = id != 0;
             added[op.match] = id;
+            tallies[op.match] = Tally();
             break;
         }
         case Op::Type::Resume: {
@@ -539,15 +549,42 @@ bool StoreRecorder::write(const std::deque<Op>& batch, qint64 aliveMatch, double
                 fileReplaced_ ? store_.insertMatch(op.event.wallMs, op.screen, op.teams) : op.from;
             ok = id != 0;
             added[op.match] = id;
+            // The match goes on from the summary the file has of it: the
+            // names and scores are all the fold of later events needs.
+            Tally tally;
+            if (const std::optional<MatchSummary> m =
+                    fileReplaced_ ? std::nullopt : store_.match(id)) {
+                tally.state.teams = m->names;
+                tally.state.scores = m->scores;
+                tally.events = m->events;
+            }
+            tallies[op.match] = std::move(tally);
             break;
         }
-        case Op::Type::Event: ok = store_.insertEvent(idOf(op.match), op.event); break;
-        case Op::Type::End: ok = store_.endMatch(idOf(op.match), op.event.wallMs, op.how); break;
+        case Op::Type::Event: {
+            ok = store_.insertEvent(idOf(op.match), op.event);
+            Tally& tally = tallyOf(op.match);
+            apply(tally.state, op.event);
+            ++tally.events;
+            break;
+        }
+        case Op::Type::End:
+            ok = store_.endMatch(idOf(op.match), op.event.wallMs, op.how);
+            ended.push_back(op.match);
+            break;
         }
         if (!ok) break;
     }
+    for (auto it = tallies.begin(); ok && it != tallies.end(); ++it) {
+        const Tally& t = it->second;
+        ok = store_.setSummary(idOf(it->first), t.state.teams, t.state.scores, t.events);
+    }
     if (ok && aliveMatch != 0) ok = store_.setLastAlive(idOf(aliveMatch), aliveTime);
     if (ok && store_.commit()) {
+        for (auto& [key, tally] : tallies)
+            tallies_[key] = std::move(tally);
+        for (qint64 key : ended)
+            tallies_.erase(key);
         std::lock_guard lock(mutex_);
         for (const auto& [key, id] : added)
             ids_[key] = id;

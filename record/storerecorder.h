@@ -200,6 +200,13 @@ private:
     bool interruptedGone_ = false;  // the file it was in was moved aside
     std::map<qint64, qint64> ids_;  // this run's match numbers to the file's
     bool fileReplaced_ = false;     // the writer's: the file read at start was moved aside
+    // The writer's: the summary of each match this run writes, as the file
+    // has it (after the last batch that went in).
+    struct Tally {
+        MatchState state;
+        qint64 events = 0;
+    };
+    std::map<qint64, Tally> tallies_;
     // The last stamp: the match, its match time and when it was taken, so
     // the writer can note how long the program has been seen running.
     qint64 aliveMatch_ = 0;

@@ -91,6 +91,11 @@ TEST(KillTest, EveryEventOlderThanHalfASecondSurvivesAndTheBoardsComeBack) {
         ASSERT_FALSE(matches.empty());
         ASSERT_FALSE(matches.back().endedMs.has_value());
         std::vector<RecordedEvent> kept = store.events(matches.back().id);
+        // Its summary is as of the last event the file holds.
+        const MatchState whole = replay(kept);
+        EXPECT_EQ(matches.back().names, whole.teams);
+        EXPECT_EQ(matches.back().scores, whole.scores);
+        EXPECT_EQ(matches.back().events, qint64(kept.size()));
         // Resumed again and again, it is still the one match; this run's part
         // begins at its resume, and this run's own start (nothing was played
         // in it) is no event of the record.

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <future>
 #include <memory>
+#include <random>
 #include <string>
 #include <thread>
 
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include "app/clock.h"
@@ -44,6 +46,15 @@ constexpr const char* kFirstSchema =
     "CREATE TABLE matches (id INTEGER PRIMARY KEY, started INTEGER NOT NULL, ended INTEGER,"
     " end_how TEXT NOT NULL DEFAULT '', screen TEXT NOT NULL DEFAULT '', teams TEXT NOT NULL"
     " DEFAULT '[]', last_alive REAL NOT NULL DEFAULT 0);"
+    "CREATE TABLE events (id INTEGER PRIMARY KEY, match_id INTEGER NOT NULL, match_time REAL"
+    " NOT NULL, wall INTEGER NOT NULL, kind TEXT NOT NULL, data TEXT NOT NULL DEFAULT '{}');"
+    "CREATE INDEX events_by_match ON events (match_id, id);";
+
+// The second version: the first with match numbers never given again.
+constexpr const char* kSecondSchema =
+    "CREATE TABLE matches (id INTEGER PRIMARY KEY AUTOINCREMENT, started INTEGER NOT NULL,"
+    " ended INTEGER, end_how TEXT NOT NULL DEFAULT '', screen TEXT NOT NULL DEFAULT '',"
+    " teams TEXT NOT NULL DEFAULT '[]', last_alive REAL NOT NULL DEFAULT 0);"
     "CREATE TABLE events (id INTEGER PRIMARY KEY, match_id INTEGER NOT NULL, match_time REAL"
     " NOT NULL, wall INTEGER NOT NULL, kind TEXT NOT NULL, data TEXT NOT NULL DEFAULT '{}');"
     "CREATE INDEX events_by_match ON events (match_id, id);";
@@ -143,6 +154,74 @@ TEST(StoreRecorder, OffersTheInterruptedMatchBack) {
     EXPECT_EQ(m.state.teams, (QStringList{"Alpha", "Beta", "Gamma"}));
     EXPECT_EQ(m.state.scores, (std::vector<int>{0, 10, -5}));
     EXPECT_EQ(m.clockLeft, 900 - 65);
+}
+
+// Each match's summary in the file (names in use, scores, number of events)
+// is what its events replay to: for a finished match, for one the process
+// left without an end, and for that one once resumed, played on and left
+// again; a deleted match takes its summary with it.
+TEST(StoreRecorder, KeepsEachMatchsSummaryAsItsEventsGive) {
+    QTemporaryDir dir;
+    ManualClock clock(100.0);
+    auto expectSummariesReplay = [&](std::size_t count) {
+        RecordStore store;
+        ASSERT_TRUE(store.open(recordFile(dir.path())));
+        const std::vector<MatchSummary> matches = store.matches();
+        ASSERT_EQ(matches.size(), count);
+        for (const MatchSummary& m : matches) {
+            SCOPED_TRACE(m.id);
+            const std::vector<RecordedEvent> events = store.events(m.id);
+            const MatchState state = replay(events);
+            EXPECT_EQ(m.names, state.teams);
+            EXPECT_EQ(m.scores, state.scores);
+            EXPECT_EQ(m.events, qint64(events.size()));
+        }
+    };
+    {
+        StoreRecorder recorder(clock, {dir.path()});
+        recorder.record(EventKind::ProgramStarted, {{"interface", "sim:180"}});
+        recorder.record(EventKind::MatchStarted, matchStart({"Owls", "Larks"}, {0, 0}, 900));
+        recorder.record(EventKind::ScoreChanged, score(0, 0, 10));
+        recorder.record(EventKind::NamesChanged, {{"teams", QJsonArray{"Night Owls", "Larks"}}});
+        recorder.record(EventKind::ScoreChanged, score(1, 0, 5));
+        recorder.record(EventKind::ScoreUndone, score(1, 5, 0));
+        recorder.record(EventKind::MatchEnded, {{"how", "end-match"}});
+        recorder.flush();
+        recorder.record(EventKind::MatchStarted,
+                        matchStart({"Alpha", "Beta", "Gamma"}, {0, 0, 0}, 900));
+        recorder.record(EventKind::ScoreChanged, score(2, 0, 15));
+        recorder.flush();
+        // Switching sides moves a name with its score.
+        recorder.record(EventKind::ScoreChanged,
+                        {{"team", 0}, {"before", 0}, {"after", 15}, {"name", "Gamma"}});
+        // No end: the process died here.
+    }
+    expectSummariesReplay(2);
+    {
+        StoreRecorder recorder(clock, {dir.path()});
+        ASSERT_TRUE(recorder.interrupted().has_value());
+        const InterruptedMatch& m = *recorder.interrupted();
+        recorder.record(EventKind::MatchStarted, matchStart({"New", "Names"}, {0, 0}, 900));
+        recorder.record(EventKind::MatchResumed, {{"from", m.match.id},
+                                                  {"scores", QJsonArray{15, 0, 15}},
+                                                  {"clock", 800},
+                                                  {"teams", QJsonArray{"Gamma", "Beta", "Alpha"}}});
+        recorder.flush();
+        recorder.record(EventKind::ScoreChanged, score(1, 0, 30));
+        recorder.record(EventKind::ScoreRedone, score(1, 30, 40));
+    }
+    expectSummariesReplay(2);
+    {
+        RecordStore store;
+        ASSERT_TRUE(store.open(recordFile(dir.path())));
+        const std::vector<MatchSummary> matches = store.matches();
+        ASSERT_EQ(matches.size(), 2u);
+        EXPECT_EQ(matches[0].names, (QStringList{"Night Owls", "Larks"}));
+        EXPECT_EQ(matches[0].scores, (std::vector<int>{10, 0}));
+        EXPECT_EQ(matches[1].scores, (std::vector<int>{15, 40, 15}));
+        ASSERT_TRUE(store.deleteMatch(matches[0].id));
+    }
+    expectSummariesReplay(1);
 }
 
 // A start with nothing played in it is no match: not in the file, and the
@@ -669,4 +748,81 @@ TEST(RecordStore, MatchNumbersAreNeverGivenAgain) {
     ASSERT_TRUE(store.open(file));
     EXPECT_EQ(addMatch(store), 8);
     EXPECT_EQ(store.matches().size(), 3u);
+}
+
+// A file of the second version, its matches' events interleaved as two
+// programs' runs leave them, is given each match's summary as its events
+// replay to, and the numbers stay as they were.
+TEST(RecordStore, FillsTheSummariesOfAnOlderFile) {
+    QTemporaryDir dir;
+    const QString file = recordFile(dir.path());
+    std::mt19937 rng(29);
+    std::string sql = std::string(kSecondSchema) +
+                      "INSERT INTO matches (id, started, ended, end_how, teams) VALUES"
+                      " (2, 10, 20, 'exit', '[\"A\",\"B\"]'), (5, 30, NULL, '', '[]'),"
+                      " (6, 40, NULL, '', '[]');"
+                      "INSERT INTO sqlite_sequence (name, seq) VALUES ('matches', 6);";
+    auto add = [&](int match, EventKind kind, const QJsonObject& data) {
+        sql += "INSERT INTO events (match_id, match_time, wall, kind, data) VALUES (" +
+               std::to_string(match) + ", 0, 0, '" + kindName(kind).toStdString() + "', '" +
+               QJsonDocument(data).toJson(QJsonDocument::Compact).toStdString() + "');";
+    };
+    add(2, EventKind::MatchStarted, matchStart({"A", "B"}, {0, 0}, 900));
+    add(5, EventKind::MatchStarted, matchStart({"C", "D", "E"}, {0, 0, 0}, 900));
+    std::vector<int> after(3, 0);
+    for (int i = 0; i < 300; ++i) {
+        const int match = rng() % 2 ? 2 : 5;
+        const int team = int(rng() % (match == 2 ? 2 : 3));
+        switch (rng() % 6) {
+        case 0:
+            add(match, EventKind::ScoreChanged, score(team, after[team], after[team] + 10));
+            break;
+        case 1:
+            add(match, EventKind::ScoreUndone, score(team, after[team] + 10, after[team]));
+            break;
+        case 2:
+            add(match, EventKind::NamesChanged,
+                {{"teams", QJsonArray{QStringLiteral("N%1").arg(i), "B", "E"}}});
+            break;
+        case 3:
+            add(match, EventKind::ScoreChanged,
+                {{"team", team}, {"after", 5}, {"name", QStringLiteral("S%1").arg(i)}});
+            break;
+        case 4: add(match, EventKind::ClockStarted, {{"left", 600}}); break;
+        default: add(match, EventKind::Cleared, {{"how", "space"}}); break;
+        }
+        after[std::size_t(team)] += 10;
+    }
+    add(5, EventKind::MatchResumed, {{"from", 5}, {"scores", QJsonArray{1, 2, 3}}, {"clock", 60}});
+    add(5, EventKind::ScoreRedone, score(1, 2, 12));
+    // A kind a newer program wrote counts as an event and changes nothing.
+    sql +=
+        "INSERT INTO events (match_id, match_time, wall, kind, data) VALUES"
+        " (2, 0, 0, 'future-kind', '{\"team\":0}');"
+        "PRAGMA user_version=2;";
+    sqlite3* old = nullptr;
+    ASSERT_EQ(sqlite3_open(QFile::encodeName(file).constData(), &old), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(old, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(old);
+
+    RecordStore store;
+    ASSERT_TRUE(store.open(file));
+    const std::vector<MatchSummary> matches = store.matches();
+    ASSERT_EQ(matches.size(), 3u);
+    const std::vector<qint64> ids{2, 5, 6};
+    for (std::size_t i = 0; i < matches.size(); ++i) {
+        SCOPED_TRACE(matches[i].id);
+        EXPECT_EQ(matches[i].id, ids[i]);
+        const std::vector<RecordedEvent> events = store.events(matches[i].id);
+        const MatchState state = replay(events);
+        EXPECT_EQ(matches[i].names, state.teams);
+        EXPECT_EQ(matches[i].scores, state.scores);
+        EXPECT_EQ(matches[i].events, qint64(events.size()) + (ids[i] == 2 ? 1 : 0));
+    }
+    EXPECT_GT(matches[0].events, 100);
+    EXPECT_EQ(matches[1].scores.size(), 3u);
+    EXPECT_EQ(matches[2].events, 0);
+    EXPECT_TRUE(store.begin());
+    EXPECT_EQ(store.insertMatch(1, QStringLiteral("2_4"), {"A", "B"}), 7);
+    EXPECT_TRUE(store.commit());
 }

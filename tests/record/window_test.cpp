@@ -436,6 +436,11 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
     window.matchList->setCurrentItem(window.matchList->topLevelItem(0));
     window.openSelected();
     EXPECT_EQ(window.shownMatch(), 1);
+    // Its events are read on the window's reading thread.
+    QElapsedTimer waited;
+    waited.start();
+    while (window.reading() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(window.events().size(), 2u);
     EXPECT_TRUE(window.heading->text().contains("Alpha, Beta"));
     EXPECT_EQ(window.matchList->topLevelItem(1)->text(2), "Owls 0, Larks 0, Bats 0")
