@@ -178,9 +178,12 @@ int main(int argc, char* argv[]) {
     QObject recordContext;
     record::useStore(program, store, recordContext);
     // Exit and Cancel end the process on the spot: the match's end goes to
-    // disk first.
-    program.setEndHandler([&program] {
+    // disk first, and the result file too unless the share does not answer
+    // in the few seconds an ending desktop session allows (stderr says what
+    // was not written).
+    program.setEndHandler([&program, &results] {
         record::endRecord(program, QStringLiteral("exit"));
+        results->finish();
         std::fflush(nullptr);
         std::_Exit(0);
     });
@@ -218,5 +221,11 @@ int main(int argc, char* argv[]) {
     const int status = app.exec();
     // The last window was closed.
     record::endRecord(program, QStringLiteral("closed"));
+    // A writer still held by a share that does not answer is not waited for
+    // any longer (nor is its thread joined).
+    if (!results->finish()) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }
