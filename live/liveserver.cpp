@@ -4,11 +4,15 @@
 #include <functional>
 #include <utility>
 
+#include <sys/socket.h>
+
+#include <QEvent>
 #include <QHostInfo>
 #include <QHttpServerRequest>
 #include <QHttpServerResponder>
 #include <QJsonDocument>
 #include <QNetworkInterface>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QUrlQuery>
@@ -71,11 +75,45 @@ protected:
             if (--perAddress_[address] <= 0) perAddress_.remove(address);
         });
         connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
+        watchForHalfClose(socket);
         opened_(socket);
         addPendingConnection(socket);
     }
 
+    // A client may send its request and then shut its sending side (a
+    // half-close: `nc -N`, scripts, some proxies). QTcpSocket takes the end
+    // of what arrives for the end of the connection and closes the socket
+    // there and then, throwing away an answer it has not yet handed to the
+    // system. So the socket's read notifier is watched: when what is waiting
+    // is the client's end and an answer is still going out, the socket is
+    // closed the graceful way instead (no more reading, the answer sent,
+    // then closed), and QTcpSocket never reads that end.
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::SockAct) return false;
+        auto* socket =
+            qobject_cast<QTcpSocket*>(watched->parent() ? watched->parent()->parent() : nullptr);
+        if (!socket || socket->bytesToWrite() == 0 ||
+            socket->state() != QAbstractSocket::ConnectedState)
+            return false;
+        char next = 0;
+        if (::recv(static_cast<int>(socket->socketDescriptor()), &next, 1,
+                   MSG_PEEK | MSG_DONTWAIT) != 0)
+            return false;  // bytes to read, or nothing yet: QTcpSocket reads as ever
+        socket->disconnectFromHost();
+        return true;
+    }
+
 private:
+    // The read notifier belongs to the socket's engine, a child of the
+    // socket; one without it is left as it is.
+    void watchForHalfClose(QTcpSocket* socket) {
+        for (QSocketNotifier* n : socket->findChildren<QSocketNotifier*>()) {
+            if (n->type() == QSocketNotifier::Read && n->parent() &&
+                n->parent()->parent() == socket)
+                n->installEventFilter(this);
+        }
+    }
+
     int max_;
     int maxPerAddress_;
     int open_ = 0;

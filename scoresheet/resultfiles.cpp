@@ -238,6 +238,35 @@ void ResultFiles::flush() {
     idle_.wait(lock, [this] { return jobs_.empty() && !busy_; });
 }
 
+bool ResultFiles::flushUntil(std::chrono::steady_clock::time_point deadline) {
+    std::unique_lock lock(mutex_);
+    return idle_.wait_until(lock, deadline, [this] { return jobs_.empty() && !busy_; });
+}
+
+namespace {
+
+QString describeJob(const Sheet& sheet, const QString& folder, bool final) {
+    return (final ? QStringLiteral("the result file of \"%1\" in %2")
+                  : QStringLiteral("the partial file of \"%1\" in %2"))
+        .arg(resultBaseName(sheet), folder);
+}
+
+}  // namespace
+
+QStringList ResultFiles::unwritten() const {
+    std::lock_guard lock(mutex_);
+    QStringList out;
+    if (busy_ && !writing_.isEmpty()) out << writing_;
+    for (const Job& job : jobs_)
+        if (!job.drop) out << describeJob(job.sheet, job.folder, job.final);
+    return out;
+}
+
+QString ResultFiles::lastPartial() const {
+    std::lock_guard lock(mutex_);
+    return lastPartial_;
+}
+
 void ResultFiles::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
@@ -246,6 +275,7 @@ void ResultFiles::run() {
         Job job = std::move(jobs_.front());
         jobs_.pop_front();
         busy_ = true;
+        writing_ = job.drop ? QString() : describeJob(job.sheet, job.folder, job.final);
         lock.unlock();
         write(job);
         lock.lock();

@@ -2,6 +2,8 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -65,8 +67,18 @@ public:
     // The match is no result after all (it was practice): its partial file
     // goes.
     void matchDropped();
-    // Waits until everything queued is on disk.
+    // Waits until everything queued is on disk (or has failed).
     void flush();
+    // As flush(), but no longer than until `deadline`: a share that hangs
+    // must not hold the program's end for ever. Whether everything queued
+    // was dealt with.
+    bool flushUntil(std::chrono::steady_clock::time_point deadline);
+    // What is queued or being written, in the operator's words, one line
+    // each ("the result file of 2026-03-14 Round 3 ... in /srv/results").
+    QStringList unwritten() const;
+    // The partial file last written and not yet replaced by its match's
+    // result; empty when there is none.
+    QString lastPartial() const;
 
     // Where the last result file went; empty before the first. How many
     // have been written.
@@ -100,6 +112,7 @@ private:
     std::condition_variable wake_, idle_;
     std::deque<Job> jobs_;
     bool busy_ = false, stop_ = false;
+    QString writing_;  // what the writer is on, described
     QString folder_, folderToMake_, lastResult_, lastPartial_;
     int resultsWritten_ = 0;
     std::thread worker_;

@@ -1,11 +1,13 @@
 #include "scoresheet/resultsdesk.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QPainter>
 #include <QPdfWriter>
 #include <algorithm>
+#include <cstdio>
 #include <utility>
 
 #include "app/dialogs.h"
@@ -71,11 +73,11 @@ ResultsDesk::ResultsDesk(Program& program)
     connect(
         &files_, &ResultFiles::problem, this,
         [this](const QString& text, bool result) {
+            const bool retry = result && resultDone().has_value();
             // A result file not written is said each time: it is the one the
             // stats room waits for. End Match, pressed again, writes it.
             if (filesFailing_ && !result) return;
             filesFailing_ = true;
-            const bool retry = result && std::exchange(endMatchFailed_, false);
             program_.dialogs.notice(
                 text + (retry ? QStringLiteral("\n\nPress End Match again to try once more.")
                         : result
@@ -95,6 +97,18 @@ ResultsDesk::ResultsDesk(Program& program)
                 QStringLiteral("The result files are written again:\n%1").arg(path),
                 Dialogs::Icon::Information, program_.windows().visibleMenu(),
                 QStringLiteral("ResultFileProblem"));
+        },
+        Qt::QueuedConnection);
+    connect(
+        &files_, &ResultFiles::resultWritten, this,
+        [this](const QString& path) {
+            const std::optional<QStringList> notes = resultDone();
+            if (!notes) return;
+            QStringList lines{QStringLiteral("The result file was written:\n%1").arg(path)};
+            lines << *notes;
+            program_.dialogs.notice(lines.join(QStringLiteral("\n\n")), Dialogs::Icon::Information,
+                                    program_.forms.visibleMenu(),
+                                    QStringLiteral("ResultFileWritten"));
         },
         Qt::QueuedConnection);
     program_.addMatchObserver(*this);
@@ -137,7 +151,7 @@ void ResultsDesk::record(EventKind kind, const QJsonObject& data) {
     // A new match ends the one before: its result goes to the stats room
     // before the sheet starts afresh.
     if (kind == EventKind::MatchStarted) {
-        if (writesResults()) files_.matchEnded(sheet());
+        if (writesResults()) queueResult(std::nullopt);
         practice_ = false;
     }
     if (kind == EventKind::MatchStarted) {
@@ -163,9 +177,11 @@ void ResultsDesk::record(EventKind kind, const QJsonObject& data) {
         changed = builder_.apply(kind, data, QDateTime::currentDateTime());
     }
     if (kind == EventKind::ProgramEnded) {
-        if (writesResults()) files_.matchEnded(sheet());
+        if (writesResults()) queueResult(std::nullopt);
         builder_.apply(EventKind::MatchEnded, {}, QDateTime::currentDateTime());
-        files_.flush();  // the program is about to end: the file must be on disk
+        // The program is about to end: the file must be on disk, unless the
+        // share does not answer in the time an ending program has.
+        finish();
         return;
     }
     // End Match writes the result itself.
@@ -215,7 +231,7 @@ void ResultsDesk::matchBegun() {
     }
 }
 
-std::optional<QString> ResultsDesk::endMatch() {
+bool ResultsDesk::endMatch() {
     // A name typed a moment ago may not have reached the record yet.
     const ScreenPair pair = program_.windows().currentScreen();
     if (program_.windows().isLoaded(pair)) program_.windows().matchScreen(pair).recordNames();
@@ -226,7 +242,19 @@ std::optional<QString> ResultsDesk::endMatch() {
                       : QStringLiteral("Nothing has been scored in this match yet, so "
                                        "there is no result file to write."),
             kTitle, Dialogs::Icon::Information, Dialogs::Buttons::Ok);
-        return std::nullopt;
+        return false;
+    }
+    // Pressed again while its file is on its way: it is said again, not
+    // written twice.
+    if (builder_.sheet().ended && endMatchWriting()) {
+        closeWritingNotice();
+        program_.dialogs.notice(
+            QStringLiteral("The result file is still being written to %1.\n\nThe match can go "
+                           "on; you will be told when it is written.")
+                .arg(files_.folder()),
+            Dialogs::Icon::Information, program_.forms.visibleMenu(),
+            QStringLiteral("ResultFileWriting"));
+        return true;
     }
     // A toss-up nobody buzzed on and nobody timed may have been read dead or
     // never read at all: only the scorekeeper knows.
@@ -260,7 +288,7 @@ std::optional<QString> ResultsDesk::endMatch() {
                            "its notes.\n\nEnd the match and write the result file?")
                 .arg(beside.join(QStringLiteral(", "))),
             kTitle, Dialogs::Icon::Question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
-        return std::nullopt;
+        return false;
     // The match is over, and so is its clock: stopped before the file says
     // how much was left.
     if (program_.windows().isLoaded(pair)) program_.windows().matchScreen(pair).stopClock();
@@ -268,19 +296,62 @@ std::optional<QString> ResultsDesk::endMatch() {
     if (!builder_.sheet().ended)
         program_.recorder().record(EventKind::MatchEnded,
                                    {{QStringLiteral("how"), QStringLiteral("end-match")}});
-    const int before = files_.resultsWritten();
+    // The share may be slow, or hang: the file is written on the writer's
+    // thread while the match goes on, and the outcome said when it is known.
+    queueResult(qbjOperatorNotes(builder_.sheet()));
+    closeWritingNotice();
+    program_.dialogs.notice(
+        QStringLiteral("The result file is being written to %1.\n\nThe match can go on; you "
+                       "will be told when it is written.")
+            .arg(files_.folder()),
+        Dialogs::Icon::Information, program_.forms.visibleMenu(),
+        QStringLiteral("ResultFileWriting"));
+    return true;
+}
+
+void ResultsDesk::queueResult(std::optional<QStringList> notes) {
+    results_.push_back(std::move(notes));
     files_.matchEnded(sheet());
-    files_.flush();
-    const QString path = files_.lastResult();
-    if (files_.resultsWritten() == before) {
-        endMatchFailed_ = true;  // the problem, told next, says how to retry
-        return std::nullopt;
-    }
-    QStringList lines{QStringLiteral("The result file was written:\n%1").arg(path)};
-    lines << qbjOperatorNotes(builder_.sheet());
-    program_.dialogs.message(lines.join(QStringLiteral("\n\n")), kTitle, Dialogs::Icon::Information,
-                             Dialogs::Buttons::Ok);
-    return path;
+}
+
+std::optional<QStringList> ResultsDesk::resultDone() {
+    if (results_.empty()) return std::nullopt;
+    std::optional<QStringList> notes = std::move(results_.front());
+    results_.pop_front();
+    if (notes && !endMatchWriting()) closeWritingNotice();
+    return notes;
+}
+
+bool ResultsDesk::endMatchWriting() const {
+    return std::any_of(results_.begin(), results_.end(),
+                       [](const std::optional<QStringList>& r) { return r.has_value(); });
+}
+
+void ResultsDesk::closeWritingNotice() {
+    // The last End Match's outcome goes with it: one at a time is enough.
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == QLatin1String("ResultFileWriting") ||
+            w->objectName() == QLatin1String("ResultFileWritten"))
+            w->close();
+}
+
+bool ResultsDesk::finish() {
+    if (!endBy_) endBy_ = std::chrono::steady_clock::now() + endWait_;
+    if (files_.flushUntil(*endBy_)) return true;
+    if (std::exchange(endSaid_, true)) return false;
+    // The program ends anyway: the operator (or whoever reads the session's
+    // log) learns what the stats room will not find.
+    const QStringList missing = files_.unwritten();
+    std::fprintf(stderr, "torvanel: the result folder did not answer within %g s; not written:\n",
+                 static_cast<double>(endWait_.count()) / 1000.0);
+    for (const QString& line : missing)
+        std::fprintf(stderr, "torvanel:   %s\n", qPrintable(line));
+    const QString partial = files_.lastPartial();
+    if (!partial.isEmpty())
+        std::fprintf(stderr, "torvanel: the last partial file written stays: %s\n",
+                     qPrintable(partial));
+    std::fflush(stderr);
+    return false;
 }
 
 void ResultsDesk::setDetails(const MatchDetails& details) {

@@ -2,6 +2,8 @@
 
 #include <QJsonObject>
 #include <QObject>
+#include <chrono>
+#include <deque>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -32,10 +34,22 @@ public:
     // The program's events, as an observer of the match hears them.
     void record(record::EventKind kind, const QJsonObject& data) override;
 
-    // Writes the result file of the match being played now; its path, or
-    // nothing (said to the operator) when it could not be written or the
-    // match has nothing on it yet.
-    std::optional<QString> endMatch();
+    // Ends the match being played now and hands its result file to the
+    // writer; returns at once, the share may be slow. A notice beside the
+    // set-up menu says the file is being written, and then where it went or
+    // that it failed (End Match pressed again tries once more). False, said
+    // to the operator, when there is nothing to write.
+    bool endMatch();
+    // Whether a result file End Match asked for is still being written.
+    bool endMatchWriting() const;
+
+    // At the program's end: waits for what is queued until the end's time
+    // is up (the first call sets it), then says on stderr what was not
+    // written. Whether everything was written.
+    bool finish();
+    // How long the program's end waits for a share: long enough for a slow
+    // one, short enough for a desktop session that is ending.
+    void setEndWait(std::chrono::milliseconds wait) { endWait_ = wait; }
 
     const MatchDetails& details() const { return details_; }
     void setDetails(const MatchDetails& details);
@@ -59,6 +73,12 @@ private:
     bool writesResults() const;
     void matchBegun();
     void recordDetails();
+    // Queues the result file of the match; `notes`: what End Match says
+    // with it, when End Match asked for it.
+    void queueResult(std::optional<QStringList> notes);
+    // A result file written or failed: the first of those queued.
+    std::optional<QStringList> resultDone();
+    void closeWritingNotice();
 
     Program& program_;
     MatchDetails details_;
@@ -68,7 +88,13 @@ private:
     bool practice_ = false;  // the operator said what was played is practice
     int matches_ = 0;        // starts and resumes heard, so a late start-up step knows its match
     bool filesFailing_ = false;  // told, and not yet told it works again
-    bool endMatchFailed_ = false;
+    // The result files queued, oldest first: End Match's with what it says
+    // when the file is written, the others (a new match begun, the
+    // program's end) with nothing.
+    std::deque<std::optional<QStringList>> results_;
+    std::chrono::milliseconds endWait_{5000};
+    std::optional<std::chrono::steady_clock::time_point> endBy_;
+    bool endSaid_ = false;
 };
 
 // Adds the stats room's windows to the "&Match" menu (Match Details, teams

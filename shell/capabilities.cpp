@@ -60,4 +60,7 @@ void Capabilities::afterWindows() {
     }
 }
 
-void Capabilities::end(const QString& how) { record_->end(how); }
+bool Capabilities::end(const QString& how) {
+    record_->end(how);
+    return !results_ || results_->finish();
+}

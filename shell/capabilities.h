@@ -64,8 +64,10 @@ public:
     // panel.
     void afterWindows();
     // The program ends (how: "exit", "closed"...): the match ended cleanly in
-    // the record, which writes its result file.
-    void end(const QString& how);
+    // the record, and its result file written. False when the result file's
+    // share did not answer in the few seconds an ending session allows (the
+    // writer is then not waited for).
+    bool end(const QString& how);
 
     record::MatchRecord& record() { return *record_; }
     check::CheckButtons& check() { return *check_; }

@@ -132,7 +132,9 @@ int main(int argc, char* argv[]) {
     Capabilities capabilities(program, parts);
 
     // Exit and Cancel end the process on the spot: the match's end goes to
-    // disk first.
+    // disk first, and the result file too unless the share does not answer
+    // in the few seconds an ending desktop session allows (stderr says what
+    // was not written).
     program.setEndHandler([&capabilities] {
         capabilities.end(QStringLiteral("exit"));
         std::fflush(nullptr);
@@ -150,6 +152,11 @@ int main(int argc, char* argv[]) {
 
     const int status = app.exec();
     // The last window was closed.
-    capabilities.end(QStringLiteral("closed"));
+    // A writer still held by a share that does not answer is not waited for
+    // any longer (nor is its thread joined).
+    if (!capabilities.end(QStringLiteral("closed"))) {
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }

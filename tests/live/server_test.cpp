@@ -1,5 +1,11 @@
 // The live page's server as a client on this machine sees it: what it
 // serves, what it refuses, and the feed following the match.
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <functional>
 
@@ -282,6 +288,43 @@ TEST(LiveServer, DropsAFeedClientThatStopsReading) {
 }
 
 }  // namespace
+
+// A client that sends its request and shuts its sending side (as `nc -N`,
+// `curl` through some proxies, and scripts do) is still answered.
+TEST(LiveServer, AnswersAClientThatHalfClosesAfterItsRequest) {
+    live::LiveServer server;
+    ASSERT_FALSE(server.start(QHostAddress::LocalHost, 0));
+    for (const auto& [path, status] :
+         {std::pair{"/state", "200"}, std::pair{"/", "200"}, std::pair{"/nothing", "404"}}) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        ASSERT_GE(fd, 0);
+        sockaddr_in to{};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(server.port());
+        to.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        // The system completes a loopback connection itself.
+        ASSERT_EQ(::connect(fd, reinterpret_cast<const sockaddr*>(&to), sizeof to), 0);
+        const QByteArray request = get(path, "127.0.0.1");
+        ASSERT_EQ(::send(fd, request.constData(), request.size(), MSG_NOSIGNAL), request.size());
+        ASSERT_EQ(::shutdown(fd, SHUT_WR), 0);
+        ASSERT_EQ(::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK), 0);
+        QByteArray in;
+        bool closed = false;
+        waitFor([&] {
+            char buffer[4096];
+            ssize_t n = 0;
+            while ((n = ::recv(fd, buffer, sizeof buffer, 0)) > 0)
+                in.append(buffer, n);
+            closed = n == 0;
+            return closed;
+        });
+        ::close(fd);
+        EXPECT_TRUE(in.startsWith(QByteArray("HTTP/1.1 ") + status)) << path << ": " << in.data();
+        // Nothing more can come from the client: the server closes its side
+        // once it has answered.
+        EXPECT_TRUE(closed) << path;
+    }
+}
 
 namespace {
 

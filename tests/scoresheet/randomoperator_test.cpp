@@ -178,7 +178,15 @@ struct Operator : SheetRoad {
         }
         case 37: {
             f.t.dialogs.answers = {Dialogs::Answer::Yes, Dialogs::Answer::Yes};
-            const std::optional<QString> written = desk->endMatch();
+            const int before = desk->files().resultsWritten();
+            const bool asked = desk->endMatch();
+            // The file is written off the window thread.
+            desk->files().flush();
+            QCoreApplication::processEvents();
+            const std::optional<QString> written =
+                asked && desk->files().resultsWritten() > before
+                    ? std::optional<QString>(desk->files().lastResult())
+                    : std::nullopt;
             f.t.dialogs.answers.clear();
             // For a run of the field's own importers over what was written.
             const QString keep = qEnvironmentVariable("TORVANEL_QBJ_OUT");

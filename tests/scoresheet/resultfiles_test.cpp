@@ -2,6 +2,10 @@
 // box and ruled from the play screen ends as a result file that follows the
 // format's own definition and says what the boards say; teams taken from a
 // QBJ file fill the set-up menu.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QDir>
 #include <QFile>
@@ -12,6 +16,12 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
 
 #include "qbjvalidator.h"
 #include "record/matchstats.h"
@@ -62,6 +72,80 @@ struct Road : SheetRoad {
     QTemporaryDir drop, elsewhere;
     std::unique_ptr<ResultsDesk> desk;
 };
+
+// End Match, and what it says once the writer is done: the result file's
+// path, or nothing when none was written.
+std::optional<QString> endMatchWritten(ResultsDesk& desk) {
+    const int before = desk.files().resultsWritten();
+    if (!desk.endMatch()) return std::nullopt;
+    desk.files().flush();
+    QCoreApplication::processEvents();
+    if (desk.files().resultsWritten() == before) return std::nullopt;
+    return desk.files().lastResult();
+}
+
+// A FIFO named as the next result file: the writer, reading the file of that
+// name to see whose match it holds, waits on it as on a share that does not
+// answer, until release() opens its other end (the name is then taken by no
+// match, and the file goes beside it).
+class HangingShare {
+public:
+    explicit HangingShare(const QString& path) : path_(QFile::encodeName(path)) {
+        made_ = ::mkfifo(path_.constData(), 0600) == 0;
+    }
+    ~HangingShare() { release(); }
+    bool made() const { return made_; }
+
+    void release() {
+        if (!made_ || released_.exchange(true)) return;
+        // Opened without waiting once the writer is at the other end.
+        for (int tries = 0; tries < 4000; ++tries) {
+            const int fd = ::open(path_.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                ::close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    }
+
+    // Runs `call`; should it wait for the writer (not back within the
+    // guard's long limit), the share is let go so that the test ends, and
+    // false is returned.
+    bool returnsWhileHung(const std::function<void()>& call) {
+        std::mutex m;
+        std::condition_variable back;
+        bool done = false, held = false;
+        std::thread guard([&] {
+            std::unique_lock lock(m);
+            if (back.wait_for(lock, std::chrono::seconds(10), [&] { return done; })) return;
+            held = true;
+            lock.unlock();
+            release();
+        });
+        call();
+        {
+            std::lock_guard lock(m);
+            done = true;
+        }
+        back.notify_all();
+        guard.join();
+        return !held;
+    }
+
+private:
+    QByteArray path_;
+    bool made_ = false;
+    std::atomic<bool> released_{false};
+};
+
+std::vector<QMessageBox*> visibleNotices(const QString& name) {
+    std::vector<QMessageBox*> boxes;
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->objectName() == name && w->isVisible())
+            boxes.push_back(qobject_cast<QMessageBox*>(w));
+    return boxes;
+}
 
 // Toss-up by toss-up who answered what and what the bonus gave, without
 // the times.
@@ -119,7 +203,7 @@ TEST(ResultFilesRoad, ARuledMatchEndsAsAResultFileThatSaysWhatTheBoardsSay) {
         QDate::currentDate().toString(Qt::ISODate) + " Round 3 Room 2 Alpha vs Beta";
     EXPECT_EQ(r.files(), QStringList({base + ".partial.qbj"}));
 
-    ASSERT_TRUE(r.desk->endMatch());
+    ASSERT_TRUE(endMatchWritten(*r.desk));
     EXPECT_EQ(r.files(), QStringList({base + ".result.qbj"}));
     const QJsonObject doc = r.result();
     EXPECT_EQ(errorsOf(doc), QStringList());
@@ -175,7 +259,7 @@ TEST(ResultFilesRoad, EndMatchStopsTheClockAndANewMatchBeginsWithAClearDisplay) 
     for (int tick = 0; tick < 60 && r.s.namelabel->text().isEmpty(); ++tick)
         r.s.Timer1_Timer();
     ASSERT_EQ(r.s.namelabel->text(), QStringLiteral("Timer Expired"));
-    ASSERT_TRUE(r.desk->endMatch());
+    ASSERT_TRUE(endMatchWritten(*r.desk));
     EXPECT_FALSE(r.s.Timer2->isActive());
     EXPECT_EQ(r.rec.of(record::EventKind::ClockStopped).size(), 1u);
     r.s.newMatch();
@@ -197,7 +281,7 @@ TEST(ResultFilesRoad, NamesTypedDuringTheMatchAreTheNamesOfEveryOutput) {
     // event after it.
     r.buzz({3, 7});
     r.f.menu.playerNameBox(3)->setText(QStringLiteral("Tess"));
-    ASSERT_TRUE(r.desk->endMatch());
+    ASSERT_TRUE(endMatchWritten(*r.desk));
     const QString base =
         QDate::currentDate().toString(Qt::ISODate) + " Round 3 Room 2 Owls vs Beta.result.qbj";
     EXPECT_EQ(r.files(), QStringList({base}));
@@ -304,7 +388,7 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     // The result file enters both teams under the school's own registration,
     // as the stats room has it, not under one made up for each.
     r.keys({Qt::Key_F1, Qt::Key_F3});
-    ASSERT_TRUE(installed->endMatch());
+    ASSERT_TRUE(endMatchWritten(*installed));
     QFile written(installed->files().lastResult());
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
     const QJsonObject doc = QJsonDocument::fromJson(written.readAll()).object();
@@ -362,7 +446,7 @@ TEST(ResultFilesRoad, AResumedMatchIsTheWholeMatch) {
 
     r.buzz(5);
     r.keys({Qt::Key_C, Qt::Key_2, Qt::Key_Space});
-    ASSERT_TRUE(r.desk->endMatch());
+    ASSERT_TRUE(endMatchWritten(*r.desk));
     const QJsonObject doc = r.result();
     EXPECT_EQ(errorsOf(doc), QStringList());
     EXPECT_EQ(matchOf(doc)["tossups_read"].toInt(), 3);
@@ -389,7 +473,7 @@ TEST(ResultFilesRoad, TheLastDeadTossupIsCountedWhenItWasRead) {
         r.buzz(6);
         r.keys({Qt::Key_N, Qt::Key_Space});  // both wrong: the clear opens toss-up 2
         r.f.t.dialogs.answers.push_back(read ? Dialogs::Answer::Yes : Dialogs::Answer::No);
-        ASSERT_TRUE(r.desk->endMatch());
+        ASSERT_TRUE(endMatchWritten(*r.desk));
         const QJsonObject doc = r.result();
         EXPECT_EQ(errorsOf(doc), QStringList());
         EXPECT_EQ(matchOf(doc)["tossups_read"].toInt(), read ? 2 : 1) << read;
@@ -420,7 +504,7 @@ TEST(ResultFilesRoad, OnlyTheMatchPlayedGoesToTheStatsRoom) {
     r.buzz(3);
     r.keys({Qt::Key_C, Qt::Key_F1, Qt::Key_Space});
     r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
-    ASSERT_TRUE(r.desk->endMatch());
+    ASSERT_TRUE(endMatchWritten(*r.desk));
     EXPECT_TRUE(std::any_of(r.f.t.dialogs.messages.begin(), r.f.t.dialogs.messages.end(),
                             [](const auto& m) {
                                 return m.buttons == Dialogs::Buttons::YesNo &&
@@ -472,7 +556,7 @@ TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
     EXPECT_TRUE(boxes[0]->testAttribute(Qt::WA_ShowWithoutActivating));
     EXPECT_FALSE(boxes[0]->isModal());
     // End Match, failing too, says so, and that pressing it again retries.
-    EXPECT_FALSE(r.desk->endMatch());
+    EXPECT_FALSE(endMatchWritten(*r.desk));
     QCoreApplication::processEvents();
     boxes = notices();
     ASSERT_EQ(boxes.size(), 2u);
@@ -485,7 +569,7 @@ TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
 
     // The match has ended: End Match, pressed again, writes its result.
     ASSERT_TRUE(blocker.remove());
-    ASSERT_TRUE(r.desk->endMatch());
+    ASSERT_TRUE(endMatchWritten(*r.desk));
     QCoreApplication::processEvents();
     boxes = notices();
     ASSERT_EQ(boxes.size(), 3u);
@@ -495,4 +579,80 @@ TEST(ResultFilesRoad, AFailingShareIsSaidOnceAndAgainWhenItWorks) {
     EXPECT_NE(again, boxes.end());
     for (QMessageBox* b : boxes)
         b->close();
+}
+
+// A share that hangs holds nothing on the window thread: End Match returns
+// at once and says the file is on its way, the next match takes a press
+// while it is, and where the file went is said when the writer is done.
+TEST(ResultFilesRoad, EndMatchOnAShareThatHangsLetsTheNextMatchGoOn) {
+    Road r(plainRules());
+    r.f.menu.playerNameBox(3)->setText(QStringLiteral("Tess"));
+    r.keys({Qt::Key_F1, Qt::Key_F3});
+    r.desk->files().flush();
+    const QString taken = ResultFiles::resultPath(r.drop.path(), r.desk->sheet());
+    HangingShare share(taken);
+    ASSERT_TRUE(share.made());
+
+    bool asked = false;
+    EXPECT_TRUE(share.returnsWhileHung([&] { asked = r.desk->endMatch(); }))
+        << "End Match waited for the share";
+    EXPECT_TRUE(asked);
+    QCoreApplication::processEvents();
+    std::vector<QMessageBox*> writing = visibleNotices("ResultFileWriting");
+    ASSERT_EQ(writing.size(), 1u);
+    EXPECT_TRUE(writing[0]->text().contains(r.drop.path())) << writing[0]->text().toStdString();
+    EXPECT_TRUE(writing[0]->testAttribute(Qt::WA_ShowWithoutActivating));
+    EXPECT_FALSE(writing[0]->isModal());
+
+    // The next match begins and a contestant's press is heard while the
+    // file is still on its way.
+    r.s.newMatch();
+    r.f.key(Qt::Key_Space);
+    r.buzz(3);
+    EXPECT_EQ(r.s.namelabel->text(), QStringLiteral("Tess"));
+    EXPECT_TRUE(r.desk->endMatchWriting());
+    EXPECT_EQ(r.desk->files().resultsWritten(), 0);
+
+    share.release();
+    r.desk->files().flush();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(r.desk->files().resultsWritten(), 1);
+    const QString written = r.desk->files().lastResult();
+    EXPECT_TRUE(written.endsWith(" (2).result.qbj")) << written.toStdString();
+    EXPECT_TRUE(visibleNotices("ResultFileWriting").empty());
+    const std::vector<QMessageBox*> said = visibleNotices("ResultFileWritten");
+    ASSERT_EQ(said.size(), 1u);
+    EXPECT_TRUE(said[0]->text().startsWith("The result file was written:\n" + written))
+        << said[0]->text().toStdString();
+    EXPECT_FALSE(r.desk->endMatchWriting());
+    said[0]->close();
+}
+
+// The program's end waits for a share that hangs only so long: the record
+// is closed, the last partial file stays, and stderr says what was not
+// written.
+TEST(ResultFilesRoad, TheProgramsEndDoesNotWaitForeverOnAShareThatHangs) {
+    Road r(plainRules());
+    r.keys({Qt::Key_F1, Qt::Key_F3});
+    r.desk->files().flush();
+    const QString partial = r.desk->files().lastPartial();
+    ASSERT_TRUE(QFileInfo(partial).isFile()) << partial.toStdString();
+    HangingShare share(ResultFiles::resultPath(r.drop.path(), r.desk->sheet()));
+    ASSERT_TRUE(share.made());
+    r.desk->setEndWait(std::chrono::milliseconds(200));
+
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(share.returnsWhileHung([&] {
+        r.f.t->recorder().record(record::EventKind::ProgramEnded, {{"how", "exit"}});
+        EXPECT_FALSE(r.desk->finish());
+    })) << "the end waited for the share";
+    const QString said = QString::fromStdString(testing::internal::GetCapturedStderr());
+    EXPECT_TRUE(said.contains("not written")) << said.toStdString();
+    EXPECT_TRUE(said.contains("the result file of \"" + resultBaseName(r.desk->sheet())))
+        << said.toStdString();
+    EXPECT_TRUE(said.contains(partial)) << said.toStdString();
+    EXPECT_EQ(said.count("not written"), 1) << "said once";
+    EXPECT_TRUE(QFileInfo(partial).isFile());
+    EXPECT_EQ(r.rec.of(record::EventKind::ProgramEnded).size(), 1u);
+    share.release();
 }
