@@ -1,7 +1,7 @@
 #include "scoresheet/qbjwriter.h"
 
-#include <QJsonArray>
 #include <QHash>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
 #include <QSet>
@@ -352,10 +352,9 @@ QJsonObject qbjDocument(const Sheet& whole) {
                     bonus[QStringLiteral("question")] = question(read, "bonus", count);
                 q[QStringLiteral("bonus")] = bonus;
                 if (sheet.packet && tu.thrownOutBonus >= 0 && tu.bonusQuestion >= 0)
-                    q[QStringLiteral("replacement_bonus")] =
-                        QJsonObject{{QStringLiteral("question"),
-                                     question(tu.bonusQuestion, "bonus", count)},
-                                    {QStringLiteral("parts"), parts}};
+                    q[QStringLiteral("replacement_bonus")] = QJsonObject{
+                        {QStringLiteral("question"), question(tu.bonusQuestion, "bonus", count)},
+                        {QStringLiteral("parts"), parts}};
                 if (tu.bonusStartTime.isValid())
                     q[QStringLiteral("bonus_start_time")] = isoTime(tu.bonusStartTime);
             }

@@ -321,9 +321,9 @@ void ResultFiles::write(const Job& job) {
     if (job.final && job.sheet.packet) {
         const QString bare = bareMatchPath(path);
         if (const auto error = setup::saveReplacingLinks(bare, writeBareMatchQbj(job.sheet)))
-            emit problem(QStringLiteral("The match file %1 could not be written: %2")
-                             .arg(bare, *error),
-                         job.final);
+            emit problem(
+                QStringLiteral("The match file %1 could not be written: %2").arg(bare, *error),
+                job.final);
         else
             emit fileWritten(bare);
     }

@@ -43,8 +43,8 @@ struct Buzz {
     // With a packet: the word of the toss-up's question the buzz came on
     // (packet/words.h numbering; the word count: after the question), as
     // proposed from the reading pace until a ruling confirms it.
-    std::optional<int> word;
-    bool wordConfirmed = false;
+    std::optional<int> word{};
+    bool wordConfirmed{false};
 };
 
 struct Tossup {

@@ -162,8 +162,8 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
     case EventKind::Cleared:
         if (data.value(QStringLiteral("how")).toString() == QLatin1String("bonus")) {
             shown_.reset();
-            for (int i = int(sheet_.tossups.size()) - 1; i >= 0 && i >= int(sheet_.tossups.size()) - 2;
-                 --i)
+            for (int i = int(sheet_.tossups.size()) - 1;
+                 i >= 0 && i >= int(sheet_.tossups.size()) - 2; --i)
                 if (sheet_.tossups[std::size_t(i)].bonusTeam) {
                     bonusActivity(i, -1, when);
                     break;
@@ -172,8 +172,7 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         }
         if (!clearsForNextPress(data)) return false;
         shown_.reset();
-        if (pacePaused_ && !sheet_.tossups.empty() &&
-            !tossupDone(sheet_.tossups.back(), teams)) {
+        if (pacePaused_ && !sheet_.tossups.empty() && !tossupDone(sheet_.tossups.back(), teams)) {
             // Reading goes on after the answer, for the teams still in.
             pace_.resume(seconds(when));
             pacePaused_ = false;
@@ -716,8 +715,9 @@ void SheetBuilder::assignBonus(Tossup& t) {
 }
 
 void SheetBuilder::choosePacket(const QJsonObject& data, const QDateTime& when) {
-    const packet::PacketRead read = packet::readPacketJson(
-        QJsonDocument(data.value(QStringLiteral("packet")).toObject()).toJson(QJsonDocument::Compact));
+    const packet::PacketRead read =
+        packet::readPacketJson(QJsonDocument(data.value(QStringLiteral("packet")).toObject())
+                                   .toJson(QJsonDocument::Compact));
     auto words = std::make_shared<std::vector<packet::QuestionWords>>();
     std::shared_ptr<const packet::Packet> chosen;
     if (read.packet) {
@@ -727,7 +727,8 @@ void SheetBuilder::choosePacket(const QJsonObject& data, const QDateTime& when) 
     }
     sheet_.packet = chosen;
     sheet_.packetFile = data.value(QStringLiteral("file")).toString();
-    words_ = chosen ? std::move(words) : nullptr;
+    words_.reset();
+    if (chosen) words_ = std::move(words);
     tossupUsed_.assign(chosen ? chosen->tossups.size() : 0, false);
     bonusUsed_.assign(chosen ? chosen->bonuses.size() : 0, false);
     // Every toss-up on the sheet reads the new packet's, in order; what
@@ -739,7 +740,8 @@ void SheetBuilder::choosePacket(const QJsonObject& data, const QDateTime& when) 
         for (Buzz& b : t.buzzes)
             if (!b.wordConfirmed) b.word.reset();
     }
-    if (!sheet_.tossups.empty() && !paceStarted_) readingFrom_ = std::max(readingFrom_, seconds(when));
+    if (!sheet_.tossups.empty() && !paceStarted_)
+        readingFrom_ = std::max(readingFrom_, seconds(when));
 }
 
 bool SheetBuilder::throwOut(const QJsonObject& data, const QDateTime& when) {

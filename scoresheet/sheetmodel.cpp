@@ -1,5 +1,7 @@
 #include "scoresheet/sheetmodel.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QJsonArray>
 
@@ -521,15 +523,15 @@ packet::ReaderPage SheetModel::readerPage() const {
     }
     const int index = showBonus ? bonus : int(s.tossups.size()) - 1;
     const Tossup& t = s.tossups[std::size_t(index)];
-    page.showing = showBonus ? packet::ReaderPage::Showing::Bonus
-                             : packet::ReaderPage::Showing::Tossup;
+    page.showing =
+        showBonus ? packet::ReaderPage::Showing::Bonus : packet::ReaderPage::Showing::Tossup;
     page.questionNumber = t.number;
     page.tossupIndex = t.question;
     const auto shown = builder_.shown();
     for (const Buzz& b : t.buzzes) {
         packet::ReaderMark mark;
-        const bool awaiting = shown && !shown->waiting && shown->tossup == index &&
-                              shown->team == b.team && !b.value;
+        const bool awaiting =
+            shown && !shown->waiting && shown->tossup == index && shown->team == b.team && !b.value;
         const std::optional<int> word = awaiting ? awaitingWord() : b.word;
         mark.word = word.value_or(0);
         mark.name = playerName(s, b.team, b.player);

@@ -66,10 +66,10 @@ StatsTable buzzPointTable(const Sheet& sheet) {
                            .arg(shareText(buzzShare(tu, *b->word)))
                      : QStringLiteral("\u2013");
         };
-        t.rows.push_back({QString::number(tu.number),
-                          tu.question >= 0 ? QString::number(tu.question + 1)
-                                           : QStringLiteral("\u2013"),
-                          text(first), text(correct)});
+        t.rows.push_back(
+            {QString::number(tu.number),
+             tu.question >= 0 ? QString::number(tu.question + 1) : QStringLiteral("\u2013"),
+             text(first), text(correct)});
     }
     return t;
 }

@@ -129,7 +129,8 @@ QVariant SheetTable::data(const QModelIndex& index, int role) const {
         return QStringLiteral("Buzzed on word %1 of %2%3")
             .arg(*b->word)
             .arg(t.questionWords)
-            .arg(b->wordConfirmed ? QString() : QStringLiteral(" (proposed; the ruling confirms it)"));
+            .arg(b->wordConfirmed ? QString()
+                                  : QStringLiteral(" (proposed; the ruling confirms it)"));
     }
     case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
     case Qt::BackgroundRole:

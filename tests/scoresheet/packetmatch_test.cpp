@@ -42,15 +42,15 @@ std::shared_ptr<const packet::Packet> makePacket(int tossups, int words, int pow
     for (int i = 0; i < tossups; ++i) {
         p->tossups.push_back({tossupText(words + i, power), QStringLiteral("answer %1").arg(i + 1),
                               std::nullopt, QString(), QString()});
-        p->bonuses.push_back({QStringLiteral("Lead-in %1.").arg(i + 1),
-                              {QStringLiteral("One."), QStringLiteral("Two."),
-                               QStringLiteral("Three.")},
-                              {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
-                              {10, 10, 10},
-                              {},
-                              std::nullopt,
-                              QString(),
-                              QString()});
+        p->bonuses.push_back(
+            {QStringLiteral("Lead-in %1.").arg(i + 1),
+             {QStringLiteral("One."), QStringLiteral("Two."), QStringLiteral("Three.")},
+             {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+             {10, 10, 10},
+             {},
+             std::nullopt,
+             QString(),
+             QString()});
     }
     return p;
 }
@@ -67,8 +67,8 @@ public:
         // Only the keys the record's table lists.
         const QStringList keys = record::kindKeys(kind);
         for (const QString& key : data.keys())
-            EXPECT_TRUE(keys.contains(key)) << record::kindName(kind).toStdString() << " "
-                                            << key.toStdString();
+            EXPECT_TRUE(keys.contains(key))
+                << record::kindName(kind).toStdString() << " " << key.toStdString();
         events.push_back({kind, at().toMSecsSinceEpoch(), data});
         model.record(kind, data);
     }
@@ -192,15 +192,21 @@ TEST(PacketMatch, TheReaderFollowsTheMatchAndTheRecordKeepsEveryWord) {
     m.buzz(2);
     EXPECT_EQ(m.model.readerPage().marks[1].word, 45);  // after the question
     EXPECT_TRUE(m.model.key(Qt::Key_C, 0));
-    EXPECT_EQ(m.boards, (std::vector<int>{25, -5}));
+    EXPECT_EQ(m.boards, (std::vector<int>{35, -5}));
     // The bonus thrown out too: the last bonus.
     m.clear();
     EXPECT_TRUE(m.model.throwOut());
     EXPECT_EQ(m.model.readerPage().bonusIndex, 5);
+    EXPECT_TRUE(m.model.key(Qt::Key_2, 0));
 
-    // Taking Ben's ruling back and making it again keeps his word.
+    // Taking the part and Ben's ruling back and making them again keeps his
+    // word.
     EXPECT_TRUE(m.model.undo());
+    EXPECT_TRUE(m.model.undo());
+    EXPECT_EQ(m.boards, (std::vector<int>{25, -5}));
     EXPECT_TRUE(m.model.redo());
+    EXPECT_TRUE(m.model.redo());
+    EXPECT_EQ(m.boards, (std::vector<int>{45, -5}));
     const QString live = words(m.model.sheet());
     EXPECT_EQ(live.toStdString(),
               "1:q0 b0 0@18!=15\n"
@@ -215,7 +221,7 @@ TEST(PacketMatch, TheReaderFollowsTheMatchAndTheRecordKeepsEveryWord) {
     const QJsonObject doc = qbjDocument(m.model.sheet());
     QJsonObject match;
     for (const QJsonValue v : doc["objects"].toArray())
-        if (v["type"] == "Match") match = v.toObject();
+        if (v["type"].toString() == "Match") match = v.toObject();
     EXPECT_EQ(match["packets"].toString(), "Round 3 packet");
     const QJsonArray questions = match["match_questions"].toArray();
     ASSERT_GE(questions.size(), 2);

@@ -31,7 +31,8 @@ std::shared_ptr<const packet::Packet> roadPacket() {
         const int count = 60 + (i * 7) % 30;
         for (int w = 0; w < count; ++w) {
             // Formatting and a guide, which are not words of their own.
-            words << (w == 3 ? QStringLiteral("<b>bold%1</b>").arg(w) : QStringLiteral("w%1").arg(w));
+            words << (w == 3 ? QStringLiteral("<b>bold%1</b>").arg(w)
+                             : QStringLiteral("w%1").arg(w));
             if (w == 5) words << QStringLiteral("(\"guide\")");
             if (w == 29) words << QStringLiteral("(*)");
         }
@@ -148,7 +149,7 @@ TEST(PacketRoad, TheLockoutMarksTheWordsAndTheResultFilesCarryThem) {
     // The word indexes, buzz by buzz, in both files.
     std::vector<int> inFile, inBare;
     for (const QJsonValue o : document["objects"].toArray())
-        if (o["type"] == "Match")
+        if (o["type"].toString() == "Match")
             for (const QJsonValue q : o["match_questions"].toArray())
                 for (const QJsonValue b : q["buzzes"].toArray())
                     inFile.push_back(b["buzz_position"]["word_index"].toInt(-1));
@@ -169,7 +170,8 @@ TEST(PacketRoad, TheLockoutMarksTheWordsAndTheResultFilesCarryThem) {
         QFile::remove(to.filePath(QStringLiteral("road.result.qbj")));
         QFile::remove(to.filePath(QStringLiteral("road.match.qbj")));
         QFile::copy(result, to.filePath(QStringLiteral("road.result.qbj")));
-        QFile::copy(ResultFiles::bareMatchPath(result), to.filePath(QStringLiteral("road.match.qbj")));
+        QFile::copy(ResultFiles::bareMatchPath(result),
+                    to.filePath(QStringLiteral("road.match.qbj")));
         QFile packetFile(to.filePath(QStringLiteral("road.packet.json")));
         ASSERT_TRUE(packetFile.open(QIODevice::WriteOnly | QIODevice::Truncate));
         packetFile.write(packet::writePacketJson(*packet));
