@@ -8,6 +8,7 @@
 // there, for the field's own tools to check by hand.
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QTemporaryDir>
 
 #include "packet/packetjson.h"
@@ -81,7 +82,9 @@ TEST(PacketRoad, TheLockoutMarksTheWordsAndTheResultFilesCarryThem) {
         proposed.push_back(proposal);
         truth.push_back(word);
         // The operator moves a mark that is more than two words off.
-        if (std::abs(proposal - word) > 2) EXPECT_TRUE(model.moveMark(word));
+        if (std::abs(proposal - word) > 2) {
+            EXPECT_TRUE(model.moveMark(word));
+        }
         recorded.push_back(model.readerPage().marks.at(std::size_t(*page.movingMark)).word);
     };
     for (std::size_t k = 0; k < plan.size(); ++k) {
@@ -117,7 +120,9 @@ TEST(PacketRoad, TheLockoutMarksTheWordsAndTheResultFilesCarryThem) {
     // toss-up the proposals themselves are.
     for (std::size_t i = 0; i < truth.size(); ++i) {
         EXPECT_LE(std::abs(recorded[i] - truth[i]), 2) << i;
-        if (i >= 4) EXPECT_LE(std::abs(proposed[i] - truth[i]), 2) << i;
+        if (i >= 4) {
+            EXPECT_LE(std::abs(proposed[i] - truth[i]), 2) << i;
+        }
     }
 
     QTemporaryDir dir;
