@@ -53,6 +53,10 @@ enum class EventKind {
     SheetCorrected,
     LineupChanged,
     MatchEnded,
+    // The packet read from.
+    PacketChosen,
+    QuestionThrownOut,
+    BonusRead,
 };
 
 // The record's stored format. Each event is kept as its kind's name, the
@@ -150,21 +154,39 @@ inline constexpr KindFormat kKindFormats[] = {
     {EventKind::TossupStarted, "tossup-started", "tossup"},
     // A buzz ruled. tossup; team; player: the roster index of the team's
     // player; value: the points; ruling: "power", "correct", "neg",
-    // "no-penalty".
-    {EventKind::Ruling, "ruling", "tossup team player value ruling"},
+    // "no-penalty"; word: the word of the packet's question the buzz came on,
+    // as the operator confirmed it (0 the first word read, the question's
+    // word count after the question), only when a packet is read.
+    {EventKind::Ruling, "ruling", "tossup team player value ruling word"},
     // part: 0 upwards; points: what it gave the team that had the bonus.
     {EventKind::BonusPart, "bonus-part", "tossup team part points"},
     // A cell put right: the team's buzz (player and value; neither when the
     // team did not buzz, no value when not ruled) or its bonus (bonus: the
     // parts' points); before: the cell as it was; undo: true when it takes
-    // back an earlier change.
-    {EventKind::SheetCorrected, "sheet-corrected", "tossup team player value bonus before undo"},
+    // back an earlier change; word: the buzz's word, as the ruling's.
+    {EventKind::SheetCorrected, "sheet-corrected",
+     "tossup team player value bonus before undo word"},
     // A team's players: roster: names, starters and substitutes; seats: the
     // roster index at each button; tossup: the first toss-up they play.
     {EventKind::LineupChanged, "lineup-changed", "team tossup roster seats"},
     // The operator ended the match (End Match): what comes after it belongs
     // to the next match. how: "end-match".
     {EventKind::MatchEnded, "match-ended", "how"},
+    // The packet the match is read from, from here on: name: the packet's;
+    // file: the file it was read from; packet: the whole packet in the
+    // field's packet JSON (packet/packetjson.h), so that the match can be
+    // shown and exported without the file. Every toss-up on the sheet reads
+    // the packet's question of its number, in order.
+    {EventKind::PacketChosen, "packet-chosen", "name file packet"},
+    // The question being read was thrown out. tossup: the sheet's toss-up;
+    // bonus: true for its bonus, else the toss-up's question; question: the
+    // place in the packet (1 upwards) of the question thrown out;
+    // replacement: the place of the question read instead, the last unread
+    // one of the packet (absent when none is left).
+    {EventKind::QuestionThrownOut, "question-thrown-out", "tossup bonus question replacement"},
+    // The bonus of the toss-up was read to its end: the next toss-up is read
+    // from now on. tossup: the toss-up the bonus went with.
+    {EventKind::BonusRead, "bonus-read", "tossup"},
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

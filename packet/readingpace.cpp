@@ -95,4 +95,11 @@ void ReadingPace::finishTossup(double time) {
     if (match_.size() > 64) match_.erase(match_.begin());
 }
 
+void ReadingPace::abandonTossup() {
+    reading_ = false;
+    pausedAt_ = -1;
+    if (!current_.empty()) match_.push_back(current_.back());
+    current_.clear();
+}
+
 }  // namespace packet

@@ -29,6 +29,9 @@ public:
     void resume(double time);
     // The question was read to its end at `time` (the moderator stopped).
     void finishTossup(double time);
+    // The toss-up being read was thrown out: only its confirmed buzzes say
+    // anything of the pace.
+    void abandonTossup();
 
     // The pace the next proposal uses, in words a second.
     double wordsPerSecond() const;

@@ -271,6 +271,18 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
         return QStringLiteral("%1 lineup from toss-up %2")
             .arg(teamName(teams, intOf(d, "team", -1)))
             .arg(intOf(d, "tossup"));
+    case EventKind::PacketChosen: return QStringLiteral("Packet: %1").arg(textOf(d, "name"));
+    case EventKind::QuestionThrownOut:
+        return QStringLiteral("Toss-up %1: %2 %3 thrown out%4")
+            .arg(intOf(d, "tossup"))
+            .arg(d.value(QLatin1String("bonus")).toBool() ? QStringLiteral("bonus")
+                                                          : QStringLiteral("toss-up"))
+            .arg(intOf(d, "question"))
+            .arg(d.value(QLatin1String("replacement")).isDouble()
+                     ? QStringLiteral(", %1 read instead").arg(intOf(d, "replacement"))
+                     : QStringLiteral(", none left to read instead"));
+    case EventKind::BonusRead:
+        return QStringLiteral("Toss-up %1: bonus read").arg(intOf(d, "tossup"));
     }
     return kindName(e.kind);
 }

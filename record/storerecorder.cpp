@@ -28,6 +28,7 @@ bool isPlay(EventKind kind) {
     case EventKind::NamesChanged:
     // The rules and the lineups are said at every start, played or not.
     case EventKind::RulesChosen:
+    case EventKind::PacketChosen:
     case EventKind::LineupChanged: return false;
     default: return true;
     }

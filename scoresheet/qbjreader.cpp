@@ -28,6 +28,16 @@ QString controlName(char16_t c) {
 
 bool isControl(char16_t c) { return c < 0x20 || (c >= 0x7f && c <= 0x9f); }
 
+// The type of an object; the moderator app's roster files write none, so a
+// tournament is known by its registrations and a registration by its teams.
+QString typeOf(const QJsonObject& o) {
+    const QJsonValue type = o.value(QStringLiteral("type"));
+    if (type.isString()) return type.toString();
+    if (o.value(QStringLiteral("registrations")).isArray()) return QStringLiteral("Tournament");
+    if (o.value(QStringLiteral("teams")).isArray()) return QStringLiteral("Registration");
+    return {};
+}
+
 class RosterWalk {
 public:
     explicit RosterWalk(const QJsonArray& objects) : objects_(objects) {
@@ -41,7 +51,7 @@ public:
         // follow.
         for (const QJsonValue& v : objects_) {
             const QJsonObject o = v.toObject();
-            const QString type = o.value(QStringLiteral("type")).toString();
+            const QString type = typeOf(o);
             if (type == QLatin1String("Tournament"))
                 for (const QJsonValue& r : o.value(QStringLiteral("registrations")).toArray())
                     registration(resolve(r));
@@ -212,7 +222,7 @@ Roster readRoster(const QByteArray& bytes) {
         objects = doc.array();
     } else if (doc.object().value(QStringLiteral("objects")).isArray()) {
         objects = doc.object().value(QStringLiteral("objects")).toArray();
-    } else if (doc.object().contains(QStringLiteral("type"))) {
+    } else if (!typeOf(doc.object()).isEmpty()) {
         objects.append(doc.object());
     } else {
         return failure(QStringLiteral(

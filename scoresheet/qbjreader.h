@@ -6,9 +6,10 @@
 #include <vector>
 
 // Team rosters from a QBJ file: a whole tournament, a registration file, or
-// a match result. The reader is forgiving about which objects hold the teams
-// (registrations, top-level teams, references or definitions in place) and
-// plain about files it cannot use.
+// a match result; or the moderator app's roster file, a tournament or a list
+// of registrations written without their types. The reader is forgiving about which objects hold
+// the teams (registrations, top-level teams, references or definitions in place) and plain about
+// files it cannot use.
 //
 // A file comes from anywhere, so what it can cost is bounded: its size, how
 // many teams and players it may list and how long a name may be, each with a

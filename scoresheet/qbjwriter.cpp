@@ -1,5 +1,6 @@
 #include "scoresheet/qbjwriter.h"
 
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRegularExpression>
@@ -87,6 +88,13 @@ QString roundNumber(const QString& round) {
 
 // A substitution names no reason on our sheet; the breaks the rules define
 // are named after themselves, any other change is a break in play.
+// A question of the packet as the format names it: its place in the packet.
+QJsonObject question(int place, const char* type, int parts) {
+    return {{QStringLiteral("question_number"), place + 1},
+            {QStringLiteral("type"), QLatin1String(type)},
+            {QStringLiteral("parts"), parts}};
+}
+
 QString lineupReason(const Sheet& sheet, int firstQuestion) {
     const int regulation = sheet.rules.regulationTossups;
     if (firstQuestion == 1) return QStringLiteral("initial");
@@ -244,6 +252,10 @@ QJsonObject qbjDocument(const Sheet& whole) {
     if (!sheet.room.trimmed().isEmpty()) match[QStringLiteral("location")] = sheet.room.trimmed();
     if (!sheet.moderator.trimmed().isEmpty())
         match[QStringLiteral("moderator")] = sheet.moderator.trimmed();
+    if (sheet.packet) {
+        const QString name = sheet.packet->name.trimmed();
+        match[QStringLiteral("packets")] = name.isEmpty() ? QStringLiteral("Packet") : name;
+    }
 
     QJsonArray matchTeams;
     for (int t = 0; t < teams; ++t) {
@@ -298,6 +310,14 @@ QJsonObject qbjDocument(const Sheet& whole) {
         QJsonArray questions;
         for (const Tossup& tu : sheet.tossups) {
             QJsonObject q{{QStringLiteral("question_number"), tu.number}};
+            // The question first read, and the one read instead when it was
+            // thrown out (the buzzes' words are the one read last).
+            const int first = tu.thrownOutQuestion >= 0 ? tu.thrownOutQuestion : tu.question;
+            if (sheet.packet && first >= 0)
+                q[QStringLiteral("tossup_question")] = question(first, "tossup", 1);
+            if (sheet.packet && tu.thrownOutQuestion >= 0 && tu.question >= 0)
+                q[QStringLiteral("replacement_tossup_question")] =
+                    question(tu.question, "tossup", 1);
             if (tu.startTime.isValid())
                 q[QStringLiteral("tossup_start_time")] = isoTime(tu.startTime);
             QJsonArray buzzes;
@@ -312,9 +332,11 @@ QJsonObject qbjDocument(const Sheet& whole) {
                 QJsonObject buzz{{QStringLiteral("team"), ref(teamIds[b.team])},
                                  {QStringLiteral("player"), ref(playerIds[b.team][b.player])},
                                  {QStringLiteral("result"), answerType(*b.value)}};
-                if (b.time.isValid())
-                    buzz[QStringLiteral("buzz_position")] =
-                        QJsonObject{{QStringLiteral("time"), isoTime(b.time)}};
+                QJsonObject position;
+                if (b.time.isValid()) position[QStringLiteral("time")] = isoTime(b.time);
+                if (sheet.packet && b.word && tu.question >= 0)
+                    position[QStringLiteral("word_index")] = *b.word;
+                if (!position.isEmpty()) buzz[QStringLiteral("buzz_position")] = position;
                 buzzes.append(buzz);
             }
             q[QStringLiteral("buzzes")] = buzzes;
@@ -323,7 +345,16 @@ QJsonObject qbjDocument(const Sheet& whole) {
                 QJsonArray parts;
                 for (int points : tu.bonusParts)
                     parts.append(QJsonObject{{QStringLiteral("controlled_points"), points}});
-                q[QStringLiteral("bonus")] = QJsonObject{{QStringLiteral("parts"), parts}};
+                QJsonObject bonus{{QStringLiteral("parts"), parts}};
+                const int read = tu.thrownOutBonus >= 0 ? tu.thrownOutBonus : tu.bonusQuestion;
+                const int count = static_cast<int>(tu.bonusParts.size());
+                if (sheet.packet && read >= 0)
+                    bonus[QStringLiteral("question")] = question(read, "bonus", count);
+                q[QStringLiteral("bonus")] = bonus;
+                if (sheet.packet && tu.thrownOutBonus >= 0 && tu.bonusQuestion >= 0)
+                    q[QStringLiteral("replacement_bonus")] = QJsonObject{
+                        {QStringLiteral("question"), question(tu.bonusQuestion, "bonus", count)},
+                        {QStringLiteral("parts"), parts}};
                 if (tu.bonusStartTime.isValid())
                     q[QStringLiteral("bonus_start_time")] = isoTime(tu.bonusStartTime);
             }
@@ -351,6 +382,50 @@ QJsonObject qbjDocument(const Sheet& whole) {
 
 QByteArray writeQbj(const Sheet& sheet) {
     return QJsonDocument(qbjDocument(sheet)).toJson(QJsonDocument::Indented);
+}
+
+namespace {
+
+// Every reference replaced by what it names, written in place.
+QJsonValue inPlace(const QJsonValue& value, const QHash<QString, QJsonObject>& byId) {
+    if (value.isArray()) {
+        QJsonArray out;
+        for (const QJsonValue v : value.toArray())
+            out.append(inPlace(v, byId));
+        return out;
+    }
+    if (!value.isObject()) return value;
+    const QJsonObject o = value.toObject();
+    if (o.size() == 1 && o.contains(QStringLiteral("$ref")))
+        return inPlace(byId.value(o.value(QStringLiteral("$ref")).toString()), byId);
+    QJsonObject out;
+    for (auto it = o.begin(); it != o.end(); ++it)
+        out.insert(it.key(), inPlace(it.value(), byId));
+    return out;
+}
+
+}  // namespace
+
+QJsonObject qbjBareMatch(const Sheet& sheet) {
+    const QJsonObject document = qbjDocument(sheet);
+    QHash<QString, QJsonObject> byId;
+    QJsonObject match;
+    for (const QJsonValue v : document.value(QStringLiteral("objects")).toArray()) {
+        QJsonObject o = v.toObject();
+        const QString type = o.value(QStringLiteral("type")).toString();
+        if (type == QLatin1String("Match")) match = o;
+        if (type != QLatin1String("Team")) continue;
+        for (const QJsonValue p : o.value(QStringLiteral("players")).toArray())
+            byId.insert(p.toObject().value(QStringLiteral("id")).toString(), p.toObject());
+        // A team in place is no top-level object: it carries no type.
+        o.remove(QStringLiteral("type"));
+        byId.insert(o.value(QStringLiteral("id")).toString(), o);
+    }
+    return inPlace(match, byId).toObject();
+}
+
+QByteArray writeBareMatchQbj(const Sheet& sheet) {
+    return QJsonDocument(qbjBareMatch(sheet)).toJson(QJsonDocument::Indented);
 }
 
 }  // namespace scoresheet

@@ -24,6 +24,13 @@ QJsonObject qbjDocument(const Sheet& sheet);
 // The document as UTF-8 JSON, indented so a person can read it.
 QByteArray writeQbj(const Sheet& sheet);
 
+// The match alone, as the field's moderator app exports one and the
+// buzz-point tools read it: one Match object, its teams and players written
+// in place rather than referenced, the packet it was read from in
+// `packets`, and the round beside the lockout's notes.
+QJsonObject qbjBareMatch(const Sheet& sheet);
+QByteArray writeBareMatchQbj(const Sheet& sheet);
+
 // What the operator should know about this match's file, such as that a
 // three-team match is beyond the common stats programs. Empty when nothing.
 QStringList qbjOperatorNotes(const Sheet& sheet);

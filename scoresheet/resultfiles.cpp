@@ -22,6 +22,7 @@ constexpr int kDetailsVersion = 1;
 
 const QString kResultSuffix = QStringLiteral(".result.qbj");
 const QString kPartialSuffix = QStringLiteral(".partial.qbj");
+const QString kMatchSuffix = QStringLiteral(".match.qbj");
 
 // The match a result file holds, as its writer stamped it.
 QString startedOf(const QString& path) {
@@ -161,6 +162,12 @@ QString ResultFiles::resultPath(const QString& folder, const Sheet& sheet) {
         // file; this match's own file is written over.
         if (!info.exists() || (!started.isEmpty() && startedOf(path) == started)) return path;
     }
+}
+
+QString ResultFiles::bareMatchPath(const QString& resultPath) {
+    QString path = resultPath;
+    if (path.endsWith(kResultSuffix)) path.chop(kResultSuffix.size());
+    return path + kMatchSuffix;
 }
 
 QString ResultFiles::partialPath(const QString& folder, const Sheet& sheet) {
@@ -339,6 +346,17 @@ void ResultFiles::write(const Job& job) {
     }
     if (!previousPartial.isEmpty() && previousPartial != path) QFile::remove(previousPartial);
     emit fileWritten(path);
+    // A match read from a packet goes beside its result as the moderator
+    // app exports one, for the buzz-point tools.
+    if (job.final && job.sheet.packet) {
+        const QString bare = bareMatchPath(path);
+        if (const auto error = setup::saveReplacingLinks(bare, writeBareMatchQbj(job.sheet)))
+            emit problem(
+                QStringLiteral("The match file %1 could not be written: %2").arg(bare, *error),
+                job.final);
+        else
+            emit fileWritten(bare);
+    }
     if (job.final) {
         if (partial != previousPartial) QFile::remove(partial);
         {

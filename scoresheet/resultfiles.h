@@ -89,6 +89,9 @@ public:
     // ".result.qbj", numbered when another match already holds that name.
     static QString resultPath(const QString& folder, const Sheet& sheet);
     static QString partialPath(const QString& folder, const Sheet& sheet);
+    // Beside a result file of a match read from a packet: the match alone,
+    // as the moderator app exports one (".match.qbj").
+    static QString bareMatchPath(const QString& resultPath);
 
 signals:
     // `result`: the match's result file (not the partial one) was not

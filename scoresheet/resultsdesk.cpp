@@ -399,6 +399,8 @@ std::vector<MatchTable> statsTables(const MatchEvents& events) {
          {std::pair{QStringLiteral("Scoresheet: teams"), teamTable(stats)},
           std::pair{QStringLiteral("Scoresheet: players"), playerTable(stats)}})
         tables.push_back({title, table.heading, table.rows});
+    if (const StatsTable points = buzzPointTable(sheet); !points.rows.empty())
+        tables.push_back({QStringLiteral("Scoresheet: buzz points"), points.heading, points.rows});
     return tables;
 }
 

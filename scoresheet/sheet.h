@@ -3,8 +3,11 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <optional>
 #include <vector>
+
+#include "packet/packet.h"
 
 // A played match as a quiz competition keeps it: the scoring rules, who
 // played, and toss-up by toss-up who buzzed, how each buzz was ruled and
@@ -37,6 +40,11 @@ struct Buzz {
     int player = 0;            // index into that team's `players`
     QDateTime time;            // when the press was decided, with its zone
     std::optional<int> value;  // the ruling's points; unset until ruled
+    // With a packet: the word of the toss-up's question the buzz came on
+    // (packet/words.h numbering; the word count: after the question), as
+    // proposed from the reading pace until a ruling confirms it.
+    std::optional<int> word{};
+    bool wordConfirmed{false};
 };
 
 struct Tossup {
@@ -61,6 +69,15 @@ struct Tossup {
     std::vector<int> setAsideParts;
     // The players on each team's lineup while this toss-up was read.
     std::vector<std::vector<int>> lineups;
+    // With a packet: the place (0-based) in the packet of the toss-up read
+    // and of its bonus (-1: none, the packet had run out). A question thrown
+    // out stays named as the first read; `question` is then its replacement.
+    int question = -1;
+    int thrownOutQuestion = -1;
+    int bonusQuestion = -1;
+    int thrownOutBonus = -1;
+    // The words of the toss-up's question (its afterQuestion()); 0 without.
+    int questionWords = 0;
 };
 
 struct SheetTeam {
@@ -89,6 +106,9 @@ struct Sheet {
     QStringList lockoutNotes;
     // The operator ended the match: nothing after that is part of it.
     bool ended = false;
+    // The packet read from, as the record keeps it; null without one.
+    std::shared_ptr<const packet::Packet> packet;
+    QString packetFile;
 };
 
 }  // namespace scoresheet

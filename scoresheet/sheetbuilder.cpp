@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
+#include "packet/packetjson.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetstats.h"
 
@@ -29,6 +31,9 @@ bool clearsForNextPress(const QJsonObject& data) {
 bool overtime(const ScoringRules& rules, const Tossup& t) {
     return rules.regulationTossups > 0 && t.number > rules.regulationTossups;
 }
+
+// The reading pace counts in seconds; the events' times are the wall clock's.
+double seconds(const QDateTime& when) { return double(when.toMSecsSinceEpoch()) / 1000.0; }
 
 }  // namespace
 
@@ -141,6 +146,15 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         startAdjustments();
         return true;
     case EventKind::TossupStarted: return nextTossup(when);
+    case EventKind::PacketChosen: choosePacket(data, when); return true;
+    case EventKind::QuestionThrownOut: return throwOut(data, when);
+    case EventKind::BonusRead: {
+        const int i = tossupIndex(field(data, "tossup"));
+        if (i < 0 || bonusRead_[std::size_t(i)]) return false;
+        bonusRead_[std::size_t(i)] = true;
+        bonusActivity(i, -1, when);
+        return true;
+    }
     // A respondent held for second place is shown at the clear after a
     // wrong answer: the other team's buzz on the same toss-up.
     case EventKind::BuzzIn:
@@ -148,18 +162,54 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
     case EventKind::Cleared:
         if (data.value(QStringLiteral("how")).toString() == QLatin1String("bonus")) {
             shown_.reset();
+            for (int i = int(sheet_.tossups.size()) - 1;
+                 i >= 0 && i >= int(sheet_.tossups.size()) - 2; --i)
+                if (sheet_.tossups[std::size_t(i)].bonusTeam) {
+                    bonusActivity(i, -1, when);
+                    break;
+                }
             return false;
         }
         if (!clearsForNextPress(data)) return false;
         shown_.reset();
+        if (pacePaused_ && !sheet_.tossups.empty() && !tossupDone(sheet_.tossups.back(), teams)) {
+            // Reading goes on after the answer, for the teams still in.
+            pace_.resume(seconds(when));
+            pacePaused_ = false;
+        }
         return withdrawUnruled();
-    case EventKind::TimerStarted: return timerStarted(data);
+    case EventKind::TimerStarted: {
+        const QString timer = data.value(QStringLiteral("kind")).toString();
+        if (timer == QLatin1String("toss-up") && words_ && !paceFinished_ &&
+            !sheet_.tossups.empty() && !sheet_.ended) {
+            // The moderator has read the question to its end.
+            startPace();
+            if (!pacePaused_) pace_.finishTossup(seconds(when));
+            paceFinished_ = true;
+        }
+        const bool changed = timerStarted(data);
+        if (changed && timer == QLatin1String("bonus"))
+            for (int i = int(sheet_.tossups.size()) - 1; i >= 0; --i)
+                if (sheet_.tossups[std::size_t(i)].bonusHeard &&
+                    sheet_.tossups[std::size_t(i)].bonusTeam) {
+                    bonusActivity(i, -1, when);
+                    break;
+                }
+        return changed;
+    }
     case EventKind::Ruling: {
         Tossup* t = tossupFor(data);
         Buzz* b = t ? buzzOf(*t, field(data, "team")) : nullptr;
         const int value = field(data, "value", 0);
         if (!b || secondCorrect(*t, b->team, value)) return false;
         b->value = value;
+        if (const int word = field(data, "word"); word >= 0 && t->question >= 0) {
+            b->word = std::min(word, t->questionWords);
+            b->wordConfirmed = true;
+            // The pace learns from the words confirmed on the toss-up being read.
+            if (paceStarted_ && !paceFinished_ && t == &sheet_.tossups.back())
+                pace_.confirm(seconds(b->time), *b->word);
+        }
         settleBonus(*t, when);
         return true;
     }
@@ -169,6 +219,7 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         if (!t || !t->bonusTeam || part < 0 || part >= int(t->bonusParts.size())) return false;
         t->bonusParts[std::size_t(part)] = field(data, "points", 0);
         t->bonusHeard = true;
+        bonusActivity(int(t - sheet_.tossups.data()), part, when);
         return true;
     }
     case EventKind::SheetCorrected: {
@@ -263,6 +314,13 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     sides_.clear();
     told_.clear();
     evidence_.clear();
+    words_.reset();
+    tossupUsed_.clear();
+    bonusUsed_.clear();
+    pace_ = packet::ReadingPace();
+    paceStarted_ = paceFinished_ = pacePaused_ = false;
+    bonusRead_.clear();
+    bonusPartsRead_.clear();
     for (int t = 0; t < teams.size(); ++t) {
         SheetTeam team;
         team.name = teams[t].toString();
@@ -401,7 +459,13 @@ void SheetBuilder::startTossup(const QDateTime& when) {
     t.number = int(sheet_.tossups.size()) + 1;
     t.startTime = when;
     t.lineups = seats_;
+    assignQuestion(t);
     sheet_.tossups.push_back(std::move(t));
+    bonusRead_.push_back(false);
+    bonusPartsRead_.push_back(0);
+    // Reading begins now, or when the bonus before it has been read.
+    readingFrom_ = seconds(when);
+    paceStarted_ = paceFinished_ = pacePaused_ = false;
 }
 
 bool SheetBuilder::nextTossup(const QDateTime& when) {
@@ -455,6 +519,7 @@ bool SheetBuilder::enterBuzz(const QJsonObject& data, const QDateTime& when) {
     if (!takes) return false;
     shown_->where.waiting = false;
     t.buzzes.push_back({team, seated[std::size_t(seat)], when, std::nullopt});
+    proposeWord(t.buzzes.back(), when);
     markHeard(index);
     return true;
 }
@@ -549,9 +614,18 @@ bool SheetBuilder::correct(Tossup& t, int team, const QJsonObject& data) {
     if (std::find(playing.begin(), playing.end(), player) == playing.end()) return false;
     Buzz b{team, player, t.startTime, std::nullopt};
     if (data.value(QStringLiteral("value")).isDouble()) b.value = field(data, "value", 0);
+    if (const int word = field(data, "word"); word >= 0 && t.question >= 0) {
+        b.word = std::min(word, t.questionWords);
+        b.wordConfirmed = true;
+    }
     if (old != t.buzzes.end()) {
-        // The press itself happened when it happened, whoever it is put down to.
+        // The press itself happened when it happened, whoever it is put down to,
+        // and on the word it came on.
         b.time = old->time;
+        if (!b.word) {
+            b.word = old->word;
+            b.wordConfirmed = old->wordConfirmed;
+        }
         *old = b;
     } else {
         t.buzzes.push_back(b);
@@ -580,6 +654,7 @@ void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
     t.bonusTeam = answered;
     t.bonusParts.clear();
     if (!answered) return;
+    assignBonus(t);
     if (t.setAsideTeam == answered &&
         t.setAsideParts.size() == std::size_t(sheet_.rules.bonusParts)) {
         t.bonusParts = t.setAsideParts;
@@ -587,6 +662,147 @@ void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
         t.bonusParts.assign(std::size_t(sheet_.rules.bonusParts), 0);
     }
     if (!t.bonusStartTime.isValid()) t.bonusStartTime = when;
+}
+
+}  // namespace scoresheet
+
+namespace scoresheet {
+
+const packet::QuestionWords* SheetBuilder::questionWords(int question) const {
+    if (!words_ || question < 0 || question >= int(words_->size())) return nullptr;
+    return &(*words_)[std::size_t(question)];
+}
+
+int SheetBuilder::firstUnread(bool bonus) const {
+    const std::vector<bool>& used = bonus ? bonusUsed_ : tossupUsed_;
+    const auto at = std::find(used.begin(), used.end(), false);
+    return at == used.end() ? -1 : int(at - used.begin());
+}
+
+int SheetBuilder::lastUnread(bool bonus) const {
+    const std::vector<bool>& used = bonus ? bonusUsed_ : tossupUsed_;
+    for (int i = int(used.size()) - 1; i >= 0; --i)
+        if (!used[std::size_t(i)]) return i;
+    return -1;
+}
+
+bool SheetBuilder::bonusRead(int tossup) const {
+    return tossup >= 0 && tossup < int(bonusRead_.size()) && bonusRead_[std::size_t(tossup)];
+}
+
+int SheetBuilder::bonusPartReading(int tossup) const {
+    return tossup >= 0 && tossup < int(bonusPartsRead_.size())
+               ? bonusPartsRead_[std::size_t(tossup)]
+               : 0;
+}
+
+void SheetBuilder::assignQuestion(Tossup& t) {
+    t.question = -1;
+    t.thrownOutQuestion = -1;
+    t.questionWords = 0;
+    if (!words_) return;
+    t.question = firstUnread(false);
+    if (t.question < 0) return;
+    tossupUsed_[std::size_t(t.question)] = true;
+    t.questionWords = (*words_)[std::size_t(t.question)].afterQuestion();
+}
+
+void SheetBuilder::assignBonus(Tossup& t) {
+    // A bonus once read stays the toss-up's, whichever team it goes to.
+    if (!words_ || t.bonusQuestion >= 0) return;
+    t.bonusQuestion = firstUnread(true);
+    if (t.bonusQuestion >= 0) bonusUsed_[std::size_t(t.bonusQuestion)] = true;
+}
+
+void SheetBuilder::choosePacket(const QJsonObject& data, const QDateTime& when) {
+    const packet::PacketRead read =
+        packet::readPacketJson(QJsonDocument(data.value(QStringLiteral("packet")).toObject())
+                                   .toJson(QJsonDocument::Compact));
+    auto words = std::make_shared<std::vector<packet::QuestionWords>>();
+    std::shared_ptr<const packet::Packet> chosen;
+    if (read.packet) {
+        chosen = std::make_shared<const packet::Packet>(*read.packet);
+        for (const packet::Tossup& q : chosen->tossups)
+            words->push_back(packet::numberWords(q.question));
+    }
+    sheet_.packet = chosen;
+    sheet_.packetFile = data.value(QStringLiteral("file")).toString();
+    words_.reset();
+    if (chosen) words_ = std::move(words);
+    tossupUsed_.assign(chosen ? chosen->tossups.size() : 0, false);
+    bonusUsed_.assign(chosen ? chosen->bonuses.size() : 0, false);
+    // Every toss-up on the sheet reads the new packet's, in order; what
+    // was thrown out of another packet is no more.
+    for (Tossup& t : sheet_.tossups) {
+        assignQuestion(t);
+        t.bonusQuestion = t.thrownOutBonus = -1;
+        if (t.bonusTeam || t.setAsideTeam) assignBonus(t);
+        for (Buzz& b : t.buzzes)
+            if (!b.wordConfirmed) b.word.reset();
+    }
+    if (!sheet_.tossups.empty() && !paceStarted_)
+        readingFrom_ = std::max(readingFrom_, seconds(when));
+}
+
+bool SheetBuilder::throwOut(const QJsonObject& data, const QDateTime& when) {
+    Tossup* t = tossupFor(data);
+    if (!t || !words_) return false;
+    const bool bonus = data.value(QStringLiteral("bonus")).toBool();
+    int& current = bonus ? t->bonusQuestion : t->question;
+    if (current < 0 || field(data, "question") != current + 1) return false;
+    std::vector<bool>& used = bonus ? bonusUsed_ : tossupUsed_;
+    int replacement = field(data, "replacement", 0) - 1;
+    if (replacement >= int(used.size()) || (replacement >= 0 && used[std::size_t(replacement)]))
+        return false;
+    if (replacement < 0) replacement = -1;
+    int& first = bonus ? t->thrownOutBonus : t->thrownOutQuestion;
+    if (first < 0) first = current;
+    current = replacement;
+    if (replacement >= 0) used[std::size_t(replacement)] = true;
+    if (bonus) {
+        if (const int i = int(t - sheet_.tossups.data()); i < int(bonusPartsRead_.size()))
+            bonusPartsRead_[std::size_t(i)] = 0;
+        return true;
+    }
+    t->questionWords = replacement >= 0 ? (*words_)[std::size_t(replacement)].afterQuestion() : 0;
+    for (Buzz& b : t->buzzes) {
+        b.word.reset();
+        b.wordConfirmed = false;
+    }
+    if (t == &sheet_.tossups.back()) {
+        // The replacement is read from its start.
+        if (paceStarted_ && !paceFinished_) pace_.abandonTossup();
+        readingFrom_ = seconds(when);
+        paceStarted_ = paceFinished_ = pacePaused_ = false;
+    }
+    return true;
+}
+
+void SheetBuilder::bonusActivity(int tossup, int part, const QDateTime& when) {
+    if (tossup < 0 || tossup >= int(sheet_.tossups.size())) return;
+    if (part >= 0)
+        bonusPartsRead_[std::size_t(tossup)] =
+            std::max(bonusPartsRead_[std::size_t(tossup)], part + 1);
+    // The next toss-up is read after its bonus: its reading begins no sooner
+    // than the bonus's last part was heard.
+    if (tossup == int(sheet_.tossups.size()) - 2 && sheet_.tossups.back().buzzes.empty() &&
+        !paceStarted_)
+        readingFrom_ = std::max(readingFrom_, seconds(when));
+}
+
+void SheetBuilder::startPace() {
+    if (paceStarted_ || sheet_.tossups.empty()) return;
+    pace_.startTossup(readingFrom_, sheet_.tossups.back().questionWords);
+    paceStarted_ = true;
+}
+
+void SheetBuilder::proposeWord(Buzz& b, const QDateTime& when) {
+    const Tossup& t = sheet_.tossups.back();
+    if (!words_ || t.question < 0) return;
+    startPace();
+    b.word = paceFinished_ ? t.questionWords : pace_.propose(std::max(seconds(when), readingFrom_));
+    b.wordConfirmed = false;
+    pacePaused_ = !paceFinished_;
 }
 
 }  // namespace scoresheet

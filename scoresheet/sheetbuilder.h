@@ -6,6 +6,8 @@
 #include <QJsonObject>
 
 #include "app/matchrecorder.h"
+#include "packet/readingpace.h"
+#include "packet/words.h"
 #include "scoresheet/sheet.h"
 
 // The scoresheet of a match, built from its recorded events. The live
@@ -29,6 +31,13 @@
 // TossupStarted (the next-toss-up key) puts it on the new toss-up. The toss-up timer and any
 // buzz mark a toss-up heard; the bonus timer, a part and play on a later toss-up mark a bonus
 // read. MatchEnded closes the match: nothing after it changes the sheet.
+// With a packet (PacketChosen) each toss-up reads the packet's next unread
+// toss-up in order, and a toss-up answered the next unread bonus; a question
+// thrown out (QuestionThrownOut) is replaced by the last unread one of its
+// kind. Each buzz is given the word it came on: proposed from the time since
+// the toss-up's reading began (the clear that started it, or the end of the
+// bonus read before it) at the pace this match's confirmed words show, and
+// confirmed by its ruling's "word".
 // NamesChanged and MatchResumed rename the teams and the players at the buttons whose names
 // changed: a player renamed is the same player, buzzes and toss-ups heard included, and every
 // output names them as the match ended. A name typed at a button that is a benched player's brings
@@ -82,6 +91,17 @@ public:
     int teamAtSide(int side) const;
     int sideOfTeam(int team) const;
 
+    // The packet's toss-up numbered for buzz points; null without a packet or
+    // for a place beyond it.
+    const packet::QuestionWords* questionWords(int question) const;
+    // The place (0-based) of the last question of the kind nobody has read
+    // yet, which a question thrown out is replaced by; -1 when none is left.
+    int lastUnread(bool bonus) const;
+    // Whether the bonus of the toss-up (index) has been read to its end, and
+    // the part being read (0-based: the first part not yet scored or timed).
+    bool bonusRead(int tossup) const;
+    int bonusPartReading(int tossup) const;
+
 private:
     // Who pressed: a roster player of a team, or (team -1) someone the
     // sheet has no seat for, by the name the event gave.
@@ -119,6 +139,15 @@ private:
     bool correct(Tossup& tossup, int team, const QJsonObject& data);
     void settleBonus(Tossup& tossup, const QDateTime& when);
     Tossup* tossupFor(const QJsonObject& data);
+    // The packet's part.
+    void choosePacket(const QJsonObject& data, const QDateTime& when);
+    int firstUnread(bool bonus) const;
+    void assignQuestion(Tossup& t);
+    void assignBonus(Tossup& t);
+    bool throwOut(const QJsonObject& data, const QDateTime& when);
+    void bonusActivity(int tossup, int part, const QDateTime& when);
+    void startPace();
+    void proposeWord(Buzz& b, const QDateTime& when);
 
     Sheet sheet_;
     std::vector<std::vector<int>> seats_;
@@ -136,6 +165,19 @@ private:
         QDateTime when;
     };
     std::optional<OnScreen> shown_;
+
+    // The packet's questions numbered for buzz points, shared by copies.
+    std::shared_ptr<const std::vector<packet::QuestionWords>> words_;
+    std::vector<bool> tossupUsed_, bonusUsed_;  // read, or set aside to be read
+    packet::ReadingPace pace_;
+    // The reading of the last toss-up: when it began (seconds since the
+    // epoch), whether the pace has been told, whether the moderator read it
+    // to its end, whether a buzz stopped it.
+    double readingFrom_ = 0;
+    bool paceStarted_ = false, paceFinished_ = false, pacePaused_ = false;
+    // Per toss-up (index): its bonus read to the end; the parts read.
+    std::vector<bool> bonusRead_;
+    std::vector<int> bonusPartsRead_;
 };
 
 // The builder of a recorded match, its events folded: `events` in order,

@@ -1,7 +1,11 @@
 #include "scoresheet/sheetmodel.h"
 
+#include <algorithm>
+
 #include <QDateTime>
 #include <QJsonArray>
+
+#include "packet/packetjson.h"
 
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetstats.h"
@@ -47,12 +51,21 @@ void SheetModel::record(EventKind kind, const QJsonObject& data) {
     }
     const std::vector<int> before = totals(sheet());
     const bool wasPlain = sheet().rules.plain();
-    const bool changed = builder_.apply(kind, data, QDateTime::currentDateTime());
+    const bool changed = builder_.apply(kind, data, now());
     if (kind == EventKind::MatchStarted) {
         clearHistory();
         if (!chosen_.plain())
             recorder_.record(EventKind::RulesChosen,
                              {{QStringLiteral("rules"), rulesToJson(chosen_)}});
+        // The packet chosen goes on with the next match, as the round does.
+        if (packet_) recorder_.record(EventKind::PacketChosen, packetData());
+    }
+    // A mark moved for a buzz no longer awaiting its ruling is gone.
+    if (moved_) {
+        const auto shown = builder_.shown();
+        if (!shown || shown->waiting || shown->tossup != moved_->tossup ||
+            shown->team != moved_->team)
+            moved_.reset();
     }
     // The sheet's points go onto the boards (a change of rules leaves the
     // boards as they are).
@@ -159,7 +172,25 @@ bool SheetModel::rule(Ruling ruling) {
     }
     const Tossup& t = sheet().tossups[std::size_t(shown->tossup)];
     const Buzz* buzz = buzzOf(t, shown->team);
-    if (!buzz || buzz->value == value) return false;
+    const std::optional<int> word = awaitingWord();
+    // A correct answer marked before the power mark is a power; P rules one
+    // wherever the mark is.
+    if (ruling == Ruling::Correct && word && powerValue(rules)) {
+        const packet::QuestionWords* words = builder_.questionWords(t.question);
+        const packet::BuzzWorth worth =
+            words ? packet::buzzWorth(*words, *word) : packet::BuzzWorth::Normal;
+        if (worth != packet::BuzzWorth::Normal) {
+            ruling = Ruling::Power;
+            value = powerValue(rules);
+            // Under rules with a superpower the power is the second value.
+            std::vector<int> positives;
+            for (int v : rules.answerValues)
+                if (v > 0) positives.push_back(v);
+            if (worth == packet::BuzzWorth::Power && positives.size() >= 3) value = positives[1];
+        }
+    }
+    if (!buzz || (buzz->value == value && (!word || (buzz->wordConfirmed && buzz->word == word))))
+        return false;
     if (*value > 0) {
         for (const Buzz& b : t.buzzes)
             if (b.team != shown->team && b.value.value_or(0) > 0) {
@@ -169,13 +200,14 @@ bool SheetModel::rule(Ruling ruling) {
                 return false;
             }
     }
+    QJsonObject data{{QStringLiteral("tossup"), t.number},
+                     {QStringLiteral("team"), buzz->team},
+                     {QStringLiteral("player"), buzz->player},
+                     {QStringLiteral("value"), *value},
+                     {QStringLiteral("ruling"), QLatin1String(rulingWord(ruling))}};
+    if (word) data.insert(QStringLiteral("word"), *word);
     return act(
-        EventKind::Ruling,
-        {{QStringLiteral("tossup"), t.number},
-         {QStringLiteral("team"), buzz->team},
-         {QStringLiteral("player"), buzz->player},
-         {QStringLiteral("value"), *value},
-         {QStringLiteral("ruling"), QLatin1String(rulingWord(ruling))}},
+        EventKind::Ruling, data,
         Step{false,
              {},
              {},
@@ -235,6 +267,7 @@ QJsonObject SheetModel::cellOf(const SheetBuilder& builder, int tossup, int team
     } else if (const Buzz* b = buzzOf(t, team)) {
         cell.insert(QStringLiteral("player"), b->player);
         if (b->value) cell.insert(QStringLiteral("value"), *b->value);
+        if (b->word && b->wordConfirmed) cell.insert(QStringLiteral("word"), *b->word);
     }
     return cell;
 }
@@ -365,7 +398,7 @@ bool SheetModel::act(EventKind kind, const QJsonObject& data, std::optional<Step
     // Tried on a copy first: an event that would change nothing is not
     // recorded, and the step's cells are known before and after.
     SheetBuilder trial = builder_;
-    if (!trial.apply(kind, data, QDateTime::currentDateTime())) return false;
+    if (!trial.apply(kind, data, now())) return false;
     if (step) {
         const int i = builder_.tossupIndex(data.value(QStringLiteral("tossup")).toInt());
         const int team = data.value(QStringLiteral("team")).toInt();
@@ -379,6 +412,142 @@ bool SheetModel::act(EventKind kind, const QJsonObject& data, std::optional<Step
     recorder_.record(kind, data);
     if (step) historyChanged();
     return true;
+}
+
+QDateTime SheetModel::now() const { return clock_ ? clock_() : QDateTime::currentDateTime(); }
+
+QJsonObject SheetModel::packetData() const {
+    return {{QStringLiteral("name"), packet_->name},
+            {QStringLiteral("file"), packetFile_},
+            {QStringLiteral("packet"), packet::packetToJson(*packet_)}};
+}
+
+bool SheetModel::choosePacket(std::shared_ptr<const packet::Packet> chosen,
+                              const QString& fileName) {
+    packet_ = std::move(chosen);
+    packetFile_ = packet_ ? fileName : QString();
+    moved_.reset();
+    // Read from now on in the match being played.
+    if (!packet_ || sheet().teams.empty() || sheet().ended) {
+        notify();
+        return bool(packet_);
+    }
+    return act(EventKind::PacketChosen, packetData(), std::nullopt);
+}
+
+std::optional<int> SheetModel::awaitingWord() const {
+    const auto shown = builder_.shown();
+    if (!shown || shown->waiting) return std::nullopt;
+    const Tossup& t = sheet().tossups[std::size_t(shown->tossup)];
+    const Buzz* b = buzzOf(t, shown->team);
+    if (!b || t.question < 0) return std::nullopt;
+    if (moved_ && moved_->tossup == shown->tossup && moved_->team == shown->team)
+        return moved_->word;
+    return b->word;
+}
+
+bool SheetModel::moveMark(int word) {
+    const auto shown = builder_.shown();
+    if (!shown || shown->waiting) return false;
+    const Tossup& t = sheet().tossups[std::size_t(shown->tossup)];
+    if (!buzzOf(t, shown->team) || t.question < 0) return false;
+    word = std::clamp(word, 0, t.questionWords);
+    if (awaitingWord() == word) return false;
+    moved_ = Moved{shown->tossup, shown->team, word};
+    notify();
+    return true;
+}
+
+bool SheetModel::throwOut() {
+    const Sheet& s = sheet();
+    if (!s.packet || s.tossups.empty() || s.rules.plain()) return false;
+    const packet::ReaderPage page = readerPage();
+    const bool bonus = page.showing == packet::ReaderPage::Showing::Bonus;
+    const int index = bonus ? bonusTarget() : int(s.tossups.size()) - 1;
+    const Tossup& t = s.tossups[std::size_t(index)];
+    const int question = bonus ? t.bonusQuestion : t.question;
+    if (question < 0) {
+        say(QStringLiteral("The packet has no question left to throw out."));
+        return false;
+    }
+    if (!bonus)
+        for (const Buzz& b : t.buzzes)
+            if (b.value) {
+                say(QStringLiteral("Toss-up %1 has a ruled buzz: put it right in the Scoresheet "
+                                   "window before throwing the toss-up out.")
+                        .arg(t.number));
+                return false;
+            }
+    QJsonObject data{{QStringLiteral("tossup"), t.number},
+                     {QStringLiteral("bonus"), bonus},
+                     {QStringLiteral("question"), question + 1}};
+    const int replacement = builder_.lastUnread(bonus);
+    if (replacement >= 0) data.insert(QStringLiteral("replacement"), replacement + 1);
+    if (!act(EventKind::QuestionThrownOut, data, std::nullopt)) return false;
+    say(replacement >= 0
+            ? QStringLiteral("%1 %2 thrown out: %3 %4 is read instead.")
+                  .arg(bonus ? QStringLiteral("Bonus") : QStringLiteral("Toss-up"))
+                  .arg(question + 1)
+                  .arg(bonus ? QStringLiteral("bonus") : QStringLiteral("toss-up"))
+                  .arg(replacement + 1)
+            : QStringLiteral("%1 %2 thrown out: the packet has none left to read instead.")
+                  .arg(bonus ? QStringLiteral("Bonus") : QStringLiteral("Toss-up"))
+                  .arg(question + 1));
+    return true;
+}
+
+bool SheetModel::bonusRead() {
+    const int target = bonusTarget();
+    if (target < 0 || builder_.bonusRead(target)) return false;
+    return act(EventKind::BonusRead,
+               {{QStringLiteral("tossup"), sheet().tossups[std::size_t(target)].number}},
+               std::nullopt);
+}
+
+packet::ReaderPage SheetModel::readerPage() const {
+    packet::ReaderPage page;
+    const Sheet& s = sheet();
+    page.packet = s.packet;
+    if (!s.packet || s.tossups.empty() || s.rules.plain() || s.ended) return page;
+    // The bonus while it is read, until its parts are all read or the
+    // operator says so; then the next toss-up.
+    const int bonus = bonusTarget();
+    bool showBonus = false;
+    if (bonus >= 0) {
+        const Tossup& b = s.tossups[std::size_t(bonus)];
+        const int parts = b.bonusQuestion >= 0
+                              ? int(s.packet->bonuses[std::size_t(b.bonusQuestion)].parts.size())
+                              : 0;
+        showBonus = b.bonusQuestion >= 0 && !builder_.bonusRead(bonus) &&
+                    builder_.bonusPartReading(bonus) < std::max(parts, 1);
+    }
+    const int index = showBonus ? bonus : int(s.tossups.size()) - 1;
+    const Tossup& t = s.tossups[std::size_t(index)];
+    page.showing =
+        showBonus ? packet::ReaderPage::Showing::Bonus : packet::ReaderPage::Showing::Tossup;
+    page.questionNumber = t.number;
+    page.tossupIndex = t.question;
+    const auto shown = builder_.shown();
+    for (const Buzz& b : t.buzzes) {
+        packet::ReaderMark mark;
+        const bool awaiting =
+            shown && !shown->waiting && shown->tossup == index && shown->team == b.team && !b.value;
+        const std::optional<int> word = awaiting ? awaitingWord() : b.word;
+        mark.word = word.value_or(0);
+        mark.name = playerName(s, b.team, b.player);
+        mark.team = b.team;
+        mark.confirmed = b.wordConfirmed || (awaiting && moved_.has_value());
+        mark.value = b.value;
+        if (awaiting) page.movingMark = int(page.marks.size());
+        page.marks.push_back(mark);
+    }
+    if (showBonus) {
+        page.bonusIndex = t.bonusQuestion;
+        const int parts = int(s.packet->bonuses[std::size_t(t.bonusQuestion)].parts.size());
+        page.bonusPart = std::min(builder_.bonusPartReading(index), std::max(parts - 1, 0));
+        page.bonusTeam = t.bonusTeam;
+    }
+    return page;
 }
 
 void SheetModel::say(const QString& text) const {

@@ -9,6 +9,7 @@
 #include "app/matchextras.h"
 #include "app/matchrecorder.h"
 #include "app/matchundo.h"
+#include "packet/readerpage.h"
 #include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetkeys.h"
 
@@ -104,8 +105,32 @@ public:
     bool setLineup(int team, const QStringList& roster, const std::vector<int>& seats);
 
     // Each is called after every change of the sheet, on the thread that
-    // made it (the window thread), in the order they were added.
+    // made it (the window thread), in the order they were added. A mark
+    // moved on the reader's page is a change too.
     void addChangeHandler(std::function<void()> handler) { changed_.push_back(std::move(handler)); }
+
+    // The time the events the sheet hears are stamped with; the wall clock
+    // unless a test says otherwise.
+    void setClock(std::function<QDateTime()> clock) { clock_ = std::move(clock); }
+
+    // --- The packet ---------------------------------------------------------
+    // The packet read from, for the match being played (recorded with its
+    // text) and the matches to come; null: none. False when nothing changed.
+    bool choosePacket(std::shared_ptr<const packet::Packet> packet, const QString& fileName);
+    const std::shared_ptr<const packet::Packet>& chosenPacket() const { return packet_; }
+    // What the moderator's reader shows now.
+    packet::ReaderPage readerPage() const;
+    // Moves the mark of the buzz awaiting a ruling to a word of the toss-up
+    // (clamped to [0, after the question]); the ruling confirms it. False
+    // when no buzz awaits a ruling on a toss-up of the packet.
+    bool moveMark(int word);
+    // Throws out the question being read (the bonus while the reader shows
+    // it, else the toss-up); the last unread question of its kind is read
+    // instead. A toss-up with a ruled buzz is put right first.
+    bool throwOut();
+    // The bonus being read was read to its end: the reader shows the next
+    // toss-up, whose reading begins now.
+    bool bonusRead();
 
 private:
     // A step of the history: one of the sheet's (the cell before and after
@@ -129,6 +154,17 @@ private:
     void clearHistory();
     void historyChanged();
     void notify();
+    QDateTime now() const;
+    QJsonObject packetData() const;
+    // The word the buzz on the screen is marked at, if it is on a toss-up of
+    // the packet.
+    std::optional<int> awaitingWord() const;
+    // The moved mark, for the buzz it was moved for.
+    struct Moved {
+        int tossup = -1;
+        int team = -1;
+        int word = 0;
+    };
 
     record::MatchRecorder& recorder_;
     ScoreBoard& board_;
@@ -138,6 +174,10 @@ private:
     std::function<MatchEvents()> history_;
     std::function<void(const QString&)> notice_;
     std::vector<std::function<void()>> changed_;
+    std::function<QDateTime()> clock_;
+    std::shared_ptr<const packet::Packet> packet_;
+    QString packetFile_;
+    std::optional<Moved> moved_;
 };
 
 }  // namespace scoresheet

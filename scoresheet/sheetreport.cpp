@@ -226,6 +226,7 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
     font.setPointSizeF(9);
     p.setFont(font);
     const StatsTable players = playerTable(stats), teamsTable = teamTable(stats);
+    const StatsTable points = buzzPointTable(sheet);
     const double tableLine = QFontMetricsF(font).height() * 1.4;
     const double needed = tableLine * (players.rows.size() + teamsTable.rows.size() + 3);
     y += line * 0.5;
@@ -234,7 +235,17 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
         y = area.top();
     }
     y += paintTable(p, {area.left(), y}, area.width(), teamsTable) + tableLine * 0.6;
-    if (!players.rows.empty()) paintTable(p, {area.left(), y}, area.width(), players);
+    if (!players.rows.empty())
+        y += paintTable(p, {area.left(), y}, area.width(), players) + tableLine * 0.6;
+    // The buzz points, toss-up by toss-up, where there is room, else on pages
+    // of their own.
+    if (!points.rows.empty()) {
+        if (y + tableLine * double(points.rows.size() + 1) > area.bottom()) {
+            device.newPage();
+            y = area.top();
+        }
+        paintTable(p, {area.left(), y}, area.width(), points);
+    }
     p.restore();
 }
 

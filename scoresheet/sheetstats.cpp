@@ -38,6 +38,42 @@ std::vector<int> lineupOf(const Sheet& sheet, const Tossup& tossup, int team) {
     return all;
 }
 
+double buzzShare(const Tossup& tossup, int word) {
+    return tossup.questionWords > 0
+               ? std::clamp(double(word) / double(tossup.questionWords), 0.0, 1.0)
+               : 0.0;
+}
+
+QString shareText(double share) { return QStringLiteral("%1 %").arg(qRound(share * 100)); }
+
+StatsTable buzzPointTable(const Sheet& sheet) {
+    StatsTable t;
+    if (!sheet.packet) return t;
+    t.heading << QStringLiteral("Toss-up") << QStringLiteral("Question")
+              << QStringLiteral("First buzz") << QStringLiteral("Correct buzz");
+    for (const Tossup& tu : sheet.tossups) {
+        const Buzz* first = nullptr;
+        const Buzz* correct = nullptr;
+        for (const Buzz& b : tu.buzzes) {
+            if (!b.value || !b.word) continue;
+            if (!first) first = &b;
+            if (*b.value > 0) correct = &b;
+        }
+        auto text = [&](const Buzz* b) {
+            return b ? QStringLiteral("%1, word %2, %3")
+                           .arg(playerName(sheet, b->team, b->player))
+                           .arg(*b->word)
+                           .arg(shareText(buzzShare(tu, *b->word)))
+                     : QStringLiteral("\u2013");
+        };
+        t.rows.push_back(
+            {QString::number(tu.number),
+             tu.question >= 0 ? QString::number(tu.question + 1) : QStringLiteral("\u2013"),
+             text(first), text(correct)});
+    }
+    return t;
+}
+
 QString answerLabel(int value) {
     return value < 0 ? QStringLiteral("\u2212%1").arg(-value) : QString::number(value);
 }
@@ -123,6 +159,10 @@ SheetStats computeSheetStats(const Sheet& sheet) {
                 std::find(stats.answerValues.begin(), stats.answerValues.end(), *b.value);
             if (at != stats.answerValues.end()) ++p.answers[at - stats.answerValues.begin()];
             if (*b.value > 0) correctTeam = b.team;
+            if (*b.value > 0 && b.word && t.questionWords > 0) {
+                ++p.correctWithWord;
+                p.correctShareSum += buzzShare(t, *b.word);
+            }
         }
         const bool bonusRead =
             t.bonusTeam && *t.bonusTeam >= 0 && *t.bonusTeam < teams && !t.bonusParts.empty();
@@ -158,12 +198,18 @@ StatsTable playerTable(const SheetStats& stats) {
     for (int v : stats.answerValues)
         t.heading << answerLabel(v);
     t.heading << QStringLiteral("Points");
+    const bool points = std::any_of(stats.players.begin(), stats.players.end(),
+                                    [](const PlayerStats& p) { return p.correctWithWord > 0; });
+    if (points) t.heading << QStringLiteral("Avg. correct buzz");
     for (const PlayerStats& p : stats.players) {
         if (!p.played()) continue;
         QStringList row{p.name, stats.teams[p.team].name, QString::number(p.tossupsHeard)};
         for (int n : p.answers)
             row << QString::number(n);
         row << QString::number(p.points);
+        if (points)
+            row << (p.correctWithWord ? shareText(p.correctShareSum / p.correctWithWord)
+                                      : QStringLiteral("\u2013"));
         t.rows.push_back(row);
     }
     return t;

@@ -17,7 +17,11 @@ struct PlayerStats {
     int tossupsHeard = 0;
     std::vector<int> answers;  // per SheetStats::answerValues
     int points = 0;            // toss-up points, every ruled value counted
-    bool played() const;       // heard a toss-up or buzzed
+    // Correct buzzes on a word of the packet, and their buzz points summed
+    // as shares of their questions.
+    int correctWithWord = 0;
+    double correctShareSum = 0;
+    bool played() const;  // heard a toss-up or buzzed
 };
 
 struct TeamStats {
@@ -64,6 +68,11 @@ Sheet playedSheet(const Sheet& sheet);
 // "-5" for a neg, "10", "15": a column heading for an answer value.
 QString answerLabel(int value);
 
+// How far into its question a buzz came: the word's share of the question's
+// words, 0 to 1; and as the tables write it, "62 %".
+double buzzShare(const Tossup& tossup, int word);
+QString shareText(double share);
+
 }  // namespace scoresheet
 
 namespace scoresheet {
@@ -74,9 +83,13 @@ struct StatsTable {
     QStringList heading;
     std::vector<QStringList> rows;
 };
-// Player, team, toss-ups heard, one column an answer value, points.
+// Player, team, toss-ups heard, one column an answer value, points; with
+// buzz points, the average correct buzz as a share of the question.
 StatsTable playerTable(const SheetStats& stats);
 // Team, toss-up points, bonuses heard, bonus points, points per bonus, total.
 StatsTable teamTable(const SheetStats& stats);
+// With a packet, toss-up by toss-up: the packet's question, the first and
+// the correct buzz with their words and shares. Empty without a packet.
+StatsTable buzzPointTable(const Sheet& sheet);
 
 }  // namespace scoresheet

@@ -103,7 +103,10 @@ QVariant SheetTable::data(const QModelIndex& index, int role) const {
         switch (c.kind) {
         case Kind::Player: {
             const Buzz* b = buzzOf(t, c.team);
-            return b && b->player == c.player ? valueText(b->value) : QString();
+            if (!b || b->player != c.player) return QString();
+            // With a packet, the word the buzz came on beside its value.
+            return b->word ? QStringLiteral("%1 @%2").arg(valueText(b->value)).arg(*b->word)
+                           : valueText(b->value);
         }
         case Kind::Bonus: {
             if (t.bonusTeam != c.team) return QString();
@@ -120,6 +123,15 @@ QVariant SheetTable::data(const QModelIndex& index, int role) const {
         }
         }
         break;
+    case Qt::ToolTipRole: {
+        const Buzz* b = c.kind == Kind::Player ? buzzOf(t, c.team) : nullptr;
+        if (!b || b->player != c.player || !b->word) break;
+        return QStringLiteral("Buzzed on word %1 of %2%3")
+            .arg(*b->word)
+            .arg(t.questionWords)
+            .arg(b->wordConfirmed ? QString()
+                                  : QStringLiteral(" (proposed; the ruling confirms it)"));
+    }
     case Qt::TextAlignmentRole: return int(Qt::AlignCenter);
     case Qt::BackgroundRole:
         if (current) return QBrush(kCurrentRow);

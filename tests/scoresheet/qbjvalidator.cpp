@@ -220,8 +220,10 @@ private:
     }
 
     void object(const QJsonObject& o, const QString& type, const QString& path) {
+        // A type with a field of that name (a Question's "tossup" or
+        // "bonus") carries no tag there.
         const QJsonValue tag = o.value(QStringLiteral("type"));
-        if (!tag.isUndefined() && tag.toString() != type)
+        if (!tag.isUndefined() && !s_.field(type, QStringLiteral("type")) && tag.toString() != type)
             fail(path, QStringLiteral("is tagged %1 where a %2 belongs").arg(tag.toString(), type));
         for (auto it = o.begin(); it != o.end(); ++it) {
             const QString& key = it.key();

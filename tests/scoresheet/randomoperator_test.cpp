@@ -1,11 +1,13 @@
 // An operator at the keys, at random but within the rules of the game:
 // buzzes from any seat, rulings, bonus parts, clears, the next toss-up, the
 // boards' own keys, undo and redo of either kind, corrections, Switch
-// Sides, a change of rules, a substitution, a resume, End Match. After
+// Sides, a change of rules, a substitution, a resume, End Match; with a
+// packet, a mark moved, a question thrown out, a bonus read. After
 // every step the match must still add up: the boards are the sheet plus the
 // operator's own points, the sheet is the fold of the record, the result
 // file follows the format and its totals, one correct answer a toss-up,
-// bonuses in overtime only where the rules give them.
+// bonuses in overtime only where the rules give them, every ruled buzz on
+// a word of its question, no question of the packet read twice.
 //
 // TORVANEL_RANDOM_SEQUENCES sets how many matches are played (a long run:
 // thousands), TORVANEL_RANDOM_SEED the seed; make test plays a fixed few.
@@ -20,6 +22,7 @@
 #include <QJsonArray>
 
 #include "menu/setupmenu.h"
+#include "packet/packet.h"
 #include "qbjvalidator.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultsdesk.h"
@@ -48,7 +51,18 @@ QString describe(const Sheet& s) {
     for (const Tossup& t : s.tossups) {
         out += QStringLiteral("\n%1%2:").arg(t.number).arg(t.heard ? "h" : "");
         for (const Buzz& b : t.buzzes)
-            out += QStringLiteral(" %1.%2=%3").arg(b.team).arg(b.player).arg(b.value.value_or(99));
+            out += QStringLiteral(" %1.%2=%3%4")
+                       .arg(b.team)
+                       .arg(b.player)
+                       .arg(b.value.value_or(99))
+                       .arg(b.wordConfirmed ? QStringLiteral("@%1").arg(b.word.value_or(-1))
+                                            : QString());
+        if (s.packet)
+            out += QStringLiteral(" q%1/%2 b%3/%4")
+                       .arg(t.question)
+                       .arg(t.thrownOutQuestion)
+                       .arg(t.bonusQuestion)
+                       .arg(t.thrownOutBonus);
         if (t.bonusTeam) out += QStringLiteral(" bonus %1%2:").arg(*t.bonusTeam).arg(t.bonusHeard);
         for (int p : t.bonusParts)
             out += QStringLiteral(" %1").arg(p);
@@ -90,6 +104,8 @@ struct Operator : SheetRoad {
         f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
         sheet->chooseRules(rules[std::size_t(1 + pick(int(rules.size()) - 1))]);
         f.t.dialogs.answers.clear();
+        // Half the matches are read from a packet short enough to run out.
+        sheet->model().choosePacket(pick(2) ? packet : nullptr, QStringLiteral("random.json"));
         matchStart = rec.events.size();
         s.newMatch();
     }
@@ -100,7 +116,7 @@ struct Operator : SheetRoad {
         const Sheet& sh = m.sheet();
         static const int rulings[] = {Qt::Key_P, Qt::Key_C, Qt::Key_N, Qt::Key_W};
         static const int boards[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
-        switch (pick(40)) {
+        switch (pick(44)) {
         case 0 ... 9: {
             const int player = 1 + pick(8);
             buzz(player);
@@ -195,6 +211,17 @@ struct Operator : SheetRoad {
                             QDir(keep).filePath(QStringLiteral("match-%1.qbj").arg(++kept)));
             return "end match";
         }
+        case 38: {
+            const int word = pick(60) - 5;
+            m.moveMark(word);
+            return QStringLiteral("mark %1").arg(word);
+        }
+        case 39: m.throwOut(); return "throw out";
+        case 40: m.bonusRead(); return "bonus read";
+        case 41:
+            if (pick(4)) return "no packet change";
+            m.choosePacket(pick(3) ? packet : nullptr, QStringLiteral("again.json"));
+            return "packet";
         default: {
             const int key = boards[pick(4)];
             f.key(key);
@@ -255,6 +282,24 @@ struct Operator : SheetRoad {
                     .arg(teamTotal(live, team))
                     .arg(live.teams[std::size_t(team)].adjustments);
         }
+        std::vector<int> read, bonuses;
+        for (const Tossup& t : live.tossups) {
+            for (const Buzz& bz : t.buzzes)
+                if (bz.value && bz.word && (*bz.word < 0 || *bz.word > t.questionWords))
+                    return QStringLiteral("word %1 of %2 on %3")
+                        .arg(*bz.word)
+                        .arg(t.questionWords)
+                        .arg(t.number);
+            for (int q : {t.question, t.thrownOutQuestion})
+                if (q >= 0) read.push_back(q);
+            for (int q : {t.bonusQuestion, t.thrownOutBonus})
+                if (q >= 0) bonuses.push_back(q);
+        }
+        for (std::vector<int>* list : {&read, &bonuses}) {
+            std::sort(list->begin(), list->end());
+            if (std::adjacent_find(list->begin(), list->end()) != list->end())
+                return QStringLiteral("a question of the packet read twice");
+        }
         for (const Tossup& t : live.tossups) {
             int correct = 0;
             for (const Buzz& bz : t.buzzes)
@@ -284,6 +329,25 @@ struct Operator : SheetRoad {
     }
 
     std::mt19937 random;
+    std::shared_ptr<const packet::Packet> packet = [] {
+        auto p = std::make_shared<packet::Packet>();
+        p->name = QStringLiteral("Random packet");
+        for (int i = 0; i < 8; ++i) {
+            p->tossups.push_back({QStringLiteral("One two three (*) four five six seven eight "
+                                                 "nine ten eleven %1.")
+                                      .arg(i),
+                                  QStringLiteral("a"), std::nullopt, QString(), QString()});
+            p->bonuses.push_back({QStringLiteral("Lead."),
+                                  {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")},
+                                  {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
+                                  {10, 10, 10},
+                                  {},
+                                  std::nullopt,
+                                  QString(),
+                                  QString()});
+        }
+        return p;
+    }();
     std::unique_ptr<QTemporaryDir> drop;
     std::unique_ptr<ResultsDesk> desk;
     qbjcheck::Schema schema;
