@@ -350,7 +350,7 @@ void ResultFiles::write(const Job& job) {
     // app exports one, for the buzz-point tools.
     if (job.final && job.sheet.packet) {
         const QString bare = bareMatchPath(path);
-        if (const auto error = setup::saveReplacingLinks(bare, writeBareMatchQbj(job.sheet)))
+        if (const auto error = files::saveReplacingLinks(bare, writeBareMatchQbj(job.sheet)))
             emit problem(
                 QStringLiteral("The match file %1 could not be written: %2").arg(bare, *error),
                 job.final);

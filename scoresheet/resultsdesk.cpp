@@ -107,7 +107,7 @@ ResultsDesk::ResultsDesk(Program& program)
             QStringList lines{QStringLiteral("The result file was written:\n%1").arg(path)};
             lines << *notes;
             program_.dialogs.notice(lines.join(QStringLiteral("\n\n")), Dialogs::Icon::Information,
-                                    program_.forms.visibleMenu(),
+                                    program_.windows().visibleMenu(),
                                     QStringLiteral("ResultFileWritten"));
         },
         Qt::QueuedConnection);
@@ -252,7 +252,7 @@ bool ResultsDesk::endMatch() {
             QStringLiteral("The result file is still being written to %1.\n\nThe match can go "
                            "on; you will be told when it is written.")
                 .arg(files_.folder()),
-            Dialogs::Icon::Information, program_.forms.visibleMenu(),
+            Dialogs::Icon::Information, program_.windows().visibleMenu(),
             QStringLiteral("ResultFileWriting"));
         return true;
     }
@@ -304,7 +304,7 @@ bool ResultsDesk::endMatch() {
         QStringLiteral("The result file is being written to %1.\n\nThe match can go on; you "
                        "will be told when it is written.")
             .arg(files_.folder()),
-        Dialogs::Icon::Information, program_.forms.visibleMenu(),
+        Dialogs::Icon::Information, program_.windows().visibleMenu(),
         QStringLiteral("ResultFileWriting"));
     return true;
 }
