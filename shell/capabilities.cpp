@@ -3,6 +3,7 @@
 #include "app/program.h"
 #include "buttons/inputbuttons.h"
 #include "check/buttoncheckwindow.h"
+#include "packet/readerui.h"
 #include "record/recordui.h"
 #include "scoresheet/scoresheetui.h"
 
@@ -11,4 +12,5 @@ void installCapabilities(Program& program) {
     check::installCheckButtons(program);
     InputButtons::install(program);
     scoresheet::installScoresheet(program);
+    packet::installReader(program);
 }
