@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "sim/simulatedinterface.h"
@@ -106,6 +107,24 @@ std::optional<InterfaceChoice> parseInterfaceOption(const QString& value, QStrin
         *error = QStringLiteral("--interface takes %1, not \"%2\"").arg(all, value);
     }
     return std::nullopt;
+}
+
+std::optional<QString> parsePacketOption(const QString& value, QString* error) {
+    const QFileInfo file(value);
+    QString problem;
+    if (value.isEmpty())
+        problem = QStringLiteral("--packet takes a packet file (.docx or .json)");
+    else if (!file.exists())
+        problem = QStringLiteral("--packet: there is no file \"%1\"").arg(value);
+    else if (!file.isFile())
+        problem = QStringLiteral("--packet: \"%1\" is not a file").arg(value);
+    else if (!file.isReadable())
+        problem = QStringLiteral("--packet: \"%1\" cannot be read").arg(value);
+    if (!problem.isEmpty()) {
+        if (error) *error = problem;
+        return std::nullopt;
+    }
+    return file.absoluteFilePath();
 }
 
 QStringList parallelPortDevices(const QString& devFolder) {

@@ -20,6 +20,7 @@
 #include "buttons/inputbox.h"
 #include "buttons/inputbuttons.h"
 #include "live/liveprogram.h"
+#include "packet/readerui.h"
 #include "record/recordui.h"
 #include "record/storerecorder.h"
 #include "scoresheet/resultsdesk.h"
@@ -57,6 +58,7 @@ struct CommandLine {
         parser.addVersionOption();
         parser.addOption(interfaceOption);
         parser.addOption(livePortOption);
+        parser.addOption(packetOption);
     }
     QCommandLineParser parser;
     QCommandLineOption interfaceOption{QStringLiteral("interface"), interfaceOptionHelp(),
@@ -67,6 +69,11 @@ struct CommandLine {
                        "65535). Match > Live Page... turns it off or opens it to the local "
                        "network."),
         QStringLiteral("port")};
+    QCommandLineOption packetOption{
+        QStringLiteral("packet"),
+        QStringLiteral("Read the match from this packet (a Word .docx file or the field's packet "
+                       "JSON), as Match > Packet... does."),
+        QStringLiteral("file")};
 };
 
 // --help and --version only print: they are answered before anything needs
@@ -110,6 +117,16 @@ int main(int argc, char* argv[]) {
             return 2;
         }
         livePort = static_cast<quint16>(port);
+    }
+
+    std::optional<QString> packetFile;
+    if (parser.isSet(line.packetOption)) {
+        QString error;
+        packetFile = parsePacketOption(parser.value(line.packetOption), &error);
+        if (!packetFile) {
+            std::fprintf(stderr, "torvanel: %s\n", qPrintable(error));
+            return 2;
+        }
     }
 
     std::optional<InterfaceChoice> asked;
@@ -204,6 +221,12 @@ int main(int argc, char* argv[]) {
         program.dialogs.inform(*liveProblem, QStringLiteral("Live Page"), Dialogs::Icon::Warning);
     }
     QApplication::setQuitOnLastWindowClosed(true);
+    // Read while the operator looks at the set-up menu; its warnings come up
+    // when it is read.
+    if (packetFile) {
+        if (packet::Reader* reader = packet::installedReader(program))
+            reader->openPacket(*packetFile);
+    }
 
     if (inputButtons) inputButtons->offerToAssign();
 
