@@ -200,7 +200,7 @@ QRect fitFrame(const QRect& area, const QRect& frameRect, const QMargins& frame,
 }
 
 QRect columnFrame(const QRect& area, const std::vector<QRect>& footFrames,
-                  const QSize& screenDesign, Column part) {
+                  const QSize& screenDesign, Column part, int leastWidth) {
     // The band above the windows at the foot.
     int bottom = area.bottom();
     for (const QRect& f : footFrames)
@@ -213,8 +213,24 @@ QRect columnFrame(const QRect& area, const std::vector<QRect>& footFrames,
         screenDesign.isEmpty()
             ? band.width() / 2
             : int(std::ceil(double(screenDesign.width()) * band.height() / screenDesign.height()));
-    const int width = std::max(band.width() / 3, band.width() - screenWidth);
-    const QRect column(QPoint(band.right() + 1 - width, band.top()), band.bottomRight());
+    const int least = std::min(
+        band.width(), std::max({leastWidth, band.width() / 3, band.width() - screenWidth}));
+    // Its left edge there, or further right past a window at the foot, so
+    // that it reaches down to the windows below it alone: the larger wins.
+    QRect column;
+    std::vector<int> lefts{band.right() + 1 - least};
+    for (const QRect& f : footFrames)
+        if (f.right() + 1 > lefts.front() && area.right() - f.right() >= least)
+            lefts.push_back(f.right() + 1);
+    for (int left : lefts) {
+        int foot = area.bottom();
+        for (const QRect& f : footFrames)
+            if (f.right() >= left && f.left() <= area.right()) foot = std::min(foot, f.top() - 1);
+        const QRect candidate(QPoint(left, area.top()), QPoint(area.right(), foot));
+        const auto size = [](const QRect& r) { return qint64(r.width()) * r.height(); };
+        if (!candidate.isEmpty() && size(candidate) > size(column)) column = candidate;
+    }
+    if (column.isEmpty()) return {};
     const int upper = column.height() * 11 / 20;
     return part == Column::Upper
                ? QRect(column.topLeft(), QSize(column.width(), upper))
@@ -239,10 +255,14 @@ void placeInColumn(QWidget& window, Column part, const QSize& screenDesign) {
         if (f.bottom() >= area.bottom() - area.height() / 3 &&
             f.top() > area.top() + area.height() / 4)
             foot.push_back(f);
-    const QRect frameRect = columnFrame(area, foot, screenDesign, part);
-    if (frameRect.isEmpty()) return;
     const QMargins frame = frameMargins(window);
-    window.resize(frameRect.size().shrunkBy(frame).expandedTo(window.minimumSize()));
+    // The layout's least size holds once the window is on show.
+    const QSize least = window.minimumSize().expandedTo(window.minimumSizeHint());
+    const QRect frameRect =
+        columnFrame(area, foot, screenDesign, part,
+                    std::max(kColumnLeastWidth, least.width() + frame.left() + frame.right()));
+    if (frameRect.isEmpty()) return;
+    window.resize(frameRect.size().shrunkBy(frame).expandedTo(least));
     window.move(frameRect.topLeft());
 }
 

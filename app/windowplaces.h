@@ -63,10 +63,15 @@ QRect fitFrame(const QRect& area, const QRect& frameRect, const QMargins& frame,
 // With one display: the column of the operator's windows that go with the
 // play screen (the reader above, the Scoresheet below), to the right of the
 // room the play screen takes at its design's proportions in the band above
-// the windows at the foot (`footFrames`). Frame rectangles.
+// the windows at the foot (`footFrames`), or right of those windows down to
+// the ones below it alone when that is larger; never narrower than
+// `leastWidth`. Frame rectangles.
 enum class Column { Upper, Lower };
 QRect columnFrame(const QRect& area, const std::vector<QRect>& footFrames,
-                  const QSize& screenDesign, Column part);
+                  const QSize& screenDesign, Column part, int leastWidth);
+// The column's least width: the Scoresheet's buttons in a row, and the
+// reader a line of a dozen words; both windows share the column.
+inline constexpr int kColumnLeastWidth = 640;
 
 // Puts a window that has no place yet at the foot of its display, at the
 // left or the right, where a play screen above it leaves it in view.

@@ -292,6 +292,18 @@ void ReaderWindow::redraw() {
         drawBonus();
     } else if (page_.tossupIndex >= 0 && page_.tossupIndex < int(p->tossups.size())) {
         drawTossup();
+        // The buzz awaiting its ruling in view; else the question's start.
+        QTextCursor at(document);
+        if (page_.movingMark && *page_.movingMark >= 0 &&
+            *page_.movingMark < int(page_.marks.size())) {
+            const int word = page_.marks[std::size_t(*page_.movingMark)].word;
+            const qsizetype offset = word < words_.afterQuestion()
+                                         ? words_.words[std::size_t(word)].start
+                                         : qsizetype(drawn_.positionOfOffset.size()) - 1;
+            at.setPosition(drawn_.positionOfOffset[std::size_t(offset)]);
+        }
+        view->setTextCursor(at);
+        view->ensureCursorVisible();
     } else {
         heading->setText(page_.questionNumber > 0
                              ? QStringLiteral("Toss-up %1").arg(page_.questionNumber)
@@ -383,10 +395,12 @@ void ReaderWindow::drawBonus() {
     if (page_.bonusPart < 0) insertPlain(cursor, QStringLiteral("\u25B6 "), pointSize_, true);
     drawFormatted(document, b.leadin, numberWords(b.leadin), {}, pointSize_);
     const std::size_t parts = std::max({b.parts.size(), b.answers.size(), b.values.size()});
+    int readingAt = 0;
     for (std::size_t i = 0; i < parts; ++i) {
         const bool reading = int(i) == page_.bonusPart;
         cursor.movePosition(QTextCursor::End);
         newParagraph(cursor, block(reading));
+        if (reading) readingAt = cursor.position();
         QString value = i < b.values.size() ? QString::number(b.values[i]) : QStringLiteral("?");
         if (i < b.difficultyModifiers.size()) value += b.difficultyModifiers[i];
         insertPlain(
@@ -410,6 +424,11 @@ void ReaderWindow::drawBonus() {
         insertPlain(cursor, plainText(b.metadata), std::max(8.0, pointSize_ * 0.6), false,
                     kAsideColour);
     }
+    // The part being read in view.
+    QTextCursor at(&document);
+    at.setPosition(readingAt);
+    view->setTextCursor(at);
+    view->ensureCursorVisible();
 }
 
 std::optional<int> ReaderWindow::wordAt(const QPoint& viewportPoint) const {
