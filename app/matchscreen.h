@@ -4,6 +4,7 @@
 #include <vector>
 
 #include <QJsonObject>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -62,6 +63,8 @@ public:
     // With one display: the window takes the room the operator's windows
     // leave, unless the operator has moved or resized it since.
     virtual void fitBesideOperatorWindows() = 0;
+    // The size the screen is laid out for, before any scaling.
+    virtual QSize designSize() const = 0;
 
 protected:
     ~MatchScreen() = default;

@@ -411,20 +411,20 @@ void PlayScreen::placeBesideOperatorWindows() {
     std::vector<QRect> taken = places::operatorWindowFrames(this);
     // The set-up menu comes up just after the screen: its room is kept too.
     const SetupMenu& m = menu();
-    if (!m.isVisible()) taken.push_back(m.frameGeometry());
-    const QSize design(twipsToPixels(variant_.clientWidthTwips),
-                       twipsToPixels(variant_.clientHeightTwips));
+    if (!m.isVisible()) taken.push_back(QRect(m.pos(), m.size().grownBy(places::frameMargins(m))));
+    const QSize design = designSize();
     QRect room = places::freeRect(area, taken, design);
     // Too little left beside them: the operator's windows stay above the
     // screen instead.
     if (room.width() < design.width() / 4 || room.height() < design.height() / 4) room = area;
-    // The window manager's frame goes round the window, within the room.
-    const QMargins frame(geometry().left() - frameGeometry().left(),
-                         geometry().top() - frameGeometry().top(),
-                         frameGeometry().right() - geometry().right(),
-                         frameGeometry().bottom() - geometry().bottom());
-    setGeometry(room.marginsRemoved(frame));
+    // The window manager's frame goes round the window, within the room
+    // (before the window is first on show, the frame it will have).
+    setGeometry(room.marginsRemoved(places::frameMargins(*this)));
     placedIn_ = room;
+}
+
+QSize PlayScreen::designSize() const {
+    return {twipsToPixels(variant_.clientWidthTwips), twipsToPixels(variant_.clientHeightTwips)};
 }
 
 void PlayScreen::fitBesideOperatorWindows() {

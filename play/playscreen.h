@@ -62,6 +62,7 @@ public:
     // With one display: sizes the window to the room the operator's windows
     // leave, if the operator has not moved or resized it since.
     void fitBesideOperatorWindows() override;
+    QSize designSize() const override;
     // The operator's way out of full screen and back (Alt+Return toggles,
     // Escape leaves); neither key is an operator key.
     void toggleFullScreen();

@@ -78,6 +78,21 @@ bool Scoresheet::key(int key, int modifiers) {
     return model_->key(key, modifiers);
 }
 
+bool Scoresheet::windowKey(QKeyEvent* event) {
+    if (key(event->key(), int(event->modifiers()))) return true;
+    if (!isScreenKey(event->key())) return false;
+    sendToScreen(event);
+    return true;
+}
+
+void Scoresheet::sendToScreen(QKeyEvent* event) {
+    // Handed to the play screen in use as if typed there.
+    QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
+                   event->isAutoRepeat(), ushort(event->count()));
+    QCoreApplication::sendEvent(
+        program_.windows().matchScreen(program_.windows().currentScreen()).screenWidget(), &copy);
+}
+
 void Scoresheet::Watch::record(record::EventKind kind, const QJsonObject& data) {
     if (kind == record::EventKind::NamesChanged) {
         sheet_.namesChanged(data);
@@ -200,16 +215,20 @@ void Scoresheet::openWindow() {
         window_ = std::make_unique<SheetWindow>(*model_,
                                                 [this](const ScoringRules& r) { chooseRules(r); });
         window_->setSheetKeys([this](int k, int modifiers) { return key(k, modifiers); });
-        window_->setScreenKeys([this](QKeyEvent* event) {
-            // Handed to the play screen in use as if typed there.
-            QKeyEvent copy(event->type(), event->key(), event->modifiers(), event->text(),
-                           event->isAutoRepeat(), ushort(event->count()));
-            QCoreApplication::sendEvent(
-                program_.windows().matchScreen(program_.windows().currentScreen()).screenWidget(),
-                &copy);
-        });
+        window_->setScreenKeys([this](QKeyEvent* event) { sendToScreen(event); });
+        // Kept in front of a play screen sharing its display, where the
+        // operator left it; the first time, below the reader beside the play
+        // screen, which makes room for it.
+        places::markOperatorWindow(*window_);
+        if (!places::keepPlace(*window_, program_, window_->objectName()) && places::oneDisplay())
+            places::placeInColumn(*window_, places::Column::Lower,
+                                  places::playScreenDesign(program_));
+        places::fitOnDisplay(*window_);
     }
-    places::bringForward(*window_);
+    window_->show();
+    places::refitPlayScreens(program_);
+    window_->raise();
+    window_->activateWindow();
 }
 
 void Scoresheet::chooseRules(const ScoringRules& rules) {

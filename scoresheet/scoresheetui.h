@@ -5,6 +5,7 @@
 #include "scoresheet/sheetmodel.h"
 
 class Program;
+class QKeyEvent;
 class QWidget;
 
 namespace scoresheet {
@@ -30,6 +31,11 @@ public:
     // A key on the play screen or in the window: the sheet's action, or a
     // word beside the set-up menu when the rules have no such answer.
     bool key(int key, int modifiers);
+    // A key in an operator's window that works the match: the sheet's keys
+    // as above; Space and F1 to F12 handed to the play screen in use as if
+    // typed there. False for any other key.
+    bool windowKey(QKeyEvent* event);
+    void sendToScreen(QKeyEvent* event);
 
     // The operator's choice from the window: kept for the next start, and
     // played from now on. Changing the rules of a match with buzzes on the

@@ -19,6 +19,10 @@ std::optional<SheetKey> sheetKeyFor(int key, int modifiers) {
     return std::nullopt;
 }
 
+bool isScreenKey(int key) {
+    return key == Qt::Key_Space || (key >= Qt::Key_F1 && key <= Qt::Key_F12);
+}
+
 std::vector<KeyHelp> sheetKeyHelp() {
     return {
         {QStringLiteral("P"), QStringLiteral("power"),

@@ -21,6 +21,11 @@ struct SheetKey {
 // any other key. Shift makes no difference, as on the play screen.
 std::optional<SheetKey> sheetKeyFor(int key, int modifiers);
 
+// Space and F1 to F12: the play screen's own keys, which the operator's
+// windows that work the match (the Scoresheet window, the reader) hand on to
+// the play screen in use.
+bool isScreenKey(int key);
+
 // The keys as Help lists them: the key and what it does.
 struct KeyHelp {
     QString key;

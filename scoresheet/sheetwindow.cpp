@@ -385,7 +385,7 @@ void SheetWindow::editLineup(int team) {
 
 bool SheetWindow::screenKey(QKeyEvent* event) {
     const int k = event->key();
-    if (!screenKeys_ || (k != Qt::Key_Space && (k < Qt::Key_F1 || k > Qt::Key_F12))) return false;
+    if (!screenKeys_ || !isScreenKey(k)) return false;
     screenKeys_(event);
     return true;
 }

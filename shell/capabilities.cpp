@@ -7,8 +7,11 @@
 #include "buttons/inputbuttons.h"
 #include "check/buttoncheckwindow.h"
 #include "live/liveprogram.h"
+#include "packet/readerui.h"
+#include "packet/readerwindow.h"
 #include "record/recordui.h"
 #include "scoresheet/resultsdesk.h"
+#include "scoresheet/rules.h"
 #include "scoresheet/scoresheetui.h"
 #include "sim/contestantpanel.h"
 #include "sim/simulatedinterface.h"
@@ -20,6 +23,8 @@ Capabilities::Capabilities(Program& program, const CapabilityParts& parts)
     check_ = std::make_unique<check::CheckButtons>(program);
     InputButtons::install(program, [this] { return inputButtons_.get(); });
     scoresheet_ = scoresheet::installScoresheet(program);
+    reader_ = packet::installReader(program);
+    readWithTheSheet();
     // The stats room's result files: written as the match goes, and whole
     // when it ends (the end of the program included).
     if (parts.resultFiles) results_ = scoresheet::installResultFiles(program);
@@ -45,6 +50,35 @@ Capabilities::Capabilities(Program& program, const CapabilityParts& parts)
 
 Capabilities::~Capabilities() = default;
 
+void Capabilities::readWithTheSheet() {
+    scoresheet::Scoresheet& sheet = *scoresheet_;
+    scoresheet::SheetModel& model = sheet.model();
+    packet::Reader& reader = *reader_;
+    packet::ReaderWindow& window = reader.window();
+    // The packet chosen is the match's: the sheet records it and says what
+    // the reader shows from then on.
+    reader.setPacketChosen(
+        [&model, &reader](std::shared_ptr<const packet::Packet> packet, const QString& path) {
+            model.choosePacket(std::move(packet), path);
+            reader.showPage(model.readerPage());
+        });
+    reader.setExpectations([&model] {
+        const scoresheet::ScoringRules& rules = model.sheet().rules;
+        return packet::PacketExpectations{scoresheet::powerValue(rules).has_value(),
+                                          rules.bonusParts};
+    });
+    model.addChangeHandler([&model, &window] {
+        if (model.chosenPacket()) window.show(model.readerPage());
+    });
+    // The scoresheet's keys, then the play screen's, work in the reader as
+    // in the Scoresheet window.
+    window.setKeyHandler([&sheet](QKeyEvent* event) { return sheet.windowKey(event); });
+    QObject::connect(&window, &packet::ReaderWindow::markMoved,
+                     [&model](int word) { model.moveMark(word); });
+    QObject::connect(&window, &packet::ReaderWindow::throwOutRequested,
+                     [&model] { model.throwOut(); });
+}
+
 bool Capabilities::beforeWindows() { return !inputButtons_ || inputButtons_->confirmDevices(); }
 
 void Capabilities::afterWindows() {
@@ -58,6 +92,9 @@ void Capabilities::afterWindows() {
         panel_ = std::make_unique<ContestantPanel>(program_, *parts_.panelBox);
         panel_->showPanel();
     }
+    // Read while the operator looks at the set-up menu; its warnings come up
+    // when it is read.
+    if (parts_.packetFile) reader_->openPacket(*parts_.packetFile);
 }
 
 bool Capabilities::end(const QString& how) {

@@ -7,6 +7,7 @@
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "sim/simulatedinterface.h"
@@ -110,6 +111,24 @@ std::optional<InterfaceChoice> parseInterfaceOption(const QString& value, QStrin
     return std::nullopt;
 }
 
+std::optional<QString> parsePacketOption(const QString& value, QString* error) {
+    const QFileInfo file(value);
+    QString problem;
+    if (value.isEmpty())
+        problem = QStringLiteral("--packet takes a packet file (.docx or .json)");
+    else if (!file.exists())
+        problem = QStringLiteral("--packet: there is no file \"%1\"").arg(value);
+    else if (!file.isFile())
+        problem = QStringLiteral("--packet: \"%1\" is not a file").arg(value);
+    else if (!file.isReadable())
+        problem = QStringLiteral("--packet: \"%1\" cannot be read").arg(value);
+    if (!problem.isEmpty()) {
+        if (error) *error = problem;
+        return std::nullopt;
+    }
+    return file.absoluteFilePath();
+}
+
 QStringList parallelPortDevices(const QString& devFolder) {
     static const QRegularExpression portName(QStringLiteral("^parport(\\d+)$"));
     std::vector<std::pair<uint, QString>> found;
@@ -172,6 +191,10 @@ void describeOptions(QCommandLineParser& parser) {
     parser.addVersionOption();
     parser.addOption(interfaceOption());
     parser.addOption(livePortOption());
+    parser.addOption({QStringLiteral("packet"),
+                      QStringLiteral("Read the match from this packet (a Word .docx file or the "
+                                     "field's packet JSON), as Match > Packet... does."),
+                      QStringLiteral("file")});
 }
 
 std::optional<ProgramOptions> parseCommandLine(const QStringList& arguments, QString* error) {
@@ -194,6 +217,11 @@ std::optional<ProgramOptions> parseCommandLine(const QStringList& arguments, QSt
         if (!number || port < 1024 || port > 65535)
             return fail(QStringLiteral("--live-port: a port from 1024 to 65535"));
         options.livePort = static_cast<quint16>(port);
+    }
+    if (parser.isSet(QStringLiteral("packet"))) {
+        QString why;
+        options.packetFile = parsePacketOption(parser.value(QStringLiteral("packet")), &why);
+        if (!options.packetFile) return fail(why);
     }
     return options;
 }

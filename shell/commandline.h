@@ -37,6 +37,11 @@ QString interfaceOptionHelp();
 // value, nothing and `error` says why.
 std::optional<InterfaceChoice> parseInterfaceOption(const QString& value, QString* error);
 
+// The value of --packet: a packet file to read from (a .docx or the field's
+// packet JSON), as an absolute path. Nothing, and `error` says why, when it
+// names no file that can be read.
+std::optional<QString> parsePacketOption(const QString& value, QString* error);
+
 // The parallel ports of this machine: the /dev/parportN devices in
 // `devFolder`, lowest number first.
 QStringList parallelPortDevices(const QString& devFolder = QStringLiteral("/dev"));
@@ -57,6 +62,8 @@ struct ProgramOptions {
     std::optional<InterfaceChoice> interface;
     // Serve the live page on this computer from the start, at this port.
     std::optional<quint16> livePort;
+    // The packet to read the match from (an absolute path).
+    std::optional<QString> packetFile;
 };
 
 // Every option of the program, as --help lists them (with --help and

@@ -123,6 +123,7 @@ int main(int argc, char* argv[]) {
     parts.resultFiles = true;
     parts.livePage = true;
     parts.livePort = options->livePort;
+    parts.packetFile = options->packetFile;
     parts.inputBox = backend->input;
     // With the simulated box, the contestants press its buttons on a panel
     // (the simulated USB module's for model 199).

@@ -11,7 +11,12 @@ processor. Beside them: JSON packets, the damaged and hostile files the
 reader must refuse, and a 24 + 24 question packet for the benchmarks.
 --seeds leaves out the files that are large only once unpacked or
 opened; --large
-adds a 50 MB Word file (the benchmark packet beside 50 MB of picture data).
+adds a 50 MB Word file (the benchmark packet beside 50 MB of picture data);
+--fodt adds look.fodt, a packet as an editor writes it in a word processor
+(flat OpenDocument text), for a word processor to convert to .docx:
+
+    libreoffice --headless --convert-to docx look.fodt
+
 The output is the same on every run.
 """
 import json
@@ -203,6 +208,97 @@ SAME_TOSSUP = ("A {i}nine{/i}teenth-century \u201cwork\u201d by Tchaikovsky (\"c
 SAME_ANSWER = "{u}1812 Overture{/u}"
 
 
+# A packet as its editors write one, to be converted by a word processor:
+# headings, numbered toss-ups with a power mark and a pronunciation guide,
+# answer lines with the required part underlined and bold, alternatives in
+# brackets, bonuses with difficulty marks, author and category lines.
+LOOK = [
+    "{b}Autumn Invitational 2024{/b}",
+    "{b}Round 5{/b}",
+    "{b}Tossups{/b}",
+    "1. In one novel by this author, a land surveyor known only as K. tries in vain to reach "
+    "the authorities of a castle. This writer of {i}The Trial{/i} described Gregor Samsa "
+    "(\"GREG-or ZAHM-zah\") waking to find he has become a monstrous vermin (*) in "
+    "{i}The Metamorphosis{/i}. For 10 points, name this Prague-born author.",
+    "ANSWER: Franz {u}{b}Kafka{/b}{/u}",
+    "<Ann Author, Literature>",
+    "2. This gas makes up about 0.04 percent of the atmosphere and is written CO{sub}2{/sub}. "
+    "Joseph Black (\"blak\") called it fixed air, and plants take it in during (*) "
+    "photosynthesis. For 10 points, name this gas exhaled by animals.",
+    "ANSWER: {u}{b}carbon dioxide{/b}{/u} [accept {u}{b}CO2{/b}{/u}; prompt on {u}gas{/u}]",
+    "<Ben Writer, Science>",
+    "3. [Note to moderator: read slowly.] This city's Charles Bridge crosses the Vltava "
+    "(\"VUL-tah-vah\") river (*). For 10 points, name this capital of the Czech Republic.",
+    "ANSWER: {u}{b}Prague{/b}{/u} [or {u}{b}Praha{/b}{/u}]",
+    "<Cy Editor, Geography>",
+    "{b}Bonuses{/b}",
+    "1. Answer these questions about rivers of the world, for 10 points each.",
+    "[10e] This longest river of Africa flows north through Cairo.",
+    "ANSWER: {u}{b}Nile{/b}{/u}",
+    "[10m] This river joins the Euphrates to form the Shatt al-Arab (\"shot al AH-rab\").",
+    "ANSWER: {u}{b}Tigris{/b}{/u}",
+    "[10h] This river, the {i}Oxus{/i} of antiquity, once fed the Aral Sea.",
+    "ANSWER: {u}{b}Amu Darya{/b}{/u}",
+    "<Cy Editor, Geography>",
+    "2. Name these chemical elements from their symbols, for 10 points each.",
+    "[10e] Fe.",
+    "ANSWER: {u}{b}iron{/b}{/u}",
+    "[10m] Hg, a metal liquid at 20{sup}o{/sup}C.",
+    "ANSWER: {u}{b}mercury{/b}{/u}",
+    "[10h] W.",
+    "ANSWER: {u}{b}tungsten{/b}{/u} [accept {u}{b}wolfram{/b}{/u}]",
+    "<Ben Writer, Science>",
+]
+
+ODF_NS = ('xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0" '
+          'xmlns:style="urn:oasis:names:tc:opendocument:xmlns:style:1.0" '
+          'xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0" '
+          'xmlns:fo="urn:oasis:names:tc:opendocument:xmlns:xsl-fo-compatible:1.0"')
+
+
+def write_fodt(path, paragraphs):
+    """The paragraphs as flat OpenDocument text, one automatic text style per
+    combination of formats, as a word processor keeps them."""
+    looks = {"b": 'fo:font-weight="bold"', "i": 'fo:font-style="italic"',
+             "u": 'style:text-underline-style="solid" style:text-underline-width="auto" '
+                  'style:text-underline-color="font-color"',
+             "sub": 'style:text-position="sub 58%"', "sup": 'style:text-position="super 58%"'}
+    styles = {}
+    body = []
+    for description in paragraphs:
+        flags = set()
+        out = []
+        for piece in re.split(r"(\{/?(?:b|u|i|sub|sup|br|split)\})", description):
+            if not piece or piece == "{split}":
+                continue
+            if piece == "{br}":
+                out.append("<text:line-break/>")
+            elif piece[1:-1] in FLAGS:
+                flags.add(piece[1:-1])
+            elif piece.startswith("{/") and piece[2:-1] in FLAGS:
+                flags.discard(piece[2:-1])
+            elif flags:
+                key = tuple(f for f in FLAGS if f in flags)
+                name = styles.setdefault(key, f"T{len(styles) + 1}")
+                out.append(f'<text:span text:style-name="{name}">{escape(piece)}</text:span>')
+            else:
+                out.append(escape(piece))
+        body.append(f'<text:p text:style-name="P1">{"".join(out)}</text:p>')
+    auto = "".join(
+        f'<style:style style:name="{name}" style:family="text"><style:text-properties '
+        f'{" ".join(looks[f] for f in key)}/></style:style>' for key, name in styles.items())
+    Path(path).write_text(
+        '<?xml version="1.0" encoding="UTF-8"?>'
+        f'<office:document {ODF_NS} office:version="1.3" '
+        'office:mimetype="application/vnd.oasis.opendocument.text">'
+        '<office:font-face-decls/><office:automatic-styles>'
+        '<style:style style:name="P1" style:family="paragraph"><style:text-properties '
+        'style:font-name="Times New Roman" fo:font-size="11pt"/></style:style>'
+        f'{auto}</office:automatic-styles>'
+        f'<office:body><office:text>{"".join(body)}</office:text></office:body>'
+        '</office:document>', encoding="utf-8")
+
+
 def field_form(description):
     """The description in the field's text form, as a packet parser writes it."""
     text = description.replace("{split}", "").replace("{br}", " ")
@@ -276,6 +372,8 @@ def main():
     if not seeds_only:
         write_docx(out / "many-entries.docx", LIST_NUMBERED,
                    [(f"word/media/empty{i}.bin", "") for i in range(6000)])
+    if "--fodt" in sys.argv[2:]:
+        write_fodt(out / "look.fodt", LOOK)
     if "--large" in sys.argv[2:]:
         picture = random.Random(50).randbytes(50 * 1024 * 1024)
         with zipfile.ZipFile(out / "large.docx", "w", zipfile.ZIP_DEFLATED) as z:

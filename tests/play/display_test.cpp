@@ -8,8 +8,12 @@
 #include <QTemporaryDir>
 
 #include "app/windowplaces.h"
+#include "packet/readerui.h"
+#include "packet/readerwindow.h"
 #include "play/audiencescreen.h"
 #include "playfixture.h"
+#include "scoresheet/scoresheetui.h"
+#include "scoresheet/sheetwindow.h"
 #include "sim/contestantpanel.h"
 #include "title/forms.h"
 #include "title/titleform.h"
@@ -66,8 +70,9 @@ void expectInView(const PlayScreen& screen, std::initializer_list<const QWidget*
 }  // namespace
 
 // One 1280x1024 display: after start-up and F1 on the play screen, the
-// set-up menu and the contestant panel are both in view; Alt+Return gives
-// full screen and takes it back to its place beside them.
+// set-up menu, the contestant panel, the Scoresheet and the reader are all in
+// view; Alt+Return gives full screen and takes it back to its place beside
+// them.
 TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
     if (!runWithScreens("Display.OneDisplayLeavesTheMenuAndThePanelInView", R"({"screens": [
             {"name": "laptop", "x": 0, "y": 0, "width": 1280, "height": 1024,
@@ -84,6 +89,11 @@ TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
         ASSERT_TRUE(t.startUp());
         ContestantPanel panel(*t, t.box);
         panel.showPanel();
+        // The reader and the Scoresheet, which work the match beside it.
+        t.capabilities->scoresheet().openWindow();
+        t.capabilities->reader().openWindow();
+        const QWidget* sheet = t.capabilities->scoresheet().window();
+        const QWidget* reader = &t.capabilities->reader().window();
         const ScreenPair pair = players[0] == '4' ? ScreenPair::P3_4 : ScreenPair::P3_5;
         PlayScreen& screen = formsOf(*t).playScreen(pair);
         SetupMenu& menu = formsOf(*t).setupMenu(menuOf(pair));
@@ -96,7 +106,13 @@ TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
         EXPECT_TRUE(area.contains(screen.frameGeometry())) << rectText(screen.frameGeometry());
         // Room enough to be read: at least half the design's size.
         EXPECT_GE(screen.width(), twipsToPixels(screen.variant().clientWidthTwips) / 2);
-        expectInView(screen, {&menu, &panel});
+        expectInView(screen, {&menu, &panel, sheet, reader});
+        for (const QWidget* w : {sheet, reader}) {
+            // Raised above the play screen whenever it is worked.
+            EXPECT_TRUE(places::isOperatorWindow(*w)) << w->objectName().toStdString();
+            EXPECT_TRUE(area.contains(w->frameGeometry()))
+                << w->objectName().toStdString() << " " << rectText(w->frameGeometry());
+        }
 
         QKeyEvent altReturn(QEvent::KeyPress, Qt::Key_Return, Qt::AltModifier);
         QApplication::sendEvent(&screen, &altReturn);
@@ -104,7 +120,7 @@ TEST(Display, OneDisplayLeavesTheMenuAndThePanelInView) {
         EXPECT_EQ(screen.geometry(), QGuiApplication::primaryScreen()->geometry());
         QApplication::sendEvent(&screen, &altReturn);
         EXPECT_FALSE(screen.isFullScreen());
-        expectInView(screen, {&menu, &panel});
+        expectInView(screen, {&menu, &panel, sheet, reader});
         panel.hide();
     }
 }
@@ -185,4 +201,72 @@ TEST(Display, TheFreeRoomIsTheLargestForTheDesign) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(places::freeRect(area, c.taken, design), c.expected) << c.what;
+}
+
+// One display as the operator has it, with the window manager's frames: the
+// set-up menu and the contestant panel along the foot, the reader and the
+// Scoresheet in the column beside the play screen, and the play screen in
+// what is left. Every frame is on the display, the windows' foot (the
+// menu's status line, the panel's last row) included, and none covers
+// another.
+TEST(Display, OnOneDisplayEveryOperatorWindowAndThePlayScreenAreInView) {
+    if (!runWithScreens("Display.OnOneDisplayEveryOperatorWindowAndThePlayScreenAreInView",
+                        R"({"screens": [{"name": "wide", "x": 0, "y": 0, "width": 2560,
+                            "height": 1440, "logicalDpi": 96, "logicalBaseDpi": 96,
+                            "dpr": 1}]})")) {
+        return;
+    }
+    // The windows' own sizes, on a display large enough to leave them be.
+    TestProgram t(180);
+    ASSERT_TRUE(t.startUp());
+    ContestantPanel panel(*t, t.box);
+    panel.adjustSize();
+    const QSize design = formsOf(*t).playScreen(ScreenPair::P2_4).designSize();
+    const struct {
+        QRect area;
+        QMargins frame;
+    } cases[] = {
+        {QRect(0, 0, 1280, 1024), places::kTypicalFrame},
+        {QRect(0, 0, 1920, 1080), places::kTypicalFrame},
+        {QRect(0, 0, 1920, 1048), QMargins(1, 37, 1, 1)},  // a taskbar, a thick title bar
+        {QRect(0, 0, 1280, 1024), QMargins()},
+    };
+    for (MenuKind kind : {MenuKind::Players4, MenuKind::Players5}) {
+        const QSize menuSize = formsOf(*t).setupMenu(kind).size();
+        for (const auto& c : cases) {
+            SCOPED_TRACE(rectText(c.area) + " frame top " + std::to_string(c.frame.top()) + " " +
+                         menuName(kind).toStdString());
+            const QRect menu = places::footFrame(c.area, menuSize, c.frame, true);
+            const QRect foot = places::footFrame(c.area, panel.size(), c.frame, false);
+            const QRect reader = places::columnFrame(
+                c.area, {menu, foot}, design, places::Column::Upper, places::kColumnLeastWidth);
+            const QRect sheet = places::columnFrame(
+                c.area, {menu, foot}, design, places::Column::Lower, places::kColumnLeastWidth);
+            const QRect screen = places::freeRect(c.area, {menu, foot, reader, sheet}, design);
+            const struct {
+                const char* what;
+                QRect frame;
+            } windows[] = {{"menu", menu},
+                           {"panel", foot},
+                           {"reader", reader},
+                           {"scoresheet", sheet},
+                           {"play screen", screen}};
+            for (const auto& w : windows) {
+                EXPECT_TRUE(c.area.contains(w.frame)) << w.what << " " << rectText(w.frame);
+                for (const auto& other : windows) {
+                    if (&other == &w) continue;
+                    EXPECT_FALSE(w.frame.intersects(other.frame)) << w.what << ", " << other.what;
+                }
+            }
+            // Each client whole, at its own size for the menu and the panel.
+            EXPECT_EQ(menu.size(), menuSize.grownBy(c.frame));
+            EXPECT_EQ(foot.size(), panel.size().grownBy(c.frame));
+            // Room enough to read from: the play screen at least half its
+            // design, the reader a few lines of large type.
+            EXPECT_GE(screen.width(), design.width() / 2);
+            EXPECT_GE(reader.width(), places::kColumnLeastWidth);
+            EXPECT_GE(reader.height(), 200);
+            EXPECT_GE(sheet.height(), 150);
+        }
+    }
 }

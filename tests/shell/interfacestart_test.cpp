@@ -8,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QTemporaryDir>
@@ -73,6 +74,46 @@ TEST(InterfaceStart, TheOptionTakesASimulatedModelOrADeviceAndSaysWhatIsWrongWit
             EXPECT_EQ(choice->device, QLatin1String(c.value));
         }
     }
+}
+
+// --packet names a file that is there to read; anything else is refused
+// before a window opens, with what is wrong.
+TEST(CommandLine, ThePacketOptionNamesAFileThatIsThere) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("round 3.docx"));
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    const struct {
+        QString value;
+        const char* errorNames;  // nullptr: taken
+    } cases[] = {
+        {file, nullptr},
+        {dir.filePath(QStringLiteral("round 4.docx")), "there is no file"},
+        {dir.path(), "is not a file"},
+        {QString(), "takes a packet file"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value.toStdString());
+        QString error;
+        const std::optional<QString> path = parsePacketOption(c.value, &error);
+        ASSERT_EQ(path.has_value(), c.errorNames == nullptr) << error.toStdString();
+        if (path)
+            EXPECT_EQ(*path, QFileInfo(file).absoluteFilePath());
+        else
+            EXPECT_TRUE(error.contains(QLatin1String(c.errorNames))) << error.toStdString();
+    }
+    // The program itself refuses a missing packet before anything else.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    QProcess p;
+    p.setProcessEnvironment(env);
+    p.start(QStringLiteral(TORVANEL_EXECUTABLE),
+            {QStringLiteral("--packet"), dir.filePath(QStringLiteral("none.json"))});
+    ASSERT_TRUE(p.waitForFinished(60000));
+    EXPECT_EQ(p.exitCode(), 2);
+    EXPECT_TRUE(p.readAllStandardError().contains("there is no file"));
 }
 
 TEST(InterfaceStart, TheSimulationRunsOnlyWhenAskedForAndAMissingPortIsExplained) {
