@@ -28,8 +28,15 @@ struct TeamStats {
     // Correct toss-ups that earned no bonus (overtime without bonuses, the
     // last toss-up of a timed match): left out of points per bonus.
     int correctWithoutBonus = 0;
-    int total = 0;  // the board for the plain rules, else toss-ups + bonuses
+    // Under rules with bounce-backs: the parts the other team missed, which
+    // this team could take, and what it took of them.
+    int bouncebackPartsHeard = 0;
+    int bouncebackPoints = 0;
+    int bouncebackParts = 0;  // parts taken
+    int total = 0;            // the board for the plain rules, else toss-ups + bonuses
     double pointsPerBonus() const;
+    // The share of the missed parts it took: 0 to 1.
+    double bouncebackConversion() const;
 };
 
 struct SheetStats {
@@ -43,6 +50,7 @@ struct SheetStats {
     int overtimeTossups = 0;
     // The points come from the board alone: plain rules, or nothing ruled.
     bool boardOnly = true;
+    bool bouncebacks = false;  // the rules let missed parts bounce back
 };
 
 // Plain names for unnamed teams and players, as every output shows them.
@@ -76,7 +84,8 @@ struct StatsTable {
 };
 // Player, team, toss-ups heard, one column an answer value, points.
 StatsTable playerTable(const SheetStats& stats);
-// Team, toss-up points, bonuses heard, bonus points, points per bonus, total.
+// Team, toss-up points, bonuses heard, bonus points, points per bonus, under
+// rules with bounce-backs the bounce-back points and conversion, total.
 StatsTable teamTable(const SheetStats& stats);
 
 }  // namespace scoresheet
