@@ -196,8 +196,7 @@ StatsTable teamTable(const SheetStats& stats) {
     t.heading << QStringLiteral("Team") << QStringLiteral("Toss-up points")
               << QStringLiteral("Bonuses heard") << QStringLiteral("Bonus points")
               << QStringLiteral("PPB");
-    if (stats.bouncebacks)
-        t.heading << QStringLiteral("Bounce-back points") << QStringLiteral("Bounce-backs taken");
+    if (stats.bouncebacks) t.heading << QStringLiteral("BB points") << QStringLiteral("BB taken");
     t.heading << QStringLiteral("Total");
     for (const TeamStats& s : stats.teams) {
         QStringList row{s.name, QString::number(s.tossupPoints), QString::number(s.bonusesHeard),

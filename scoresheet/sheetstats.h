@@ -85,7 +85,7 @@ struct StatsTable {
 // Player, team, toss-ups heard, one column an answer value, points.
 StatsTable playerTable(const SheetStats& stats);
 // Team, toss-up points, bonuses heard, bonus points, points per bonus, under
-// rules with bounce-backs the bounce-back points and conversion, total.
+// rules with bounce-backs the bounce-back ("BB") points and parts taken, total.
 StatsTable teamTable(const SheetStats& stats);
 
 }  // namespace scoresheet

@@ -117,7 +117,7 @@ QVariant SheetTable::data(const QModelIndex& index, int role) const {
                 if (t.bouncebackParts.empty() || bonusPoints(t, c.team) == 0) return QString();
                 for (int p : t.bouncebackParts)
                     marks += p ? QChar(0x2713) : QChar(0x00B7);
-                return QStringLiteral("%1 bounce-back  %2").arg(bonusPoints(t, c.team)).arg(marks);
+                return QStringLiteral("%1 bb  %2").arg(bonusPoints(t, c.team)).arg(marks);
             }
             for (int p : t.bonusParts)
                 marks += p ? QChar(0x2713) : QChar(0x00B7);

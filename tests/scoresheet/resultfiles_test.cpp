@@ -595,9 +595,8 @@ TEST(ResultFilesRoad, ABounceBackMatchWritesBouncebackPointsApart) {
     EXPECT_EQ(match["match_teams"][1]["bonus_points"].toInt(), 20);
     EXPECT_EQ(match["match_teams"][1]["bonus_bounceback_points"].toInt(), 20);
     const StatsTable teams = teamTable(computeSheetStats(playedSheet(m.sheet())));
-    EXPECT_EQ(teams.heading,
-              (QStringList{"Team", "Toss-up points", "Bonuses heard", "Bonus points", "PPB",
-                           "Bounce-back points", "Bounce-backs taken", "Total"}));
+    EXPECT_EQ(teams.heading, (QStringList{"Team", "Toss-up points", "Bonuses heard", "Bonus points",
+                                          "PPB", "BB points", "BB taken", "Total"}));
     EXPECT_EQ(teams.rows[0],
               (QStringList{"Alpha", "10", "1", "10", "10.00", "10", "1 of 1 (100%)", "30"}));
     EXPECT_EQ(teams.rows[1],
@@ -650,6 +649,7 @@ TEST(ResultFilesRoad, RegulationEndsTheMatchOrGoesToOvertimeAndEndMatchChecksFir
 // other, or denied; all of it in the result file's notes and on the PDF.
 TEST(ResultFilesRoad, TimeoutsAndProtestsAreKeptAndWrittenUp) {
     ScoringRules rules = acfRules();
+    rules.name = QStringLiteral("ACF with bounce-backs");
     rules.bonusesBounceBack = true;
     Road r(rules);
     SheetModel& m = r.sheet->model();
