@@ -57,6 +57,11 @@ enum class EventKind {
     PacketChosen,
     QuestionThrownOut,
     BonusRead,
+    // Tournament procedure.
+    BounceBack,
+    TimeoutCalled,
+    ProtestFiled,
+    ProtestResolved,
 };
 
 // The record's stored format. Each event is kept as its kind's name, the
@@ -164,8 +169,10 @@ inline constexpr KindFormat kKindFormats[] = {
     // team did not buzz, no value when not ruled) or its bonus (bonus: the
     // parts' points); before: the cell as it was; undo: true when it takes
     // back an earlier change; word: the buzz's word, as the ruling's.
+    // bounceback: per part, what the other team took of the bonus, beside
+    // bonus under rules with bounce-backs.
     {EventKind::SheetCorrected, "sheet-corrected",
-     "tossup team player value bonus before undo word"},
+     "tossup team player value bonus bounceback before undo word"},
     // A team's players: roster: names, starters and substitutes; seats: the
     // roster index at each button; tossup: the first toss-up they play.
     {EventKind::LineupChanged, "lineup-changed", "team tossup roster seats"},
@@ -187,6 +194,22 @@ inline constexpr KindFormat kKindFormats[] = {
     // The bonus of the toss-up was read to its end: the next toss-up is read
     // from now on. tossup: the toss-up the bonus went with.
     {EventKind::BonusRead, "bonus-read", "tossup"},
+    // A bonus part the controlling team missed, taken by the other team under
+    // rules with bounce-backs. tossup; team: the team that took it (not the
+    // bonus's); part: 0 upwards; points: what it gave (0 takes it back).
+    {EventKind::BounceBack, "bounce-back", "tossup team part points"},
+    // A time-out a team called. team; tossup: the toss-up read last (0 before
+    // the first); withdrawn: true when it takes back the team's last one.
+    {EventKind::TimeoutCalled, "timeout-called", "team tossup withdrawn"},
+    // A protest lodged: team; tossup; part: the bonus part (0 upwards), or
+    // -1 for the toss-up; answer: the answer given; reason: the team's
+    // words; withdrawn: true when it takes back the last one lodged.
+    {EventKind::ProtestFiled, "protest-filed", "team tossup part answer reason withdrawn"},
+    // A protest resolved. protest: its index (0 upwards); ruling: "upheld",
+    // "denied", or "open" (a resolution taken back); cell: the sheet's
+    // correction that comes with it (as sheet-corrected's data), the cell
+    // put back when taken back; before: the cell as it was.
+    {EventKind::ProtestResolved, "protest-resolved", "protest ruling cell before"},
 };
 
 // The stored name of a kind, such as "buzz-in"; and back (false when unknown).

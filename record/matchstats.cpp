@@ -267,6 +267,27 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
             .arg(teamName(teams, intOf(d, "team", -1)))
             .arg(d.value(QLatin1String("undo")).toBool() ? QStringLiteral("taken back")
                                                          : QStringLiteral("corrected"));
+    case EventKind::BounceBack:
+        return QStringLiteral("Toss-up %1: %2 took bonus part %3 on the bounce-back, %4")
+            .arg(intOf(d, "tossup"))
+            .arg(teamName(teams, intOf(d, "team", -1)))
+            .arg(intOf(d, "part") + 1)
+            .arg(intOf(d, "points"));
+    case EventKind::TimeoutCalled:
+        return QStringLiteral("%1: time-out %2")
+            .arg(teamName(teams, intOf(d, "team", -1)), d.value(QLatin1String("withdrawn")).toBool()
+                                                            ? QStringLiteral("taken back")
+                                                            : QStringLiteral("called"));
+    case EventKind::ProtestFiled:
+        return QStringLiteral("Toss-up %1: protest by %2 %3")
+            .arg(intOf(d, "tossup"))
+            .arg(teamName(teams, intOf(d, "team", -1)), d.value(QLatin1String("withdrawn")).toBool()
+                                                            ? QStringLiteral("taken back")
+                                                            : textOf(d, "reason"));
+    case EventKind::ProtestResolved:
+        return QStringLiteral("Protest %1: %2")
+            .arg(intOf(d, "protest") + 1)
+            .arg(textOf(d, "ruling"));
     case EventKind::LineupChanged:
         return QStringLiteral("%1 lineup from toss-up %2")
             .arg(teamName(teams, intOf(d, "team", -1)))

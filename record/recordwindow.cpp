@@ -133,8 +133,9 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     heading->setFont(f);
     kindFilter = new QComboBox(this);
     kindFilter->addItem(QStringLiteral("All events"));
-    for (int k = 0; k <= int(EventKind::LineupChanged); ++k)
-        kindFilter->addItem(kindName(EventKind(k)), k);
+    // Every kind the record can hold, the scoresheet's last ones included.
+    for (const record::KindFormat& f : record::kKindFormats)
+        kindFilter->addItem(QLatin1String(f.name), int(f.kind));
 
     model_ = new EventModel(this);
     eventList = new QTableView(this);

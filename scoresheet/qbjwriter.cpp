@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetstats.h"
 
 namespace scoresheet {
@@ -66,7 +67,7 @@ QJsonObject scoringRules(const Sheet& sheet, const SheetStats& stats) {
         rules[QStringLiteral("minimum_parts_per_bonus")] = r.bonusParts;
         rules[QStringLiteral("maximum_parts_per_bonus")] = r.bonusParts;
         rules[QStringLiteral("points_per_bonus_part")] = r.pointsPerBonusPart;
-        rules[QStringLiteral("bonuses_bounce_back")] = r.bonusesBounceBack;
+        rules[QStringLiteral("bonuses_bounce_back")] = stats.bouncebacks;
     }
     QJsonArray types;
     for (int v : stats.answerValues)
@@ -123,6 +124,30 @@ QStringList qbjAdjustments(const Sheet& whole) {
     return beside;
 }
 
+QStringList timeoutNotes(const Sheet& sheet) {
+    QStringList notes;
+    for (int team = 0; team < static_cast<int>(sheet.teams.size()); ++team) {
+        QStringList when;
+        for (const Timeout& t : sheet.timeouts)
+            if (t.team == team)
+                when << (t.tossup > 0 ? QStringLiteral("after toss-up %1").arg(t.tossup)
+                                      : QStringLiteral("before the first toss-up"));
+        if (when.isEmpty()) continue;
+        const int allowed = sheet.rules.timeoutsPerTeam;
+        notes << QStringLiteral("Time-outs called by %1: %2 (%3)%4.")
+                     .arg(teamName(sheet, team))
+                     .arg(when.size())
+                     .arg(when.join(QStringLiteral(", ")))
+                     .arg(allowed > 0
+                              ? QStringLiteral("; the rules allow %1%2")
+                                    .arg(allowed)
+                                    .arg(sheet.rules.timeoutsPerHalf ? QStringLiteral(" a half")
+                                                                     : QString())
+                              : QString());
+    }
+    return notes;
+}
+
 QStringList qbjOperatorNotes(const Sheet& sheet) {
     QStringList notes;
     if (!sheet.teams.empty() && computeSheetStats(playedSheet(sheet)).boardOnly)
@@ -134,6 +159,7 @@ QStringList qbjOperatorNotes(const Sheet& sheet) {
         notes << QStringLiteral(
                      "Points given on the boards beside the scoresheet, not in these totals: %1.")
                      .arg(beside.join(QStringLiteral(", ")));
+    notes << timeoutNotes(sheet) << protestNotes(sheet);
     if (sheet.teams.size() > 2)
         notes << QStringLiteral(
                      "This match had %1 teams; the common stats programs take two teams a match, "
@@ -267,6 +293,8 @@ QJsonObject qbjDocument(const Sheet& whole) {
             mt[QStringLiteral("points")] = ts.total;
         } else {
             mt[QStringLiteral("bonus_points")] = ts.bonusPoints;
+            if (stats.bouncebacks)
+                mt[QStringLiteral("bonus_bounceback_points")] = ts.bouncebackPoints;
             if (ts.correctWithoutBonus > 0)
                 mt[QStringLiteral("correct_tossups_without_bonuses")] = ts.correctWithoutBonus;
             QJsonArray players;
@@ -343,8 +371,13 @@ QJsonObject qbjDocument(const Sheet& whole) {
             if (tu.bonusTeam && *tu.bonusTeam >= 0 && *tu.bonusTeam < teams &&
                 !tu.bonusParts.empty()) {
                 QJsonArray parts;
-                for (int points : tu.bonusParts)
-                    parts.append(QJsonObject{{QStringLiteral("controlled_points"), points}});
+                for (std::size_t i = 0; i < tu.bonusParts.size(); ++i) {
+                    QJsonObject part{{QStringLiteral("controlled_points"), tu.bonusParts[i]}};
+                    if (stats.bouncebacks)
+                        part[QStringLiteral("bounceback_points")] =
+                            i < tu.bouncebackParts.size() ? tu.bouncebackParts[i] : 0;
+                    parts.append(part);
+                }
                 QJsonObject bonus{{QStringLiteral("parts"), parts}};
                 const int read = tu.thrownOutBonus >= 0 ? tu.thrownOutBonus : tu.bonusQuestion;
                 const int count = static_cast<int>(tu.bonusParts.size());

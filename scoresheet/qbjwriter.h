@@ -34,6 +34,8 @@ QByteArray writeBareMatchQbj(const Sheet& sheet);
 // What the operator should know about this match's file, such as that a
 // three-team match is beyond the common stats programs. Empty when nothing.
 QStringList qbjOperatorNotes(const Sheet& sheet);
+// The time-outs each team called, a line a team, for the notes and the report.
+QStringList timeoutNotes(const Sheet& sheet);
 // The points each team's board holds beside the sheet's toss-ups, which a
 // file that adds up cannot carry ("Alpha +10"); none when the file's totals
 // are the boards.

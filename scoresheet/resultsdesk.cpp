@@ -19,6 +19,7 @@
 #include "scoresheet/matchdetailswindow.h"
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/rosterwindow.h"
+#include "scoresheet/sheetmodel.h"
 #include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
 
@@ -276,6 +277,15 @@ bool ResultsDesk::endMatch() {
             program_.recorder().record(EventKind::TossupStarted,
                                        {{QStringLiteral("tossup"), last.number + 1}});
     }
+    // What a scorekeeper would look at before signing the sheet.
+    if (const QStringList checks = endOfMatchChecks(builder_.sheet());
+        !checks.isEmpty() &&
+        program_.dialogs.message(
+            QStringLiteral("Before the result is written:\n\n%1\n\nEnd the match and write the "
+                           "result file as it is?")
+                .arg(checks.join(QLatin1Char('\n'))),
+            kTitle, Dialogs::Icon::Question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
+        return std::nullopt;
     // Points given on the boards beside the scoresheet cannot go into a file
     // whose totals the stats programs add up from the toss-ups: say so first.
     const Sheet ending = sheet();

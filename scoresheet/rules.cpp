@@ -39,8 +39,29 @@ ScoringRules twentyTossupRules() {
     return r;
 }
 
+namespace {
+ScoringRules tournamentFormat(const char* name, std::vector<int> values) {
+    ScoringRules r;
+    r.name = QLatin1String(name);
+    r.answerValues = std::move(values);
+    r.regulationTossups = 20;
+    r.bonusParts = 3;
+    r.pointsPerBonusPart = 10;
+    r.minimumOvertimeTossups = 1;
+    r.timeoutsPerTeam = 1;
+    return r;
+}
+}  // namespace
+
+ScoringRules acfRules() { return tournamentFormat("ACF", {10, -5}); }
+
+ScoringRules paceRules() { return tournamentFormat("PACE", {20, 10}); }
+
+ScoringRules macfWithPowersRules() { return tournamentFormat("mACF with powers", {15, 10, -5}); }
+
 std::vector<ScoringRules> presetRules() {
-    return {plainRules(), timedRules(), twentyTossupRules()};
+    return {plainRules(), timedRules(), twentyTossupRules(),
+            acfRules(),   paceRules(),  macfWithPowersRules()};
 }
 
 QJsonObject rulesToJson(const ScoringRules& r) {
@@ -55,7 +76,9 @@ QJsonObject rulesToJson(const ScoringRules& r) {
             {QStringLiteral("pointsPerBonusPart"), r.pointsPerBonusPart},
             {QStringLiteral("bonusesBounceBack"), r.bonusesBounceBack},
             {QStringLiteral("minimumOvertimeTossups"), r.minimumOvertimeTossups},
-            {QStringLiteral("overtimeIncludesBonuses"), r.overtimeIncludesBonuses}};
+            {QStringLiteral("overtimeIncludesBonuses"), r.overtimeIncludesBonuses},
+            {QStringLiteral("timeoutsPerTeam"), r.timeoutsPerTeam},
+            {QStringLiteral("timeoutsPerHalf"), r.timeoutsPerHalf}};
 }
 
 namespace {
@@ -89,6 +112,8 @@ ScoringRules rulesFromJson(const QJsonObject& json) {
     r.bonusesBounceBack = json.value(QStringLiteral("bonusesBounceBack")).toBool();
     r.minimumOvertimeTossups = count("minimumOvertimeTossups", 99);
     r.overtimeIncludesBonuses = json.value(QStringLiteral("overtimeIncludesBonuses")).toBool();
+    r.timeoutsPerTeam = count("timeoutsPerTeam", 9);
+    r.timeoutsPerHalf = json.value(QStringLiteral("timeoutsPerHalf")).toBool();
     return r;
 }
 
@@ -108,13 +133,17 @@ bool saveRulesChoice(const QString& folder, const ScoringRules& rules) {
                                   QJsonDocument(rulesToJson(rules)).toJson());
 }
 
-std::optional<int> powerValue(const ScoringRules& r) {
-    // A power is worth more than the plain correct answer, so there are two
-    // positive values.
+int powerLevels(const ScoringRules& r) {
+    // A power is worth more than the plain correct answer: every positive
+    // value above the smallest is one.
     const long positives =
         std::count_if(r.answerValues.begin(), r.answerValues.end(), [](int v) { return v > 0; });
-    if (positives < 2) return std::nullopt;
-    return r.answerValues.front();
+    return positives > 1 ? int(positives) - 1 : 0;
+}
+
+std::optional<int> powerValue(const ScoringRules& r, int level) {
+    if (level < 0 || level >= powerLevels(r)) return std::nullopt;
+    return r.answerValues[std::size_t(level)];
 }
 
 std::optional<int> correctValue(const ScoringRules& r) {

@@ -21,6 +21,13 @@ ScoringRules timedRules();
 // 20 toss-ups at 10 / -5, bonuses of 3 x 10, one toss-up of overtime.
 ScoringRules twentyTossupRules();
 
+// The common formats of the field's moderator app, named as it names them:
+// 20 toss-ups, bonuses of 3 x 10 that do not bounce back, overtime of at
+// least one toss-up without bonuses, one time-out a team.
+ScoringRules acfRules();             // 10 / -5
+ScoringRules paceRules();            // 20 for a power, 10, no negs
+ScoringRules macfWithPowersRules();  // 15 / 10 / -5
+
 // The shipped rules, plain first.
 std::vector<ScoringRules> presetRules();
 
@@ -39,7 +46,10 @@ bool saveRulesChoice(const QString& folder, const ScoringRules& rules);
 
 // The points of the three rulings under these rules; none when the rules have
 // no such answer (no powers, no negs).
-std::optional<int> powerValue(const ScoringRules& rules);
+// `level` 0 is the highest power, 1 the next (a packet's "(+)" before its
+// "(*)"), and so on.
+std::optional<int> powerValue(const ScoringRules& rules, int level = 0);
+int powerLevels(const ScoringRules& rules);
 std::optional<int> correctValue(const ScoringRules& rules);
 std::optional<int> negValue(const ScoringRules& rules);
 

@@ -9,6 +9,7 @@
 #include "app/windowplaces.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetkeys.h"
+#include "scoresheet/sheetstats.h"
 #include "scoresheet/sheetwindow.h"
 
 namespace scoresheet {
@@ -64,13 +65,18 @@ bool Scoresheet::key(int key, int modifiers) {
     if (k && !rules.plain()) {
         // A ruling the rules do not have is refused aloud, not passed over.
         const bool power = k->action == SheetAction::Power && !powerValue(rules);
+        const bool second = k->action == SheetAction::SecondPower && !powerValue(rules, 1);
         const bool neg = k->action == SheetAction::Neg && !negValue(rules);
-        if (power || neg) {
+        if (power || second || neg) {
             program_.showDecision(
                 {QStringLiteral("%1: the rules \"%2\" have no %3; nothing was ruled.")
-                     .arg(power ? QStringLiteral("P") : QStringLiteral("N"), rules.name,
-                          power ? QStringLiteral("powers (C for a correct answer)")
-                                : QStringLiteral("negs (W for a wrong answer)")),
+                     .arg(power    ? QStringLiteral("P")
+                          : second ? QStringLiteral("O")
+                                   : QStringLiteral("N"),
+                          rules.name,
+                          power    ? QStringLiteral("powers (C for a correct answer)")
+                          : second ? QStringLiteral("second power level (P for a power)")
+                                   : QStringLiteral("negs (W for a wrong answer)")),
                  {{QStringLiteral("kind"), QStringLiteral("ruling")}}});
             return true;
         }
@@ -101,6 +107,34 @@ void Scoresheet::Watch::record(record::EventKind kind, const QJsonObject& data) 
     // Known once the sheet has taken it in (the change handlers run then).
     if (kind == record::EventKind::LineupChanged) sheet_.lineupChanged_ = true;
     sheet_.model_->record(kind, data);
+    // The time-out timer started: which team called it is asked once the
+    // timer is running, not in the middle of recording.
+    if (kind == record::EventKind::TimerStarted &&
+        data.value(QStringLiteral("kind")).toString() == QLatin1String("time-out") &&
+        !sheet_.model_->sheet().rules.plain() && !sheet_.model_->sheet().ended)
+        QMetaObject::invokeMethod(
+            &sheet_.program_.notifier(), [s = &sheet_] { s->askTimeout(); }, Qt::QueuedConnection);
+}
+
+void Scoresheet::askTimeout() {
+    const Sheet& s = model_->sheet();
+    if (s.rules.plain() || s.ended || s.teams.empty()) return;
+    QStringList buttons;
+    for (int team = 0; team < int(s.teams.size()); ++team)
+        buttons << teamName(s, team);
+    buttons << QStringLiteral("&Neither");
+    const int allowed = s.rules.timeoutsPerTeam;
+    QStringList called;
+    for (int team = 0; team < int(s.teams.size()); ++team)
+        called << QStringLiteral("%1 %2").arg(teamName(s, team)).arg(model_->timeoutsCalled(team));
+    const int team = program_.dialogs.choose(
+        QStringLiteral("Which team called the time-out?\n\nCalled so far%1: %2%3.")
+            .arg(s.rules.timeoutsPerHalf ? QStringLiteral(" this half") : QString(),
+                 called.join(QStringLiteral(", ")),
+                 allowed > 0 ? QStringLiteral("; the rules allow %1 a team").arg(allowed)
+                             : QString()),
+        QStringLiteral("Time-out"), Dialogs::Icon::Question, buttons, int(buttons.size()) - 1);
+    if (team >= 0 && team < int(s.teams.size())) model_->callTimeout(team);
 }
 
 void Scoresheet::namesChanged(const QJsonObject& data) {

@@ -54,6 +54,8 @@ private:
         Scoresheet& sheet_;
     };
     void namesChanged(const QJsonObject& data);
+    // Asks which team called the time-out just started, and records it.
+    void askTimeout();
     // The set-up menu's boxes name who sits at each button after a lineup
     // changed, so that every window names the player who came in.
     void showLineups();

@@ -19,9 +19,11 @@ namespace scoresheet {
 // answer values, a regulation toss-up count, bonuses of a number of parts.
 struct ScoringRules {
     QString name;
-    // Toss-up answer values, highest first, e.g. {15, 10, -5}. Empty for
-    // the plain rules, where the operator scores with the program's own
-    // increment and no toss-up cycles are kept.
+    // Toss-up answer values, highest first, e.g. {15, 10, -5}; every
+    // positive value but the smallest is a power level, the highest first
+    // (20 / 15 / 10 / -5: two levels). Empty for the plain rules, where the
+    // operator scores with the program's own increment and no toss-up cycles
+    // are kept.
     std::vector<int> answerValues;
     int regulationTossups = 0;  // 0: no set count
     bool timed = false;         // the match ends on the clock, not on a count
@@ -30,6 +32,10 @@ struct ScoringRules {
     bool bonusesBounceBack = false;
     int minimumOvertimeTossups = 0;  // 0: no overtime
     bool overtimeIncludesBonuses = false;
+    // Time-outs each team may call: in the match, or in each half when
+    // `timeoutsPerHalf` (the halves of the regulation toss-ups). 0: no limit.
+    int timeoutsPerTeam = 0;
+    bool timeoutsPerHalf = false;
 
     bool plain() const { return answerValues.empty(); }
 };
@@ -66,7 +72,10 @@ struct Tossup {
     // The parts of a bonus taken away by a ruling that moved the answer
     // elsewhere, given back with the answer if the ruling is put right.
     std::optional<int> setAsideTeam;
-    std::vector<int> setAsideParts;
+    std::vector<int> setAsideParts, setAsideBouncebacks;
+    // Under rules with bounce-backs: per part, what the other team took of
+    // a part the controlling team missed (as long as bonusParts then).
+    std::vector<int> bouncebackParts;
     // The players on each team's lineup while this toss-up was read.
     std::vector<std::vector<int>> lineups;
     // With a packet: the place (0-based) in the packet of the toss-up read
@@ -94,6 +103,25 @@ struct SheetTeam {
     QString registrationName{};
 };
 
+// A time-out called by a team, before the toss-up of that number was read
+// (0: before the first).
+struct Timeout {
+    int team = 0;
+    int tossup = 0;
+    QDateTime time;
+};
+
+// A protest of a ruling: a team's answer on a toss-up, or on a bonus part,
+// taken as wrong. Upheld, the answer counts; denied, nothing changes.
+struct Protest {
+    int tossup = 0;  // its number
+    int team = 0;
+    int part = -1;  // the bonus part, 0 upwards; -1 for the toss-up
+    QString answer, reason;
+    enum class State { Open, Upheld, Denied } state = State::Open;
+    QDateTime time;
+};
+
 struct Sheet {
     ScoringRules rules;
     std::vector<SheetTeam> teams;  // two or three
@@ -104,6 +132,8 @@ struct Sheet {
     // Lockout evidence kept with the match: ties drawn, second places held,
     // gaps to the next press, as text lines.
     QStringList lockoutNotes;
+    std::vector<Timeout> timeouts;  // in the order they were called
+    std::vector<Protest> protests;  // in the order they were lodged
     // The operator ended the match: nothing after that is part of it.
     bool ended = false;
     // The packet read from, as the record keeps it; null without one.

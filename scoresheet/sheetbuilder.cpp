@@ -1,6 +1,7 @@
 #include "scoresheet/sheetbuilder.h"
 
 #include <algorithm>
+#include <climits>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -54,9 +55,13 @@ Buzz* buzzOf(Tossup& tossup, int team) {
 }
 
 int bonusPoints(const Tossup& tossup, int team) {
-    if (tossup.bonusTeam != team) return 0;
+    if (!tossup.bonusTeam) return 0;
+    // The bonus's team has what it converted, the other what it took on the
+    // bounce-back.
+    const std::vector<int>& parts =
+        *tossup.bonusTeam == team ? tossup.bonusParts : tossup.bouncebackParts;
     int sum = 0;
-    for (int p : tossup.bonusParts)
+    for (int p : parts)
         sum += p;
     return sum;
 }
@@ -218,8 +223,81 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
         const int part = field(data, "part");
         if (!t || !t->bonusTeam || part < 0 || part >= int(t->bonusParts.size())) return false;
         t->bonusParts[std::size_t(part)] = field(data, "points", 0);
+        // A part converted was not missed: nothing of it bounces back.
+        if (t->bonusParts[std::size_t(part)] != 0 && std::size_t(part) < t->bouncebackParts.size())
+            t->bouncebackParts[std::size_t(part)] = 0;
         t->bonusHeard = true;
         bonusActivity(int(t - sheet_.tossups.data()), part, when);
+        return true;
+    }
+    case EventKind::BounceBack: {
+        Tossup* t = tossupFor(data);
+        const int part = field(data, "part");
+        const int team = field(data, "team");
+        if (!t || !t->bonusTeam || team < 0 || team >= teams || team == *t->bonusTeam || part < 0 ||
+            part >= int(t->bouncebackParts.size()) || t->bonusParts[std::size_t(part)] != 0)
+            return false;
+        const int points = field(data, "points", 0);
+        if (t->bouncebackParts[std::size_t(part)] == points) return false;
+        t->bouncebackParts[std::size_t(part)] = points;
+        t->bonusHeard = true;
+        return true;
+    }
+    case EventKind::TimeoutCalled: {
+        const int team = field(data, "team");
+        if (team < 0 || team >= teams) return false;
+        if (data.value(QStringLiteral("withdrawn")).toBool()) {
+            const auto last = std::find_if(sheet_.timeouts.rbegin(), sheet_.timeouts.rend(),
+                                           [team](const Timeout& t) { return t.team == team; });
+            if (last == sheet_.timeouts.rend()) return false;
+            sheet_.timeouts.erase(std::next(last).base());
+            return true;
+        }
+        sheet_.timeouts.push_back({team, std::max(0, field(data, "tossup", 0)), when});
+        return true;
+    }
+    case EventKind::ProtestFiled: {
+        if (data.value(QStringLiteral("withdrawn")).toBool()) {
+            if (sheet_.protests.empty() || sheet_.protests.back().state != Protest::State::Open)
+                return false;
+            sheet_.protests.pop_back();
+            return true;
+        }
+        Tossup* t = tossupFor(data);
+        const int team = field(data, "team");
+        const int part = field(data, "part", -1);
+        if (!t || team < 0 || team >= teams || part < -1 ||
+            part >= std::max(int(t->bonusParts.size()), sheet_.rules.bonusParts))
+            return false;
+        Protest p;
+        p.tossup = t->number;
+        p.team = team;
+        p.part = part;
+        p.answer = data.value(QStringLiteral("answer")).toString();
+        p.reason = data.value(QStringLiteral("reason")).toString();
+        p.time = when;
+        sheet_.protests.push_back(p);
+        return true;
+    }
+    case EventKind::ProtestResolved: {
+        const int i = field(data, "protest");
+        if (i < 0 || i >= int(sheet_.protests.size())) return false;
+        Protest& p = sheet_.protests[std::size_t(i)];
+        const QString ruling = data.value(QStringLiteral("ruling")).toString();
+        const Protest::State state = ruling == QLatin1String("upheld")   ? Protest::State::Upheld
+                                     : ruling == QLatin1String("denied") ? Protest::State::Denied
+                                     : ruling == QLatin1String("open")   ? Protest::State::Open
+                                                                         : p.state;
+        if (state == p.state) return false;
+        // The correction an upheld protest makes, or the cell put back.
+        const QJsonObject cell = data.value(QStringLiteral("cell")).toObject();
+        if (!cell.isEmpty()) {
+            Tossup* t = tossupFor(cell);
+            const int team = field(cell, "team");
+            if (!t || team < 0 || team >= teams || !correct(*t, team, cell)) return false;
+            settleBonus(*t, when);
+        }
+        p.state = state;
         return true;
     }
     case EventKind::SheetCorrected: {
@@ -592,10 +670,22 @@ bool SheetBuilder::correct(Tossup& t, int team, const QJsonObject& data) {
         return false;
     if (data.contains(QStringLiteral("bonus"))) {
         if (t.bonusTeam != team) return false;
-        std::vector<int> parts;
+        std::vector<int> parts, bounced;
         for (const QJsonValue v : data.value(QStringLiteral("bonus")).toArray())
             parts.push_back(v.toInt());
+        for (const QJsonValue v : data.value(QStringLiteral("bounceback")).toArray())
+            bounced.push_back(v.toInt());
         if (parts.size() != t.bonusParts.size()) return false;
+        if (data.contains(QStringLiteral("bounceback"))) {
+            if (bounced.size() != t.bouncebackParts.size()) return false;
+            // A part is the bonus team's or the other's, never both.
+            for (std::size_t i = 0; i < bounced.size(); ++i)
+                if (bounced[i] != 0 && parts[i] != 0) return false;
+            t.bouncebackParts = bounced;
+        } else {
+            for (std::size_t i = 0; i < parts.size() && i < t.bouncebackParts.size(); ++i)
+                if (parts[i] != 0) t.bouncebackParts[i] = 0;
+        }
         t.bonusParts = parts;
         return true;
     }
@@ -650,18 +740,144 @@ void SheetBuilder::settleBonus(Tossup& t, const QDateTime& when) {
     if (t.bonusTeam) {
         t.setAsideTeam = t.bonusTeam;
         t.setAsideParts = t.bonusParts;
+        t.setAsideBouncebacks = t.bouncebackParts;
     }
     t.bonusTeam = answered;
     t.bonusParts.clear();
+    t.bouncebackParts.clear();
     if (!answered) return;
     assignBonus(t);
-    if (t.setAsideTeam == answered &&
-        t.setAsideParts.size() == std::size_t(sheet_.rules.bonusParts)) {
+    const std::size_t parts = std::size_t(sheet_.rules.bonusParts);
+    // A bonus bounces back to the other of two teams.
+    const std::size_t bounced = sheet_.rules.bonusesBounceBack && teams() == 2 ? parts : 0;
+    if (t.setAsideTeam == answered && t.setAsideParts.size() == parts) {
         t.bonusParts = t.setAsideParts;
+        t.bouncebackParts = t.setAsideBouncebacks;
     } else {
-        t.bonusParts.assign(std::size_t(sheet_.rules.bonusParts), 0);
+        t.bonusParts.assign(parts, 0);
     }
+    if (t.bouncebackParts.size() != bounced) t.bouncebackParts.assign(bounced, 0);
     if (!t.bonusStartTime.isValid()) t.bonusStartTime = when;
+}
+
+RegulationState regulationState(const Sheet& sheet) {
+    RegulationState r;
+    const ScoringRules& rules = sheet.rules;
+    if (rules.plain() || rules.regulationTossups <= 0 || sheet.tossups.empty()) return r;
+    const int last = sheet.tossups.back().number;
+    if (last < rules.regulationTossups) return r;
+    r.reached = true;
+    const int extra = last - rules.regulationTossups;
+    std::vector<int> t;
+    for (int team = 0; team < int(sheet.teams.size()); ++team)
+        t.push_back(teamTotal(sheet, team));
+    const int best = t.empty() ? 0 : *std::max_element(t.begin(), t.end());
+    r.tied = std::count(t.begin(), t.end(), best) > 1;
+    // Overtime goes its minimum before a lead ends it.
+    const bool overtimeDone = extra == 0 || extra >= rules.minimumOvertimeTossups;
+    r.over = overtimeDone && (!r.tied || rules.minimumOvertimeTossups <= 0);
+    return r;
+}
+
+QString leaderText(const Sheet& sheet) {
+    QStringList scores;
+    for (int team = 0; team < int(sheet.teams.size()); ++team)
+        scores << QStringLiteral("%1 %2").arg(teamName(sheet, team)).arg(teamTotal(sheet, team));
+    return scores.join(QStringLiteral(", "));
+}
+
+int protestStakes(const Sheet& sheet, const Protest& p) {
+    const int i = p.tossup - 1;
+    if (i < 0 || i >= int(sheet.tossups.size())) return 0;
+    const Tossup& t = sheet.tossups[std::size_t(i)];
+    if (p.part >= 0) return sheet.rules.pointsPerBonusPart;
+    const Buzz* b = buzzOf(t, p.team);
+    const int had = b ? b->value.value_or(0) : 0;
+    const int bonus = sheet.rules.bonusParts * sheet.rules.pointsPerBonusPart;
+    return std::max(0, correctValue(sheet.rules).value_or(0) - had) + bonus;
+}
+
+QString protestOutlook(const Sheet& sheet) {
+    const int teams = int(sheet.teams.size());
+    std::vector<int> stakes(std::size_t(teams), 0);
+    int open = 0;
+    for (const Protest& p : sheet.protests)
+        if (p.state == Protest::State::Open && p.team >= 0 && p.team < teams) {
+            stakes[std::size_t(p.team)] += protestStakes(sheet, p);
+            ++open;
+        }
+    if (open == 0) return {};
+    // A team level with or behind the best of the others whose protests
+    // are worth at least the difference could tie or win.
+    QStringList could;
+    for (int team = 0; team < teams; ++team) {
+        int others = INT_MIN;
+        for (int u = 0; u < teams; ++u)
+            if (u != team) others = std::max(others, teamTotal(sheet, u));
+        const int behind = others - teamTotal(sheet, team);
+        const int stake = stakes[std::size_t(team)];
+        if (others == INT_MIN || behind < 0 || stake <= 0 || stake < behind) continue;
+        could << (behind > 0 ? QStringLiteral("%1 trails by %2 and its protests are worth up to %3")
+                                   .arg(teamName(sheet, team))
+                                   .arg(behind)
+                                   .arg(stake)
+                             : QStringLiteral("%1 is level and its protests are worth up to %2")
+                                   .arg(teamName(sheet, team))
+                                   .arg(stake));
+    }
+    if (!could.isEmpty())
+        return QStringLiteral("%1 open protest(s) could change the result: %2.")
+            .arg(open)
+            .arg(could.join(QStringLiteral("; ")));
+    return QStringLiteral("%1 open protest(s), which cannot change the result as it stands.")
+        .arg(open);
+}
+
+QStringList protestNotes(const Sheet& sheet) {
+    QStringList notes;
+    for (std::size_t i = 0; i < sheet.protests.size(); ++i) {
+        const Protest& p = sheet.protests[i];
+        const QString what =
+            p.part >= 0
+                ? QStringLiteral("part %1 of the bonus on toss-up %2").arg(p.part + 1).arg(p.tossup)
+                : QStringLiteral("toss-up %1").arg(p.tossup);
+        const QString outcome = p.state == Protest::State::Upheld
+                                    ? QStringLiteral(
+                                          "Upheld: the answer was counted "
+                                          "and the score corrected.")
+                                : p.state == Protest::State::Denied
+                                    ? QStringLiteral("Denied: the ruling stands.")
+                                    : QStringLiteral(
+                                          "Open: not resolved when the match ended (worth up to %1 "
+                                          "points to %2).")
+                                          .arg(protestStakes(sheet, p))
+                                          .arg(teamName(sheet, p.team));
+        notes << QStringLiteral("Protest %1 by %2 on %3: answer given \"%4\"; %5 %6")
+                     .arg(i + 1)
+                     .arg(teamName(sheet, p.team), what, p.answer.simplified(),
+                          p.reason.simplified().isEmpty()
+                              ? QStringLiteral("no reason given.")
+                              : QStringLiteral("reason: %1.").arg(p.reason.simplified()),
+                          outcome);
+    }
+    return notes;
+}
+
+QStringList endOfMatchChecks(const Sheet& s) {
+    QStringList checks;
+    if (s.rules.plain() || s.ended) return checks;
+    if (const QString outlook = protestOutlook(s); !outlook.isEmpty()) checks << outlook;
+    for (const Tossup& t : s.tossups)
+        for (const Buzz& b : t.buzzes)
+            if (!b.value)
+                checks << QStringLiteral("%1's buzz on toss-up %2 has not been ruled.")
+                              .arg(teamName(s, b.team))
+                              .arg(t.number);
+    const RegulationState r = regulationState(s);
+    if (r.reached && r.tied && s.rules.minimumOvertimeTossups > 0)
+        checks << QStringLiteral("The scores are tied (%1): the rules call for overtime.")
+                      .arg(leaderText(s));
+    return checks;
 }
 
 }  // namespace scoresheet

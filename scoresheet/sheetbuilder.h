@@ -23,6 +23,9 @@
 //   SheetCorrected {"tossup": n, "team": t, ["player": p, "value": v] | ["bonus": [v...]],
 //                   "before": {the cell as it was}, ["undo": true]}
 //   LineupChanged {"team": t, "tossup": n, "roster": [names], "seats": [roster index...]}
+//   BounceBack    {"tossup": n, "team": t, "part": i, "points": v}  a missed part to the other team
+//   TimeoutCalled {"team": t, "tossup": n, ["withdrawn": true]}
+// (a bonus correction may carry "bounceback": [v...] beside "bonus").
 // and it reads MatchStarted (teams, players, boards), BuzzIn and
 // SecondPlaceReleased (the buzzer goes into the current toss-up), the boards' changes, and ties,
 // second places and the buttons' decisions with the gap to the next press (kept as lockout notes).
@@ -64,6 +67,32 @@ int teamTotal(const Sheet& sheet, int team);
 // ruled: the operator's next clear starts the next toss-up.
 bool tossupDone(const Tossup& tossup, int teams);
 
+// Under rules with a toss-up count: whether the toss-ups on the sheet reach
+// the end of regulation, whether the scores are level there, and whether the
+// match is decided (overtime played to its minimum, the scores apart).
+struct RegulationState {
+    bool reached = false;
+    bool tied = false;
+    bool over = false;
+};
+RegulationState regulationState(const Sheet& sheet);
+// "Alpha 120, Beta 95": the sheet's totals.
+QString leaderText(const Sheet& sheet);
+
+// What a scorekeeper checks before a result is written, one line each:
+// buzzes not ruled, open protests, scores tied when the rules call for
+// overtime.
+QStringList endOfMatchChecks(const Sheet& sheet);
+
+// The most points an open protest could give its team: the difference to a
+// correct answer and the bonus that comes with it, or a bonus part.
+int protestStakes(const Sheet& sheet, const Protest& protest);
+// Whether the open protests could change the result, in a line for the
+// operator; empty when none is open.
+QString protestOutlook(const Sheet& sheet);
+// The protests as a tournament director would write them up, a line each.
+QStringList protestNotes(const Sheet& sheet);
+
 class SheetBuilder {
 public:
     // Applies one event of the match, recorded at `when`; false when the
@@ -84,6 +113,7 @@ public:
     // The roster index sitting in each seat (button) of the team from now on.
     const std::vector<int>& seats(int team) const;
     int playersPerTeam() const { return perTeam_; }
+    int teams() const { return int(sheet_.teams.size()); }
     // The index of the toss-up by its number; -1 when there is none.
     int tossupIndex(int number) const;
     // The sheet's team playing on a side (the board and buttons of team

@@ -10,7 +10,16 @@
 // for: letters and digits, without Ctrl or Alt.
 namespace scoresheet {
 
-enum class SheetAction { Power, Correct, Neg, NoPenalty, BonusPart, NextTossup };
+enum class SheetAction {
+    Power,
+    SecondPower,
+    Correct,
+    Neg,
+    NoPenalty,
+    BonusPart,
+    NextTossup,
+    BounceBack
+};
 
 struct SheetKey {
     SheetAction action;

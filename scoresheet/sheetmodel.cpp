@@ -1,6 +1,8 @@
 #include "scoresheet/sheetmodel.h"
 
 #include <algorithm>
+#include <climits>
+#include <utility>
 
 #include <QDateTime>
 #include <QJsonArray>
@@ -69,10 +71,11 @@ void SheetModel::record(EventKind kind, const QJsonObject& data) {
     }
     // The sheet's points go onto the boards (a change of rules leaves the
     // boards as they are).
-    const char* how = kind == EventKind::Ruling           ? "ruling"
-                      : kind == EventKind::BonusPart      ? "bonus"
-                      : kind == EventKind::SheetCorrected ? "correction"
-                                                          : nullptr;
+    const char* how = kind == EventKind::Ruling                                       ? "ruling"
+                      : kind == EventKind::BonusPart || kind == EventKind::BounceBack ? "bonus"
+                      : kind == EventKind::SheetCorrected || kind == EventKind::ProtestResolved
+                          ? "correction"
+                          : nullptr;
     if (changed && how && !wasPlain) {
         const std::vector<int> after = totals(sheet());
         for (std::size_t team = 0; team < after.size() && team < before.size(); ++team) {
@@ -140,16 +143,29 @@ QString SheetModel::buzzText(int tossup, int team) const {
 
 bool SheetModel::rule(Ruling ruling) {
     const ScoringRules& rules = sheet().rules;
-    std::optional<int> value;
     switch (ruling) {
-    case Ruling::Power: value = powerValue(rules); break;
-    case Ruling::Correct: value = correctValue(rules); break;
-    case Ruling::Neg: value = negValue(rules); break;
-    case Ruling::NoPenalty: value = 0; break;
+    case Ruling::Power: return rulePower(0);
+    case Ruling::Correct: return ruleAt(ruling, correctValue(rules), 0);
+    case Ruling::Neg: return ruleAt(ruling, negValue(rules), 0);
+    case Ruling::NoPenalty: return ruleAt(ruling, 0, 0);
     }
+    return false;
+}
+
+bool SheetModel::rulePower(int level) {
+    return ruleAt(Ruling::Power, powerValue(sheet().rules, level), level);
+}
+
+bool SheetModel::ruleAt(Ruling ruling, std::optional<int> value, int level) {
+    bounceArmed_ = false;
+    const ScoringRules& rules = sheet().rules;
     if (!value) {
         say(ruling == Ruling::Power
-                ? QStringLiteral("The rules \"%1\" have no powers.").arg(rules.name)
+                ? (level == 0 ? QStringLiteral("The rules \"%1\" have no powers.").arg(rules.name)
+                              : QStringLiteral("The rules \"%1\" have %2 power level(s), not %3.")
+                                    .arg(rules.name)
+                                    .arg(powerLevels(rules))
+                                    .arg(level + 1))
                 : QStringLiteral("The rules \"%1\" have no penalty for a wrong "
                                  "answer: W rules it.")
                       .arg(rules.name));
@@ -235,8 +251,112 @@ bool SheetModel::toggleBonusPart(int part) {
                         .arg(t.number)});
 }
 
+bool SheetModel::bounceBack(int part) {
+    bounceArmed_ = false;
+    const ScoringRules& rules = sheet().rules;
+    if (!rules.bonusesBounceBack || builder_.teams() != 2) {
+        say(QStringLiteral("The rules \"%1\" have no bounce-backs.").arg(rules.name));
+        return false;
+    }
+    const int target = bonusTarget();
+    if (target < 0) return false;
+    const Tossup& t = sheet().tossups[std::size_t(target)];
+    if (part < 0 || part >= int(t.bouncebackParts.size())) return false;
+    const int other = 1 - *t.bonusTeam;
+    if (t.bonusParts[std::size_t(part)] != 0) {
+        say(QStringLiteral("%1 converted part %2 of the bonus on toss-up %3: it does not bounce "
+                           "back.")
+                .arg(teamName(sheet(), *t.bonusTeam))
+                .arg(part + 1)
+                .arg(t.number));
+        return false;
+    }
+    const int points =
+        t.bouncebackParts[std::size_t(part)] != 0 ? 0 : sheet().rules.pointsPerBonusPart;
+    return act(EventKind::BounceBack,
+               {{QStringLiteral("tossup"), t.number},
+                {QStringLiteral("team"), other},
+                {QStringLiteral("part"), part},
+                {QStringLiteral("points"), points}},
+               Step{false,
+                    {},
+                    {},
+                    QStringLiteral("%1's bounce-back of part %2 on toss-up %3")
+                        .arg(teamName(sheet(), other))
+                        .arg(part + 1)
+                        .arg(t.number)});
+}
+
+namespace {
+
+// The number of the last toss-up read (0 before the first): the row the
+// clear opened is not yet.
+int lastRead(const Sheet& s) {
+    if (s.tossups.empty()) return 0;
+    const Tossup& last = s.tossups.back();
+    return last.heard || !last.buzzes.empty() ? last.number : last.number - 1;
+}
+
+}  // namespace
+
+int SheetModel::timeoutsCalled(int team) const {
+    const Sheet& s = sheet();
+    const int last = lastRead(s);
+    // Halves split the regulation toss-ups; overtime is the second's.
+    const int half = s.rules.regulationTossups / 2;
+    const bool second = s.rules.timeoutsPerHalf && half > 0 && last > half;
+    int n = 0;
+    for (const Timeout& t : s.timeouts)
+        if (t.team == team &&
+            (!s.rules.timeoutsPerHalf || half <= 0 || (t.tossup > half) == second))
+            ++n;
+    return n;
+}
+
+bool SheetModel::callTimeout(int team) {
+    if (team < 0 || team >= builder_.teams() || sheet().ended) return false;
+    const QJsonObject called{{QStringLiteral("team"), team},
+                             {QStringLiteral("tossup"), lastRead(sheet())}};
+    QJsonObject withdrawn = called;
+    withdrawn.insert(QStringLiteral("withdrawn"), true);
+    if (!act(EventKind::TimeoutCalled, called,
+             Step{false, withdrawn, called,
+                  QStringLiteral("%1's time-out").arg(teamName(sheet(), team)),
+                  EventKind::TimeoutCalled}))
+        return false;
+    const int allowed = sheet().rules.timeoutsPerTeam;
+    const int n = timeoutsCalled(team);
+    if (allowed > 0 && n > allowed)
+        say(QStringLiteral("%1 has called %2 time-outs%3; the rules \"%4\" allow %5.")
+                .arg(teamName(sheet(), team))
+                .arg(n)
+                .arg(sheet().rules.timeoutsPerHalf ? QStringLiteral(" this half") : QString())
+                .arg(sheet().rules.name)
+                .arg(allowed));
+    return true;
+}
+
 bool SheetModel::nextTossup() {
-    if (sheet().rules.plain()) return false;
+    if (sheet().rules.plain() || sheet().tossups.empty()) return false;
+    // At the end of regulation (or of an overtime) a lead ends the match and
+    // a tie goes on into overtime, each said so. A bonus still to be read
+    // can change that: until it is, the next row opens as before.
+    const RegulationState r = regulationState(sheet());
+    const Tossup& last = sheet().tossups.back();
+    const bool bonusToCome = last.bonusTeam && !last.bonusHeard;
+    // The last row is over: answered, or (the T key) read with nobody answering.
+    if (r.reached && !bonusToCome) {
+        if (r.over) {
+            say(QStringLiteral("Toss-up %1 was the last: the match is over (%2). End Match "
+                               "writes the result.")
+                    .arg(last.number)
+                    .arg(leaderText(sheet())));
+            return false;
+        }
+        if (r.tied && last.number == sheet().rules.regulationTossups)
+            say(QStringLiteral("The scores are tied after regulation (%1): overtime.")
+                    .arg(leaderText(sheet())));
+    }
     return act(EventKind::TossupStarted,
                {{QStringLiteral("tossup"), int(sheet().tossups.size()) + 1}}, std::nullopt);
 }
@@ -244,8 +364,19 @@ bool SheetModel::nextTossup() {
 bool SheetModel::key(int key, int modifiers) {
     const std::optional<SheetKey> k = sheetKeyFor(key, modifiers);
     if (!k || sheet().rules.plain()) return false;
+    // B, then a part's number: that part bounces back.
+    if (k->action == SheetAction::BounceBack) {
+        if (!sheet().rules.bonusesBounceBack) return bounceBack(-1);
+        bounceArmed_ = bonusTarget() >= 0;
+        return bounceArmed_;
+    }
+    if (k->action == SheetAction::BonusPart && std::exchange(bounceArmed_, false))
+        return bounceBack(k->part);
+    bounceArmed_ = false;
     switch (k->action) {
     case SheetAction::Power: return rule(Ruling::Power);
+    case SheetAction::SecondPower: return rulePower(1);
+    case SheetAction::BounceBack: return false;
     case SheetAction::Correct: return rule(Ruling::Correct);
     case SheetAction::Neg: return rule(Ruling::Neg);
     case SheetAction::NoPenalty: return rule(Ruling::NoPenalty);
@@ -264,6 +395,12 @@ QJsonObject SheetModel::cellOf(const SheetBuilder& builder, int tossup, int team
         for (int p : t.bonusParts)
             parts.append(p);
         cell.insert(QStringLiteral("bonus"), parts);
+        if (!t.bouncebackParts.empty()) {
+            QJsonArray bounced;
+            for (int p : t.bouncebackParts)
+                bounced.append(p);
+            cell.insert(QStringLiteral("bounceback"), bounced);
+        }
     } else if (const Buzz* b = buzzOf(t, team)) {
         cell.insert(QStringLiteral("player"), b->player);
         if (b->value) cell.insert(QStringLiteral("value"), *b->value);
@@ -328,6 +465,101 @@ bool SheetModel::correctBonus(int tossup, const std::vector<int>& parts) {
                         .arg(t.number)});
 }
 
+bool SheetModel::fileProtest(int tossup, int team, int part, const QString& answer,
+                             const QString& reason) {
+    if (tossup < 0 || tossup >= int(sheet().tossups.size()) || sheet().ended) return false;
+    const int number = sheet().tossups[std::size_t(tossup)].number;
+    const QJsonObject filed{{QStringLiteral("tossup"), number},
+                            {QStringLiteral("team"), team},
+                            {QStringLiteral("part"), part},
+                            {QStringLiteral("answer"), answer},
+                            {QStringLiteral("reason"), reason}};
+    QJsonObject withdrawn = filed;
+    withdrawn.insert(QStringLiteral("withdrawn"), true);
+    if (!act(EventKind::ProtestFiled, filed,
+             Step{false, withdrawn, filed,
+                  QStringLiteral("%1's protest on toss-up %2")
+                      .arg(teamName(sheet(), team))
+                      .arg(number),
+                  EventKind::ProtestFiled}))
+        return false;
+    say(protestOutlook(sheet()));
+    return true;
+}
+
+bool SheetModel::resolveProtest(int protest, bool upheld) {
+    if (protest < 0 || protest >= int(sheet().protests.size())) return false;
+    const Protest p = sheet().protests[std::size_t(protest)];
+    if (p.state != Protest::State::Open) return false;
+    QJsonObject data{
+        {QStringLiteral("protest"), protest},
+        {QStringLiteral("ruling"), upheld ? QStringLiteral("upheld") : QStringLiteral("denied")}};
+    QJsonObject undo{{QStringLiteral("protest"), protest},
+                     {QStringLiteral("ruling"), QStringLiteral("open")}};
+    const int i = builder_.tossupIndex(p.tossup);
+    if (upheld && i >= 0) {
+        // The team's answer counts: its buzz correct, or the part its own.
+        const Tossup& t = sheet().tossups[std::size_t(i)];
+        QJsonObject cell;
+        if (p.part < 0) {
+            const Buzz* b = buzzOf(t, p.team);
+            const std::optional<int> value = correctValue(sheet().rules);
+            if (!b || !value) {
+                say(QStringLiteral("%1 has no buzz on toss-up %2 to count: put the sheet right in "
+                                   "the Scoresheet window.")
+                        .arg(teamName(sheet(), p.team))
+                        .arg(p.tossup));
+                return false;
+            }
+            cell = cellOf(builder_, i, p.team, false);
+            cell.insert(QStringLiteral("value"), *value);
+            undo.insert(QStringLiteral("cell"), cellOf(builder_, i, p.team, false));
+        } else if (t.bonusTeam) {
+            cell = cellOf(builder_, i, *t.bonusTeam, true);
+            const bool own = *t.bonusTeam == p.team;
+            const QString key = own ? QStringLiteral("bonus") : QStringLiteral("bounceback");
+            QJsonArray parts = cell.value(key).toArray();
+            if (p.part >= parts.size()) return false;
+            parts[p.part] = sheet().rules.pointsPerBonusPart;
+            cell.insert(key, parts);
+            undo.insert(QStringLiteral("cell"), cellOf(builder_, i, *t.bonusTeam, true));
+        }
+        if (!cell.isEmpty()) data.insert(QStringLiteral("cell"), cell);
+        data.insert(QStringLiteral("before"), undo.value(QStringLiteral("cell")));
+    }
+    if (!act(EventKind::ProtestResolved, data,
+             Step{false, undo, data, QStringLiteral("the ruling on protest %1").arg(protest + 1),
+                  EventKind::ProtestResolved})) {
+        if (upheld)
+            say(QStringLiteral("Protest %1 cannot be upheld as the sheet stands (another team's "
+                               "answer counts there): put the sheet right first.")
+                    .arg(protest + 1));
+        return false;
+    }
+    const QString outlook = protestOutlook(sheet());
+    say(outlook.isEmpty() ? QStringLiteral("No protest is open now.") : outlook);
+    return true;
+}
+
+bool SheetModel::correctBounceback(int tossup, const std::vector<int>& parts) {
+    if (tossup < 0 || tossup >= int(sheet().tossups.size())) return false;
+    const Tossup& t = sheet().tossups[std::size_t(tossup)];
+    if (!t.bonusTeam || t.bouncebackParts.empty() || parts == t.bouncebackParts) return false;
+    const QJsonObject before = cellOf(builder_, tossup, *t.bonusTeam, true);
+    QJsonObject data = before;
+    QJsonArray values;
+    for (int p : parts)
+        values.append(p);
+    data.insert(QStringLiteral("bounceback"), values);
+    data.insert(QStringLiteral("before"), before);
+    return act(
+        EventKind::SheetCorrected, data,
+        Step{false,
+             {},
+             {},
+             QStringLiteral("the correction of the bounce-back on toss-up %1").arg(t.number)});
+}
+
 bool SheetModel::keepsHistory() const { return !sheet().rules.plain() && !sheet().ended; }
 
 QString SheetModel::undoText() const {
@@ -361,7 +593,9 @@ bool SheetModel::travel(std::vector<Step>& from, std::vector<Step>& to, bool bac
         // A step the sheet can no longer take back (its cell has gone with
         // a correction since) is passed over.
         const bool done = step.board ? (back ? board_.undoBoard() : board_.redoBoard())
-                                     : putCell(back ? step.before : step.after, back);
+                          : step.kind == EventKind::SheetCorrected
+                              ? putCell(back ? step.before : step.after, back)
+                              : act(step.kind, back ? step.before : step.after, std::nullopt);
         if (!done) continue;
         if (!step.board)
             say((back ? QStringLiteral("Undone: ") : QStringLiteral("Redone: ")) + step.text);
@@ -400,12 +634,18 @@ bool SheetModel::act(EventKind kind, const QJsonObject& data, std::optional<Step
     SheetBuilder trial = builder_;
     if (!trial.apply(kind, data, now())) return false;
     if (step) {
-        const int i = builder_.tossupIndex(data.value(QStringLiteral("tossup")).toInt());
-        const int team = data.value(QStringLiteral("team")).toInt();
-        // A buzz's cell brings its bonus back with it, as the answer does.
-        const bool bonus = kind == EventKind::BonusPart || data.contains(QStringLiteral("bonus"));
-        step->before = cellOf(builder_, i, team, bonus);
-        step->after = cellOf(trial, i, team, bonus);
+        if (step->kind == EventKind::SheetCorrected) {
+            const int i = builder_.tossupIndex(data.value(QStringLiteral("tossup")).toInt());
+            int team = data.value(QStringLiteral("team")).toInt();
+            // A bounce-back is a change of the bonus's cell, which is its team's.
+            if (kind == EventKind::BounceBack)
+                team = sheet().tossups[std::size_t(i)].bonusTeam.value_or(team);
+            // A buzz's cell brings its bonus back with it, as the answer does.
+            const bool bonus = kind == EventKind::BonusPart || kind == EventKind::BounceBack ||
+                               data.contains(QStringLiteral("bonus"));
+            step->before = cellOf(builder_, i, team, bonus);
+            step->after = cellOf(trial, i, team, bonus);
+        }
         undo_.push_back(*step);
         redo_.clear();
     }

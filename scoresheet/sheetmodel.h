@@ -62,6 +62,21 @@ public:
     // when there is none the sheet holds or the rules have no such answer.
     // It never rules another buzz than the one shown.
     bool rule(Ruling ruling);
+    // A power at `level` (0 the highest, 1 the next...) for the buzz on the
+    // screen: P and O, or whatever knows the level otherwise (the word of a
+    // packet's toss-up the buzz came at).
+    bool rulePower(int level);
+    // Gives (or takes back) a part the controlling team missed to the other
+    // team, under rules with bounce-backs.
+    bool bounceBack(int part);
+    // A time-out called by `team`; said to the operator when it is one past
+    // what the rules allow. Taken back with the one history.
+    bool callTimeout(int team);
+    // The time-outs `team` has called in the part of the match (the match,
+    // or the half) now being played, and how many the rules allow there
+    // (0: no limit).
+    int timeoutsCalled(int team) const;
+
     // Converted / not converted, in turn, for a part of the bonus being read.
     bool toggleBonusPart(int part);
     // A toss-up nobody answered: the next one begins.
@@ -80,6 +95,17 @@ public:
     bool correctBuzz(int tossup, int team, std::optional<int> player, std::optional<int> value);
     // The bonus of the toss-up, part by part.
     bool correctBonus(int tossup, const std::vector<int>& parts);
+    // A protest of `team`'s answer on toss-up `tossup` (index), or on a part
+    // of its bonus (`part` 0 upwards; -1 for the toss-up). The match goes
+    // on; the operator hears whether the open protests could change the
+    // result.
+    bool fileProtest(int tossup, int team, int part, const QString& answer, const QString& reason);
+    // Upheld: the team's answer counts (the toss-up ruled correct, the part
+    // converted), a correction of the sheet and boards; denied: nothing
+    // changes. Both are steps of the one history.
+    bool resolveProtest(int protest, bool upheld);
+    // What the other team took of the bonus on the bounce-back, part by part.
+    bool correctBounceback(int tossup, const std::vector<int>& parts);
     // The match's one history: takes back (makes again) the last ruling,
     // bonus part, correction or board change, whichever it was, and says
     // what it took back. A sheet step goes back as a correction.
@@ -139,10 +165,16 @@ private:
         bool board = false;
         QJsonObject before, after;
         QString text;
+        // The event that puts it back or makes it again: a cell's correction,
+        // or `kind` itself with `before` and `after` as its data.
+        record::EventKind kind = record::EventKind::SheetCorrected;
     };
     // Records one of the sheet's own events when it would change the sheet;
     // the sheet takes it as it hears it back. `step`: how to take it back.
     bool act(record::EventKind kind, const QJsonObject& data, std::optional<Step> step);
+    // Rules the buzz on the screen at `value`, none when the rules have no
+    // such answer (`level`: which power).
+    bool ruleAt(Ruling ruling, std::optional<int> value, int level);
     // Takes the last step of `from` back (or makes it again) and hands it
     // to `to`.
     bool travel(std::vector<Step>& from, std::vector<Step>& to, bool back);
@@ -173,6 +205,7 @@ private:
     std::vector<Step> undo_, redo_;  // last on top
     std::function<MatchEvents()> history_;
     std::function<void(const QString&)> notice_;
+    bool bounceArmed_ = false;  // B pressed: the next part key bounces back
     std::vector<std::function<void()>> changed_;
     std::function<QDateTime()> clock_;
     std::shared_ptr<const packet::Packet> packet_;

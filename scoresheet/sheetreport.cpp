@@ -7,6 +7,8 @@
 #include <QPainter>
 #include <QPdfWriter>
 
+#include "scoresheet/qbjwriter.h"
+#include "scoresheet/sheetbuilder.h"
 #include "scoresheet/sheetstats.h"
 
 namespace scoresheet {
@@ -169,6 +171,11 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
             for (int part : tu.bonusParts)
                 bonus[*tu.bonusTeam] += part;
         }
+        // What the other team took of the parts missed, in its own bonus column.
+        std::vector<int> bounced(teams, 0);
+        if (tu.bonusTeam && teams == 2 && !tu.bouncebackParts.empty())
+            for (int part : tu.bouncebackParts)
+                bounced[1 - *tu.bonusTeam] += part;
         const QColor rowFill = r % 2 ? kShade : QColor(Qt::transparent);
         for (size_t c = 0; c < columns.size(); ++c) {
             const Column& col = columns[c];
@@ -192,9 +199,11 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
             }
             case Column::Bonus:
                 if (bonus[col.team] >= 0) text = QString::number(bonus[col.team]);
+                if (bounced[col.team] > 0) text = QStringLiteral("%1 bb").arg(bounced[col.team]);
                 break;
             case Column::Total:
-                running[col.team] += gained[col.team] + std::max(0, bonus[col.team]);
+                running[col.team] +=
+                    gained[col.team] + std::max(0, bonus[col.team]) + bounced[col.team];
                 text = QString::number(running[col.team]);
                 break;
             }
@@ -214,7 +223,8 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
                 if (col.kind == Column::Player && ps.team == col.team && ps.player == col.player)
                     text = QString::number(footRow == 0 ? ps.tossupsHeard : ps.points);
             if (footRow == 1 && col.kind == Column::Bonus)
-                text = QString::number(stats.teams[col.team].bonusPoints);
+                text = QString::number(stats.teams[col.team].bonusPoints +
+                                       stats.teams[col.team].bouncebackPoints);
             if (footRow == 1 && col.kind == Column::Total)
                 text = QString::number(stats.teams[col.team].total);
             cell(p, {xs[c], y, xs[c + 1] - xs[c], rowHeight}, text, Qt::AlignCenter, kHeader);
@@ -228,7 +238,9 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
     const StatsTable players = playerTable(stats), teamsTable = teamTable(stats);
     const StatsTable points = buzzPointTable(sheet);
     const double tableLine = QFontMetricsF(font).height() * 1.4;
-    const double needed = tableLine * (players.rows.size() + teamsTable.rows.size() + 3);
+    const QStringList timeouts = timeoutNotes(sheet) + protestNotes(sheet);
+    const double needed =
+        tableLine * (players.rows.size() + teamsTable.rows.size() + timeouts.size() + 3);
     y += line * 0.5;
     if (y + needed > area.bottom()) {
         device.newPage();
@@ -237,9 +249,17 @@ void paintScoresheet(QPainter& p, QPagedPaintDevice& device, const QRectF& area,
     y += paintTable(p, {area.left(), y}, area.width(), teamsTable) + tableLine * 0.6;
     if (!players.rows.empty())
         y += paintTable(p, {area.left(), y}, area.width(), players) + tableLine * 0.6;
+    // Time-outs and protests, in words the tournament director can use.
+    for (const QString& t : timeouts) {
+        const QRectF box = p.boundingRect(QRectF(area.left(), y, area.width(), area.bottom() - y),
+                                          Qt::AlignLeft | Qt::TextWordWrap, t);
+        p.drawText(box, Qt::AlignLeft | Qt::TextWordWrap, t);
+        y += std::max(box.height(), tableLine);
+    }
     // The buzz points, toss-up by toss-up, where there is room, else on pages
     // of their own.
     if (!points.rows.empty()) {
+        y += tableLine * 0.6;
         if (y + tableLine * double(points.rows.size() + 1) > area.bottom()) {
             device.newPage();
             y = area.top();

@@ -14,6 +14,11 @@ double TeamStats::pointsPerBonus() const {
     return bonusesHeard > 0 ? static_cast<double>(bonusPoints) / bonusesHeard : 0.0;
 }
 
+double TeamStats::bouncebackConversion() const {
+    return bouncebackPartsHeard > 0 ? static_cast<double>(bouncebackParts) / bouncebackPartsHeard
+                                    : 0.0;
+}
+
 QString teamName(const Sheet& sheet, int team) {
     const QString name =
         team < static_cast<int>(sheet.teams.size()) ? sheet.teams[team].name.trimmed() : QString();
@@ -172,6 +177,17 @@ SheetStats computeSheetStats(const Sheet& sheet) {
             ++team.bonusesHeard;
             for (int part : t.bonusParts)
                 team.bonusPoints += part;
+            // What the controlling team missed went to the other.
+            if (teams == 2 && !t.bouncebackParts.empty()) {
+                TeamStats& other = stats.teams[1 - *t.bonusTeam];
+                for (std::size_t i = 0; i < t.bonusParts.size(); ++i) {
+                    if (t.bonusParts[i] != 0) continue;
+                    ++other.bouncebackPartsHeard;
+                    const int took = i < t.bouncebackParts.size() ? t.bouncebackParts[i] : 0;
+                    other.bouncebackPoints += took;
+                    if (took != 0) ++other.bouncebackParts;
+                }
+            }
         }
         if (correctTeam && !(bonusRead && *t.bonusTeam == *correctTeam))
             ++stats.teams[*correctTeam].correctWithoutBonus;
@@ -180,8 +196,14 @@ SheetStats computeSheetStats(const Sheet& sheet) {
     stats.boardOnly = sheet.rules.plain() || !anyRuling;
     for (int team = 0; team < teams; ++team) {
         TeamStats& s = stats.teams[team];
-        s.total = stats.boardOnly ? sheet.teams[team].points : s.tossupPoints + s.bonusPoints;
+        s.total = stats.boardOnly ? sheet.teams[team].points
+                                  : s.tossupPoints + s.bonusPoints + s.bouncebackPoints;
     }
+    // Bounce-backs taken under rules changed since are the match's too.
+    stats.bouncebacks =
+        teams == 2 && ((sheet.rules.bonusesBounceBack && sheet.rules.bonusParts > 0) ||
+                       std::any_of(stats.teams.begin(), stats.teams.end(),
+                                   [](const TeamStats& t) { return t.bouncebackPoints != 0; }));
     stats.tossupsRead = static_cast<int>(sheet.tossups.size());
     if (sheet.rules.regulationTossups > 0)
         stats.overtimeTossups = std::max(0, stats.tossupsRead - sheet.rules.regulationTossups);
@@ -219,13 +241,24 @@ StatsTable teamTable(const SheetStats& stats) {
     StatsTable t;
     t.heading << QStringLiteral("Team") << QStringLiteral("Toss-up points")
               << QStringLiteral("Bonuses heard") << QStringLiteral("Bonus points")
-              << QStringLiteral("PPB") << QStringLiteral("Total");
-    for (const TeamStats& s : stats.teams)
-        t.rows.push_back({s.name, QString::number(s.tossupPoints), QString::number(s.bonusesHeard),
-                          QString::number(s.bonusPoints),
-                          s.bonusesHeard ? QString::number(s.pointsPerBonus(), 'f', 2)
-                                         : QStringLiteral("\u2013"),
-                          QString::number(s.total)});
+              << QStringLiteral("PPB");
+    if (stats.bouncebacks) t.heading << QStringLiteral("BB points") << QStringLiteral("BB taken");
+    t.heading << QStringLiteral("Total");
+    for (const TeamStats& s : stats.teams) {
+        QStringList row{s.name, QString::number(s.tossupPoints), QString::number(s.bonusesHeard),
+                        QString::number(s.bonusPoints),
+                        s.bonusesHeard ? QString::number(s.pointsPerBonus(), 'f', 2)
+                                       : QStringLiteral("\u2013")};
+        if (stats.bouncebacks)
+            row << QString::number(s.bouncebackPoints)
+                << (s.bouncebackPartsHeard ? QStringLiteral("%1 of %2 (%3%)")
+                                                 .arg(s.bouncebackParts)
+                                                 .arg(s.bouncebackPartsHeard)
+                                                 .arg(qRound(100.0 * s.bouncebackConversion()))
+                                           : QStringLiteral("\u2013"));
+        row << QString::number(s.total);
+        t.rows.push_back(row);
+    }
     return t;
 }
 

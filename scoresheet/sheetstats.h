@@ -32,8 +32,15 @@ struct TeamStats {
     // Correct toss-ups that earned no bonus (overtime without bonuses, the
     // last toss-up of a timed match): left out of points per bonus.
     int correctWithoutBonus = 0;
-    int total = 0;  // the board for the plain rules, else toss-ups + bonuses
+    // Under rules with bounce-backs: the parts the other team missed, which
+    // this team could take, and what it took of them.
+    int bouncebackPartsHeard = 0;
+    int bouncebackPoints = 0;
+    int bouncebackParts = 0;  // parts taken
+    int total = 0;            // the board for the plain rules, else toss-ups + bonuses
     double pointsPerBonus() const;
+    // The share of the missed parts it took: 0 to 1.
+    double bouncebackConversion() const;
 };
 
 struct SheetStats {
@@ -47,6 +54,7 @@ struct SheetStats {
     int overtimeTossups = 0;
     // The points come from the board alone: plain rules, or nothing ruled.
     bool boardOnly = true;
+    bool bouncebacks = false;  // the rules let missed parts bounce back
 };
 
 // Plain names for unnamed teams and players, as every output shows them.
@@ -86,7 +94,8 @@ struct StatsTable {
 // Player, team, toss-ups heard, one column an answer value, points; with
 // buzz points, the average correct buzz as a share of the question.
 StatsTable playerTable(const SheetStats& stats);
-// Team, toss-up points, bonuses heard, bonus points, points per bonus, total.
+// Team, toss-up points, bonuses heard, bonus points, points per bonus, under
+// rules with bounce-backs the bounce-back ("BB") points and parts taken, total.
 StatsTable teamTable(const SheetStats& stats);
 // With a packet, toss-up by toss-up: the packet's question, the first and
 // the correct buzz with their words and shares. Empty without a packet.

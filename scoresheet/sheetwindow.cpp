@@ -9,12 +9,16 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <memory>
 
+#include "scoresheet/qbjwriter.h"
 #include "scoresheet/rules.h"
+#include "scoresheet/sheetstats.h"
 
 namespace scoresheet {
 
@@ -109,8 +113,15 @@ QVariant SheetTable::data(const QModelIndex& index, int role) const {
                            : valueText(b->value);
         }
         case Kind::Bonus: {
-            if (t.bonusTeam != c.team) return QString();
+            if (!t.bonusTeam) return QString();
             QString marks;
+            if (t.bonusTeam != c.team) {
+                // The other team's: what it took on the bounce-back.
+                if (t.bouncebackParts.empty() || bonusPoints(t, c.team) == 0) return QString();
+                for (int p : t.bouncebackParts)
+                    marks += p ? QChar(0x2713) : QChar(0x00B7);
+                return QStringLiteral("%1 bb  %2").arg(bonusPoints(t, c.team)).arg(marks);
+            }
             for (int p : t.bonusParts)
                 marks += p ? QChar(0x2713) : QChar(0x00B7);
             return QStringLiteral("%1  %2").arg(bonusPoints(t, c.team)).arg(marks);
@@ -195,6 +206,9 @@ SheetWindow::SheetWindow(SheetModel& model, std::function<void(const ScoringRule
     big.setPointSizeF(big.pointSizeF() * 1.4);
     big.setBold(true);
     totalsLabel->setFont(big);
+    matchNotesLabel = new QLabel(this);
+    matchNotesLabel->setObjectName(QStringLiteral("matchNotesLabel"));
+    matchNotesLabel->setTextFormat(Qt::PlainText);
 
     tableModel_ = new SheetTable(model_, this);
     table = new QTableView(this);
@@ -212,8 +226,13 @@ SheetWindow::SheetWindow(SheetModel& model, std::function<void(const ScoringRule
     nextButton = new QPushButton(QStringLiteral("Next Toss-up (T)"), this);
     undoButton = new QPushButton(QStringLiteral("Undo Sheet Change"), this);
     lineupButton = new QPushButton(QStringLiteral("Lineups..."), this);
-    for (QPushButton* b : {nextButton, undoButton, lineupButton})
+    protestButton = new QPushButton(QStringLiteral("Protests..."), this);
+    for (QPushButton* b : {nextButton, undoButton, lineupButton, protestButton})
         b->setFocusPolicy(Qt::NoFocus);
+    connect(protestButton, &QPushButton::clicked, this, [this] {
+        std::unique_ptr<QMenu> menu(protestMenu());
+        menu->exec(protestButton->mapToGlobal(QPoint(0, protestButton->height())));
+    });
     connect(nextButton, &QPushButton::clicked, this, [this] { model_.nextTossup(); });
     connect(undoButton, &QPushButton::clicked, this, [this] { model_.undo(); });
     connect(lineupButton, &QPushButton::clicked, this, [this] {
@@ -239,9 +258,11 @@ SheetWindow::SheetWindow(SheetModel& model, std::function<void(const ScoringRule
     buttons->addWidget(nextButton);
     buttons->addWidget(undoButton);
     buttons->addWidget(lineupButton);
+    buttons->addWidget(protestButton);
     buttons->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top);
+    layout->addWidget(matchNotesLabel);
     layout->addWidget(table, 1);
     layout->addLayout(buttons);
     layout->addWidget(keysLabel);
@@ -287,6 +308,11 @@ void SheetWindow::refresh() {
         parts << text;
     }
     totalsLabel->setText(parts.join(QStringLiteral("   —   ")));
+    QStringList notes = timeoutNotes(s);
+    if (const QString outlook = protestOutlook(s); !outlook.isEmpty()) notes << outlook;
+    matchNotesLabel->setText(notes.join(QLatin1Char('\n')));
+    matchNotesLabel->setVisible(!notes.isEmpty());
+    protestButton->setEnabled(!s.rules.plain() && !s.tossups.empty());
     if (rulesBox->currentText() != model_.chosenRules().name) fillRules();
     undoButton->setEnabled(model_.canUndo());
     nextButton->setEnabled(!s.rules.plain());
@@ -310,11 +336,13 @@ QMenu* SheetWindow::correctionMenu(const QModelIndex& index) {
         menu->setTitle(QStringLiteral("Toss-up %1, %2").arg(t.number).arg(who));
         std::vector<int> values = s.rules.answerValues;
         values.push_back(0);
-        for (int v : values) {
-            const QString label = v == 0  ? QStringLiteral("0  wrong, no penalty")
-                                  : v < 0 ? QStringLiteral("%1  neg").arg(v)
-                                  : v == powerValue(s.rules) ? QStringLiteral("%1  power").arg(v)
-                                                             : QStringLiteral("%1  correct").arg(v);
+        const int levels = powerLevels(s.rules);
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const int v = values[i];
+            const QString label = v == 0            ? QStringLiteral("0  wrong, no penalty")
+                                  : v < 0           ? QStringLiteral("%1  neg").arg(v)
+                                  : int(i) < levels ? QStringLiteral("%1  power").arg(v)
+                                                    : QStringLiteral("%1  correct").arg(v);
             menu->addAction(label, this,
                             [this, row, c, v] { model_.correctBuzz(row, c.team, c.player, v); });
         }
@@ -333,6 +361,21 @@ QMenu* SheetWindow::correctionMenu(const QModelIndex& index) {
                 model_.correctBonus(row, parts);
             });
         }
+    } else if (c.kind == SheetTable::Kind::Bonus && t.bonusTeam && !t.bouncebackParts.empty()) {
+        // The other team's cell: the parts it took on the bounce-back.
+        for (int part = 0; part < int(t.bouncebackParts.size()); ++part) {
+            QAction* a = menu->addAction(QStringLiteral("Part %1 taken on the bounce-back by %2")
+                                             .arg(part + 1)
+                                             .arg(s.teams[std::size_t(c.team)].name));
+            a->setCheckable(true);
+            a->setChecked(t.bouncebackParts[std::size_t(part)] != 0);
+            a->setEnabled(t.bonusParts[std::size_t(part)] == 0);
+            connect(a, &QAction::triggered, this, [this, row, part](bool on) {
+                std::vector<int> parts = model_.sheet().tossups[std::size_t(row)].bouncebackParts;
+                parts[std::size_t(part)] = on ? model_.sheet().rules.pointsPerBonusPart : 0;
+                model_.correctBounceback(row, parts);
+            });
+        }
     } else {
         delete menu;
         return nullptr;
@@ -345,6 +388,71 @@ void SheetWindow::cellClicked(const QModelIndex& index) {
     if (!menu) return;
     menu->exec(QCursor::pos());
     menu->deleteLater();
+}
+
+QMenu* SheetWindow::protestMenu() {
+    auto* menu = new QMenu(this);
+    menu->addAction(QStringLiteral("Lodge a Protest..."), this, [this] { lodgeProtest(); });
+    const Sheet& s = model_.sheet();
+    for (int i = 0; i < int(s.protests.size()); ++i) {
+        const Protest& p = s.protests[std::size_t(i)];
+        if (p.state != Protest::State::Open) continue;
+        QMenu* sub = menu->addMenu(
+            QStringLiteral("Protest %1: %2 on toss-up %3%4")
+                .arg(i + 1)
+                .arg(teamName(s, p.team))
+                .arg(p.tossup)
+                .arg(p.part >= 0 ? QStringLiteral(", bonus part %1").arg(p.part + 1) : QString()));
+        sub->addAction(QStringLiteral("Upheld: the answer counts"), this,
+                       [this, i] { model_.resolveProtest(i, true); });
+        sub->addAction(QStringLiteral("Denied: the ruling stands"), this,
+                       [this, i] { model_.resolveProtest(i, false); });
+    }
+    return menu;
+}
+
+void SheetWindow::lodgeProtest() {
+    const Sheet& s = model_.sheet();
+    if (s.tossups.empty() || s.teams.empty()) return;
+    QDialog dialog(this);
+    dialog.setObjectName(QStringLiteral("ProtestDialog"));
+    dialog.setWindowTitle(QStringLiteral("Protest"));
+    auto* form = new QFormLayout(&dialog);
+    auto* team = new QComboBox(&dialog);
+    team->setObjectName(QStringLiteral("protestTeam"));
+    for (int t = 0; t < int(s.teams.size()); ++t)
+        team->addItem(teamName(s, t));
+    auto* tossup = new QComboBox(&dialog);
+    tossup->setObjectName(QStringLiteral("protestTossup"));
+    for (const Tossup& t : s.tossups)
+        tossup->addItem(QString::number(t.number));
+    // The toss-up (or bonus) just played, most likely.
+    const int bonus = model_.bonusTarget();
+    tossup->setCurrentIndex(bonus >= 0 ? bonus
+                            : s.tossups.back().heard || s.tossups.size() < 2
+                                ? int(s.tossups.size()) - 1
+                                : int(s.tossups.size()) - 2);
+    auto* part = new QComboBox(&dialog);
+    part->setObjectName(QStringLiteral("protestPart"));
+    part->addItem(QStringLiteral("The toss-up"));
+    for (int i = 0; i < s.rules.bonusParts; ++i)
+        part->addItem(QStringLiteral("Bonus part %1").arg(i + 1));
+    auto* answer = new QLineEdit(&dialog);
+    answer->setObjectName(QStringLiteral("protestAnswer"));
+    auto* reason = new QLineEdit(&dialog);
+    reason->setObjectName(QStringLiteral("protestReason"));
+    form->addRow(QStringLiteral("Team protesting"), team);
+    form->addRow(QStringLiteral("Toss-up"), tossup);
+    form->addRow(QStringLiteral("On"), part);
+    form->addRow(QStringLiteral("Answer given"), answer);
+    form->addRow(QStringLiteral("Reason"), reason);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    form->addRow(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    if (dialog.exec() != QDialog::Accepted) return;
+    model_.fileProtest(tossup->currentIndex(), team->currentIndex(), part->currentIndex() - 1,
+                       answer->text().trimmed(), reason->text().trimmed());
 }
 
 void SheetWindow::editLineup(int team) {

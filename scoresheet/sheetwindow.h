@@ -59,9 +59,13 @@ public:
     QTableView* table;
     QComboBox* rulesBox;
     QLabel* totalsLabel;
+    // The time-outs each team has called, and whether open protests could
+    // change the result.
+    QLabel* matchNotesLabel;
     QPushButton* nextButton;
     QPushButton* undoButton;
     QPushButton* lineupButton;
+    QPushButton* protestButton;
     QLabel* keysLabel;
 
     // The choices a click on the cell offers; nullptr for a cell that has
@@ -69,6 +73,12 @@ public:
     QMenu* correctionMenu(const QModelIndex& index);
     // Lineup dialog of one team.
     void editLineup(int team);
+    // The protest dialog: the team, the toss-up or bonus part, the answer
+    // given and the reason; the match goes on meanwhile.
+    void lodgeProtest();
+    // Lodging a protest, and upholding or denying each open one. The caller
+    // owns the menu.
+    QMenu* protestMenu();
 
     void refresh();
 

@@ -1,6 +1,7 @@
 // The record window on a store fed the way the windows feed it, and the
 // resume question of the start-up road.
 #include <gtest/gtest.h>
+#include <iterator>
 
 #include <QApplication>
 #include <QComboBox>
@@ -128,6 +129,8 @@ TEST(RecordWindow, FollowsTheMatchAndExportsIt) {
 
     window.kindFilter->setCurrentIndex(window.kindFilter->findText("buzz-in"));
     EXPECT_EQ(window.visibleEvents(), 3);
+    // Every kind can be chosen, the last of the table too.
+    EXPECT_EQ(window.kindFilter->count(), int(std::size(record::kKindFormats)) + 1);
     s.record(EventKind::BuzzIn, buzz(6, 1));  // live, through the filter
     s.record(EventKind::Cleared, {{"how", "space"}});
     EXPECT_EQ(window.visibleEvents(), 4);

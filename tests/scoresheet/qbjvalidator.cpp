@@ -520,11 +520,19 @@ QStringList checkImporterRules(const QJsonObject& doc) {
                     errors << at + QStringLiteral(" has a buzz before its toss-up began");
             }
             int bonus = intOf(mq, "bonus_points");
+            int bounced = intOf(mq, "bonus_bounceback_points");
             for (const QJsonValue& part : mq.value(QStringLiteral("bonus"))
                                               .toObject()
                                               .value(QStringLiteral("parts"))
-                                              .toArray())
+                                              .toArray()) {
                 bonus += intOf(part.toObject(), "controlled_points");
+                bounced += intOf(part.toObject(), "bounceback_points");
+            }
+            // What the controlling team missed and the other took.
+            if (bounced && (controlling.isEmpty() || teamIds.size() != 2))
+                errors << at + QStringLiteral(" has bounce-back points with no other team");
+            else if (bounced)
+                counted[teamIds.value(teamIds.indexOf(controlling) == 0 ? 1 : 0)] += bounced;
             if (correct > 1) errors << at + QStringLiteral(" has two correct answers");
             if (bonus && controlling.isEmpty())
                 errors << at + QStringLiteral(" has bonus points but no team answered");

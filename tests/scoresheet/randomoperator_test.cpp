@@ -1,13 +1,15 @@
 // An operator at the keys, at random but within the rules of the game:
-// buzzes from any seat, rulings, bonus parts, clears, the next toss-up, the
-// boards' own keys, undo and redo of either kind, corrections, Switch
-// Sides, a change of rules, a substitution, a resume, End Match; with a
-// packet, a mark moved, a question thrown out, a bonus read. After
-// every step the match must still add up: the boards are the sheet plus the
-// operator's own points, the sheet is the fold of the record, the result
-// file follows the format and its totals, one correct answer a toss-up,
-// bonuses in overtime only where the rules give them, every ruled buzz on
-// a word of its question, no question of the packet read twice.
+// buzzes from any seat, rulings (powers by level), bonus parts and
+// bounce-backs, clears, the next toss-up, the boards' own keys, undo and redo
+// of either kind, corrections, time-outs, protests lodged, upheld and
+// denied, Switch Sides, a change of rules, a substitution, a resume, End
+// Match; with a packet, a mark moved, a question thrown out, a bonus read.
+// After every step the match must still add up: the boards are the sheet
+// plus the operator's own points, the sheet is the fold of the record, the
+// result file follows the format and its totals, one correct answer a
+// toss-up, bonuses in overtime only where the rules give them, a bonus part
+// either the controlling team's or bounced back, never both, every ruled
+// buzz on a word of its question, no question of the packet read twice.
 //
 // TORVANEL_RANDOM_SEQUENCES sets how many matches are played (a long run:
 // thousands), TORVANEL_RANDOM_SEED the seed; make test plays a fixed few.
@@ -66,6 +68,8 @@ QString describe(const Sheet& s) {
         if (t.bonusTeam) out += QStringLiteral(" bonus %1%2:").arg(*t.bonusTeam).arg(t.bonusHeard);
         for (int p : t.bonusParts)
             out += QStringLiteral(" %1").arg(p);
+        for (int p : t.bouncebackParts)
+            out += QStringLiteral(" bb%1").arg(p);
         for (const auto& l : t.lineups) {
             out += " [";
             for (int i : l)
@@ -73,7 +77,28 @@ QString describe(const Sheet& s) {
             out += "]";
         }
     }
+    for (const Timeout& t : s.timeouts)
+        out += QStringLiteral("\ntime-out %1 after %2").arg(t.team).arg(t.tossup);
+    for (const Protest& p : s.protests)
+        out += QStringLiteral("\nprotest %1 on %2.%3: %4")
+                   .arg(p.team)
+                   .arg(p.tossup)
+                   .arg(p.part)
+                   .arg(int(p.state));
     return out;
+}
+
+// The shipped rules, and rules with two power levels and bounce-backs.
+std::vector<ScoringRules> rulesPool() {
+    std::vector<ScoringRules> pool = presetRules();
+    ScoringRules both = twentyTossupRules();
+    both.name = QStringLiteral("Two powers, bounce-backs");
+    both.answerValues = {20, 15, 10, -5};
+    both.bonusesBounceBack = true;
+    both.timeoutsPerTeam = 1;
+    both.timeoutsPerHalf = true;
+    pool.push_back(both);
+    return pool;
 }
 
 struct Operator : SheetRoad {
@@ -100,7 +125,7 @@ struct Operator : SheetRoad {
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random); }
 
     void newMatch() {
-        const std::vector<ScoringRules> rules = presetRules();
+        const std::vector<ScoringRules> rules = rulesPool();
         f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
         sheet->chooseRules(rules[std::size_t(1 + pick(int(rules.size()) - 1))]);
         f.t.dialogs.answers.clear();
@@ -114,16 +139,16 @@ struct Operator : SheetRoad {
     QString step() {
         SheetModel& m = sheet->model();
         const Sheet& sh = m.sheet();
-        static const int rulings[] = {Qt::Key_P, Qt::Key_C, Qt::Key_N, Qt::Key_W};
+        static const int rulings[] = {Qt::Key_P, Qt::Key_O, Qt::Key_C, Qt::Key_N, Qt::Key_W};
         static const int boards[] = {Qt::Key_F1, Qt::Key_F2, Qt::Key_F3, Qt::Key_F4};
-        switch (pick(44)) {
+        switch (pick(50)) {
         case 0 ... 9: {
             const int player = 1 + pick(8);
             buzz(player);
             return QStringLiteral("buzz %1").arg(player);
         }
         case 10 ... 17: {
-            const int key = rulings[pick(4)];
+            const int key = rulings[pick(5)];
             f.key(key);
             return QStringLiteral("key %1").arg(QChar(key));
         }
@@ -166,7 +191,7 @@ struct Operator : SheetRoad {
         }
         case 33: f.menu.CommandSwitch_Click(); return "switch sides";
         case 34: {
-            const std::vector<ScoringRules> rules = presetRules();
+            const std::vector<ScoringRules> rules = rulesPool();
             f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
             const ScoringRules& chosen = rules[std::size_t(pick(int(rules.size())))];
             sheet->chooseRules(chosen);
@@ -222,6 +247,44 @@ struct Operator : SheetRoad {
             if (pick(4)) return "no packet change";
             m.choosePacket(pick(3) ? packet : nullptr, QStringLiteral("again.json"));
             return "packet";
+        case 42: {
+            const int part = pick(3);
+            f.key(Qt::Key_B);
+            f.key(Qt::Key_1 + part);
+            return QStringLiteral("bounce-back %1").arg(part + 1);
+        }
+        case 43: {
+            if (sh.tossups.empty()) return "no bounce-back correction";
+            const int tossup = pick(int(sh.tossups.size()));
+            std::vector<int> parts(std::size_t(sh.rules.bonusParts));
+            for (int& p : parts)
+                p = pick(2) * sh.rules.pointsPerBonusPart;
+            m.correctBounceback(tossup, parts);
+            return QStringLiteral("bounce-back correction %1").arg(tossup + 1);
+        }
+        case 44: {
+            if (sh.teams.empty()) return "no time-out";
+            const int team = pick(int(sh.teams.size()));
+            m.callTimeout(team);
+            return QStringLiteral("time-out %1").arg(team);
+        }
+        case 45: {
+            if (sh.tossups.empty() || sh.teams.empty()) return "no protest";
+            const int tossup = pick(int(sh.tossups.size()));
+            const int team = pick(int(sh.teams.size()));
+            const int part = pick(4) - 1;
+            m.fileProtest(tossup, team, part, QStringLiteral("an answer"),
+                          QStringLiteral("a reason"));
+            return QStringLiteral("protest %1/%2.%3").arg(tossup + 1).arg(team).arg(part);
+        }
+        case 46 ... 47: {
+            if (sh.protests.empty()) return "no protest to resolve";
+            const int protest = pick(int(sh.protests.size()));
+            const bool upheld = pick(2) == 0;
+            return undoing(
+                [&m, protest, upheld] { m.resolveProtest(protest, upheld); },
+                QStringLiteral("protest %1 %2").arg(protest).arg(upheld ? "upheld" : "denied"));
+        }
         default: {
             const int key = boards[pick(4)];
             f.key(key);
@@ -305,6 +368,11 @@ struct Operator : SheetRoad {
             for (const Buzz& bz : t.buzzes)
                 correct += bz.value.value_or(0) > 0;
             if (correct > 1) return QStringLiteral("two correct answers on %1").arg(t.number);
+            for (std::size_t i = 0; i < t.bouncebackParts.size(); ++i)
+                if (t.bouncebackParts[i] != 0 && (i >= t.bonusParts.size() || t.bonusParts[i] != 0))
+                    return QStringLiteral("part %1 of %2 bounced back wrongly")
+                        .arg(i + 1)
+                        .arg(t.number);
             if (t.bonusTeam && live.rules.regulationTossups > 0 &&
                 t.number > live.rules.regulationTossups && !live.rules.overtimeIncludesBonuses)
                 return QStringLiteral("a bonus in overtime on %1").arg(t.number);

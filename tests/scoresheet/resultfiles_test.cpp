@@ -31,6 +31,7 @@
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultsdesk.h"
 #include "scoresheet/rosterwindow.h"
+#include "scoresheet/sheetreport.h"
 #include "scoresheet/sheetstats.h"
 #include "scoresheet/sheetwindow.h"
 #include "sheetroad.h"
@@ -62,6 +63,14 @@ struct Road : SheetRoad {
         QFile past(path);
         EXPECT_TRUE(past.open(QIODevice::ReadOnly));
         return QJsonDocument::fromJson(past.readAll()).object();
+    }
+    // For a run of the field's own importers over what was written.
+    void keep(const QString& name) const {
+        const QString folder = qEnvironmentVariable("TORVANEL_RULES_QBJ_OUT");
+        if (folder.isEmpty()) return;
+        const QString path = QDir(folder).filePath(name + QStringLiteral(".qbj"));
+        QFile::remove(path);
+        EXPECT_TRUE(QFile::copy(desk->files().lastResult(), path));
     }
     QJsonObject result() const {
         QFile file(desk->files().lastResult());
@@ -281,7 +290,11 @@ TEST(ResultFilesRoad, NamesTypedDuringTheMatchAreTheNamesOfEveryOutput) {
     // event after it.
     r.buzz({3, 7});
     r.f.menu.playerNameBox(3)->setText(QStringLiteral("Tess"));
+    // End Match says the buzz is not ruled; the scorekeeper ends it anyway.
+    r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
     ASSERT_TRUE(endMatchWritten(*r.desk));
+    EXPECT_TRUE(std::any_of(r.f.t.dialogs.messages.begin(), r.f.t.dialogs.messages.end(),
+                            [](const auto& m) { return m.text.contains("has not been ruled"); }));
     const QString base =
         QDate::currentDate().toString(Qt::ISODate) + " Round 3 Room 2 Owls vs Beta.result.qbj";
     EXPECT_EQ(r.files(), QStringList({base}));
@@ -655,4 +668,215 @@ TEST(ResultFilesRoad, TheProgramsEndDoesNotWaitForeverOnAShareThatHangs) {
     EXPECT_TRUE(QFileInfo(partial).isFile());
     EXPECT_EQ(r.rec.of(record::EventKind::ProgramEnded).size(), 1u);
     share.release();
+}
+
+// Rules with two power levels: P gives the highest, O the next, each its own
+// answer type in the file; under rules with one, O is refused aloud.
+TEST(ResultFilesRoad, TwoPowerLevelsAreTwoAnswerTypes) {
+    ScoringRules rules = twentyTossupRules();
+    rules.name = QStringLiteral("20 / 15 / 10 / -5");
+    rules.answerValues = {20, 15, 10, -5};
+    {
+        Road r(rules);
+        r.buzz(1);
+        r.keys({Qt::Key_P, Qt::Key_1, Qt::Key_Space});
+        r.buzz(6);
+        r.keys({Qt::Key_O, Qt::Key_Space});
+        r.buzz(2);
+        r.keys({Qt::Key_N, Qt::Key_Space});
+        r.buzz(7);
+        r.keys({Qt::Key_C, Qt::Key_Space});
+        EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 25}, {"Beta", 25}}));
+        ASSERT_TRUE(endMatchWritten(*r.desk));
+        const QJsonObject doc = r.result();
+        r.keep(QStringLiteral("two-power-levels"));
+        EXPECT_EQ(errorsOf(doc), QStringList());
+        EXPECT_EQ(qbjcheck::teamTotals(doc), r.boards());
+        QList<int> types;
+        for (const QJsonValue v : doc["objects"][0]["scoring_rules"]["answer_types"].toArray())
+            types << v["value"].toInt();
+        EXPECT_EQ(types, (QList<int>{20, 15, 10, -5}));
+        const QJsonArray questions = matchOf(doc)["match_questions"].toArray();
+        EXPECT_EQ(questions[0]["buzzes"][0]["result"]["value"].toInt(), 20);
+        EXPECT_EQ(questions[1]["buzzes"][0]["result"]["value"].toInt(), 15);
+    }
+
+    Road one(twentyTossupRules());
+    one.buzz(1);
+    EXPECT_TRUE(one.f.key(Qt::Key_O));
+    EXPECT_TRUE(one.f.t->decision().text.contains("no second power level"))
+        << one.f.t->decision().text.toStdString();
+    EXPECT_EQ(one.boards(), (QMap<QString, int>{{"Alpha", 0}, {"Beta", 0}}));
+}
+
+// Under rules with bounce-backs B and a part's number give a part the
+// controlling team missed to the other team: on the boards, in the file per
+// part and per team, and in the stats apart from points per bonus.
+TEST(ResultFilesRoad, ABounceBackMatchWritesBouncebackPointsApart) {
+    ScoringRules rules = twentyTossupRules();
+    rules.name = QStringLiteral("20 toss-ups, bounce-backs");
+    rules.bonusesBounceBack = true;
+    Road r(rules);
+    const SheetModel& m = r.sheet->model();
+    r.buzz(3);
+    r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_B, Qt::Key_2, Qt::Key_Space});
+    // The bonus is still being read after the clear.
+    r.keys({Qt::Key_B, Qt::Key_3});
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 20}, {"Beta", 20}}));
+    // A part Alpha converted does not bounce back.
+    r.keys({Qt::Key_B, Qt::Key_1});
+    EXPECT_TRUE(r.f.t->decision().text.contains("does not bounce back"))
+        << r.f.t->decision().text.toStdString();
+    // One history: taken back and made again.
+    r.s.undoScore();
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 20}, {"Beta", 10}}));
+    r.s.redoScore();
+    EXPECT_EQ(m.sheet().tossups[0].bouncebackParts, (std::vector<int>{0, 10, 10}));
+    r.buzz(6);
+    r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_2, Qt::Key_B, Qt::Key_3, Qt::Key_Space});
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 30}, {"Beta", 50}}));
+    EXPECT_EQ(r.rebuilt().tossups[0].bouncebackParts, (std::vector<int>{0, 10, 10}));
+
+    ASSERT_TRUE(endMatchWritten(*r.desk));
+    const QJsonObject doc = r.result();
+    r.keep(QStringLiteral("bounce-backs"));
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(qbjcheck::teamTotals(doc), r.boards());
+    EXPECT_TRUE(doc["objects"][0]["scoring_rules"]["bonuses_bounce_back"].toBool());
+    const QJsonObject match = matchOf(doc);
+    QList<int> bounced;
+    for (const QJsonValue p : match["match_questions"][0]["bonus"]["parts"].toArray())
+        bounced << p["bounceback_points"].toInt();
+    EXPECT_EQ(bounced, (QList<int>{0, 10, 10}));
+    EXPECT_EQ(match["match_teams"][0]["bonus_points"].toInt(), 10);
+    EXPECT_EQ(match["match_teams"][0]["bonus_bounceback_points"].toInt(), 10);
+    EXPECT_EQ(match["match_teams"][1]["bonus_points"].toInt(), 20);
+    EXPECT_EQ(match["match_teams"][1]["bonus_bounceback_points"].toInt(), 20);
+    const StatsTable teams = teamTable(computeSheetStats(playedSheet(m.sheet())));
+    EXPECT_EQ(teams.heading, (QStringList{"Team", "Toss-up points", "Bonuses heard", "Bonus points",
+                                          "PPB", "BB points", "BB taken", "Total"}));
+    EXPECT_EQ(teams.rows[0],
+              (QStringList{"Alpha", "10", "1", "10", "10.00", "10", "1 of 1 (100%)", "30"}));
+    EXPECT_EQ(teams.rows[1],
+              (QStringList{"Beta", "10", "1", "20", "20.00", "20", "2 of 2 (100%)", "50"}));
+}
+
+// At the end of regulation a lead ends the match (said, no overtime row) and a
+// tie goes on into overtime; End Match first says what a scorekeeper checks.
+TEST(ResultFilesRoad, RegulationEndsTheMatchOrGoesToOvertimeAndEndMatchChecksFirst) {
+    ScoringRules rules = acfRules();
+    rules.regulationTossups = 3;
+    Road r(rules);
+    const Sheet& sheet = r.sheet->model().sheet();
+    r.buzz(1);
+    r.keys({Qt::Key_C, Qt::Key_Space});
+    r.buzz(5);
+    r.keys({Qt::Key_C, Qt::Key_Space});
+    r.keys({Qt::Key_T});  // toss-up 3 read dead: 10 all
+    EXPECT_TRUE(r.f.t->decision().text.contains("tied after regulation"))
+        << r.f.t->decision().text.toStdString();
+    ASSERT_EQ(sheet.tossups.size(), 4u);
+    // End Match now: the tie and a buzz not ruled are said; No goes back.
+    r.buzz(2);
+    EXPECT_FALSE(r.desk->endMatch());
+    ASSERT_FALSE(r.f.t.dialogs.messages.empty());
+    const QString checks = r.f.t.dialogs.messages.back().text;
+    EXPECT_TRUE(checks.contains("Alpha's buzz on toss-up 4 has not been ruled"))
+        << checks.toStdString();
+    EXPECT_TRUE(checks.contains("tied (Alpha 10, Beta 10)")) << checks.toStdString();
+    EXPECT_FALSE(sheet.ended);
+    r.keys({Qt::Key_C, Qt::Key_Space});
+    EXPECT_TRUE(r.f.t->decision().text.contains("the match is over (Alpha 20, Beta 10)"))
+        << r.f.t->decision().text.toStdString();
+    r.keys({Qt::Key_T});
+    EXPECT_EQ(sheet.tossups.size(), 4u) << "no row after the match";
+    const std::size_t asked = r.f.t.dialogs.messages.size();
+    ASSERT_TRUE(endMatchWritten(*r.desk));
+    EXPECT_EQ(r.f.t.dialogs.messages.size(), asked) << "no question: the file's word is a notice";
+    const QJsonObject doc = r.result();
+    r.keep(QStringLiteral("overtime"));
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(matchOf(doc)["tossups_read"].toInt(), 4);
+    EXPECT_EQ(matchOf(doc)["overtime_tossups_read"].toInt(), 1);
+    EXPECT_EQ(qbjcheck::teamTotals(doc), r.boards());
+}
+
+// Time-outs: the time-out key asks which team called it, one past the rules'
+// allowance is said; protests are lodged while play goes on, said when they
+// could change the result, upheld as a correction taken back like any
+// other, or denied; all of it in the result file's notes and on the PDF.
+TEST(ResultFilesRoad, TimeoutsAndProtestsAreKeptAndWrittenUp) {
+    ScoringRules rules = acfRules();
+    rules.name = QStringLiteral("ACF with bounce-backs");
+    rules.bonusesBounceBack = true;
+    Road r(rules);
+    SheetModel& m = r.sheet->model();
+    const Sheet& sheet = m.sheet();
+    r.buzz(2);
+    r.keys({Qt::Key_W, Qt::Key_Space});
+    r.keys({Qt::Key_T});  // nobody else: toss-up 1 goes dead
+    // Alpha's answer was right, it says.
+    ASSERT_TRUE(m.fileProtest(0, 0, -1, QStringLiteral("Kepler"),
+                              QStringLiteral("the answer line accepts the surname")));
+    EXPECT_TRUE(r.f.t->decision().text.contains("could change the result"))
+        << r.f.t->decision().text.toStdString();
+    r.buzz(6);
+    r.keys({Qt::Key_C, Qt::Key_1, Qt::Key_B, Qt::Key_2, Qt::Key_Space});
+    ASSERT_TRUE(m.fileProtest(1, 1, 2, QStringLiteral("Brahms"), QStringLiteral("")));
+    for (int called = 0; called < 2; ++called) {
+        r.f.t.dialogs.choices.push_back(1);  // Beta
+        r.keys({Qt::Key_F6});
+        QCoreApplication::processEvents();
+    }
+    ASSERT_EQ(sheet.timeouts.size(), 2u);
+    EXPECT_EQ(r.f.t.dialogs.messages.back().choices, (QStringList{"Alpha", "Beta", "&Neither"}));
+    EXPECT_TRUE(r.f.t->decision().text.contains("Beta has called 2 time-outs"))
+        << r.f.t->decision().text.toStdString();
+    m.undo();
+    ASSERT_EQ(sheet.timeouts.size(), 1u);
+    EXPECT_EQ(r.rebuilt().timeouts.size(), 1u);
+    EXPECT_EQ(r.rebuilt().protests.size(), 2u);
+
+    // Upheld: Alpha's answer counts, on the sheet and the board; taken back
+    // and made again with the one history.
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 10}, {"Beta", 20}}));
+    ASSERT_TRUE(m.resolveProtest(0, true));
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 20}, {"Beta", 20}}));
+    r.s.undoScore();
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 10}, {"Beta", 20}}));
+    EXPECT_EQ(sheet.protests[0].state, Protest::State::Open);
+    r.s.redoScore();
+    EXPECT_EQ(r.boards(), (QMap<QString, int>{{"Alpha", 20}, {"Beta", 20}}));
+    EXPECT_EQ(r.rebuilt().protests[0].state, Protest::State::Upheld);
+    // The second stays open at End Match: said, and written up as open.
+    r.f.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
+    ASSERT_TRUE(endMatchWritten(*r.desk));
+    EXPECT_TRUE(std::any_of(r.f.t.dialogs.messages.begin(), r.f.t.dialogs.messages.end(),
+                            [](const auto& msg) { return msg.text.contains("1 open protest"); }));
+    const QJsonObject doc = r.result();
+    r.keep(QStringLiteral("timeouts-protests"));
+    EXPECT_EQ(errorsOf(doc), QStringList());
+    EXPECT_EQ(qbjcheck::teamTotals(doc), r.boards());
+    const QString notes = matchOf(doc)["notes"].toString();
+    EXPECT_TRUE(notes.contains("Time-outs called by Beta: 1 (after toss-up 2); the rules allow 1."))
+        << notes.toStdString();
+    EXPECT_TRUE(
+        notes.contains("Protest 1 by Alpha on toss-up 1: answer given \"Kepler\"; reason: "
+                       "the answer line accepts the surname. Upheld"))
+        << notes.toStdString();
+    EXPECT_TRUE(
+        notes.contains("Protest 2 by Beta on part 3 of the bonus on toss-up 2: answer "
+                       "given \"Brahms\"; no reason given. Open"))
+        << notes.toStdString();
+
+    // For a person to look at: the window and the scoresheet page.
+    const QString look = qEnvironmentVariable("TORVANEL_LOOK_DIR");
+    if (!look.isEmpty()) {
+        EXPECT_TRUE(writeScoresheetPdf(QDir(look).filePath("scoresheet.pdf"), sheet));
+        r.sheet->openWindow();
+        const qint64 until =
+            QDateTime::currentMSecsSinceEpoch() + qEnvironmentVariableIntValue("TORVANEL_LOOK_MS");
+        while (QDateTime::currentMSecsSinceEpoch() < until)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    }
 }

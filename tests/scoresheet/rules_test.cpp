@@ -20,11 +20,13 @@ TEST(ScoringRulesFile, ValuesEditedByHandAreClampedSoTheTotalCannotOverflow) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(R"({"name": "Edited", "answerValues": [2147483647, 2147483000, -2147483648, 5, 6, 7,
         8, 9, 11, 12, 13], "regulationTossups": 2147483647, "bonusParts": 2147483647,
-        "pointsPerBonusPart": 2147483647, "minimumOvertimeTossups": 2147483647})");
+        "pointsPerBonusPart": 2147483647, "minimumOvertimeTossups": 2147483647,
+        "timeoutsPerTeam": 2147483647})");
     file.close();
     const ScoringRules rules = loadRulesChoice(dir.path());
     ASSERT_FALSE(rules.answerValues.empty());
     EXPECT_LE(rules.answerValues.size(), 8u);
+    EXPECT_LE(rules.timeoutsPerTeam, 9);
     for (int v : rules.answerValues) {
         EXPECT_LE(v, 1000);
         EXPECT_GE(v, -1000);

@@ -206,10 +206,16 @@ TEST(SheetModel, RulingsFollowTheRulesValues) {
         int key;
         std::optional<int> value;  // none: the key does nothing
     };
+    ScoringRules superpowers = timedRules();
+    superpowers.answerValues = {20, 15, 10, -5};
     const Case cases[] = {
-        {timedRules(), Qt::Key_P, 15},        {timedRules(), Qt::Key_C, 10},
-        {timedRules(), Qt::Key_N, -5},        {timedRules(), Qt::Key_W, 0},
-        {twentyTossupRules(), Qt::Key_P, {}}, {twentyTossupRules(), Qt::Key_N, -5},
+        {timedRules(), Qt::Key_P, 15},          {timedRules(), Qt::Key_C, 10},
+        {timedRules(), Qt::Key_N, -5},          {timedRules(), Qt::Key_W, 0},
+        {timedRules(), Qt::Key_O, {}},          {twentyTossupRules(), Qt::Key_P, {}},
+        {twentyTossupRules(), Qt::Key_N, -5},   {superpowers, Qt::Key_P, 20},
+        {superpowers, Qt::Key_O, 15},           {superpowers, Qt::Key_C, 10},
+        {paceRules(), Qt::Key_P, 20},           {paceRules(), Qt::Key_N, {}},
+        {macfWithPowersRules(), Qt::Key_P, 15},
     };
     for (const Case& c : cases) {
         Match m(c.rules);
