@@ -224,14 +224,37 @@ QJsonObject qbjDocument(const Sheet& whole) {
                                              ? QStringLiteral("Torvanel match")
                                              : sheet.tournament.trimmed();
     tournament[QStringLiteral("scoring_rules")] = scoringRules(sheet, stats);
-    QJsonArray registrationRefs, poolTeams;
+    // The registrations, their teams and players written in place: the
+    // moderator app's roster import follows no reference, and the match
+    // finds each team by its id wherever it is.
+    std::vector<QJsonObject> teamObjects;
+    for (int t = 0; t < teams; ++t) {
+        QJsonArray players;
+        for (const PlayerStats& p : stats.players)
+            if (p.team == t &&
+                (p.played() || !sheet.teams[t].players.value(p.player).trimmed().isEmpty()))
+                players.append(QJsonObject{{QStringLiteral("id"), playerIds[t][p.player]},
+                                           {QStringLiteral("name"), p.name}});
+        teamObjects.push_back(QJsonObject{{QStringLiteral("id"), teamIds[t]},
+                                          {QStringLiteral("name"), names[t]},
+                                          {QStringLiteral("players"), players}});
+    }
+    QJsonArray registrations, poolTeams;
     for (int t = 0; t < teams; ++t) {
         if (std::find(registrationIds.begin(), registrationIds.begin() + t, registrationIds[t]) ==
-            registrationIds.begin() + t)
-            registrationRefs.append(ref(registrationIds[t]));
+            registrationIds.begin() + t) {
+            QJsonArray itsTeams;
+            for (int u = t; u < teams; ++u)
+                if (registrationIds[u] == registrationIds[t]) itsTeams.append(teamObjects[u]);
+            const QString& school = sheet.teams[t].registrationName;
+            registrations.append(
+                QJsonObject{{QStringLiteral("id"), registrationIds[t]},
+                            {QStringLiteral("name"), school.isEmpty() ? names[t] : school},
+                            {QStringLiteral("teams"), itsTeams}});
+        }
         poolTeams.append(QJsonObject{{QStringLiteral("team"), ref(teamIds[t])}});
     }
-    tournament[QStringLiteral("registrations")] = registrationRefs;
+    tournament[QStringLiteral("registrations")] = registrations;
     const QJsonObject round{{QStringLiteral("name"), roundNumber(sheet.round)},
                             {QStringLiteral("matches"), QJsonArray{ref(matchId)}}};
     const QJsonObject pool{{QStringLiteral("name"), QStringLiteral("1")},
@@ -242,31 +265,6 @@ QJsonObject qbjDocument(const Sheet& whole) {
         {QStringLiteral("pools"), QJsonArray{pool}},
     }};
     objects.append(tournament);
-
-    for (int t = 0; t < teams; ++t) {
-        if (std::find(registrationIds.begin(), registrationIds.begin() + t, registrationIds[t]) ==
-            registrationIds.begin() + t) {
-            QJsonArray itsTeams;
-            for (int u = t; u < teams; ++u)
-                if (registrationIds[u] == registrationIds[t]) itsTeams.append(ref(teamIds[u]));
-            const QString& school = sheet.teams[t].registrationName;
-            objects.append(
-                QJsonObject{{QStringLiteral("type"), QStringLiteral("Registration")},
-                            {QStringLiteral("id"), registrationIds[t]},
-                            {QStringLiteral("name"), school.isEmpty() ? names[t] : school},
-                            {QStringLiteral("teams"), itsTeams}});
-        }
-        QJsonArray players;
-        for (const PlayerStats& p : stats.players)
-            if (p.team == t &&
-                (p.played() || !sheet.teams[t].players.value(p.player).trimmed().isEmpty()))
-                players.append(QJsonObject{{QStringLiteral("id"), playerIds[t][p.player]},
-                                           {QStringLiteral("name"), p.name}});
-        objects.append(QJsonObject{{QStringLiteral("type"), QStringLiteral("Team")},
-                                   {QStringLiteral("id"), teamIds[t]},
-                                   {QStringLiteral("name"), names[t]},
-                                   {QStringLiteral("players"), players}});
-    }
 
     QJsonObject match;
     match[QStringLiteral("type")] = QStringLiteral("Match");
@@ -341,8 +339,11 @@ QJsonObject qbjDocument(const Sheet& whole) {
             // The question first read, and the one read instead when it was
             // thrown out (the buzzes' words are the one read last).
             const int first = tu.thrownOutQuestion >= 0 ? tu.thrownOutQuestion : tu.question;
+            // Without a packet, toss-up n read the paper packet's question n.
             if (sheet.packet && first >= 0)
                 q[QStringLiteral("tossup_question")] = question(first, "tossup", 1);
+            else if (!sheet.packet)
+                q[QStringLiteral("tossup_question")] = question(tu.number - 1, "tossup", 1);
             if (sheet.packet && tu.thrownOutQuestion >= 0 && tu.question >= 0)
                 q[QStringLiteral("replacement_tossup_question")] =
                     question(tu.question, "tossup", 1);
@@ -444,15 +445,17 @@ QJsonObject qbjBareMatch(const Sheet& sheet) {
     QHash<QString, QJsonObject> byId;
     QJsonObject match;
     for (const QJsonValue v : document.value(QStringLiteral("objects")).toArray()) {
-        QJsonObject o = v.toObject();
+        const QJsonObject o = v.toObject();
         const QString type = o.value(QStringLiteral("type")).toString();
         if (type == QLatin1String("Match")) match = o;
-        if (type != QLatin1String("Team")) continue;
-        for (const QJsonValue p : o.value(QStringLiteral("players")).toArray())
-            byId.insert(p.toObject().value(QStringLiteral("id")).toString(), p.toObject());
-        // A team in place is no top-level object: it carries no type.
-        o.remove(QStringLiteral("type"));
-        byId.insert(o.value(QStringLiteral("id")).toString(), o);
+        if (type != QLatin1String("Tournament")) continue;
+        for (const QJsonValue r : o.value(QStringLiteral("registrations")).toArray())
+            for (const QJsonValue team : r.toObject().value(QStringLiteral("teams")).toArray()) {
+                const QJsonObject t = team.toObject();
+                for (const QJsonValue p : t.value(QStringLiteral("players")).toArray())
+                    byId.insert(p.toObject().value(QStringLiteral("id")).toString(), p.toObject());
+                byId.insert(t.value(QStringLiteral("id")).toString(), t);
+            }
     }
     return inPlace(match, byId).toObject();
 }

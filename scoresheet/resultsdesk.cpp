@@ -285,7 +285,7 @@ bool ResultsDesk::endMatch() {
                            "result file as it is?")
                 .arg(checks.join(QLatin1Char('\n'))),
             kTitle, Dialogs::Icon::Question, Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes)
-        return std::nullopt;
+        return false;
     // Points given on the boards beside the scoresheet cannot go into a file
     // whose totals the stats programs add up from the toss-ups: say so first.
     const Sheet ending = sheet();

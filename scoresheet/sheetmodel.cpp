@@ -748,6 +748,15 @@ packet::ReaderPage SheetModel::readerPage() const {
     packet::ReaderPage page;
     const Sheet& s = sheet();
     page.packet = s.packet;
+    // Before the match reads from it: the packet's first toss-up, the one
+    // the moderator begins with.
+    if ((!s.packet || s.tossups.empty()) && packet_ && !packet_->tossups.empty() && !s.ended) {
+        page.packet = packet_;
+        page.showing = packet::ReaderPage::Showing::Tossup;
+        page.questionNumber = 1;
+        page.tossupIndex = 0;
+        return page;
+    }
     if (!s.packet || s.tossups.empty() || s.rules.plain() || s.ended) return page;
     // The bonus while it is read, until its parts are all read or the
     // operator says so; then the next toss-up.

@@ -304,7 +304,7 @@ TEST(Qbj, TheCheckCatchesBrokenDocuments) {
         {"Match/tossups_read", set("21"), "must be an Int"},
         {"Match/match_teams/0/lineups/0/reason", set("coffee"), "LineupReason"},
         {"Match/match_questions/2/buzzes/1/team", set(teamRef), "two buzzes by one team"},
-        {"Team/id", set(good["objects"][5]["id"]), "defined twice"},
+        {"Tournament/registrations/0/teams/0/id", set(good["objects"][1]["id"]), "defined twice"},
         {"Match/match_questions/0/buzzes/0/team",
          set(QJsonObject{{"$ref", "Player_Alpha Academy_Ann"}}),
          "refers to a Player where a Team belongs"},
@@ -321,9 +321,9 @@ TEST(Qbj, TheCheckCatchesBrokenDocuments) {
         {"Tournament/phases/0/name", set("Prelims"), "number"},
         {"Match/match_questions/0/buzzes/0/buzz_position/time",
          set("2026-03-14T09:29:00.000+01:00"), "before its toss-up"},
-        {"Team/name", set("Alpha"), "Team_<name>"},
+        {"Tournament/registrations/0/teams/0/name", set("Alpha"), "Team_<name>"},
         {"Match/match_questions/0/buzzes/0/player", remove, "player is required"},
-        {"Registration/type", remove, "type the format defines"},
+        {"Match/type", remove, "type the format defines"},
         {"Tournament/phases/0/pools/0/pool_teams/1", remove, "no one pool"},
         {"Match/match_teams/1/team", set(QJsonObject{{"name", "Beta"}}), "in place of a reference"},
         // What the stats programs refuse of a scoresheet: a wrong answer
@@ -546,7 +546,7 @@ TEST(Qbj, ResultFilesAreWholeNamedForTheStatsRoomAndKeepOtherMatches) {
     const QString base = "2026-03-14 Round 3 Room 2 Alpha Academy vs Beta -B- - Co.";
     QFile partial(QDir(folder).filePath(base + ".partial.qbj"));
     ASSERT_TRUE(partial.open(QIODevice::ReadOnly));
-    EXPECT_EQ(parsed(partial.readAll())["objects"][5]["tossups_read"].toInt(), 21);
+    EXPECT_EQ(parsed(partial.readAll())["objects"][1]["tossups_read"].toInt(), 21);
     partial.close();
 
     files.matchEnded(sheet);

@@ -275,7 +275,9 @@ void findNulls(const QJsonValue& v, const QString& path, QStringList& errors) {
 }
 
 struct Objects {
-    QMap<QString, QJsonObject> byId;  // top-level objects and players
+    // Top-level objects, teams (top-level or in a registration, tagged Team
+    // here) and players.
+    QMap<QString, QJsonObject> byId;
     QJsonObject tournament;
     std::vector<std::pair<QString, QJsonObject>> matches;  // path, match
 };
@@ -291,8 +293,18 @@ Objects collect(const QJsonObject& doc) {
         if (type == QLatin1String("Tournament")) out.tournament = o;
         if (type == QLatin1String("Match"))
             out.matches.push_back({QStringLiteral("objects[%1]").arg(i), o});
-        if (type == QLatin1String("Team"))
-            for (const QJsonValue& p : o.value(QStringLiteral("players")).toArray())
+        std::vector<QJsonObject> teams;
+        if (type == QLatin1String("Team")) teams.push_back(o);
+        for (const QJsonValue& r : o.value(QStringLiteral("registrations")).toArray())
+            for (const QJsonValue& t : r.toObject().value(QStringLiteral("teams")).toArray()) {
+                QJsonObject team = t.toObject();
+                team.insert(QStringLiteral("type"), QStringLiteral("Team"));
+                if (team.contains(QStringLiteral("id")))
+                    out.byId.insert(team.value(QStringLiteral("id")).toString(), team);
+                teams.push_back(team);
+            }
+        for (const QJsonObject& team : teams)
+            for (const QJsonValue& p : team.value(QStringLiteral("players")).toArray())
                 if (p.toObject().contains(QStringLiteral("id")))
                     out.byId.insert(p.toObject().value(QStringLiteral("id")).toString(),
                                     p.toObject());

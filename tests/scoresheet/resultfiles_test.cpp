@@ -315,9 +315,10 @@ TEST(ResultFilesRoad, NamesTypedDuringTheMatchAreTheNamesOfEveryOutput) {
         EXPECT_FALSE(text.contains("Alpha") || text.contains("Three")) << text.toStdString();
         // Tess, renamed last, keeps her three toss-ups heard and two answers.
         QString tess;
-        for (const QJsonValue o : doc["objects"].toArray())
-            for (const QJsonValue p : o["players"].toArray())
-                if (p["name"] == "Tess") tess = p["id"].toString();
+        for (const QJsonValue r : doc["objects"][0]["registrations"].toArray())
+            for (const QJsonValue t : r["teams"].toArray())
+                for (const QJsonValue p : t["players"].toArray())
+                    if (p["name"] == "Tess") tess = p["id"].toString();
         ASSERT_FALSE(tess.isEmpty());
         int tens = 0;
         for (const QJsonValue o : doc["objects"].toArray())
@@ -407,10 +408,9 @@ TEST(ResultFilesRoad, TeamsFromAQbjFileFillTheSetupMenu) {
     const QJsonObject doc = QJsonDocument::fromJson(written.readAll()).object();
     EXPECT_EQ(errorsOf(doc), QStringList());
     QStringList registrations;
-    for (const QJsonValue& v : doc["objects"].toArray())
-        if (v["type"] == "Registration")
-            registrations << v["id"].toString() + " " + v["name"].toString() + " " +
-                                 QString::number(v["teams"].toArray().size());
+    for (const QJsonValue& v : doc["objects"][0]["registrations"].toArray())
+        registrations << v["id"].toString() + " " + v["name"].toString() + " " +
+                             QString::number(v["teams"].toArray().size());
     EXPECT_EQ(registrations, QStringList{"school_lomax Lomax 2"});
 }
 
