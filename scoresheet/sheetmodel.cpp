@@ -449,20 +449,23 @@ bool SheetModel::correctBonus(int tossup, const std::vector<int>& parts) {
     if (tossup < 0 || tossup >= int(sheet().tossups.size())) return false;
     const Tossup& t = sheet().tossups[std::size_t(tossup)];
     if (!t.bonusTeam || parts == t.bonusParts) return false;
+    return correctBonusCell(tossup, "bonus", parts,
+                            QStringLiteral("the correction of %1's bonus on toss-up %2")
+                                .arg(teamName(sheet(), *t.bonusTeam))
+                                .arg(t.number));
+}
+
+bool SheetModel::correctBonusCell(int tossup, const char* key, const std::vector<int>& parts,
+                                  const QString& what) {
+    const Tossup& t = sheet().tossups[std::size_t(tossup)];
     const QJsonObject before = cellOf(builder_, tossup, *t.bonusTeam, true);
     QJsonObject data = before;
     QJsonArray values;
     for (int p : parts)
         values.append(p);
-    data.insert(QStringLiteral("bonus"), values);
+    data.insert(QLatin1String(key), values);
     data.insert(QStringLiteral("before"), before);
-    return act(EventKind::SheetCorrected, data,
-               Step{false,
-                    {},
-                    {},
-                    QStringLiteral("the correction of %1's bonus on toss-up %2")
-                        .arg(teamName(sheet(), *t.bonusTeam))
-                        .arg(t.number)});
+    return act(EventKind::SheetCorrected, data, Step{false, {}, {}, what});
 }
 
 bool SheetModel::fileProtest(int tossup, int team, int part, const QString& answer,
@@ -545,19 +548,9 @@ bool SheetModel::correctBounceback(int tossup, const std::vector<int>& parts) {
     if (tossup < 0 || tossup >= int(sheet().tossups.size())) return false;
     const Tossup& t = sheet().tossups[std::size_t(tossup)];
     if (!t.bonusTeam || t.bouncebackParts.empty() || parts == t.bouncebackParts) return false;
-    const QJsonObject before = cellOf(builder_, tossup, *t.bonusTeam, true);
-    QJsonObject data = before;
-    QJsonArray values;
-    for (int p : parts)
-        values.append(p);
-    data.insert(QStringLiteral("bounceback"), values);
-    data.insert(QStringLiteral("before"), before);
-    return act(
-        EventKind::SheetCorrected, data,
-        Step{false,
-             {},
-             {},
-             QStringLiteral("the correction of the bounce-back on toss-up %1").arg(t.number)});
+    return correctBonusCell(
+        tossup, "bounceback", parts,
+        QStringLiteral("the correction of the bounce-back on toss-up %1").arg(t.number));
 }
 
 bool SheetModel::keepsHistory() const { return !sheet().rules.plain() && !sheet().ended; }

@@ -159,6 +159,10 @@ public:
     bool bonusRead();
 
 private:
+    // A correction of a toss-up's bonus cell: its parts under `key`
+    // ("bonus" or "bounceback"), told in the undo history as `what`.
+    bool correctBonusCell(int tossup, const char* key, const std::vector<int>& parts,
+                          const QString& what);
     // A step of the history: one of the sheet's (the cell before and after
     // it) or the operator's own board change.
     struct Step {
