@@ -13,6 +13,7 @@
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetmodel.h"
+#include "testpacket.h"
 
 using record::EventKind;
 using namespace scoresheet;
@@ -43,14 +44,7 @@ std::shared_ptr<const packet::Packet> makePacket(int tossups, int words, int pow
         p->tossups.push_back({tossupText(words + i, power), QStringLiteral("answer %1").arg(i + 1),
                               std::nullopt, QString(), QString()});
         p->bonuses.push_back(
-            {QStringLiteral("Lead-in %1.").arg(i + 1),
-             {QStringLiteral("One."), QStringLiteral("Two."), QStringLiteral("Three.")},
-             {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
-             {10, 10, 10},
-             {},
-             std::nullopt,
-             QString(),
-             QString()});
+            threePartBonus(QStringLiteral("Lead-in %1.").arg(i + 1), {"One.", "Two.", "Three."}));
     }
     return p;
 }

@@ -17,6 +17,7 @@
 #include "scoresheet/qbjwriter.h"
 #include "scoresheet/resultfiles.h"
 #include "sheetroad.h"
+#include "testpacket.h"
 
 using namespace scoresheet;
 
@@ -39,14 +40,8 @@ std::shared_ptr<const packet::Packet> roadPacket() {
         }
         p->tossups.push_back({words.join(QLatin1Char(' ')), QStringLiteral("answer %1").arg(i + 1),
                               std::nullopt, QString(), QString()});
-        p->bonuses.push_back({QStringLiteral("For 10 points each:"),
-                              {QStringLiteral("A."), QStringLiteral("B."), QStringLiteral("C.")},
-                              {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
-                              {10, 10, 10},
-                              {},
-                              std::nullopt,
-                              QString(),
-                              QString()});
+        p->bonuses.push_back(
+            threePartBonus(QStringLiteral("For 10 points each:"), {"A.", "B.", "C."}));
     }
     return p;
 }

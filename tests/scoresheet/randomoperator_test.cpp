@@ -30,6 +30,7 @@
 #include "scoresheet/resultsdesk.h"
 #include "scoresheet/sheetstats.h"
 #include "sheetroad.h"
+#include "testpacket.h"
 
 using namespace scoresheet;
 using record::EventKind;
@@ -405,14 +406,7 @@ struct Operator : SheetRoad {
                                                  "nine ten eleven %1.")
                                       .arg(i),
                                   QStringLiteral("a"), std::nullopt, QString(), QString()});
-            p->bonuses.push_back({QStringLiteral("Lead."),
-                                  {QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")},
-                                  {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")},
-                                  {10, 10, 10},
-                                  {},
-                                  std::nullopt,
-                                  QString(),
-                                  QString()});
+            p->bonuses.push_back(threePartBonus(QStringLiteral("Lead."), {"x", "y", "z"}));
         }
         return p;
     }();
