@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 
 #include "app/clocktext.h"
+#include "app/matchboards.h"
 #include "record/matchstate.h"
 
 namespace record {
@@ -154,9 +155,9 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
     case EventKind::MatchEnded: return QStringLiteral("Match ended");
     case EventKind::MatchStarted: {
         QStringList parts;
-        const QJsonArray scores = d.value(QLatin1String("scores")).toArray();
-        for (int t = 0; t < scores.size(); ++t)
-            parts << QStringLiteral("%1 %2").arg(teamName(teams, t)).arg(scores[t].toInt());
+        const std::vector<int> scores = readScores(e.kind, d).value_or(std::vector<int>());
+        for (int t = 0; t < int(scores.size()); ++t)
+            parts << QStringLiteral("%1 %2").arg(teamName(teams, t)).arg(scores[std::size_t(t)]);
         return QStringLiteral("Match started: %1, clock %2")
             .arg(parts.join(QStringLiteral(", ")), matchClockText(intOf(d, "clock")));
     }
@@ -234,11 +235,10 @@ QString describe(const RecordedEvent& e, const QStringList& teams) {
     case EventKind::Decision: return textOf(d, "text");
     case EventKind::NamesChanged: {
         QStringList parts;
-        const QJsonArray players = d.value(QLatin1String("players")).toArray();
+        const std::vector<QStringList> players = readNames(e.kind, d).value_or(NamesData()).players;
         for (int t = 0; t < teams.size(); ++t) {
-            QStringList names;
-            for (const QJsonValue& v : players.at(t).toArray())
-                names << v.toString();
+            const QStringList names =
+                std::size_t(t) < players.size() ? players[std::size_t(t)] : QStringList();
             parts << QStringLiteral("%1 (%2)").arg(teamName(teams, t),
                                                    names.join(QStringLiteral(", ")));
         }

@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QKeyEvent>
 
+#include "app/matchboards.h"
 #include "app/matchscreen.h"
 #include "app/program.h"
 #include "app/windowplaces.h"
@@ -150,26 +151,30 @@ void Scoresheet::namesChanged(const QJsonObject& data) {
         QString name;
     };
     std::vector<Arrival> arrivals;
-    const QJsonArray players = data.value(QStringLiteral("players")).toArray();
+    const std::vector<QStringList> players =
+        record::readNames(record::EventKind::NamesChanged, data)
+            .value_or(record::NamesData())
+            .players;
     auto onARoster = [&before](const QString& name) {
         for (const SheetTeam& t : before.teams)
             if (t.players.contains(name)) return true;
         return false;
     };
-    for (int side = 0; side < players.size() && !before.rules.plain() && !before.ended; ++side) {
+    for (int side = 0; side < int(players.size()) && !before.rules.plain() && !before.ended;
+         ++side) {
         const int team = builder.teamAtSide(side);
         if (team < 0) continue;
         const std::vector<int>& seats = builder.seats(team);
-        const QJsonArray names = players[side].toArray();
+        const QStringList& names = players[std::size_t(side)];
         for (int seat = 0; seat < names.size() && seat < int(seats.size()); ++seat) {
-            const QString name = names[seat].toString().trimmed();
+            const QString name = names[seat].trimmed();
             const int player = seats[std::size_t(seat)];
             if (name.isEmpty() || onARoster(name)) continue;
             bool buzzed = false;
             for (const Tossup& t : before.tossups)
                 for (const Buzz& b : t.buzzes)
                     buzzed = buzzed || (b.team == team && b.player == player);
-            if (buzzed) arrivals.push_back({team, seat, names[seat].toString()});
+            if (buzzed) arrivals.push_back({team, seat, names[seat]});
         }
     }
     model_->record(record::EventKind::NamesChanged, data);

@@ -6,6 +6,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 
+#include "app/matchboards.h"
 #include "packet/packetjson.h"
 #include "scoresheet/rules.h"
 #include "scoresheet/sheetstats.h"
@@ -331,16 +332,16 @@ bool SheetBuilder::apply(EventKind kind, const QJsonObject& data, const QDateTim
     case EventKind::ScoreUndone:
     case EventKind::ScoreRedone: boardMoved(kind, data); return true;
     case EventKind::MatchResumed: {
-        const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
-        for (int side = 0; side < teams && side < scores.size(); ++side)
-            sheet_.teams[std::size_t(teamAtSide(side))].points = scores[side].toInt();
+        const std::vector<int> scores = record::readScores(kind, data).value_or(std::vector<int>());
+        for (int side = 0; side < teams && side < int(scores.size()); ++side)
+            sheet_.teams[std::size_t(teamAtSide(side))].points = scores[std::size_t(side)];
         // The boards came back as the record last had them.
         startAdjustments();
         // The names went back with the match.
-        rename(data);
+        if (const auto names = record::readNames(kind, data)) rename(*names);
         return true;
     }
-    case EventKind::NamesChanged: return rename(data);
+    case EventKind::NamesChanged: return rename(*record::readNames(kind, data));
     case EventKind::Tie: {
         Evidence e;
         e.kind = Evidence::Kind::Tie;
@@ -384,9 +385,10 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     sheet_ = Sheet{};
     sheet_.started = when;
     shown_.reset();
-    const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
-    const QJsonArray players = data.value(QStringLiteral("players")).toArray();
-    const QJsonArray scores = data.value(QStringLiteral("scores")).toArray();
+    const record::NamesData names =
+        record::readNames(EventKind::MatchStarted, data).value_or(record::NamesData());
+    const std::vector<int> scores =
+        record::readScores(EventKind::MatchStarted, data).value_or(std::vector<int>());
     perTeam_ = 0;
     seats_.clear();
     sides_.clear();
@@ -399,12 +401,11 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     paceStarted_ = paceFinished_ = pacePaused_ = false;
     bonusRead_.clear();
     bonusPartsRead_.clear();
-    for (int t = 0; t < teams.size(); ++t) {
+    for (int t = 0; t < names.teams.size(); ++t) {
         SheetTeam team;
-        team.name = teams[t].toString();
-        for (const QJsonValue p : players[t].toArray())
-            team.players.append(p.toString());
-        team.points = scores[t].toInt();
+        team.name = names.teams[t];
+        if (std::size_t(t) < names.players.size()) team.players = names.players[std::size_t(t)];
+        if (std::size_t(t) < scores.size()) team.points = scores[std::size_t(t)];
         perTeam_ = std::max(perTeam_, int(team.players.size()));
         std::vector<int> seats(std::size_t(team.players.size()));
         for (std::size_t i = 0; i < seats.size(); ++i)
@@ -416,7 +417,7 @@ void SheetBuilder::matchStarted(const QJsonObject& data, const QDateTime& when) 
     }
 }
 
-bool SheetBuilder::switchSides(const QJsonArray& teams, const QJsonArray& players) {
+bool SheetBuilder::switchSides(const QStringList& teams, const std::vector<QStringList>& players) {
     // Every team's name and players' names now on another side, as Switch
     // Sides leaves them: the teams moved, nobody was renamed.
     const int n = int(sides_.size());
@@ -425,8 +426,8 @@ bool SheetBuilder::switchSides(const QJsonArray& teams, const QJsonArray& player
     for (int side = 0; side < n; ++side) {
         for (int old = 0; old < n; ++old) {
             const SheetTeam& team = sheet_.teams[std::size_t(teamAtSide(old))];
-            if (teams.at(side).toString() == team.name &&
-                players.at(side).toVariant().toStringList() == told_[std::size_t(old)]) {
+            if (teams.at(side) == team.name &&
+                players[std::size_t(side)] == told_[std::size_t(old)]) {
                 if (from[std::size_t(side)] >= 0) return false;  // two of one name: no telling
                 from[std::size_t(side)] = old;
             }
@@ -444,27 +445,27 @@ bool SheetBuilder::switchSides(const QJsonArray& teams, const QJsonArray& player
     return true;
 }
 
-bool SheetBuilder::rename(const QJsonObject& data) {
-    const QJsonArray teams = data.value(QStringLiteral("teams")).toArray();
-    const QJsonArray players = data.value(QStringLiteral("players")).toArray();
-    if (teams.size() == int(sides_.size()) && players.size() == teams.size() &&
+bool SheetBuilder::rename(const record::NamesData& names) {
+    const QStringList& teams = names.teams;
+    const std::vector<QStringList>& players = names.players;
+    if (teams.size() == int(sides_.size()) && int(players.size()) == teams.size() &&
         switchSides(teams, players))
         return true;
     bool changed = false;
     for (int side = 0; side < int(sides_.size()); ++side) {
         const int t = teamAtSide(side);
         SheetTeam& team = sheet_.teams[std::size_t(t)];
-        if (side < teams.size() && teams[side].isString() && teams[side].toString() != team.name) {
-            team.name = teams[side].toString();
+        if (side < teams.size() && teams[side] != team.name) {
+            team.name = teams[side];
             changed = true;
         }
-        if (side >= players.size()) continue;
+        if (side >= int(players.size())) continue;
         std::vector<int>& seats = seats_[std::size_t(t)];
         QStringList& told = told_[std::size_t(side)];
-        const QJsonArray names = players[side].toArray();
+        const QStringList& names = players[std::size_t(side)];
         bool seated = false;
         for (int seat = 0; seat < names.size() && seat < int(seats.size()); ++seat) {
-            const QString name = names[seat].toString();
+            const QString& name = names[seat];
             while (told.size() <= seat)
                 told.append(QString());
             // A box nobody typed in says nothing: its button may hold a
@@ -654,10 +655,11 @@ void SheetBuilder::startAdjustments() {
 }
 
 void SheetBuilder::boardMoved(EventKind kind, const QJsonObject& data) {
-    const int team = teamAtSide(field(data, "team"));
+    const std::optional<record::ScoreData> score = record::readScore(kind, data);
+    const int team = score ? teamAtSide(score->team) : -1;
     if (team < 0) return;
     SheetTeam& t = sheet_.teams[std::size_t(team)];
-    const int after = field(data, "after", 0);
+    const int after = score->after;
     // The operator's own changes, and their undoing, are points beside the
     // sheet's.
     if (!sheet_.rules.plain() && (kind != EventKind::ScoreChanged || !sheetsOwnMove(data)))

@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 
+#include "app/matchboards.h"
 #include "app/matchrecorder.h"
 #include "packet/readingpace.h"
 #include "packet/words.h"
@@ -153,8 +154,8 @@ private:
     QString nameOf(const Presser& p) const;
     void noteLockout(Evidence e);
     void writeLockoutNotes();
-    bool rename(const QJsonObject& data);
-    bool switchSides(const QJsonArray& teams, const QJsonArray& players);
+    bool rename(const record::NamesData& names);
+    bool switchSides(const QStringList& teams, const std::vector<QStringList>& players);
 
     void matchStarted(const QJsonObject& data, const QDateTime& when);
     void startTossup(const QDateTime& when);

@@ -7,6 +7,7 @@
 #include <QDateTime>
 #include <QJsonArray>
 
+#include "app/matchboards.h"
 #include "packet/packetjson.h"
 
 #include "scoresheet/rules.h"
@@ -87,13 +88,12 @@ void SheetModel::record(EventKind kind, const QJsonObject& data) {
     }
     // The operator's own board changes are steps of the one history.
     if (kind == EventKind::ScoreChanged && keepsHistory() && !sheetsOwnMove(data)) {
-        undo_.push_back({true,
-                         {},
-                         {},
-                         QStringLiteral("%1 %2 \u2192 %3")
-                             .arg(data.value(QStringLiteral("name")).toString())
-                             .arg(data.value(QStringLiteral("before")).toInt())
-                             .arg(data.value(QStringLiteral("after")).toInt())});
+        const record::ScoreData move = record::readScore(kind, data).value_or(record::ScoreData());
+        undo_.push_back(
+            {true,
+             {},
+             {},
+             QStringLiteral("%1 %2 \u2192 %3").arg(move.name).arg(move.before).arg(move.after)});
         redo_.clear();
         historyChanged();
     }
