@@ -16,6 +16,7 @@
 #include "play/playvariant.h"
 #include "play/scaledlabel.h"
 #include "play/scorehistory.h"
+#include "play/screenplacement.h"
 #include "play/tabbutton.h"
 
 class Program;
@@ -35,7 +36,8 @@ class QAction;
 // The buzzer interface is polled from porttimer: the parallel-port boxes
 // through the screen's ScreenLink, the USB lockout (model 199, on
 // PlayScreen2_4 only) through the USB module's control, created from the
-// program's object host before the first USB tick.
+// program's object host before the first USB tick. Where the window goes is
+// its ScreenPlacement's.
 class PlayScreen final : public QWidget, public MatchScreen, private buzzlink::LinkView {
     Q_OBJECT
 
@@ -58,15 +60,15 @@ public:
     // when one is attached. With one display it is a window beside the
     // operator's windows (set-up menu, contestant panel), which it leaves
     // in view; Alt+Return makes it full screen there too.
-    void showScreen();
+    void showScreen() { placement_.show(); }
     // With one display: sizes the window to the room the operator's windows
     // leave, if the operator has not moved or resized it since.
-    void fitBesideOperatorWindows() override;
-    QSize designSize() const override;
+    void fitBesideOperatorWindows() override { placement_.fitBesideOperatorWindows(); }
+    QSize designSize() const override { return placement_.designSize(); }
     // The operator's way out of full screen and back (Alt+Return toggles,
     // Escape leaves); neither key is an operator key.
-    void toggleFullScreen();
-    void leaveFullScreen();
+    void toggleFullScreen() { placement_.toggleFullScreen(); }
+    void leaveFullScreen() { placement_.leaveFullScreen(); }
 
     // The two colour settings: the background of the window and of the
     // labels that sit on it, and the text colour of the name and team.
@@ -336,13 +338,9 @@ private:
     void endProgram() override;
     void reportDecision(const buzzlink::Decision& decision) override;
 
-    void showFullScreenOnAudience();
-    void placeBesideOperatorWindows();
-
+    ScreenPlacement placement_;
     std::unique_ptr<QObject> usb_;
     bool usbAsked_ = false;
-    // The room the screen was given beside the operator's windows.
-    QRect placedIn_;
     // The menu's matchTimeSerial() when the clock last took its match time.
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;
