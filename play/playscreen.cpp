@@ -8,9 +8,7 @@
 #include <QScopedValueRollback>
 
 #include "app/numbers.h"
-#include "app/objecthost.h"
 #include "app/program.h"
-#include "app/usbhost.h"
 #include "app/windowplaces.h"
 #include "link/decisionline.h"
 #include "link/dispatch.h"
@@ -118,7 +116,8 @@ PlayScreen::PlayScreen(Program& program, ScreenPair screen)
           *this,
           QSize(twipsToPixels(variant_.clientWidthTwips),
                 twipsToPixels(variant_.clientHeightTwips)),
-          [this]() -> const QWidget& { return menu(); }, [this] { create(); }) {
+          [this]() -> const QWidget& { return menu(); }, [this] { create(); }),
+      usb_(program, link_, *this) {
     setObjectName(screenName(screen));
     setWindowTitle(QString::fromLatin1(variant_.caption));
     setFocusPolicy(Qt::StrongFocus);
@@ -731,44 +730,10 @@ void PlayScreen::porttimer_Timer() {
     if (inPortTick_ || linkPaused_) return;
     const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
-        usbPoll();
+        usb_.tick();
     } else {
         link_.porttimerTick();
     }
-}
-
-namespace {
-
-// The port value in a result of the control's RD_P0, read as the poll
-// reads it: the leading number of its text, 0 for an empty value (the
-// module not found yet) or for anything that is no 16-bit number.
-std::int16_t portValue(const QVariant& result) {
-    return numbers::textToInt16(result.toString()).value_or(0);
-}
-
-}  // namespace
-
-std::int16_t PlayScreen::readUsbPort() {
-    // The control is created once, at the first USB tick; without its
-    // plugin there is none, every call below then does nothing and reads as
-    // 0, and the screen goes on polling without buzz-ins.
-    if (!usbAsked_) {
-        usbAsked_ = true;
-        usb_ = createUsbControl(program_);
-    }
-    callMethod(usb_.get(), "RD_P0");
-    // Searched on every tick, so a module plugged in late starts working.
-    callMethod(usb_.get(), "Find_USB_Device");
-    return portValue(callMethod(usb_.get(), "RD_P0").result);
-}
-
-void PlayScreen::usbPoll() {
-    const std::int16_t value = readUsbPort();
-    Label1->setText(QString::number(value));
-    // 255 is every line high (nobody pressing); 0 is no reading.
-    if (value == 255 || value == 0) return;
-    ResponseCode = value;
-    usbwired();
 }
 
 bool PlayScreen::sdata() { return link_.sdata(); }
@@ -786,8 +751,6 @@ void PlayScreen::wired210() { runDecoder(buzzlink::Decoder::Wired210); }
 void PlayScreen::wireless() { runDecoder(buzzlink::Decoder::Wireless); }
 
 void PlayScreen::wireless200() { runDecoder(buzzlink::Decoder::Wireless200); }
-
-void PlayScreen::usbwired() { runDecoder(buzzlink::Decoder::UsbWired); }
 
 const QString& PlayScreen::teamSound(int team) const {
     if (team == kBeta) return program_.state.BetaSound;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 #include <QLabel>
 #include <QTimer>
@@ -18,6 +17,7 @@
 #include "play/scorehistory.h"
 #include "play/screenplacement.h"
 #include "play/tabbutton.h"
+#include "play/usbpoll.h"
 
 class Program;
 class SetupMenu;
@@ -35,9 +35,8 @@ class QAction;
 //
 // The buzzer interface is polled from porttimer: the parallel-port boxes
 // through the screen's ScreenLink, the USB lockout (model 199, on
-// PlayScreen2_4 only) through the USB module's control, created from the
-// program's object host before the first USB tick. Where the window goes is
-// its ScreenPlacement's.
+// PlayScreen2_4 only) through its UsbPoll. Where the window goes is its
+// ScreenPlacement's.
 class PlayScreen final : public QWidget, public MatchScreen, private buzzlink::LinkView {
     Q_OBJECT
 
@@ -169,16 +168,14 @@ public:
     void wired210();
     void wireless();
     void wireless200();
-    void usbwired();
     // Shows one respondent: name, team, score board, lamp, sound, lock-out.
     void showResponder(const buzzlink::Responder& responder) override;
 
     // The USB module's control, once the first USB tick has asked for it;
     // nullptr before that and when its plugin is not installed.
-    QObject* usbControl() const { return usb_.get(); }
-    // One reading of the USB module's port 0 as the USB tick takes it (the
-    // control is created at the first): 255 is nobody pressing, 0 no reading.
-    std::int16_t readUsbPort() override;
+    QObject* usbControl() const { return usb_.control(); }
+    // One reading of the USB module's port 0 as the USB tick takes it.
+    std::int16_t readUsbPort() override { return usb_.readPort(); }
 
     // MatchScreen
     ScreenPair screenPair() const override { return screen(); }
@@ -304,8 +301,6 @@ private:
     void outport(std::uint8_t value);
     const QString& teamSound(int team) const;
 
-    // The USB lockout's poll (model 199 on PlayScreen2_4).
-    void usbPoll();
     void runDecoder(buzzlink::Decoder decoder);
 
     // The match record (play/playmatch.cpp). Each is called after the
@@ -339,8 +334,7 @@ private:
     void reportDecision(const buzzlink::Decision& decision) override;
 
     ScreenPlacement placement_;
-    std::unique_ptr<QObject> usb_;
-    bool usbAsked_ = false;
+    UsbPoll usb_;
     // The menu's matchTimeSerial() when the clock last took its match time.
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;
