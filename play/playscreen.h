@@ -251,9 +251,10 @@ public:
     QJsonObject namesInUse() const override;
     // Tells the record the names when they differ from what it last heard.
     void recordNames() override;
-    // Switch Sides has moved the names and the scores (`before`, in team
-    // order, what the boards held): the history follows the teams.
-    void sidesSwitched(const std::array<std::int16_t, 3>& before);
+    // Switch Sides, once the set-up menu has moved the names: the boards
+    // move with their teams (on 3-team screens each one place on, Gamma to
+    // Alpha), and the history and the record follow.
+    void switchSides();
     QAction* undoScoreAction() const { return undoAction_; }
     QAction* redoScoreAction() const { return redoAction_; }
 
