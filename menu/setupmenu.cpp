@@ -8,7 +8,6 @@
 #include <QScrollArea>
 #include <QStatusBar>
 
-#include "app/numbers.h"
 #include "app/program.h"
 #include "app/windowplaces.h"
 #include "menu/filecommands.h"
@@ -614,16 +613,12 @@ void SetupMenu::CommandSwitch_Click() {
     const int players = playersPerTeam();
     const int s = stride();
     PlayScreen& screen = formsOf(program_).playScreen(currentScreen());
-    const std::array<std::int16_t, 3> before = screen.scores();
     if (!threeTeams()) {
         for (int i = 0; i <= players; ++i) {
             const QString kept = Text[i]->text();
             Text[i]->setText(Text[i + s]->text());
             Text[i + s]->setText(kept);
         }
-        const QString alpha = screen.ascorelabel->text();
-        screen.ascorelabel->setText(screen.bscorelabel->text());
-        screen.bscorelabel->setText(alpha);
     } else {
         // Every team moves one place on: Alpha to Beta, Beta to Gamma, Gamma
         // to Alpha.
@@ -633,21 +628,10 @@ void SetupMenu::CommandSwitch_Click() {
             Text[i + 2 * s]->setText(Text[i + s]->text());
             Text[i + s]->setText(kept);
         }
-        const QString alpha = screen.ascorelabel->text();
-        screen.ascorelabel->setText(screen.gscorelabel->text());
-        screen.gscorelabel->setText(screen.bscorelabel->text());
-        screen.bscorelabel->setText(alpha);
     }
-    // The boards are where the scores last; the screen's own counts follow
-    // them now, so a score key pressed before the screen is next activated
-    // adds to the right team.
-    for (int team = 0; team < screen.variant().teams; ++team) {
-        if (auto value = numbers::textToInt16(screen.scoreLabel(team)->text())) {
-            screen.score(team) = *value;
-        }
-    }
+    // The boards go with the names.
+    screen.switchSides();
     updateTeamLabels(screen);
-    screen.sidesSwitched(before);
 }
 
 // --- Hide Set-up Menu ---------------------------------------------------------

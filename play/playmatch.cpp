@@ -10,6 +10,7 @@
 #include <QKeySequence>
 
 #include "app/controls.h"
+#include "app/numbers.h"
 #include "app/program.h"
 #include "menu/setupmenu.h"
 #include "options/formoptions.h"
@@ -330,7 +331,26 @@ bool PlayScreen::scoresAllZero() const {
     return true;
 }
 
-void PlayScreen::sidesSwitched(const std::array<std::int16_t, 3>& before) {
+void PlayScreen::switchSides() {
+    const std::array<std::int16_t, 3> before = scores();
+    if (!variant_.hasGamma()) {
+        const QString alpha = ascorelabel->text();
+        ascorelabel->setText(bscorelabel->text());
+        bscorelabel->setText(alpha);
+    } else {
+        // Every team moves one place on: Alpha to Beta, Beta to Gamma, Gamma
+        // to Alpha.
+        const QString alpha = ascorelabel->text();
+        ascorelabel->setText(gscorelabel->text());
+        gscorelabel->setText(bscorelabel->text());
+        bscorelabel->setText(alpha);
+    }
+    // The boards are where the scores last; the counts follow them now, so
+    // a score key pressed before the screen is next activated adds to the
+    // right team.
+    for (int team = 0; team < variant_.teams; ++team) {
+        if (auto value = numbers::textToInt16(scoreLabel(team)->text())) score(team) = *value;
+    }
     history_.switchSides(variant_.teams);
     scoreHistoryChanged();
     // Every board is told, so the record knows the names moved even when the

@@ -6,13 +6,9 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QScopedValueRollback>
-#include <QScreen>
-#include <QWindow>
 
 #include "app/numbers.h"
-#include "app/objecthost.h"
 #include "app/program.h"
-#include "app/usbhost.h"
 #include "app/windowplaces.h"
 #include "link/decisionline.h"
 #include "link/dispatch.h"
@@ -22,7 +18,6 @@
 #include "menu/setupmenu.h"
 #include "options/formextrax.h"
 #include "options/formoptions.h"
-#include "play/audiencescreen.h"
 #include "play/countdown.h"
 #include "title/forms.h"
 
@@ -116,12 +111,18 @@ PlayScreen::PlayScreen(Program& program, ScreenPair screen)
       variant_(playVariant(screen)),
       link_(screen, program.port, program.clock, program.random, program.state, *this),
       ResponseCode(link_.ResponseCode),
-      ResponderNumber(link_.ResponderNumber) {
+      ResponderNumber(link_.ResponderNumber),
+      placement_(
+          *this,
+          QSize(twipsToPixels(variant_.clientWidthTwips),
+                twipsToPixels(variant_.clientHeightTwips)),
+          [this]() -> const QWidget& { return menu(); }, [this] { create(); }),
+      usb_(program, link_, *this) {
     setObjectName(screenName(screen));
     setWindowTitle(QString::fromLatin1(variant_.caption));
     setFocusPolicy(Qt::StrongFocus);
     buildWidgets();
-    resize(twipsToPixels(variant_.clientWidthTwips), twipsToPixels(variant_.clientHeightTwips));
+    resize(designSize());
     applyLayout();
 
     setScreenBackColour(colourFromBgr(playcolour::kDesignBack));
@@ -370,91 +371,6 @@ bool PlayScreen::eventFilter(QObject* watched, QEvent* event) {
         applyLayout();
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// --- Full screen --------------------------------------------------------------
-
-void PlayScreen::showScreen() {
-    if (!places::oneDisplay()) {
-        showFullScreenOnAudience();
-        return;
-    }
-    // One display: working the play screen (every operator key needs its
-    // focus) must not hide the set-up menu and the contestant panel.
-    if (isFullScreen()) showNormal();
-    placeBesideOperatorWindows();
-    show();
-    // Once on show the window manager's frame is known, and goes inside the
-    // room too.
-    placeBesideOperatorWindows();
-    raise();
-}
-
-void PlayScreen::showFullScreenOnAudience() {
-    QScreen* target = audienceScreen();
-    if (target) {
-        // The window goes to the audience's display before it is shown, so
-        // it opens there rather than moving across.
-        setGeometry(target->geometry());
-        if (!windowHandle()) create();
-        if (windowHandle()) windowHandle()->setScreen(target);
-    }
-    showFullScreen();
-    raise();
-}
-
-void PlayScreen::placeBesideOperatorWindows() {
-    const QScreen* display = QWidget::screen();
-    if (!display) display = QGuiApplication::primaryScreen();
-    if (!display) return;
-    const QRect area = display->availableGeometry();
-    std::vector<QRect> taken = places::operatorWindowFrames(this);
-    // The set-up menu comes up just after the screen: its room is kept too.
-    const SetupMenu& m = menu();
-    if (!m.isVisible()) taken.push_back(QRect(m.pos(), m.size().grownBy(places::frameMargins(m))));
-    const QSize design = designSize();
-    QRect room = places::freeRect(area, taken, design);
-    // Too little left beside them: the operator's windows stay above the
-    // screen instead.
-    if (room.width() < design.width() / 4 || room.height() < design.height() / 4) room = area;
-    // The window manager's frame goes round the window, within the room
-    // (before the window is first on show, the frame it will have).
-    setGeometry(room.marginsRemoved(places::frameMargins(*this)));
-    placedIn_ = room;
-}
-
-QSize PlayScreen::designSize() const {
-    return {twipsToPixels(variant_.clientWidthTwips), twipsToPixels(variant_.clientHeightTwips)};
-}
-
-void PlayScreen::fitBesideOperatorWindows() {
-    if (!places::oneDisplay() || !isVisible() || isFullScreen()) return;
-    // Moved or resized out of its room by the operator: left where it is.
-    if (!placedIn_.contains(geometry())) return;
-    placeBesideOperatorWindows();
-}
-
-void PlayScreen::toggleFullScreen() {
-    if (isFullScreen()) {
-        leaveFullScreen();
-    } else {
-        showFullScreenOnAudience();
-        activateWindow();
-    }
-}
-
-void PlayScreen::leaveFullScreen() {
-    if (!isFullScreen()) return;
-    showNormal();
-    if (places::oneDisplay()) {
-        placeBesideOperatorWindows();
-        return;
-    }
-    QScreen* display = QWidget::screen();
-    const QRect area = display ? display->availableGeometry() : QRect();
-    QSize size(twipsToPixels(variant_.clientWidthTwips), twipsToPixels(variant_.clientHeightTwips));
-    if (area.isValid()) size = size.boundedTo(area.size());
-    resize(size);
 }
 
 // --- Colours ------------------------------------------------------------------
@@ -814,44 +730,10 @@ void PlayScreen::porttimer_Timer() {
     if (inPortTick_ || linkPaused_) return;
     const QScopedValueRollback<bool> inTick(inPortTick_, true);
     if (buzzlink::usesUsbPoll(program_.state.InterfaceModel, screen())) {
-        usbPoll();
+        usb_.tick();
     } else {
         link_.porttimerTick();
     }
-}
-
-namespace {
-
-// The port value in a result of the control's RD_P0, read as the poll
-// reads it: the leading number of its text, 0 for an empty value (the
-// module not found yet) or for anything that is no 16-bit number.
-std::int16_t portValue(const QVariant& result) {
-    return numbers::textToInt16(result.toString()).value_or(0);
-}
-
-}  // namespace
-
-std::int16_t PlayScreen::readUsbPort() {
-    // The control is created once, at the first USB tick; without its
-    // plugin there is none, every call below then does nothing and reads as
-    // 0, and the screen goes on polling without buzz-ins.
-    if (!usbAsked_) {
-        usbAsked_ = true;
-        usb_ = createUsbControl(program_);
-    }
-    callMethod(usb_.get(), "RD_P0");
-    // Searched on every tick, so a module plugged in late starts working.
-    callMethod(usb_.get(), "Find_USB_Device");
-    return portValue(callMethod(usb_.get(), "RD_P0").result);
-}
-
-void PlayScreen::usbPoll() {
-    const std::int16_t value = readUsbPort();
-    Label1->setText(QString::number(value));
-    // 255 is every line high (nobody pressing); 0 is no reading.
-    if (value == 255 || value == 0) return;
-    ResponseCode = value;
-    usbwired();
 }
 
 bool PlayScreen::sdata() { return link_.sdata(); }
@@ -869,8 +751,6 @@ void PlayScreen::wired210() { runDecoder(buzzlink::Decoder::Wired210); }
 void PlayScreen::wireless() { runDecoder(buzzlink::Decoder::Wireless); }
 
 void PlayScreen::wireless200() { runDecoder(buzzlink::Decoder::Wireless200); }
-
-void PlayScreen::usbwired() { runDecoder(buzzlink::Decoder::UsbWired); }
 
 const QString& PlayScreen::teamSound(int team) const {
     if (team == kBeta) return program_.state.BetaSound;

@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 
 #include <QLabel>
 #include <QTimer>
@@ -16,7 +15,9 @@
 #include "play/playvariant.h"
 #include "play/scaledlabel.h"
 #include "play/scorehistory.h"
+#include "play/screenplacement.h"
 #include "play/tabbutton.h"
+#include "play/usbpoll.h"
 
 class Program;
 class SetupMenu;
@@ -34,8 +35,8 @@ class QAction;
 //
 // The buzzer interface is polled from porttimer: the parallel-port boxes
 // through the screen's ScreenLink, the USB lockout (model 199, on
-// PlayScreen2_4 only) through the USB module's control, created from the
-// program's object host before the first USB tick.
+// PlayScreen2_4 only) through its UsbPoll. Where the window goes is its
+// ScreenPlacement's.
 class PlayScreen final : public QWidget, public MatchScreen, private buzzlink::LinkView {
     Q_OBJECT
 
@@ -58,15 +59,15 @@ public:
     // when one is attached. With one display it is a window beside the
     // operator's windows (set-up menu, contestant panel), which it leaves
     // in view; Alt+Return makes it full screen there too.
-    void showScreen();
+    void showScreen() { placement_.show(); }
     // With one display: sizes the window to the room the operator's windows
     // leave, if the operator has not moved or resized it since.
-    void fitBesideOperatorWindows() override;
-    QSize designSize() const override;
+    void fitBesideOperatorWindows() override { placement_.fitBesideOperatorWindows(); }
+    QSize designSize() const override { return placement_.designSize(); }
     // The operator's way out of full screen and back (Alt+Return toggles,
     // Escape leaves); neither key is an operator key.
-    void toggleFullScreen();
-    void leaveFullScreen();
+    void toggleFullScreen() { placement_.toggleFullScreen(); }
+    void leaveFullScreen() { placement_.leaveFullScreen(); }
 
     // The two colour settings: the background of the window and of the
     // labels that sit on it, and the text colour of the name and team.
@@ -167,16 +168,14 @@ public:
     void wired210();
     void wireless();
     void wireless200();
-    void usbwired();
     // Shows one respondent: name, team, score board, lamp, sound, lock-out.
     void showResponder(const buzzlink::Responder& responder) override;
 
     // The USB module's control, once the first USB tick has asked for it;
     // nullptr before that and when its plugin is not installed.
-    QObject* usbControl() const { return usb_.get(); }
-    // One reading of the USB module's port 0 as the USB tick takes it (the
-    // control is created at the first): 255 is nobody pressing, 0 no reading.
-    std::int16_t readUsbPort() override;
+    QObject* usbControl() const { return usb_.control(); }
+    // One reading of the USB module's port 0 as the USB tick takes it.
+    std::int16_t readUsbPort() override { return usb_.readPort(); }
 
     // MatchScreen
     ScreenPair screenPair() const override { return screen(); }
@@ -252,9 +251,10 @@ public:
     QJsonObject namesInUse() const override;
     // Tells the record the names when they differ from what it last heard.
     void recordNames() override;
-    // Switch Sides has moved the names and the scores (`before`, in team
-    // order, what the boards held): the history follows the teams.
-    void sidesSwitched(const std::array<std::int16_t, 3>& before);
+    // Switch Sides, once the set-up menu has moved the names: the boards
+    // move with their teams (on 3-team screens each one place on, Gamma to
+    // Alpha), and the history and the record follow.
+    void switchSides();
     QAction* undoScoreAction() const { return undoAction_; }
     QAction* redoScoreAction() const { return redoAction_; }
 
@@ -302,8 +302,6 @@ private:
     void outport(std::uint8_t value);
     const QString& teamSound(int team) const;
 
-    // The USB lockout's poll (model 199 on PlayScreen2_4).
-    void usbPoll();
     void runDecoder(buzzlink::Decoder decoder);
 
     // The match record (play/playmatch.cpp). Each is called after the
@@ -336,13 +334,8 @@ private:
     void endProgram() override;
     void reportDecision(const buzzlink::Decision& decision) override;
 
-    void showFullScreenOnAudience();
-    void placeBesideOperatorWindows();
-
-    std::unique_ptr<QObject> usb_;
-    bool usbAsked_ = false;
-    // The room the screen was given beside the operator's windows.
-    QRect placedIn_;
+    ScreenPlacement placement_;
+    UsbPoll usb_;
     // The menu's matchTimeSerial() when the clock last took its match time.
     int matchTimeRead_ = -1;
     bool inPortTick_ = false;
