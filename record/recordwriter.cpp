@@ -42,7 +42,7 @@ RecordWriter::RecordWriter(StoreOptions options)
 }
 
 void RecordWriter::start() {
-    writer_ = std::thread([this] { writerLoop(); });
+    thread_ = std::thread([this] { writerLoop(); });
 }
 
 RecordWriter::~RecordWriter() {
@@ -51,7 +51,7 @@ RecordWriter::~RecordWriter() {
         stop_ = true;
     }
     wake_.notify_all();
-    if (writer_.joinable()) writer_.join();
+    if (thread_.joinable()) thread_.join();
     store_.close();
 }
 

@@ -164,7 +164,7 @@ private:
     double aliveTime_ = 0.0;
     std::chrono::steady_clock::time_point aliveAt_;
 
-    std::thread writer_;
+    std::thread thread_;
 };
 
 }  // namespace record
