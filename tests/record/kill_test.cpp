@@ -49,9 +49,14 @@ TEST(KillTest, EveryEventOlderThanHalfASecondSurvivesAndTheBoardsComeBack) {
 
     for (int kill = 0; kill < kills; ++kill) {
         SCOPED_TRACE(kill);
+        // The helper's own folders, fresh for each run: it is killed and
+        // cannot remove them itself. Made before the process so that they
+        // outlive it.
+        QTemporaryDir scratch;
+        ASSERT_TRUE(scratch.isValid());
         QProcess helper;
         helper.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        helper.start(helperProgram, {dir.path(), QString::number(kill + 1)});
+        helper.start(helperProgram, {dir.path(), QString::number(kill + 1), scratch.path()});
         ASSERT_TRUE(helper.waitForStarted(10000));
 
         std::vector<Printed> printed;

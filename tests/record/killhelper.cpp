@@ -2,14 +2,16 @@
 // the real match record, until it is killed. Started by the kill test: it
 // prints, as each event is recorded, "E <monotonic seconds> <kind> <scores>"
 // (the boards after the event), and once the screens are up and any
-// interrupted match has been resumed, "R <scores>".
+// interrupted match has been resumed, "R <scores>". It is killed, so it
+// leaves nothing of its own behind: its program and settings folders are
+// made in a folder the test owns.
 #include <chrono>
 #include <cstdio>
 #include <random>
 #include <thread>
 
 #include <QApplication>
-#include <QTemporaryDir>
+#include <QDir>
 
 #include "app/clock.h"
 #include "app/program.h"
@@ -35,12 +37,19 @@ double monotonic() {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: %s RECORD-FOLDER SEED\n", argv[0]);
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: %s RECORD-FOLDER SEED SCRATCH-FOLDER\n", argv[0]);
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
     std::mt19937 rng(unsigned(std::atoi(argv[2])));
+    const QDir scratch(QString::fromLocal8Bit(argv[3]));
+    const QString programDir = scratch.filePath(QStringLiteral("program"));
+    const QString configDir = scratch.filePath(QStringLiteral("config"));
+    if (!QDir().mkpath(programDir) || !QDir().mkpath(configDir)) {
+        std::fprintf(stderr, "cannot make folders in %s\n", argv[3]);
+        return 2;
+    }
 
     SteadyClock clock;
     record::StoreRecorder store(clock, {folder});
@@ -48,8 +57,7 @@ int main(int argc, char** argv) {
     RecordingSound sound;
     ScriptedDialogs dialogs;
     SeededRandom random{std::uint32_t(rng())};
-    QTemporaryDir programDir, configDir;
-    Program program(box, clock, sound, dialogs, random, {programDir.path(), configDir.path()});
+    Program program(box, clock, sound, dialogs, random, {programDir, configDir});
     Forms forms(program);
     program.setEndHandler([] { std::_Exit(3); });
     record::MatchRecord matchRecord(program);
