@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QJsonArray>
 
+#include "app/matchboards.h"
+
 namespace record {
 
 namespace {
@@ -27,13 +29,6 @@ bool isPlay(EventKind kind) {
     case EventKind::LineupChanged: return false;
     default: return true;
     }
-}
-
-QStringList teamsOf(const QJsonObject& data) {
-    QStringList teams;
-    for (const QJsonValue& v : data.value(QLatin1String("teams")).toArray())
-        teams << v.toString();
-    return teams;
 }
 
 }  // namespace
@@ -93,8 +88,9 @@ void MatchBook::record(EventKind kind, const QJsonObject& data) {
         kept_ = false;
         matchStart_ = now;
         matchStartedMs_ = wall;
-        matchScreen_ = data.value(QLatin1String("screen")).toString();
-        matchTeams_ = teamsOf(data);
+        const NamesData names = readNames(kind, data).value_or(NamesData());
+        matchScreen_ = names.screen;
+        matchTeams_ = names.teams;
         current_.clear();
         // What happened while no match was on belongs to this one.
         for (auto& [time, before] : beforeMatch_) {
