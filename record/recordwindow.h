@@ -26,7 +26,6 @@ class QTreeView;
 namespace record {
 
 class EventModel;
-class MatchListModel;
 class ScoreChart;
 class StoreRecorder;
 
