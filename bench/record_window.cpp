@@ -1,11 +1,13 @@
 // A four-hour match of 20,000 events in the record: how long the record
 // window takes to show it (read, list, chart and table, first paint) and
 // how long the CSV and the PDF report take to write. Also what record()
-// costs the window that calls it. Then a record of many matches (2,000 of
-// 500 events: a million events): how long the window takes to open with
-// its list of them, and how late a poll ticking every 10 ms on the window's
-// thread (as the play screen's does) runs meanwhile. Needs a display
-// (offscreen will do).
+// costs the window that calls it, and the window opened while that match
+// is still on (shown from memory, on the window's thread). Then a record of
+// many matches (2,000 of 500 events: a million events): how long the window
+// takes to come up and how long until the list of them is in (it is read on
+// the window's reading thread), and how late a poll ticking every 10 ms on
+// the window's thread (as the play screen's does) runs across the whole
+// open. Needs a display (offscreen will do).
 //
 //   bench_record_window [--events N] [--runs R] [--out FOLDER]
 //                       [--matches M] [--per-match E] [--keep FOLDER] [--record FOLDER]
@@ -21,14 +23,16 @@
 #include <random>
 #include <vector>
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QJsonArray>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "app/clock.h"
 #include "app/program.h"
@@ -126,7 +130,9 @@ void playMatch(record::StoreRecorder& store, ManualClock& clock, int events, uns
 }
 
 // Every `ms` on the calling thread, as the play screen's poll: how late
-// the tick came at worst, while it runs.
+// the tick came at worst, while it runs, and the most CPU time the thread
+// spent between two ticks (what made it late, whatever the machine's load
+// added).
 class Poll {
 public:
     explicit Poll(int ms) : ms_(ms) {
@@ -136,18 +142,24 @@ public:
             const double now = double(since_.nsecsElapsed()) / 1e6;
             worst_ = std::max(worst_, now - last_ - ms_);
             last_ = now;
+            const double cpu = Stopwatch::cpu();
+            busiest_ = std::max(busiest_, cpu - lastCpu_);
+            lastCpu_ = cpu;
         });
     }
     void start() {
         since_.start();
         last_ = 0;
         worst_ = 0;
+        lastCpu_ = Stopwatch::cpu();
+        busiest_ = 0;
         timer_.start();
     }
     double stop() {
         timer_.stop();
         return worst_;
     }
+    double busiest() const { return busiest_; }
 
 private:
     int ms_;
@@ -155,14 +167,27 @@ private:
     QElapsedTimer since_;
     double last_ = 0;
     double worst_ = 0;
+    double lastCpu_ = 0;
+    double busiest_ = 0;
 };
 
-// Runs the window thread's events for `ms`.
+// Runs the window thread's events for `ms`, asleep between them (a loop
+// that spins would take a core from the window's reading thread).
 void runFor(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+// Runs the window thread's events, asleep between them, while `busy` says
+// so (ten seconds at most): the poll's ticks and the reading thread's
+// answer wake it.
+template <typename Busy>
+void runWhile(Busy busy) {
     QElapsedTimer t;
     t.start();
-    while (t.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    while (busy() && t.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // The record of many matches: the window opened on it, with the poll
@@ -192,7 +217,8 @@ int manyMatches(Program& program, ManualClock& clock, int matches, int perMatch,
     }
     QElapsedTimer opened;
     opened.start();
-    std::vector<double> open, openCpu, poll, detail, detailPoll, readList, made, refresh;
+    std::vector<double> up, upCpu, in, inCpu, poll, detail, detailCpu, detailPoll, readList, made;
+    std::vector<double> refresh, refreshCpu, refreshPoll, busy, refreshBusy, detailBusy;
     double idlePoll = 0;
     {
         record::StoreRecorder store(clock, {folder});
@@ -212,7 +238,14 @@ int manyMatches(Program& program, ManualClock& clock, int matches, int perMatch,
             readList.push_back(part.cpuMs());
             if (listed == 0) return 1;
         }
+        // Until the list's rows are in.
+        auto waitForList = [](record::RecordWindow& window) {
+            runWhile([&window] { return window.listing(); });
+            window.repaint();
+        };
         for (int r = 0; r < runs; ++r) {
+            // The whole open, from the window made to its list painted, with
+            // the poll ticking.
             ticks.start();
             runFor(30);
             Stopwatch t;
@@ -222,47 +255,69 @@ int manyMatches(Program& program, ManualClock& clock, int matches, int perMatch,
             window->show();
             QCoreApplication::processEvents();
             window->repaint();
-            open.push_back(t.wallMs());
-            openCpu.push_back(t.cpuMs());
+            up.push_back(t.wallMs());
+            upCpu.push_back(t.cpuMs());
+            waitForList(*window);
+            in.push_back(t.wallMs());
+            inCpu.push_back(t.cpuMs());
             runFor(30);
             poll.push_back(ticks.stop());
-            t.restart();
-            window->refreshMatches();
-            refresh.push_back(t.cpuMs());
-            const int listed = window->matchList->topLevelItemCount();
-            if (listed != matches && from.isEmpty()) {
+            busy.push_back(ticks.busiest());
+            const int listed = window->matchList->model()->rowCount();
+            if (window->listing() || (listed != matches && from.isEmpty())) {
                 std::fprintf(stderr, "the list shows %d matches, not %d\n", listed, matches);
                 return 1;
             }
+            // The list read again, as when a match starts.
+            ticks.start();
+            runFor(30);
+            t.restart();
+            window->refreshMatches();
+            waitForList(*window);
+            refresh.push_back(t.wallMs());
+            refreshCpu.push_back(t.cpuMs());
+            runFor(30);
+            refreshPoll.push_back(ticks.stop());
+            refreshBusy.push_back(ticks.busiest());
             // One past match opened from the list, the poll ticking.
             ticks.start();
             runFor(30);
             t.restart();
-            window->matchList->setCurrentItem(window->matchList->topLevelItem(listed / 2));
+            window->matchList->setCurrentIndex(window->matchList->model()->index(listed / 2, 0));
             window->openSelected();
-            while (window->reading() && t.wallMs() < 10000)
-                QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            runWhile([window] { return window->reading(); });
             window->repaint();
             detail.push_back(t.wallMs());
+            detailCpu.push_back(t.cpuMs());
             runFor(30);
             detailPoll.push_back(ticks.stop());
+            detailBusy.push_back(ticks.busiest());
             delete window;
         }
     }
+    auto worst = [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); };
     std::printf("many matches (%d listed), median of %d runs, wall (CPU of the window thread):\n",
                 matches, runs);
-    std::printf("  open with the list %.1f ms (%.1f; worst %.1f), poll late by %.1f ms at worst\n",
-                median(open), median(openCpu), *std::max_element(open.begin(), open.end()),
-                *std::max_element(poll.begin(), poll.end()));
+    std::printf("  window up %.1f ms (%.1f; worst %.1f), list in %.1f ms (%.1f; worst %.1f)\n",
+                median(up), median(upCpu), worst(up), median(in), median(inCpu), worst(in));
     std::printf(
-        "  of the open, CPU: reading the list from the file %.1f ms, the window made"
-        " with its list %.1f ms (the list alone, read and filled: %.1f ms), the rest shows and"
-        " paints it\n",
-        median(readList), median(made), median(refresh));
+        "  poll late by %.1f ms at worst across the whole open (the thread's longest step:"
+        " %.1f ms CPU between two ticks)\n",
+        worst(poll), worst(busy));
+    std::printf(
+        "  of the open, CPU: reading the list from the file %.1f ms (on the reading thread),"
+        " the window made %.1f ms\n",
+        median(readList), median(made));
     std::printf("  poll late by %.1f ms at worst with the thread idle (the machine's load)\n",
                 idlePoll);
-    std::printf("  one past match opened %.1f ms, poll late by %.1f ms at worst\n", median(detail),
-                *std::max_element(detailPoll.begin(), detailPoll.end()));
+    std::printf(
+        "  the list read again %.1f ms (%.1f), poll late by %.1f ms at worst (longest step %.1f"
+        " ms CPU)\n",
+        median(refresh), median(refreshCpu), worst(refreshPoll), worst(refreshBusy));
+    std::printf(
+        "  one past match opened %.1f ms (%.1f), poll late by %.1f ms at worst (longest step"
+        " %.1f ms CPU)\n",
+        median(detail), median(detailCpu), worst(detailPoll), worst(detailBusy));
     return 0;
 }
 
@@ -286,19 +341,6 @@ int main(int argc, char** argv) {
 
     QTemporaryDir dir;
     ManualClock clock;
-    std::vector<double> recordCost;
-    {
-        record::StoreRecorder store(clock, {dir.path()});
-        QElapsedTimer t;
-        t.start();
-        playMatch(store, clock, events);
-        recordCost.push_back(double(t.nsecsElapsed()) / 1e3 / events);
-        store.record(record::EventKind::ProgramEnded, {{"how", "exit"}});
-        events = int(store.currentEvents().size());
-    }
-    std::printf("record(): %.2f us per event on the calling thread (%d events)\n", recordCost[0],
-                events);
-
     SimulatedInterface box(180, clock, 888);
     windowbench::Silence sound;
     NoDialogs dialogs;
@@ -306,6 +348,49 @@ int main(int argc, char** argv) {
     QTemporaryDir programDir, configDir;
     Program program(box, clock, sound, dialogs, random, {programDir.path(), configDir.path()});
     Forms forms(program);
+
+    std::vector<double> recordCost, current, currentCpu, currentPoll, currentBusy, currentStats;
+    {
+        record::StoreRecorder store(clock, {dir.path()});
+        QElapsedTimer t;
+        t.start();
+        playMatch(store, clock, events);
+        recordCost.push_back(double(t.nsecsElapsed()) / 1e3 / events);
+        // The window opened during the match: the current match is shown
+        // from memory, all of it on the window's thread.
+        Poll ticks(10);
+        for (int r = 0; r < runs; ++r) {
+            ticks.start();
+            runFor(30);
+            Stopwatch w;
+            w.restart();
+            auto* window = new record::RecordWindow(program, &store);
+            window->show();
+            QCoreApplication::processEvents();
+            window->repaint();
+            current.push_back(w.wallMs());
+            currentCpu.push_back(w.cpuMs());
+            w.restart();
+            window->updateStats();
+            currentStats.push_back(w.cpuMs());
+            runFor(30);
+            currentPoll.push_back(ticks.stop());
+            currentBusy.push_back(ticks.busiest());
+            delete window;
+        }
+        store.record(record::EventKind::ProgramEnded, {{"how", "exit"}});
+        events = int(store.currentEvents().size());
+    }
+    std::printf("record(): %.2f us per event on the calling thread (%d events)\n", recordCost[0],
+                events);
+    std::printf(
+        "the window opened on a current match of %d events, median of %d runs: %.1f ms (CPU"
+        " %.1f), poll late by %.1f ms at worst (longest step %.1f ms CPU); its chart, table"
+        " and line brought up to date (every quarter second while events come) %.1f ms CPU\n",
+        events - 1, runs, median(current), median(currentCpu),
+        *std::max_element(currentPoll.begin(), currentPoll.end()),
+        *std::max_element(currentBusy.begin(), currentBusy.end()), median(currentStats));
+
     record::StoreRecorder store(clock, {dir.path()});
 
     std::vector<double> open, csv, pdf, openCpu, csvCpu, pdfCpu;

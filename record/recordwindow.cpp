@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QJsonArray>
@@ -20,7 +21,7 @@
 #include <QTableView>
 #include <QTableWidget>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include "app/matchextras.h"
@@ -163,13 +164,28 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     playerTable->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     playerTable->verticalHeader()->setDefaultSectionSize(playerTable->fontMetrics().height() + 4);
 
-    matchList = new QTreeWidget(this);
-    matchList->setHeaderLabels({QStringLiteral("No."), QStringLiteral("Started"),
-                                QStringLiteral("Final score"), QStringLiteral("Events"),
-                                QStringLiteral("End")});
+    matches_ = new MatchListModel(this);
+    matchList = new QTreeView(this);
+    matchList->setModel(matches_);
     matchList->setRootIsDecorated(false);
     matchList->setUniformRowHeights(true);
-    matchList->header()->setResizeContentsPrecision(100);
+    matchList->setSelectionBehavior(QAbstractItemView::SelectRows);
+    matchList->setSelectionMode(QAbstractItemView::SingleSelection);
+    matchList->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Widths from the font, not from the rows: thousands of matches list at
+    // once. The score gets room for two teams of medium names.
+    {
+        const QFontMetrics fm = matchList->fontMetrics();
+        const int pad = 2 * fm.averageCharWidth() + 8;
+        const char* const widest[] = {"00000", "0000-00-00 00:00", "Abcdefghi 000, Abcdefghi 000",
+                                      "000000", "interrupted"};
+        for (int c = 0; c < 5; ++c) {
+            const int text = fm.horizontalAdvance(QLatin1String(widest[c]));
+            const int title = fm.horizontalAdvance(
+                matches_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
+            matchList->setColumnWidth(c, std::max(text, title) + pad);
+        }
+    }
     currentButton = new QPushButton(QStringLiteral("&Current Match"), this);
     openButton = new QPushButton(QStringLiteral("&Open"), this);
     csvButton = new QPushButton(QStringLiteral("Export &CSV..."), this);
@@ -237,8 +253,9 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     });
     connect(currentButton, &QPushButton::clicked, this, &RecordWindow::showCurrent);
     connect(openButton, &QPushButton::clicked, this, &RecordWindow::openSelected);
-    connect(matchList, &QTreeWidget::itemDoubleClicked, this, &RecordWindow::openSelected);
-    connect(matchList, &QTreeWidget::itemSelectionChanged, this, &RecordWindow::updateButtons);
+    connect(matchList, &QAbstractItemView::doubleClicked, this, &RecordWindow::openSelected);
+    connect(matchList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &RecordWindow::updateButtons);
     connect(csvButton, &QPushButton::clicked, this, &RecordWindow::exportCsvAsked);
     connect(pdfButton, &QPushButton::clicked, this, &RecordWindow::exportPdfAsked);
     connect(deleteButton, &QPushButton::clicked, this, &RecordWindow::deleteAsked);
@@ -254,7 +271,7 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
     showCurrent();
     // Every column of the list in view, how each match ended included.
     int listWidth = matchList->frameWidth() * 2 + 4;
-    for (int c = 0; c < matchList->columnCount(); ++c)
+    for (int c = 0; c < matches_->columnCount(); ++c)
         listWidth += matchList->columnWidth(c);
     listWidth = std::clamp(listWidth, 280, width() / 2);
     split->setSizes({listWidth, width() - listWidth});
@@ -282,57 +299,62 @@ QString RecordWindow::matchTitle(const MatchSummary& m) const {
 
 namespace {
 
-// "Red Foxes 20, Beta 10": the teams as they were named at the end, with
-// their final scores.
-QString finalScore(const QStringList& teams, const std::vector<int>& scores) {
-    QStringList parts;
-    for (int t = 0; t < int(scores.size()); ++t)
-        parts << QStringLiteral("%1 %2").arg(teams.value(t)).arg(scores[std::size_t(t)]);
-    return parts.join(QStringLiteral(", "));
+// The score line of a match from its events.
+QString scoreNow(const std::vector<RecordedEvent>& events) {
+    const MatchState state = replay(events);
+    return finalScore(state.teams, state.scores);
 }
-
-QString finalScore(const MatchState& state) { return finalScore(state.teams, state.scores); }
 
 }  // namespace
 
 void RecordWindow::refreshMatches() {
-    matchList->clear();
     const qint64 current = store_ ? store_->currentMatch() : 0;
-    // The rows go in at once, and the columns are fitted to the rows in
-    // view and a hundred more: a record of thousands of matches lists at
-    // once.
-    QList<QTreeWidgetItem*> items;
-    auto add = [&items](const MatchSummary& m, const QString& score, const QString& end) {
-        auto* item = new QTreeWidgetItem({QString::number(m.id),
-                                          QDateTime::fromMSecsSinceEpoch(m.startedMs)
-                                              .toString(QStringLiteral("yyyy-MM-dd HH:mm")),
-                                          score, QString::number(m.events), end});
-        item->setData(0, Qt::UserRole, m.id);
-        items << item;
-    };
-    // Each past match as the file sums it up: its events are not read.
-    for (const MatchSummary& m : reader_.matches()) {
-        // The current match from memory: the file may not have all of it yet.
-        if (m.id == current) continue;
-        add(m, finalScore(m.names, m.scores), m.endedMs ? m.endHow : QStringLiteral("interrupted"));
-    }
     // Listed from memory before the file has numbered it, as soon as it has begun.
+    std::optional<MatchRow> now;
     if (store_ && (current != 0 || !store_->currentEvents().empty())) {
         const std::vector<RecordedEvent>& events = store_->currentEvents();
-        MatchSummary m;
-        m.id = current;
         const auto start = std::find_if(events.begin(), events.end(), [](const RecordedEvent& e) {
             return e.kind == EventKind::MatchStarted;
         });
-        m.startedMs = start != events.end() ? start->wallMs
-                      : events.empty()      ? 0
-                                            : events.front().wallMs;
-        m.events = qint64(events.size());
-        add(m, finalScore(replay(events)), QStringLiteral("current"));
+        now = MatchRow{current,
+                       start != events.end() ? start->wallMs
+                       : events.empty()      ? 0
+                                             : events.front().wallMs,
+                       scoreNow(events), qint64(events.size()), QStringLiteral("current")};
     }
-    matchList->addTopLevelItems(items);
-    for (int c = 0; c < 5; ++c)
-        matchList->resizeColumnToContents(c);
+    matches_->setCurrent(std::move(now));
+    // A match resumed is no longer a past one.
+    if (current != 0) matches_->removeMatch(current);
+    // Each past match as the file sums it up, read on the reading thread:
+    // the lines shown so far stay until the new ones are in.
+    if (!reader_.isOpen()) {
+        listing_ = false;
+        matches_->setPast({});
+    } else {
+        listing_ = true;
+        {
+            std::lock_guard lock(readMutex_);
+            listAsked_ = ++listAskedLast_;
+        }
+        startReading();
+    }
+    updateButtons();
+}
+
+void RecordWindow::pastMatchesRead(quint64 asked, std::vector<MatchRow> rows) {
+    // A newer list was asked for meanwhile: that one is awaited.
+    if (asked != listAskedLast_) return;
+    listing_ = false;
+    // The current match from memory: the file may not have all of it yet.
+    const qint64 current = store_ ? store_->currentMatch() : 0;
+    if (current != 0)
+        rows.erase(std::remove_if(rows.begin(), rows.end(),
+                                  [current](const MatchRow& r) { return r.id == current; }),
+                   rows.end());
+    const qint64 selected = selectedMatch();
+    matches_->setPast(std::move(rows));
+    if (const int row = selected ? matches_->rowOf(selected) : -1; row >= 0)
+        matchList->setCurrentIndex(matches_->index(row, 0));
     updateButtons();
 }
 
@@ -391,28 +413,47 @@ bool RecordWindow::showMatch(qint64 id) {
         std::lock_guard lock(readMutex_);
         readAsked_ = id;
     }
+    startReading();
+    return true;
+}
+
+void RecordWindow::startReading() {
     if (!readThread_.joinable()) {
         readThread_ = std::thread([this, path = reader_.path()] { readLoop(path); });
     } else {
         readWake_.notify_one();
     }
-    return true;
 }
 
-// The reading thread: a long match's events (and what the chart and the
-// player table make of them) are read here, so that the window's thread,
-// which polls the interface, never waits for them.
+// The reading thread: the list of past matches and a long match's events
+// (and what the chart and the player table make of them) are read here, so
+// that the window's thread, which polls the interface, never waits for them.
 void RecordWindow::readLoop(const QString& path) {
     RecordStore store;
     for (;;) {
         qint64 id = 0;
+        quint64 list = 0;
         {
             std::unique_lock lock(readMutex_);
-            readWake_.wait(lock, [this] { return readStop_ || readAsked_ != 0; });
+            readWake_.wait(lock,
+                           [this] { return readStop_ || readAsked_ != 0 || listAsked_ != 0; });
             if (readStop_) return;
             id = std::exchange(readAsked_, 0);
+            list = std::exchange(listAsked_, 0);
         }
         if (!store.isOpen()) store.open(path);
+        if (list != 0) {
+            std::vector<MatchRow> rows;
+            for (const MatchSummary& m : store.matches())
+                rows.push_back(pastMatchRow(m));
+            QMetaObject::invokeMethod(
+                this,
+                [this, list, rows = std::move(rows)]() mutable {
+                    pastMatchesRead(list, std::move(rows));
+                },
+                Qt::QueuedConnection);
+        }
+        if (id == 0) continue;
         std::vector<RecordedEvent> events = store.events(id);
         MatchStats stats = computeStats(events);
         QMetaObject::invokeMethod(
@@ -449,14 +490,7 @@ void RecordWindow::eventRecorded(const RecordedEvent& e) {
 void RecordWindow::updateStats(std::optional<MatchStats> stats) {
     stats_ = stats ? std::move(*stats) : computeStats(events_);
     // The current match's line in the list keeps up with its score.
-    if (shown_ == 0 && store_) {
-        for (int i = 0; i < matchList->topLevelItemCount(); ++i) {
-            QTreeWidgetItem* item = matchList->topLevelItem(i);
-            if (item->data(0, Qt::UserRole).toLongLong() != store_->currentMatch()) continue;
-            item->setText(2, finalScore(replay(events_)));
-            item->setText(3, QString::number(events_.size()));
-        }
-    }
+    if (shown_ == 0 && store_) matches_->updateCurrent(scoreNow(events_), qint64(events_.size()));
     chart->setStats(&stats_);
     playerTable->setRowCount(int(stats_.players.size()));
     int row = 0;
@@ -494,8 +528,8 @@ void RecordWindow::updateStats(std::optional<MatchStats> stats) {
 int RecordWindow::visibleEvents() const { return model_->rowCount(); }
 
 qint64 RecordWindow::selectedMatch() const {
-    const QList<QTreeWidgetItem*> items = matchList->selectedItems();
-    return items.isEmpty() ? 0 : items.front()->data(0, Qt::UserRole).toLongLong();
+    const QModelIndexList rows = matchList->selectionModel()->selectedRows();
+    return rows.isEmpty() ? 0 : matches_->matchAt(rows.front().row());
 }
 
 void RecordWindow::updateButtons() {
@@ -588,38 +622,46 @@ QString savedText(const QString& what, const QString& path) {
 
 }  // namespace
 
-void RecordWindow::exportCsvAsked() {
+void RecordWindow::exportAsked(const QString& title, const QString& filter, const QString& suffix,
+                               const QString& saved,
+                               const std::function<std::optional<QString>(const QString&)>& write) {
     const auto path =
-        program_.dialogs.saveFile({QStringLiteral("Export Match as CSV"), QDir::homePath(),
-                                   QStringLiteral("CSV Files|*.csv|All Files|*.*"),
-                                   exportFileName(events_, QStringLiteral("csv")),
-                                   QStringLiteral("csv"), true, QStringList()});
+        program_.dialogs.saveFile({title, QDir::homePath(), filter, exportFileName(events_, suffix),
+                                   suffix, true, QStringList()});
     if (!path) return;
-    QString error;
-    if (!exportCsv(*path, &error)) {
-        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, error),
+    if (const auto error = write(*path)) {
+        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, *error),
                                 QString(), Dialogs::Icon::Warning);
         return;
     }
-    program_.dialogs.inform(savedText(QStringLiteral("The match's events were"), *path),
-                            QStringLiteral("Export Match as CSV"), Dialogs::Icon::Information);
+    program_.dialogs.inform(savedText(saved, *path), title, Dialogs::Icon::Information);
+}
+
+namespace {
+
+// A writer's answer as exportAsked takes it.
+std::optional<QString> failure(bool written, const QString& error) {
+    return written ? std::nullopt : std::optional(error);
+}
+
+}  // namespace
+
+void RecordWindow::exportCsvAsked() {
+    exportAsked(QStringLiteral("Export Match as CSV"),
+                QStringLiteral("CSV Files|*.csv|All Files|*.*"), QStringLiteral("csv"),
+                QStringLiteral("The match's events were"), [this](const QString& path) {
+                    QString error;
+                    return failure(exportCsv(path, &error), error);
+                });
 }
 
 void RecordWindow::exportPdfAsked() {
-    const auto path =
-        program_.dialogs.saveFile({QStringLiteral("Export Match Report"), QDir::homePath(),
-                                   QStringLiteral("PDF Files|*.pdf|All Files|*.*"),
-                                   exportFileName(events_, QStringLiteral("pdf")),
-                                   QStringLiteral("pdf"), true, QStringList()});
-    if (!path) return;
-    QString error;
-    if (!exportPdf(*path, &error)) {
-        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, error),
-                                QString(), Dialogs::Icon::Warning);
-        return;
-    }
-    program_.dialogs.inform(savedText(QStringLiteral("The match report was"), *path),
-                            QStringLiteral("Export Match Report"), Dialogs::Icon::Information);
+    exportAsked(QStringLiteral("Export Match Report"),
+                QStringLiteral("PDF Files|*.pdf|All Files|*.*"), QStringLiteral("pdf"),
+                QStringLiteral("The match report was"), [this](const QString& path) {
+                    QString error;
+                    return failure(exportPdf(path, &error), error);
+                });
 }
 
 void RecordWindow::exportExtraAsked(std::size_t index) {
@@ -629,17 +671,8 @@ void RecordWindow::exportExtraAsked(std::size_t index) {
     QString title = e.button;
     title.remove(QLatin1Char('&'));
     title.remove(QStringLiteral("..."));
-    const auto path = program_.dialogs.saveFile({title, QDir::homePath(), e.filter,
-                                                 exportFileName(events_, e.suffix), e.suffix, true,
-                                                 QStringList()});
-    if (!path) return;
-    if (const auto error = exportExtra(index, *path)) {
-        program_.dialogs.inform(QStringLiteral("Could not write %1: %2").arg(*path, *error),
-                                QString(), Dialogs::Icon::Warning);
-        return;
-    }
-    program_.dialogs.inform(savedText(QStringLiteral("The file was"), *path), title,
-                            Dialogs::Icon::Information);
+    exportAsked(title, e.filter, e.suffix, QStringLiteral("The file was"),
+                [this, index](const QString& path) { return exportExtra(index, path); });
 }
 
 void RecordWindow::deleteAsked() {
@@ -654,7 +687,9 @@ void RecordWindow::deleteAsked() {
                                  Dialogs::Buttons::YesNo) != Dialogs::Answer::Yes) {
         return;
     }
-    if (!reader_.deleteMatch(id)) {
+    if (reader_.deleteMatch(id)) {
+        matches_->removeMatch(id);
+    } else {
         program_.dialogs.inform(
             QStringLiteral("The match could not be deleted: %1").arg(reader_.problem()), QString(),
             Dialogs::Icon::Warning);

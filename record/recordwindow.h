@@ -1,6 +1,7 @@
 #pragma once
 
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -8,6 +9,7 @@
 
 #include <QWidget>
 
+#include "record/matchlistmodel.h"
 #include "record/matchstats.h"
 #include "record/recordstore.h"
 
@@ -19,7 +21,7 @@ class QTabWidget;
 class QTableView;
 class QTableWidget;
 class QTimer;
-class QTreeWidget;
+class QTreeView;
 
 namespace record {
 
@@ -46,7 +48,8 @@ public:
     QTableWidget* playerTable;
     // The player table, then a tab for each table the capabilities add.
     QTabWidget* tables;
-    QTreeWidget* matchList;
+    // The matches on this computer, the current one last.
+    QTreeView* matchList;
     QPushButton* currentButton;
     QPushButton* openButton;
     QPushButton* csvButton;
@@ -67,7 +70,11 @@ public:
     const MatchStats& stats() const { return stats_; }
     // Rows the event list shows under the present filter.
     int visibleEvents() const;
+    // The list of matches again: the current match's line at once, the past
+    // matches read on the reading thread and put in once they are in.
     void refreshMatches();
+    // True while the past matches asked for are being read.
+    bool listing() const { return listing_; }
     // The chart and the player table follow live events a moment later;
     // this brings them up to date at once.
     // Given the stats when they were made elsewhere.
@@ -97,7 +104,14 @@ public:
 private:
     void setEvents(std::vector<RecordedEvent> events, const QString& title,
                    std::optional<MatchStats> stats = std::nullopt);
+    void startReading();
     void readLoop(const QString& path);
+    void pastMatchesRead(quint64 asked, std::vector<MatchRow> rows);
+    // Asks for a file through the program's dialogs and writes it with
+    // `write` (nothing on success, else why not); says where it went.
+    void exportAsked(const QString& title, const QString& filter, const QString& suffix,
+                     const QString& saved,
+                     const std::function<std::optional<QString>(const QString&)>& write);
     void eventRecorded(const RecordedEvent& event);
     void updateButtons();
     qint64 selectedMatch() const;
@@ -111,17 +125,22 @@ private:
     std::vector<RecordedEvent> events_;
     MatchStats stats_;
     EventModel* model_;
+    MatchListModel* matches_;
     QTimer* statsTimer_;
 
-    // The reading thread, started with the first past match asked for: it
-    // reads the match asked for last, with its own connection to the file.
+    // The reading thread, started with the first list or past match asked
+    // for: it reads the list asked for last and the match asked for last,
+    // with its own connection to the file.
     std::thread readThread_;
     std::mutex readMutex_;
     std::condition_variable readWake_;
-    qint64 readAsked_ = 0;  // under readMutex_: the match to read next
+    qint64 readAsked_ = 0;   // under readMutex_: the match to read next
+    quint64 listAsked_ = 0;  // under readMutex_: the list to read next, if not 0
     bool readStop_ = false;
     qint64 reading_ = 0;  // the window's: the match whose events are awaited
     QString readTitle_;
+    quint64 listAskedLast_ = 0;  // the window's: the last list asked for
+    bool listing_ = false;       // the window's: whether that list is awaited
 };
 
 }  // namespace record

@@ -14,7 +14,7 @@
 #include <QLineEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include "menu/setupmenu.h"
 #include "play/countdown.h"
@@ -88,6 +88,20 @@ std::vector<QStringList> parseCsv(const QString& text) {
         }
     }
     return rows;
+}
+
+// The list of matches once the past ones are read in.
+const QAbstractItemModel& listedMatches(RecordWindow& window) {
+    QElapsedTimer waited;
+    waited.start();
+    while (window.listing() && waited.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_FALSE(window.listing());
+    return *window.matchList->model();
+}
+
+QString listed(RecordWindow& window, int row, int column) {
+    return listedMatches(window).index(row, column).data().toString();
 }
 
 struct RecordRig {
@@ -397,12 +411,12 @@ TEST(RecordWindow, NamesTypedAfterTheStartAreTheNamesOfTheRecord) {
     // The list shows the match under its final names and score.
     rig.store.flush();
     window.refreshMatches();
-    ASSERT_EQ(window.matchList->topLevelItemCount(), 1);
+    ASSERT_EQ(listedMatches(window).rowCount(), 1);
     const QString increment = menu.textincrement[0]->text().trimmed();
-    EXPECT_EQ(window.matchList->topLevelItem(0)->text(2), QStringLiteral("Red Foxes %1, %2 %3")
-                                                              .arg(2 * increment.toInt())
-                                                              .arg(beta)
-                                                              .arg(increment.toInt()));
+    EXPECT_EQ(listed(window, 0, 2), QStringLiteral("Red Foxes %1, %2 %3")
+                                        .arg(2 * increment.toInt())
+                                        .arg(beta)
+                                        .arg(increment.toInt()));
 }
 
 // Past matches: listed with how they ended, opened from the disk, deleted
@@ -430,13 +444,13 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
     item->trigger();
     ASSERT_EQ(windows().size(), 1);
     RecordWindow& window = *windows().front();
-    ASSERT_EQ(window.matchList->topLevelItemCount(), 2);
-    EXPECT_EQ(window.matchList->topLevelItem(0)->text(4), "new-match");
-    EXPECT_EQ(window.matchList->topLevelItem(1)->text(4), "current");
+    ASSERT_EQ(listedMatches(window).rowCount(), 2);
+    EXPECT_EQ(listed(window, 0, 4), "new-match");
+    EXPECT_EQ(listed(window, 1, 4), "current");
 
-    window.matchList->setCurrentItem(window.matchList->topLevelItem(1));
+    window.matchList->setCurrentIndex(window.matchList->model()->index(1, 0));
     EXPECT_FALSE(window.deleteButton->isEnabled());
-    window.matchList->setCurrentItem(window.matchList->topLevelItem(0));
+    window.matchList->setCurrentIndex(window.matchList->model()->index(0, 0));
     window.openSelected();
     EXPECT_EQ(window.shownMatch(), 1);
     // Its events are read on the window's reading thread.
@@ -446,19 +460,24 @@ TEST(RecordWindow, OpensAndDeletesPastMatches) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     EXPECT_EQ(window.events().size(), 2u);
     EXPECT_TRUE(window.heading->text().contains("Alpha, Beta"));
-    EXPECT_EQ(window.matchList->topLevelItem(1)->text(2), "Owls 0, Larks 0, Bats 0")
+    EXPECT_EQ(listed(window, 1, 2), "Owls 0, Larks 0, Bats 0")
         << "the current match's line keeps its own score";
     s.record(EventKind::Cleared, {{"how", "space"}});  // the current match, not shown
     EXPECT_EQ(window.events().size(), 2u);
 
     rig.t.dialogs.answers.push_back(Dialogs::Answer::No);
     window.deleteAsked();
-    EXPECT_EQ(window.matchList->topLevelItemCount(), 2);
+    EXPECT_EQ(listedMatches(window).rowCount(), 2);
     rig.t.dialogs.answers.push_back(Dialogs::Answer::Yes);
     window.deleteAsked();
-    ASSERT_EQ(window.matchList->topLevelItemCount(), 1);
+    ASSERT_EQ(listedMatches(window).rowCount(), 1);
     EXPECT_EQ(window.shownMatch(), 0);
     EXPECT_EQ(window.events().size(), 2u);  // the current match: its start and the clear
+    // Shown again, its line follows it.
+    s.record(EventKind::ScoreChanged, score(0, 0, 10));
+    window.updateStats();
+    EXPECT_EQ(listed(window, 0, 2), "Owls 10, Larks 0, Bats 0");
+    EXPECT_EQ(listed(window, 0, 3), "3");
     window.close();
     TestProgram::flushDeletes();
 }
