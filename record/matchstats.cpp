@@ -127,6 +127,7 @@ MatchStats computeStats(const std::vector<RecordedEvent>& events) {
     }
     // The tables name everyone as they were named when the match ended.
     stats.teams = state.teams;
+    stats.scores = state.scores;
     for (std::size_t t = 0; t < stats.series.size(); ++t)
         stats.series[t].push_back({stats.endTime, state.score(int(t))});
     for (auto& [number, p] : players)

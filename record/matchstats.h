@@ -28,6 +28,7 @@ struct PlayerLine {
 
 struct MatchStats {
     QStringList teams;
+    std::vector<int> scores;                      // per team, as the match ended
     std::vector<std::vector<ScorePoint>> series;  // per team, from the start to endTime
     std::vector<PlayerLine> players;
     double endTime = 0.0;

@@ -490,7 +490,8 @@ void RecordWindow::eventRecorded(const RecordedEvent& e) {
 void RecordWindow::updateStats(std::optional<MatchStats> stats) {
     stats_ = stats ? std::move(*stats) : computeStats(events_);
     // The current match's line in the list keeps up with its score.
-    if (shown_ == 0 && store_) matches_->updateCurrent(scoreNow(events_), qint64(events_.size()));
+    if (shown_ == 0 && store_)
+        matches_->updateCurrent(finalScore(stats_.teams, stats_.scores), qint64(events_.size()));
     chart->setStats(&stats_);
     playerTable->setRowCount(int(stats_.players.size()));
     int row = 0;
