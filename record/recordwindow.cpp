@@ -185,6 +185,10 @@ RecordWindow::RecordWindow(Program& program, StoreRecorder* store, QWidget* pare
                 matches_->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString());
             matchList->setColumnWidth(c, std::max(text, title) + pad);
         }
+        // On a narrow window the score gives up the room it was given for
+        // long names, and how each match ended stays in view.
+        matchList->header()->setStretchLastSection(false);
+        matchList->header()->setSectionResizeMode(2, QHeaderView::Stretch);
     }
     currentButton = new QPushButton(QStringLiteral("&Current Match"), this);
     openButton = new QPushButton(QStringLiteral("&Open"), this);
